@@ -1,0 +1,22 @@
+#pragma once
+// What the engine needs of a window to talk to the user: modal message boxes and beeps.
+// The main window implements it with Qt; tests fake it and record every call.
+#include <string>
+
+namespace pixbako {
+
+enum class BeepKind { Asterisk, Hand, Exclamation }; // information, error, warning sounds
+
+enum class BoxIcon { Warning, Error, Information, Question };
+enum class BoxButtons { Ok, YesNo, YesNoCancel };
+enum class BoxAnswer { Ok, Yes, No, Cancel };
+
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    virtual void beep(BeepKind kind) = 0;
+    // Text is UTF-8; "\r\n" is a line break.
+    virtual BoxAnswer messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) = 0;
+};
+
+} // namespace pixbako
