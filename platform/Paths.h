@@ -1,0 +1,39 @@
+#pragma once
+// Path texts and simple questions about the file system. Paths are byte strings: the bytes of
+// a name found on disk are kept as they are, even when they are not valid UTF-8.
+#include <string>
+#include <string_view>
+
+namespace pixbako {
+
+// The absolute, normalised form of a path: relative paths start from the current folder,
+// "." and ".." are resolved textually (".." at the root stays at the root) and runs of "/"
+// become one. A trailing "/" is kept (except after "." or ".."). Empty when `path` is empty
+// or the current folder can't be determined.
+std::string fullPathName(std::string_view path);
+
+// `path` with a "/" at its end; empty stays empty (an empty save folder must not become "/").
+std::string withTrailingDelimiter(std::string_view path);
+
+// A relative folder of the processed-file list, where "\" separates the folder levels, as a
+// path on disk. A "\" byte never occurs inside a multi-byte UTF-8 character, so bytewise
+// replacement is safe.
+std::string folderLevelsToPath(std::string_view relative);
+
+// `folder` and `name` with exactly one "/" between them; an empty folder gives `name`.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// A folder, or a symbolic link to one.
+bool isExistingFolder(const std::string& path);
+
+// A file that is not a folder (after following symbolic links), like the Windows question.
+bool fileExists(const std::string& path);
+
+// Anything at all under that name, including a dangling symbolic link: the question to ask
+// before writing to a name that must not replace anything.
+bool pathExists(const std::string& path);
+
+// Creates the folder and every missing parent; true when the folder exists afterwards.
+bool createFolderWithParents(const std::string& path);
+
+} // namespace pixbako

@@ -1,0 +1,94 @@
+#include "platform/Paths.h"
+
+#include "support/TempFolder.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace pixbako {
+namespace {
+
+TEST(Paths, FullPathNameNormalisesAbsolutePaths) {
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"", ""},
+        {"/", "/"},
+        {"//", "/"},
+        {"/media//card///DCIM", "/media/card/DCIM"},
+        {"/media/card/DCIM/", "/media/card/DCIM/"},
+        {"/media/./card/.", "/media/card"},
+        {"/media/card/../usb/..", "/media"},
+        {"/..", "/"},
+        {"/../../etc", "/etc"},
+        {"/a/b/../../..", "/"},
+        {"/写真/2004年\\05月", "/写真/2004年\\05月"},
+        {"/bad\xFF\xFEname/x", "/bad\xFF\xFEname/x"}, // bytes of a non-UTF-8 name survive
+        {"/...", "/..."},                             // not a parent reference
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fullPathName(c.in), c.out) << c.in;
+}
+
+TEST(Paths, FullPathNameStartsRelativePathsAtTheCurrentFolder) {
+    TempFolder temp;
+    std::string before = fullPathName(".");
+    ASSERT_EQ(::chdir(temp.path().c_str()), 0);
+    std::string base = fullPathName(".");
+    EXPECT_EQ(fullPathName("DCIM"), base + "/DCIM");
+    EXPECT_EQ(fullPathName("./DCIM/../MISC/"), base + "/MISC/");
+    EXPECT_EQ(fullPathName(".."), base.substr(0, base.rfind('/')));
+    ASSERT_EQ(::chdir(before.c_str()), 0);
+}
+
+TEST(Paths, DelimitersAndJoins) {
+    EXPECT_EQ(withTrailingDelimiter("/save"), "/save/");
+    EXPECT_EQ(withTrailingDelimiter("/save/"), "/save/");
+    EXPECT_EQ(withTrailingDelimiter("/"), "/");
+    EXPECT_EQ(withTrailingDelimiter(""), "");
+    EXPECT_EQ(joinPath("/", "bin"), "/bin");
+    EXPECT_EQ(joinPath("/save", "a.jpg"), "/save/a.jpg");
+    EXPECT_EQ(joinPath("/save/", "/a.jpg"), "/save/a.jpg");
+    EXPECT_EQ(joinPath("", "a.jpg"), "a.jpg");
+    EXPECT_EQ(folderLevelsToPath("2004年\\05月\\表"), "2004年/05月/表");
+    EXPECT_EQ(folderLevelsToPath(""), "");
+}
+
+TEST(Paths, ExistenceQuestions) {
+    TempFolder temp;
+    const std::string dir = temp.path() + "/dir";
+    const std::string file = temp.path() + "/file.jpg";
+    const std::string dangling = temp.path() + "/dangling";
+    ASSERT_TRUE(createFolderWithParents(dir));
+    std::ofstream(file) << "x";
+    ASSERT_EQ(::symlink("nowhere", dangling.c_str()), 0);
+    ASSERT_EQ(::symlink("dir", (temp.path() + "/link").c_str()), 0);
+
+    EXPECT_TRUE(isExistingFolder(dir));
+    EXPECT_TRUE(isExistingFolder(temp.path() + "/link"));
+    EXPECT_FALSE(isExistingFolder(file));
+    EXPECT_FALSE(isExistingFolder(""));
+    EXPECT_TRUE(fileExists(file));
+    EXPECT_FALSE(fileExists(dir));
+    EXPECT_FALSE(fileExists(dangling));
+    EXPECT_TRUE(pathExists(dangling));
+    EXPECT_TRUE(pathExists(dir));
+    EXPECT_FALSE(pathExists(temp.path() + "/none"));
+}
+
+TEST(Paths, CreateFolderWithParentsMakesEveryLevel) {
+    TempFolder temp;
+    EXPECT_TRUE(createFolderWithParents(temp.path() + "/2004年/05月//06日/"));
+    EXPECT_TRUE(isExistingFolder(temp.path() + "/2004年/05月/06日"));
+    EXPECT_TRUE(createFolderWithParents(temp.path() + "/2004年")); // exists already
+    std::ofstream(temp.path() + "/file") << "x";
+    EXPECT_FALSE(createFolderWithParents(temp.path() + "/file"));
+    EXPECT_FALSE(createFolderWithParents(temp.path() + "/file/sub"));
+    EXPECT_FALSE(createFolderWithParents(""));
+}
+
+} // namespace
+} // namespace pixbako
