@@ -1,0 +1,112 @@
+#include "platform/AtomicFile.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pixbako {
+namespace {
+
+AtomicWriteResult failure(const char* step, int error) {
+    return {false, error, std::string(step) + ": " + std::strerror(error)};
+}
+
+std::string folderOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    if (slash == 0)
+        return "/";
+    return path.substr(0, slash);
+}
+
+// A name beside the target that no other writer uses: process id and a per-process counter,
+// created with O_EXCL so that an old leftover is never reused. The leading dot keeps a
+// leftover from a crash out of ordinary listings.
+int createTemporary(const std::string& path, mode_t mode, std::string& tempPath) {
+    static std::atomic<unsigned> counter{0};
+    auto slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        tempPath = folder + "." + name + ".tmp" + std::to_string(::getpid()) + "-" +
+                   std::to_string(counter++);
+        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        ssize_t done = ::write(fd, bytes.data(), bytes.size());
+        if (done < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(done));
+    }
+    return true;
+}
+
+} // namespace
+
+AtomicWriteResult writeFileAtomically(const std::string& path, std::string_view bytes) {
+    // Keep the permissions of the file being replaced; a new file gets the usual 0666 & ~umask
+    // that open() applies by itself.
+    mode_t mode = 0666;
+    bool keepMode = false;
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+        mode = st.st_mode & 07777;
+        keepMode = true;
+    }
+
+    std::string tempPath;
+    int fd = createTemporary(path, mode, tempPath);
+    if (fd < 0)
+        return failure("create", errno);
+
+    auto abandon = [&](const char* step) {
+        int error = errno;
+        ::close(fd);
+        ::unlink(tempPath.c_str());
+        return failure(step, error);
+    };
+    if (keepMode && ::fchmod(fd, mode) != 0 && errno != EPERM)
+        return abandon("chmod");
+    if (!writeAll(fd, bytes))
+        return abandon("write");
+    if (::fsync(fd) != 0)
+        return abandon("fsync");
+    if (::close(fd) != 0) {
+        int error = errno;
+        ::unlink(tempPath.c_str());
+        return failure("close", error);
+    }
+    if (::rename(tempPath.c_str(), path.c_str()) != 0) {
+        int error = errno;
+        ::unlink(tempPath.c_str());
+        return failure("rename", error);
+    }
+    // The rename is durable only when the folder's entry is on disk too.
+    int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        // Some file systems refuse fsync on folders (EINVAL); the data itself is safe then.
+        if (::fsync(dirFd) != 0 && errno != EINVAL) {
+            int error = errno;
+            ::close(dirFd);
+            return failure("fsync folder", error);
+        }
+        ::close(dirFd);
+    }
+    return {true, 0, {}};
+}
+
+} // namespace pixbako
