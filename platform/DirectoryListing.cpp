@@ -79,8 +79,7 @@ bool describeEntry(int dirFd, const std::string& name, bool onFat, DirectoryEntr
         entry.creationTime = toUnixTime(sx.stx_btime);
     entry.lastWriteTime = toUnixTime(sx.stx_mtime);
     entry.lastAccessTime = toUnixTime(sx.stx_atime);
-    entry.device = ::makedev(sx.stx_dev_major, sx.stx_dev_minor);
-    entry.inode = sx.stx_ino;
+    entry.identity = {::makedev(sx.stx_dev_major, sx.stx_dev_minor), sx.stx_ino};
     return true;
 }
 

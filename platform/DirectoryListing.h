@@ -3,6 +3,7 @@
 // wildcard pattern with Windows rules and sorted by name the way NTFS returns them, so the
 // order is the same on every machine.
 #include "platform/FileTime.h"
+#include "platform/Paths.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,10 +34,8 @@ struct DirectoryEntry {
     UnixTime creationTime;
     UnixTime lastWriteTime;
     UnixTime lastAccessTime;
-    // Identity of the entry (of the link's target for a link), so that a walk can tell a
-    // folder it has entered already.
-    std::uint64_t device = 0;
-    std::uint64_t inode = 0;
+    // Of the link's target for a link, so that a walk can tell a folder it has entered already.
+    FileIdentity identity;
 };
 
 // The entries of `folder` whose names match `pattern`, in name order, with "." and ".." like

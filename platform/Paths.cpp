@@ -98,6 +98,14 @@ bool pathExists(const std::string& path) {
     return !path.empty() && ::lstat(path.c_str(), &st) == 0;
 }
 
+std::optional<FileIdentity> fileIdentity(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return std::nullopt;
+    return FileIdentity{static_cast<std::uint64_t>(st.st_dev),
+                        static_cast<std::uint64_t>(st.st_ino)};
+}
+
 bool createFolderWithParents(const std::string& path) {
     std::string full = fullPathName(path);
     if (full.empty())

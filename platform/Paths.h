@@ -1,6 +1,9 @@
 #pragma once
 // Path texts and simple questions about the file system. Paths are byte strings: the bytes of
 // a name found on disk are kept as they are, even when they are not valid UTF-8.
+#include <compare>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -32,6 +35,17 @@ bool fileExists(const std::string& path);
 // Anything at all under that name, including a dangling symbolic link: the question to ask
 // before writing to a name that must not replace anything.
 bool pathExists(const std::string& path);
+
+// What makes a file or folder the same one under different names (links, bind mounts).
+struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    auto operator<=>(const FileIdentity&) const = default;
+};
+
+// The identity of what `path` names, after following symbolic links; nullopt when it can't be
+// examined.
+std::optional<FileIdentity> fileIdentity(const std::string& path);
 
 // Creates the folder and every missing parent; true when the folder exists afterwards.
 bool createFolderWithParents(const std::string& path);

@@ -121,9 +121,9 @@ TEST_F(Listing, ReportsTheFindData) {
     EXPECT_FALSE(folder.isArchive);
     EXPECT_EQ(folder.size, 0);
     EXPECT_TRUE(link.isDirectory);
-    EXPECT_EQ(link.inode, folder.inode);
-    EXPECT_EQ(link.device, folder.device);
-    EXPECT_NE(entryNamed(*entries, ".").inode, folder.inode);
+    EXPECT_EQ(link.identity, folder.identity);
+    EXPECT_EQ(folder.identity, fileIdentity(at("C")));
+    EXPECT_EQ(entryNamed(*entries, ".").identity, fileIdentity(temp.path()));
 
     const auto& dangling = entryNamed(*entries, "dangling");
     EXPECT_FALSE(dangling.isDirectory);
