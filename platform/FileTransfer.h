@@ -1,0 +1,100 @@
+#pragma once
+// One file moved or copied to one full destination path, the way the import run hands each row
+// to the shell: with an overwrite question, a cancellable progress report and an error box.
+//
+// The transfer never loses data, whatever fails:
+// - A copy is written into a hidden temporary file in the destination folder
+//   (".pixbako-XXXXXX.tmp"), flushed to disk with the source's modification and access times
+//   and permission bits, and only then given its final name; the folder is flushed after the
+//   rename. No partial file ever carries the final name. A crash can leave a temporary file
+//   behind, never anything else.
+// - A move renames when source and destination share a file system. Otherwise it copies as
+//   above, reads the flushed copy back from the disk, compares it with the source byte for
+//   byte, and deletes the source only after an identical copy is durable under its final name.
+//   Any failure leaves the source where it was.
+// - The same file as source and destination (same device and inode, through any path) is an
+//   error that changes nothing.
+//
+// The window shows the dialogs; tests script them.
+#include <cstdint>
+#include <string>
+
+namespace pixbako {
+
+enum class FileOperation { Move = 1, Copy = 2 };
+
+// The result of a transfer that the user cancelled (in the overwrite question or the progress
+// window); the run stops on it. Every other non-zero result lets the run go on.
+constexpr int kTransferCancelled = 1223;
+
+struct TransferRequest {
+    FileOperation operation = FileOperation::Copy;
+    std::string source;      // full path of the file to transfer
+    std::string destination; // full path of the new file, name included
+    // Ask before replacing an existing destination; without it an existing file is replaced
+    // silently (atomically, by rename).
+    bool confirmOverwrite = false;
+    // False: the destination name must not exist (a file written earlier in the same run keeps
+    // its place). The name is then claimed atomically, so nothing written meanwhile under it is
+    // replaced either; an existing name makes the transfer an error and the source stays.
+    bool mayReplace = true;
+};
+
+enum class OverwriteAnswer { Yes, No, Cancel };
+
+// What a transfer needs from its window. Calls come on the caller's thread, in this order:
+// progressStart, progressUpdate any number of times, progressEnd; askOverwrite and showError
+// outside of that bracket.
+class ITransferDialogs {
+public:
+    virtual ~ITransferDialogs() = default;
+    // The destination exists: replace it? Text: overwriteQuestionText(destination).
+    virtual OverwriteAnswer askOverwrite(const std::string& destination) = 0;
+    // A failed transfer: `file` is the path concerned, `reason` the Japanese text of
+    // transferErrorText (lines separated by "\r\n").
+    virtual void showError(const std::string& file, const std::string& reason) = 0;
+    // Bytes to be read and written for this file (a cross-device move reads its copy back, so
+    // it counts the size twice). The window shows its progress window only when the transfer
+    // lasts longer than about a second.
+    virtual void progressStart(const std::string& source, std::uint64_t total) = 0;
+    // Bytes done so far; false when the user pressed Cancel.
+    virtual bool progressUpdate(std::uint64_t done) = 0;
+    virtual void progressEnd() = 0;
+};
+
+// Why a transfer failed. The value is the transfer's non-zero result code.
+enum class TransferError : int {
+    Skipped = 1, // the user answered No to the overwrite question; nothing changed
+    SourceMissing = 2,
+    SourceNotFile = 3,
+    SameFile = 4,
+    DestinationFolderMissing = 5,
+    DestinationExists = 6,
+    DestinationIsFolder = 7,
+    AccessDenied = 8,
+    ReadOnlyDisk = 9,
+    DiskFull = 10,
+    FileTooLarge = 11,
+    ReadFailed = 12,
+    WriteFailed = 13,
+    FlushFailed = 14,      // the disk didn't confirm a write; never retried
+    VerifyFailed = 15,     // a cross-device move's copy read back differently
+    SourceChanged = 16,    // the source was modified or replaced while it was being transferred
+    SourceNotRemoved = 17, // a cross-device move made its copy but couldn't delete the source
+    Cancelled = kTransferCancelled,
+};
+
+// Transfers one file. Returns 0, kTransferCancelled, or another non-zero code (a
+// TransferError value). Errors other than Skipped and Cancelled are shown through showError
+// before the call returns.
+int transferFile(const TransferRequest& request, ITransferDialogs& dialogs);
+
+// The Japanese text of a failed transfer: a first line naming the operation ("ファイルを
+// コピーできません" / "ファイルを移動できません"), the reason, and the system's error name
+// when there is one (errnum 0: none), separated by "\r\n".
+std::string transferErrorText(FileOperation operation, TransferError error, int errnum);
+
+// The overwrite question for an existing destination.
+std::string overwriteQuestionText(const std::string& destination);
+
+} // namespace pixbako

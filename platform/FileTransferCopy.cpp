@@ -1,0 +1,133 @@
+// The durable copy: the source's bytes, times and permission bits in a temporary file that is
+// flushed to the disk, optionally read back and compared before anyone relies on it.
+//
+// Plain read and write on purpose: reflinks, copy_file_range and sendfile have corrupted data
+// on some file systems, and a copy of originals must be boring.
+#include "platform/FileTransferSteps.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pixbako::transfer {
+namespace {
+
+Outcome cancelled() {
+    return TransferFailure{TransferError::Cancelled, 0, {}};
+}
+
+Outcome copyBytes(const CopySource& source, TemporaryFile& temp, char* buffer,
+                  ProgressReport& progress) {
+    for (;;) {
+        long got = readSome(source.fd, buffer, kChunkSize);
+        if (got < 0)
+            return failureFromErrno(errno, TransferError::ReadFailed, source.path);
+        if (got == 0)
+            return std::nullopt;
+        if (int error = writeAll(temp.fd(), buffer, static_cast<std::size_t>(got)))
+            return failureFromErrno(error, TransferError::WriteFailed, temp.destinationPath());
+        if (!progress.advance(static_cast<std::uint64_t>(got)))
+            return cancelled();
+    }
+}
+
+Outcome giveSourceAttributes(const CopySource& source, TemporaryFile& temp) {
+    // Permission bits without set-id bits. File systems without Unix modes (vfat) refuse
+    // some of them; the copy is still the user's file, so that is no failure.
+    ::fchmod(temp.fd(), source.status.st_mode & 0777);
+    // The modification time carries the shot date of files without EXIF data: it must arrive.
+    // Set after the last write, which would otherwise move it to now.
+    const struct timespec times[2] = {source.status.st_atim, source.status.st_mtim};
+    if (::futimens(temp.fd(), times) != 0)
+        return failureFromErrno(errno, TransferError::WriteFailed, temp.destinationPath());
+    return std::nullopt;
+}
+
+// Reads up to `size` bytes at `offset`, short only at the end of the file; -1 on error.
+long readFull(int fd, char* buffer, std::size_t size, off_t offset) {
+    std::size_t filled = 0;
+    while (filled < size) {
+        ssize_t got =
+            ::pread(fd, buffer + filled, size - filled, offset + static_cast<off_t>(filled));
+        if (got < 0) {
+            if (errno == EINTR)
+                continue;
+            return -1;
+        }
+        if (got == 0)
+            break;
+        filled += static_cast<std::size_t>(got);
+    }
+    return static_cast<long>(filled);
+}
+
+// Compares the flushed copy, as the disk returns it, with the source.
+Outcome verifyCopy(const CopySource& source, TemporaryFile& temp, char* sourceBuffer,
+                   char* copyBuffer, ProgressReport& progress) {
+    const std::string& destination = temp.destinationPath();
+    // The copy's pages are clean after the flush; dropping them makes the reads below come
+    // from the disk instead of from the memory that was just written.
+    if (::fdatasync(temp.fd()) != 0)
+        return failureFromErrno(errno, TransferError::FlushFailed, destination);
+    ::posix_fadvise(temp.fd(), 0, 0, POSIX_FADV_DONTNEED);
+    // Reading must leave the copy's access time at the source's. We own the file, so this
+    // can't be refused.
+    int flags = ::fcntl(temp.fd(), F_GETFL);
+    if (flags >= 0)
+        ::fcntl(temp.fd(), F_SETFL, flags | O_NOATIME);
+
+    for (off_t offset = 0;;) {
+        long fromSource = readFull(source.fd, sourceBuffer, kChunkSize, offset);
+        if (fromSource < 0)
+            return failureFromErrno(errno, TransferError::ReadFailed, source.path);
+        long fromCopy = readFull(temp.fd(), copyBuffer, kChunkSize, offset);
+        if (fromCopy < 0)
+            return TransferFailure{TransferError::VerifyFailed, errno, destination};
+        if (fromSource != fromCopy ||
+            std::memcmp(sourceBuffer, copyBuffer, static_cast<std::size_t>(fromSource)) != 0)
+            return TransferFailure{TransferError::VerifyFailed, 0, destination};
+        if (fromSource == 0)
+            return std::nullopt;
+        offset += fromSource;
+        if (!progress.advance(static_cast<std::uint64_t>(fromSource)))
+            return cancelled();
+    }
+}
+
+// A writer that changed the source while we read it leaves a copy of no defined content.
+Outcome checkSourceUnchanged(const CopySource& source) {
+    struct stat now {};
+    if (::fstat(source.fd, &now) != 0)
+        return failureFromErrno(errno, TransferError::ReadFailed, source.path);
+    if (now.st_size != source.status.st_size || !sameTime(now.st_mtim, source.status.st_mtim))
+        return TransferFailure{TransferError::SourceChanged, 0, source.path};
+    return std::nullopt;
+}
+
+} // namespace
+
+Outcome writeDurableCopy(const CopySource& source, TemporaryFile& temp, bool verify,
+                         ProgressReport& progress) {
+    std::unique_ptr<char[]> buffers(new char[2 * kChunkSize]);
+    ::posix_fadvise(source.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    if (auto failure = copyBytes(source, temp, buffers.get(), progress))
+        return failure;
+    if (auto failure = giveSourceAttributes(source, temp))
+        return failure;
+    // A failed flush means the disk may not hold the data: that file has failed, for good.
+    // Retrying could report success for pages the kernel has already dropped.
+    if (::fsync(temp.fd()) != 0)
+        return failureFromErrno(errno, TransferError::FlushFailed, temp.destinationPath());
+    if (verify) {
+        if (auto failure =
+                verifyCopy(source, temp, buffers.get(), buffers.get() + kChunkSize, progress))
+            return failure;
+    }
+    if (auto failure = checkSourceUnchanged(source))
+        return failure;
+    return temp.close();
+}
+
+} // namespace pixbako::transfer

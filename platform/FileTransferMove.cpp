@@ -1,0 +1,97 @@
+// Moving: a rename on one file system; across file systems a verified durable copy, after
+// which, and only after which, the source is deleted.
+#include "platform/FileTransferSteps.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pixbako::transfer {
+namespace {
+
+Outcome failure(TransferError error, const std::string& path, int errnum = 0) {
+    return TransferFailure{error, errnum, path};
+}
+
+struct SourceFolder {
+    UniqueFd fd;
+    std::string path;
+    std::string name;
+};
+
+Outcome openSourceFolder(const std::string& source, SourceFolder& folder) {
+    PathParts parts = splitPath(source);
+    folder.fd = UniqueFd(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.fd) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return failure(TransferError::SourceMissing, source);
+        return failureFromErrno(errno, TransferError::ReadFailed, source);
+    }
+    folder.path = parts.folder;
+    folder.name = parts.name;
+    return std::nullopt;
+}
+
+// Both folders' entries changed; flush each of them once.
+Outcome syncBothFolders(const SourceFolder& source, const Destination& destination) {
+    if (auto problem = syncFolder(destination.folder.get(), destination.folderPath))
+        return problem;
+    struct stat a {
+    }, b{};
+    if (::fstat(source.fd.get(), &a) == 0 && ::fstat(destination.folder.get(), &b) == 0 &&
+        sameFile(a, b))
+        return std::nullopt;
+    return syncFolder(source.fd.get(), source.path);
+}
+
+Outcome moveAcrossFileSystems(const TransferRequest& request, const struct stat& source,
+                              Destination& destination, const Placement& placement,
+                              const SourceFolder& folder, ITransferDialogs& dialogs) {
+    // A source that can't be deleted (a write-protected card, a read-only folder) would leave
+    // the file in two places after a long copy; refuse before copying.
+    if (::faccessat(folder.fd.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return failureFromErrno(errno, TransferError::SourceNotRemoved, request.source);
+    struct stat entry {};
+    if (::fstatat(folder.fd.get(), folder.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+        return failure(TransferError::SourceMissing, request.source);
+
+    if (auto problem = copyToDestination(request, source, destination, placement, true, dialogs))
+        return problem;
+
+    // The copy is durable, identical and under its final name. Delete the source only when
+    // its name still holds the file we copied.
+    struct stat now {};
+    if (::fstatat(folder.fd.get(), folder.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !sameFile(now, entry) || now.st_size != entry.st_size ||
+        !sameTime(now.st_mtim, entry.st_mtim))
+        return failure(TransferError::SourceChanged, request.source);
+    if (::unlinkat(folder.fd.get(), folder.name.c_str(), 0) != 0)
+        return failure(TransferError::SourceNotRemoved, request.source, errno);
+    return syncFolder(folder.fd.get(), folder.path);
+}
+
+} // namespace
+
+Outcome moveFile(const TransferRequest& request, const struct stat& source,
+                 Destination& destination, const Placement& placement, ITransferDialogs& dialogs) {
+    SourceFolder folder;
+    if (auto problem = openSourceFolder(request.source, folder))
+        return problem;
+
+    const int from = folder.fd.get();
+    const int to = destination.folder.get();
+    auto rename = [&](bool replace) {
+        return placeFile(from, folder.name, to, destination.name, replace);
+    };
+    int error = rename(placement.replace);
+    if (error == EXDEV)
+        return moveAcrossFileSystems(request, source, destination, placement, folder, dialogs);
+    if (error == ENOENT)
+        return failure(TransferError::SourceMissing, request.source);
+    if (auto problem = settlePlacement(error, placement, rename, request.destination, dialogs))
+        return problem;
+    return syncBothFolders(folder, destination);
+}
+
+} // namespace pixbako::transfer

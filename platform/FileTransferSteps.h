@@ -1,0 +1,166 @@
+#pragma once
+// The steps a file transfer is built from, shared by the copy and move code of FileTransfer*.cpp
+// only. Every step reports its failure as a TransferFailure, so that the text for the user is
+// chosen in one place (transferErrorText).
+#include "platform/FileTransfer.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <sys/stat.h>
+
+namespace pixbako::transfer {
+
+struct TransferFailure {
+    TransferError error;
+    int errnum = 0;   // the system's error number, 0 when there is none
+    std::string path; // the file the user is told about
+};
+
+// Empty when the step succeeded.
+using Outcome = std::optional<TransferFailure>;
+
+// The kind of failure an error number stands for; `otherwise` when it names none of the
+// kinds the user can act on (a full disk, missing permission, a read-only disk...).
+TransferError classifyErrno(int errnum, TransferError otherwise);
+TransferFailure failureFromErrno(int errnum, TransferError otherwise, const std::string& path);
+
+// Reads and writes this many bytes at a time: large enough for full disk speed.
+constexpr std::size_t kChunkSize = 1 << 20;
+
+class UniqueFd {
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd) : fd_(fd) {}
+    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
+    UniqueFd& operator=(UniqueFd&& other) noexcept;
+    UniqueFd(const UniqueFd&) = delete;
+    UniqueFd& operator=(const UniqueFd&) = delete;
+    ~UniqueFd();
+
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    int release();
+    // Closes now; returns 0 or the error number close reported (a late write error).
+    int close();
+
+private:
+    int fd_ = -1;
+};
+
+// The folder and name parts of a path ("." for a bare name, "/" for a file in the root).
+struct PathParts {
+    std::string folder;
+    std::string name;
+};
+PathParts splitPath(const std::string& path);
+
+// -1 with errno set on failure, as read(2); retries on EINTR.
+long readSome(int fd, char* buffer, std::size_t size);
+// Writes everything, continuing after short writes and EINTR; 0 or the error number.
+int writeAll(int fd, const char* data, std::size_t size);
+
+bool sameFile(const struct stat& a, const struct stat& b);
+bool sameTime(const struct timespec& a, const struct timespec& b);
+
+// Forwards progress to the window and remembers that it has to be closed again.
+class ProgressReport {
+public:
+    ProgressReport(ITransferDialogs& dialogs, const std::string& source, std::uint64_t total);
+    ~ProgressReport() { end(); }
+    ProgressReport(const ProgressReport&) = delete;
+    ProgressReport& operator=(const ProgressReport&) = delete;
+
+    // False when the user cancelled.
+    bool advance(std::uint64_t bytes);
+    void end();
+
+private:
+    ITransferDialogs& dialogs_;
+    std::uint64_t done_ = 0;
+    bool open_ = true;
+};
+
+// A new hidden file ".pixbako-XXXXXX.tmp" in the destination folder, removed again unless it
+// was published under its final name. Its failures name the final destination, the file the
+// user knows.
+class TemporaryFile {
+public:
+    TemporaryFile(int folderFd, std::string destinationPath)
+        : folderFd_(folderFd), destinationPath_(std::move(destinationPath)) {}
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    Outcome create();
+    int fd() const { return fd_.get(); }
+    const std::string& name() const { return name_; }
+    const std::string& destinationPath() const { return destinationPath_; }
+    // Closes the file, reporting a late write error.
+    Outcome close();
+    void markPublished() { published_ = true; }
+
+private:
+    int folderFd_;
+    std::string destinationPath_;
+    std::string name_;
+    UniqueFd fd_;
+    bool published_ = false;
+};
+
+// Fills `temp` with the source's bytes, its permission bits and times, and flushes it to the
+// disk. With `verify` the flushed copy is then read back past the page cache and compared
+// with the source. Progress counts the bytes read and written.
+struct CopySource {
+    int fd;
+    const struct stat& status; // fstat of fd before the first read
+    const std::string& path;
+};
+Outcome writeDurableCopy(const CopySource& source, TemporaryFile& temp, bool verify,
+                         ProgressReport& progress);
+
+// Gives the file `fromName` of the folder `fromFolder` the name `toName` in `toFolder`.
+// Without `replace` the name is claimed atomically and EEXIST is returned when it is taken.
+// 0 or the error number.
+int placeFile(int fromFolder, const std::string& fromName, int toFolder, const std::string& toName,
+              bool replace);
+
+// Flushes a folder's entries to the disk.
+Outcome syncFolder(int folderFd, const std::string& folderPath);
+
+// The destination as inspected before the transfer: its folder, held open so that every later
+// step works on the same folder, and whether its name was taken.
+struct Destination {
+    UniqueFd folder;
+    std::string folderPath;
+    std::string name;
+    bool exists = false;
+};
+
+// How the final name is claimed: replacing what is there, or atomically only when it is free,
+// and whether a name that turns out to be taken may still be replaced after asking the user.
+struct Placement {
+    bool replace = false;
+    bool mayAsk = false;
+};
+
+// Finishes a claim of the destination name whose first attempt returned `error`: a name
+// that was taken meanwhile is put to the user when the placement allows it, and `retry`
+// (called with replace = true) then claims it after all. Failures name `path`.
+Outcome settlePlacement(int error, const Placement& placement,
+                        const std::function<int(bool replace)>& retry, const std::string& path,
+                        ITransferDialogs& dialogs);
+
+// Copies the source into the destination (see writeDurableCopy) and gives the copy its final
+// name. `source` is the stat of the source path taken before anything else; a different file
+// found there now is SourceChanged.
+Outcome copyToDestination(const TransferRequest& request, const struct stat& source,
+                          Destination& destination, const Placement& placement, bool verify,
+                          ITransferDialogs& dialogs);
+
+Outcome moveFile(const TransferRequest& request, const struct stat& source,
+                 Destination& destination, const Placement& placement, ITransferDialogs& dialogs);
+
+} // namespace pixbako::transfer

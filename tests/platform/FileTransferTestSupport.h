@@ -1,0 +1,311 @@
+#pragma once
+// Helpers of the file transfer tests: scratch folders on a chosen file system, file contents
+// and times, scripted dialogs, and forked children for faults that need a process of their
+// own (resource limits, another user, a private mount namespace, SIGKILL).
+//
+// The checks return an empty text when all is well and a description otherwise, so that a
+// forked child can send its findings to the parent, which turns them into test failures.
+#include "platform/FileTransfer.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cstdint>
+#include <deque>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <functional>
+#include <grp.h>
+#include <optional>
+#include <sched.h>
+#include <string>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace pixbako::transfer_test {
+
+// A fresh folder under `base`, removed with everything in it at the end.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::string& base = "/tmp") {
+        std::string pattern = base + "/pixbako-xfer-XXXXXX";
+        if (char* made = ::mkdtemp(pattern.data())) {
+            path_ = made;
+            // Children that drop to an unprivileged user must be able to walk in.
+            ::chmod(path_.c_str(), 0755);
+        }
+    }
+    ~ScratchFolder() {
+        if (path_.empty())
+            return;
+        namespace fs = std::filesystem;
+        std::error_code ec;
+        for (auto it = fs::recursive_directory_iterator(path_, ec);
+             !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+            if (it->is_directory(ec) && !it->is_symlink(ec))
+                ::chmod(it->path().c_str(), 0700);
+        }
+        fs::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+    bool ok() const { return !path_.empty(); }
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+    dev_t device() const {
+        struct stat st {};
+        ::stat(path_.c_str(), &st);
+        return st.st_dev;
+    }
+
+private:
+    std::string path_;
+};
+
+// Bytes that differ from chunk to chunk and from seed to seed, so that a chunk written twice
+// or in the wrong place shows.
+inline std::string patternBytes(std::size_t size, unsigned seed) {
+    std::string bytes(size, '\0');
+    std::uint32_t x = 2463534242u ^ (seed * 2654435761u);
+    for (std::size_t i = 0; i < size; ++i) {
+        x ^= x << 13;
+        x ^= x >> 17;
+        x ^= x << 5;
+        bytes[i] = static_cast<char>(x);
+    }
+    return bytes;
+}
+
+inline bool writeFile(const std::string& path, const std::string& bytes, mode_t mode = 0644) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, mode);
+    if (fd < 0)
+        return false;
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put <= 0) {
+            ::close(fd);
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    ::fchmod(fd, mode);
+    return ::close(fd) == 0;
+}
+
+inline std::optional<std::string> readFile(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::string bytes;
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    return bytes;
+}
+
+// 2004-05-06 03:34:56.123456789 UTC and a different access time: values no copy gets by chance.
+constexpr struct timespec kShotTime = {1083814496, 123456789};
+constexpr struct timespec kOldAccess = {1100000000, 987654321};
+constexpr struct timespec kOtherTime = {1262304000, 500};
+
+inline bool setTimes(const std::string& path, struct timespec mtime,
+                     struct timespec atime = kOldAccess) {
+    const struct timespec times[2] = {atime, mtime};
+    return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+// What a test knows of a file: its bytes and modification time.
+struct FileState {
+    std::string bytes;
+    struct timespec mtime;
+};
+
+// Writes a file with known bytes and time and returns that state.
+inline FileState makeFile(const std::string& path, std::size_t size, unsigned seed,
+                          struct timespec mtime = kShotTime, mode_t mode = 0644) {
+    FileState state{patternBytes(size, seed), mtime};
+    writeFile(path, state.bytes, mode);
+    setTimes(path, mtime);
+    return state;
+}
+
+inline bool present(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0;
+}
+
+inline std::string describeTime(const struct timespec& t) {
+    return std::to_string(t.tv_sec) + "." + std::to_string(t.tv_nsec);
+}
+
+// "" when `path` holds exactly the bytes and modification time of `expected`.
+inline std::string checkFile(const std::string& path, const FileState& expected) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0)
+        return path + ": missing\n";
+    auto bytes = readFile(path);
+    std::string problems;
+    if (!bytes || *bytes != expected.bytes)
+        problems += path + ": bytes differ (size " + std::to_string(st.st_size) + ", expected " +
+                    std::to_string(expected.bytes.size()) + ")\n";
+    if (st.st_mtim.tv_sec != expected.mtime.tv_sec || st.st_mtim.tv_nsec != expected.mtime.tv_nsec)
+        problems += path + ": modification time " + describeTime(st.st_mtim) + ", expected " +
+                    describeTime(expected.mtime) + "\n";
+    return problems;
+}
+
+inline std::string checkAbsent(const std::string& path) {
+    return present(path) ? path + ": should not exist\n" : std::string();
+}
+
+inline bool isTemporaryName(const std::string& name) {
+    // ".pixbako-" + 6 letters or digits + ".tmp"
+    if (name.size() != 19 || name.rfind(".pixbako-", 0) != 0 || name.compare(15, 4, ".tmp") != 0)
+        return false;
+    return std::all_of(name.begin() + 9, name.begin() + 15,
+                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+}
+
+inline std::vector<std::string> entriesOf(const std::string& folder) {
+    std::vector<std::string> names;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (dirent* entry = ::readdir(dir)) {
+            std::string name = entry->d_name;
+            if (name != "." && name != "..")
+                names.push_back(name);
+        }
+        ::closedir(dir);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// "" when `folder` holds exactly `expected` (sorted), plus temporary files when allowed.
+inline std::string checkEntries(const std::string& folder, std::vector<std::string> expected,
+                                bool temporaryAllowed = false) {
+    std::sort(expected.begin(), expected.end());
+    std::vector<std::string> found;
+    for (auto& name : entriesOf(folder))
+        if (!(temporaryAllowed && isTemporaryName(name)))
+            found.push_back(name);
+    if (found == expected)
+        return {};
+    std::string text = folder + " holds:";
+    for (auto& name : entriesOf(folder))
+        text += " " + name;
+    return text + "\n";
+}
+
+// Dialogs with answers given in advance; records what the transfer showed.
+class ScriptedDialogs : public ITransferDialogs {
+public:
+    std::deque<OverwriteAnswer> answers;
+    std::vector<std::string> questions;
+    std::vector<std::pair<std::string, std::string>> errors;
+    int progressStarts = 0;
+    int progressEnds = 0;
+    std::uint64_t total = 0;
+    std::uint64_t lastDone = 0;
+    // Called on every progress update; false cancels.
+    std::function<bool(std::uint64_t done)> onProgress;
+
+    OverwriteAnswer askOverwrite(const std::string& destination) override {
+        questions.push_back(destination);
+        if (answers.empty())
+            return OverwriteAnswer::Cancel;
+        OverwriteAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    void showError(const std::string& file, const std::string& reason) override {
+        errors.emplace_back(file, reason);
+    }
+    void progressStart(const std::string&, std::uint64_t bytes) override {
+        ++progressStarts;
+        total = bytes;
+    }
+    bool progressUpdate(std::uint64_t done) override {
+        lastDone = done;
+        return onProgress ? onProgress(done) : true;
+    }
+    void progressEnd() override { ++progressEnds; }
+};
+
+inline int code(TransferError error) {
+    return static_cast<int>(error);
+}
+
+// Runs `body` in a forked child and returns the text it produced, or how the child died.
+// A text starting with "SKIP:" means the child could not set up its fault.
+inline std::string inChild(const std::function<std::string()>& body) {
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0)
+        return "pipe failed\n";
+    pid_t pid = ::fork();
+    if (pid < 0)
+        return "fork failed\n";
+    if (pid == 0) {
+        ::close(pipeFds[0]);
+        std::string report = body();
+        std::size_t done = 0;
+        while (done < report.size()) {
+            ssize_t put = ::write(pipeFds[1], report.data() + done, report.size() - done);
+            if (put <= 0)
+                break;
+            done += static_cast<std::size_t>(put);
+        }
+        ::_exit(0);
+    }
+    ::close(pipeFds[1]);
+    std::string report;
+    char buffer[4096];
+    for (;;) {
+        ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        report.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        report += "child ended abnormally (status " + std::to_string(status) + ")\n";
+    return report;
+}
+
+// In a child: mounts made from now on are seen by this process only and vanish with it.
+inline bool enterPrivateMountNamespace() {
+    return ::unshare(CLONE_NEWNS) == 0 &&
+           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// In a child: continue as the unprivileged user "nobody" (root can't be kept out by modes).
+inline bool becomeUnprivileged() {
+    if (::geteuid() != 0)
+        return true;
+    return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+inline std::uint64_t freeBytes(const std::string& folder) {
+    struct statvfs fs {};
+    if (::statvfs(folder.c_str(), &fs) != 0)
+        return 0;
+    return static_cast<std::uint64_t>(fs.f_bavail) * fs.f_frsize;
+}
+
+} // namespace pixbako::transfer_test
