@@ -1,0 +1,123 @@
+// The JPEG marker walk that collects APP1 payloads.
+#include "engine/ShotDate.h"
+#include "support/JpegBuilder.h"
+
+#include <gtest/gtest.h>
+
+namespace pixbako {
+namespace {
+
+using namespace std::string_literals;
+using test::segment;
+
+const std::string kSoi = "\xFF\xD8";
+const std::string kSos = test::segment(0xDA, "\x01\x01\x00\x00\x3F\x00"s);
+const std::string kEoi = "\xFF\xD9";
+
+App1Data walk(std::string_view bytes) {
+    MemorySource source(bytes);
+    return CollectApp1Data(source);
+}
+
+TEST(App1Walk, CollectsAndStopsAsTheMarkersSay) {
+    struct Case {
+        const char* name;
+        std::string bytes;
+        std::string collected;
+        bool reachedScan;
+    };
+    const std::string a = segment(0xE1, "AAAA");
+    const std::string b = segment(0xE1, "BB");
+    const Case cases[] = {
+        {"one APP1", kSoi + a + kSos + "scan" + kEoi, "AAAA", true},
+        {"every APP1 in file order", kSoi + a + segment(0xE0, "x") + b + kSos, "AAAABB", true},
+        {"nothing after the scan", kSoi + a + kSos + b, "AAAA", true},
+        {"no APP1 at all", kSoi + segment(0xDB, "qt") + kSos, "", true},
+        {"empty input", "", "", false},
+        {"one byte", "\xFF", "", false},
+        {"only SOI", kSoi, "", false},
+        {"PNG signature", "\x89PNG\r\n\x1A\n", "", false},
+        {"SOI not first", "\xFF\xE1" + kSoi + kSos, "", false},
+        {"ends before the scan", kSoi + a + segment(0xDB, "qt"), "AAAA", false},
+        {"fill bytes before a code", kSoi + "\xFF\xFF\xFF" + a + "\xFF\xFF" + kSos, "AAAA", true},
+        {"file ends in fill bytes", kSoi + a + "\xFF\xFF\xFF", "AAAA", false},
+        {"no 0xFF where a marker belongs", kSoi + a + "\x00"s + kSos, "AAAA", false},
+        {"markers without length", kSoi + "\xFF\x01\xFF\xD0\xFF\xD7" + a + kSos, "AAAA", true},
+        {"other segment of length 1", kSoi + "\xFF\xDB\x00\x01"s + a + kSos, "", false},
+        {"other segment of length 0", kSoi + "\xFF\xC4\x00\x00"s + kSos, "", false},
+        {"other segment of length 2", kSoi + "\xFF\xC4\x00\x02"s + a + kSos, "AAAA", true},
+        {"APP1 of length 2 ends the walk", kSoi + "\xFF\xE1\x00\x02"s + a + kSos, "", false},
+        {"APP1 of length 1", kSoi + "\xFF\xE1\x00\x01"s + kSos, "", false},
+        {"APP1 length cut short", kSoi + "\xFF\xE1\x00"s, "", false},
+        {"other length cut short", kSoi + a + "\xFF\xDB\x01", "AAAA", false},
+        {"skip past the end", kSoi + a + "\xFF\xE2\xFF\xFF" + "short", "AAAA", false},
+        {"second SOI needs a length", kSoi + a + kSoi + kSos, "AAAA", false},
+        {"EOI needs a length too", kSoi + a + kEoi, "AAAA", false},
+    };
+    for (const auto& c : cases) {
+        App1Data result = walk(c.bytes);
+        EXPECT_EQ(result.collected, c.collected) << c.name;
+        EXPECT_EQ(result.reachedScan, c.reachedScan) << c.name;
+    }
+}
+
+TEST(App1Walk, App1RunningPastTheEndIsAReadError) {
+    const std::string cuts[] = {
+        kSoi + "\xFF\xE1\x00\x10"s + "only part",
+        kSoi + "\xFF\xE1\x00\x03"s,
+        kSoi + segment(0xE1, "AAAA") + "\xFF\xE1\xFF\xFF" + std::string(40000, 'x'),
+    };
+    for (const auto& bytes : cuts) {
+        try {
+            walk(bytes);
+            ADD_FAILURE() << "no error for " << bytes.size() << " bytes";
+        } catch (const ShotDateError& e) {
+            EXPECT_EQ(e.kind(), ShotDateError::Kind::ReadError);
+            EXPECT_STREQ(e.what(), "ストリームからの読み込みエラー");
+        }
+    }
+}
+
+TEST(App1Walk, CollectedDataStopAtTheCapButTheWalkGoesOn) {
+    std::string big(65533, 'e');
+    std::string bytes = kSoi;
+    std::size_t segments = kMaxCollectedApp1Bytes / big.size() + 2;
+    for (std::size_t i = 0; i < segments; ++i)
+        bytes += segment(0xE1, big);
+    App1Data result = walk(bytes + kSos);
+    EXPECT_EQ(result.collected.size(), kMaxCollectedApp1Bytes);
+    EXPECT_TRUE(result.reachedScan);
+
+    // A segment beyond the cap that is cut short is still a read error.
+    EXPECT_THROW(walk(bytes + "\xFF\xE1\x01\x00"s + "cut"), ShotDateError);
+}
+
+// Counts what the walk asks of its source, to show that image data are not read.
+class CountingSource final : public ByteSource {
+public:
+    explicit CountingSource(std::string_view bytes) : inner_(bytes) {}
+    std::size_t read(std::uint8_t* dst, std::size_t n) override {
+        std::size_t count = inner_.read(dst, n);
+        bytesRead += count;
+        return count;
+    }
+    void skip(std::uint64_t n) override { inner_.skip(n); }
+    std::size_t bytesRead = 0;
+
+private:
+    MemorySource inner_;
+};
+
+TEST(App1Walk, SkipsLargeSegmentsAndStopsAtTheScan) {
+    // 60 KiB of another segment and 2 MiB of scan data: neither is read, beyond the buffers
+    // of marker headers that the walk reads around them.
+    std::string bytes = kSoi + segment(0xE1, "AAAA") + segment(0xE2, std::string(61440, 'm')) +
+                        kSos + std::string(2 << 20, 's');
+    CountingSource source(bytes);
+    App1Data result = CollectApp1Data(source);
+    EXPECT_TRUE(result.reachedScan);
+    EXPECT_LE(source.bytesRead, 32u * 1024);
+}
+
+} // namespace
+} // namespace pixbako
