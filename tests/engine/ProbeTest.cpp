@@ -1,0 +1,52 @@
+// The pixbako-probe command: one line per file, and a failing exit code when a file failed.
+#include "support/JpegBuilder.h"
+#include "support/TempFolder.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+namespace pixbako {
+namespace {
+
+struct ProbeRun {
+    std::string output;
+    int exitCode = -1;
+};
+
+ProbeRun runProbe(const std::string& arguments) {
+    std::string command = "TZ=UTC0 LC_ALL=C '" PIXBAKO_PROBE_PATH "' " + arguments;
+    ProbeRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, n);
+    int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(Probe, PrintsDateSourceAndPatternTextPerFile) {
+    TempFolder folder;
+    const std::string jpg = folder.path() + "/a.jpg";
+    const std::string png = folder.path() + "/b.png";
+    const std::string missing = folder.path() + "/missing.jpg";
+    test::writeTestFile(jpg, test::cameraJpeg("2004:05:06 12:34:56"));
+    test::writeTestFile(png, "png", UnixTime{1083814497, 0});
+
+    ProbeRun run = runProbe("--pattern yyyy_mm_dd '" + jpg + "' '" + png + "'");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, jpg + "\t2004-05-06 12:34:56\texif\t2004_05_06\n" + png +
+                              "\t2004-05-06 03:34:56\tfiletime\t2004_05_06\n");
+
+    run = runProbe("'" + missing + "' '" + jpg + "'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.output, missing + "\tファイル " + missing + " は開けません\n" + jpg +
+                              "\t2004-05-06 12:34:56\texif\n");
+}
+
+} // namespace
+} // namespace pixbako
