@@ -1,0 +1,425 @@
+// Faults on real file systems: a full disk, a size limit, read-only folders, a vanished
+// source, a source that changes, cross-device moves and a process killed mid-transfer.
+// Afterwards every test checks the bytes and modification times of source and destination.
+//
+// Faults that need privileges (mounts, another user) run in a forked child, in a private
+// mount namespace where mounts vanish with the child; where the machine allows neither, the
+// test says so and skips, and the resource-limit test still covers a failing write.
+#include "platform/FileTransfer.h"
+
+#include "FileTransferTestSupport.h"
+
+#include <csignal>
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/resource.h>
+
+namespace pixbako {
+namespace {
+
+using namespace transfer_test;
+
+constexpr std::size_t kMiB = 1 << 20;
+
+const char* name(FileOperation operation) {
+    return operation == FileOperation::Copy ? "copy" : "move";
+}
+
+class FileTransferFaultTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(disk.ok());
+        ASSERT_EQ(::mkdir(src().c_str(), 0777), 0);
+        ASSERT_EQ(::mkdir(dst().c_str(), 0777), 0);
+        ::chmod(src().c_str(), 0777); // also writable for the unprivileged children
+        ::chmod(dst().c_str(), 0777);
+        crossDevice = memory.ok() && memory.device() != disk.device();
+    }
+    std::string src(const std::string& name = {}) const {
+        return disk / (name.empty() ? "src" : "src/" + name);
+    }
+    std::string dst(const std::string& name = {}) const {
+        return disk / (name.empty() ? "dst" : "dst/" + name);
+    }
+
+    ScratchFolder disk{std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp"};
+    ScratchFolder memory{"/dev/shm"}; // tmpfs: another file system than the disk
+    bool crossDevice = false;
+};
+
+std::string describeResult(const std::string& what, int result, int expected,
+                           const ScriptedDialogs& dialogs) {
+    std::string problems;
+    if (result != expected)
+        problems += what + ": result " + std::to_string(result) + ", expected " +
+                    std::to_string(expected) + "\n";
+    if (dialogs.errors.size() != 1)
+        problems += what + ": " + std::to_string(dialogs.errors.size()) + " error boxes\n";
+    return problems;
+}
+
+bool skipped(const std::string& report) {
+    return report.rfind("SKIP:", 0) == 0;
+}
+
+TEST_F(FileTransferFaultTest, DestinationFullMidCopyKeepsSourceAndOldFile) {
+    FileState source = makeFile(src("a.jpg"), 3 * kMiB, 1);
+    const std::string small = disk / "small";
+    ASSERT_EQ(::mkdir(small.c_str(), 0755), 0);
+
+    std::string report = inChild([&]() -> std::string {
+        if (!enterPrivateMountNamespace() ||
+            ::mount("tmpfs", small.c_str(), "tmpfs", 0, "size=2m") != 0)
+            return std::string("SKIP: can't mount a small tmpfs: ") + std::strerror(errno);
+        FileState old = makeFile(small + "/old.jpg", 1000, 2, kOtherTime);
+        std::string problems;
+        for (FileOperation operation : {FileOperation::Copy, FileOperation::Move}) {
+            for (std::string target : {"new.jpg", "old.jpg"}) {
+                std::string what = std::string(name(operation)) + " to " + target;
+                ScriptedDialogs dialogs;
+                int result = transferFile({operation, src("a.jpg"), small + "/" + target}, dialogs);
+                problems += describeResult(what, result, code(TransferError::DiskFull), dialogs);
+                if (dialogs.lastDone < kMiB)
+                    problems += what + ": failed before the first chunk was written\n";
+                problems += checkFile(src("a.jpg"), source);
+                problems += checkFile(small + "/old.jpg", old);
+                problems += checkEntries(small, {"old.jpg"});
+            }
+        }
+        return problems;
+    });
+    if (skipped(report))
+        GTEST_SKIP() << report << " (the file-size limit test covers a failing write)";
+    EXPECT_EQ(report, "");
+    EXPECT_EQ(checkFile(src("a.jpg"), source), "");
+}
+
+// RLIMIT_FSIZE makes the kernel refuse writes beyond the limit with EFBIG: a real write
+// failure on a real file system, with no privilege needed.
+TEST_F(FileTransferFaultTest, WriteRefusedMidCopyKeepsSourceAndOldFile) {
+    struct Case {
+        FileOperation operation;
+        bool fromMemory; // a cross-device move
+        std::string target;
+    };
+    const Case cases[] = {
+        {FileOperation::Copy, false, "new.jpg"},
+        {FileOperation::Copy, false, "old.jpg"},
+        {FileOperation::Move, true, "new.jpg"},
+        {FileOperation::Move, true, "old.jpg"},
+    };
+    FileState old = makeFile(dst("old.jpg"), 1000, 2, kOtherTime);
+    for (const auto& c : cases) {
+        if (c.fromMemory && !crossDevice)
+            continue;
+        SCOPED_TRACE(std::string(name(c.operation)) + " to " + c.target);
+        std::string from = c.fromMemory ? memory / "a.jpg" : src("a.jpg");
+        FileState source = makeFile(from, 3 * kMiB, 1);
+
+        std::string report = inChild([&]() -> std::string {
+            ::signal(SIGXFSZ, SIG_IGN);
+            struct rlimit limit = {kMiB + kMiB / 2, kMiB + kMiB / 2};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                return "setrlimit failed\n";
+            ScriptedDialogs dialogs;
+            int result = transferFile({c.operation, from, dst(c.target)}, dialogs);
+            return describeResult("transfer", result, code(TransferError::FileTooLarge), dialogs);
+        });
+
+        EXPECT_EQ(report, "");
+        EXPECT_EQ(checkFile(from, source), "");
+        EXPECT_EQ(checkFile(dst("old.jpg"), old), "");
+        EXPECT_EQ(checkEntries(dst(), {"old.jpg"}), "");
+    }
+}
+
+TEST_F(FileTransferFaultTest, ReadOnlyDestinationFolderChangesNothing) {
+    FileState source = makeFile(src("a.jpg"), 2 * kMiB, 1);
+    FileState old = makeFile(dst("old.jpg"), 1000, 2, kOtherTime);
+    const std::string folder = dst();
+
+    // A read-only mount (a write-protected card) and a folder without write permission.
+    struct Case {
+        const char* what;
+        std::function<std::string()> makeReadOnly;
+        TransferError expected;
+    };
+    const Case cases[] = {
+        {"read-only mount",
+         [&]() -> std::string {
+             if (!enterPrivateMountNamespace() ||
+                 ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+                 ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                         nullptr) != 0)
+                 return std::string("SKIP: can't mount read-only: ") + std::strerror(errno);
+             return {};
+         },
+         TransferError::ReadOnlyDisk},
+        {"folder without write permission",
+         [&]() -> std::string {
+             if (::chmod(folder.c_str(), 0555) != 0 || !becomeUnprivileged())
+                 return std::string("SKIP: can't drop privileges: ") + std::strerror(errno);
+             return {};
+         },
+         TransferError::AccessDenied},
+    };
+    for (const auto& c : cases) {
+        for (FileOperation operation : {FileOperation::Copy, FileOperation::Move}) {
+            for (std::string target : {"new.jpg", "old.jpg"}) {
+                SCOPED_TRACE(std::string(c.what) + ", " + name(operation) + " to " + target);
+                std::string report = inChild([&]() -> std::string {
+                    std::string setup = c.makeReadOnly();
+                    if (!setup.empty())
+                        return setup;
+                    ScriptedDialogs dialogs;
+                    int result = transferFile({operation, src("a.jpg"), dst(target)}, dialogs);
+                    return describeResult("transfer", result, code(c.expected), dialogs);
+                });
+                ::chmod(folder.c_str(), 0777);
+                if (skipped(report)) {
+                    std::printf("%s\n", report.c_str());
+                    continue;
+                }
+                EXPECT_EQ(report, "");
+                EXPECT_EQ(checkFile(src("a.jpg"), source), "");
+                EXPECT_EQ(checkFile(dst("old.jpg"), old), "");
+                EXPECT_EQ(checkEntries(dst(), {"old.jpg"}), "");
+            }
+        }
+    }
+}
+
+TEST_F(FileTransferFaultTest, SourceRemovedBeforeTheCallLeavesDestinationAlone) {
+    FileState old = makeFile(dst("old.jpg"), 1000, 2, kOtherTime);
+    makeFile(src("a.jpg"), 100000, 1);
+    ASSERT_EQ(::unlink(src("a.jpg").c_str()), 0);
+    for (FileOperation operation : {FileOperation::Copy, FileOperation::Move}) {
+        for (std::string target : {"new.jpg", "old.jpg"}) {
+            SCOPED_TRACE(std::string(name(operation)) + " to " + target);
+            ScriptedDialogs dialogs;
+
+            EXPECT_EQ(transferFile({operation, src("a.jpg"), dst(target), true}, dialogs),
+                      code(TransferError::SourceMissing));
+
+            EXPECT_TRUE(dialogs.questions.empty());
+            ASSERT_EQ(dialogs.errors.size(), 1u);
+            EXPECT_EQ(dialogs.errors[0].first, src("a.jpg"));
+            EXPECT_EQ(checkFile(dst("old.jpg"), old), "");
+            EXPECT_EQ(checkEntries(dst(), {"old.jpg"}), "");
+        }
+    }
+}
+
+TEST_F(FileTransferFaultTest, MoveAcrossFileSystemsKeepsBytesAndTimes) {
+    if (!crossDevice)
+        GTEST_SKIP() << "/dev/shm is not another file system here";
+    struct Case {
+        std::string from, to;
+    };
+    const Case cases[] = {
+        {memory / "a.jpg", dst("a.jpg")},
+        {src("b.jpg"), memory / "b.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.from + " -> " + c.to);
+        FileState source = makeFile(c.from, 2 * kMiB + 12345, 1, kShotTime, 0640);
+        ScriptedDialogs dialogs;
+
+        EXPECT_EQ(transferFile({FileOperation::Move, c.from, c.to}, dialogs), 0);
+
+        struct stat st {};
+        ASSERT_EQ(::stat(c.to.c_str(), &st), 0);
+        EXPECT_EQ(st.st_atim.tv_sec, kOldAccess.tv_sec) << "access time survives the read-back";
+        EXPECT_EQ(st.st_atim.tv_nsec, kOldAccess.tv_nsec);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        EXPECT_EQ(checkFile(c.to, source), "");
+        EXPECT_EQ(checkAbsent(c.from), "");
+        EXPECT_EQ(dialogs.total, 2 * source.bytes.size()) << "the read-back counts as progress";
+        EXPECT_EQ(dialogs.lastDone, dialogs.total);
+        EXPECT_TRUE(dialogs.errors.empty());
+    }
+}
+
+TEST_F(FileTransferFaultTest, MoveFromReadOnlyFolderAcrossFileSystemsCopiesNothing) {
+    if (!crossDevice)
+        GTEST_SKIP() << "/dev/shm is not another file system here";
+    const std::string folder = memory / "card";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
+    ::chmod(folder.c_str(), 0777);
+    FileState source = makeFile(folder + "/a.jpg", 2 * kMiB, 1);
+    struct Case {
+        const char* what;
+        std::function<std::string()> makeReadOnly;
+        TransferError expected;
+    };
+    const Case cases[] = {
+        {"write-protected card",
+         [&]() -> std::string {
+             if (!enterPrivateMountNamespace() ||
+                 ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+                 ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                         nullptr) != 0)
+                 return std::string("SKIP: can't mount read-only: ") + std::strerror(errno);
+             return {};
+         },
+         TransferError::ReadOnlyDisk},
+        {"folder without write permission",
+         [&]() -> std::string {
+             if (::chmod(folder.c_str(), 0555) != 0 || !becomeUnprivileged())
+                 return std::string("SKIP: can't drop privileges: ") + std::strerror(errno);
+             return {};
+         },
+         TransferError::AccessDenied},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string report = inChild([&]() -> std::string {
+            std::string setup = c.makeReadOnly();
+            if (!setup.empty())
+                return setup;
+            ScriptedDialogs dialogs;
+            int result =
+                transferFile({FileOperation::Move, folder + "/a.jpg", dst("a.jpg")}, dialogs);
+            std::string problems = describeResult("move", result, code(c.expected), dialogs);
+            if (dialogs.progressStarts != 0)
+                problems += "started copying a file it can't delete\n";
+            return problems;
+        });
+        ::chmod(folder.c_str(), 0777);
+        if (skipped(report)) {
+            std::printf("%s\n", report.c_str());
+            continue;
+        }
+        EXPECT_EQ(report, "");
+        EXPECT_EQ(checkFile(folder + "/a.jpg", source), "");
+        EXPECT_EQ(checkEntries(dst(), {}), "");
+    }
+}
+
+// A sticky folder lets another user write in it but not delete our file: the copy succeeds,
+// the deletion fails, and both files must remain.
+TEST_F(FileTransferFaultTest, SourceThatCantBeDeletedStaysBesideItsCopy) {
+    if (!crossDevice || ::geteuid() != 0)
+        GTEST_SKIP() << "needs root and /dev/shm on another file system";
+    const std::string folder = memory / "sticky";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 01777), 0);
+    FileState source = makeFile(folder + "/a.jpg", kMiB + 5, 1);
+
+    std::string report = inChild([&]() -> std::string {
+        if (!becomeUnprivileged())
+            return "SKIP: can't drop privileges";
+        ScriptedDialogs dialogs;
+        int result = transferFile({FileOperation::Move, folder + "/a.jpg", dst("a.jpg")}, dialogs);
+        return describeResult("move", result, code(TransferError::SourceNotRemoved), dialogs);
+    });
+
+    if (skipped(report))
+        GTEST_SKIP() << report;
+    EXPECT_EQ(report, "");
+    EXPECT_EQ(checkFile(folder + "/a.jpg", source), "");
+    EXPECT_EQ(checkFile(dst("a.jpg"), source), "");
+    EXPECT_EQ(checkEntries(dst(), {"a.jpg"}), "");
+}
+
+// The read-back of a cross-device move is what stands between a bad write and a deleted
+// original. A source changed behind our back (with its time set back, so that only the
+// comparison can notice) gives a copy that differs: the source must stay.
+TEST_F(FileTransferFaultTest, CopyThatReadsBackDifferentlyKeepsTheSource) {
+    if (!crossDevice)
+        GTEST_SKIP() << "/dev/shm is not another file system here";
+    const std::string from = memory / "a.jpg";
+    FileState source = makeFile(from, 3 * kMiB, 1);
+    ScriptedDialogs dialogs;
+    dialogs.onProgress = [&](std::uint64_t done) {
+        if (done == kMiB) {
+            int fd = ::open(from.c_str(), O_WRONLY);
+            EXPECT_EQ(::pwrite(fd, "XXXX", 4, 100), 4);
+            const struct timespec times[2] = {{0, UTIME_OMIT}, kShotTime};
+            ::futimens(fd, times);
+            ::close(fd);
+        }
+        return true;
+    };
+
+    EXPECT_EQ(transferFile({FileOperation::Move, from, dst("a.jpg")}, dialogs),
+              code(TransferError::VerifyFailed));
+
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_EQ(dialogs.errors[0].first, dst("a.jpg"));
+    FileState changed = source;
+    changed.bytes.replace(100, 4, "XXXX");
+    EXPECT_EQ(checkFile(from, changed), "");
+    EXPECT_EQ(checkEntries(dst(), {}), "");
+}
+
+// SIGKILL at any moment leaves either no file or the whole file under the final name, and the
+// source intact. A temporary file under its hidden name ".pixbako-XXXXXX.tmp" may remain:
+// nothing runs after SIGKILL to remove it.
+TEST_F(FileTransferFaultTest, KilledMidTransferLeavesNoPartialFile) {
+    constexpr std::size_t kSize = 64 * kMiB;
+    if (freeBytes(disk.path()) < 4 * kSize)
+        GTEST_SKIP() << "not enough free disk space";
+    struct Case {
+        const char* what;
+        FileOperation operation;
+        bool fromMemory;
+        std::string target;
+        std::uint64_t killAt; // bytes of progress
+    };
+    const Case cases[] = {
+        {"copy", FileOperation::Copy, false, "a.jpg", 8 * kMiB},
+        {"copy over an old file", FileOperation::Copy, false, "old.jpg", 8 * kMiB},
+        {"cross-device move while copying", FileOperation::Move, true, "a.jpg", 8 * kMiB},
+        {"cross-device move while reading back", FileOperation::Move, true, "a.jpg",
+         kSize + 8 * kMiB},
+    };
+    FileState old = makeFile(dst("old.jpg"), 1000, 2, kOtherTime);
+    for (const auto& c : cases) {
+        if (c.fromMemory && !crossDevice)
+            continue;
+        SCOPED_TRACE(c.what);
+        std::string from = c.fromMemory ? memory / "big.mov" : src("big.mov");
+        FileState source = makeFile(from, kSize, 3);
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(pipeFds[0]);
+            ScriptedDialogs dialogs;
+            dialogs.onProgress = [&](std::uint64_t done) {
+                if (done >= c.killAt) {
+                    [[maybe_unused]] auto put = ::write(pipeFds[1], "k", 1);
+                    for (;;)
+                        ::pause();
+                }
+                return true;
+            };
+            transferFile({c.operation, from, dst(c.target)}, dialogs);
+            ::_exit(3); // finished before the kill point: the parent reports it
+        }
+        ::close(pipeFds[1]);
+        struct pollfd ready = {pipeFds[0], POLLIN, 0};
+        ASSERT_EQ(::poll(&ready, 1, 60000), 1) << "the transfer never reached the kill point";
+        char mark = 0;
+        ASSERT_EQ(::read(pipeFds[0], &mark, 1), 1) << "the child ended before the kill point";
+        ::close(pipeFds[0]);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+
+        EXPECT_EQ(checkFile(from, source), "");
+        EXPECT_EQ(checkFile(dst("old.jpg"), old), "");
+        EXPECT_EQ(checkEntries(dst(), {"old.jpg"}, true), "");
+        for (auto& entry : entriesOf(dst()))
+            if (isTemporaryName(entry))
+                ::unlink(dst(entry).c_str());
+        ::unlink(from.c_str());
+    }
+}
+
+} // namespace
+} // namespace pixbako
