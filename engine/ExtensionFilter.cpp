@@ -1,5 +1,6 @@
 #include "engine/ExtensionFilter.h"
 
+#include "engine/Names.h"
 #include "platform/Encoding.h"
 
 namespace pixbako {
@@ -26,11 +27,9 @@ std::string extensionListText(const ExtensionChoice& choice) {
 }
 
 std::string extensionKey(std::string_view fileName) {
-    auto dot = fileName.rfind('.');
-    auto delimiter = fileName.find_last_of("/\\:");
-    if (dot == std::string_view::npos || (delimiter != std::string_view::npos && delimiter > dot))
-        return {};
-    std::string_view extension = fileName.substr(dot + 1);
+    std::string withDot = extensionOf(fileName);
+    std::string_view extension =
+        withDot.empty() ? std::string_view() : std::string_view(withDot).substr(1);
     std::string key;
     int bytes = 0;
     for (std::size_t pos = 0; pos < extension.size();) {

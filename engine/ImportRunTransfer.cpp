@@ -1,0 +1,69 @@
+// The transfer stage of the import run: one file operation per row, in list order.
+#include "engine/ImportRun.h"
+#include "engine/RunAbort.h"
+#include "platform/FileTransfer.h"
+#include "platform/Paths.h"
+
+#include <set>
+
+namespace pixbako {
+namespace {
+
+std::string sourcePath(const FileListRow& row) {
+    return withTrailingDelimiter(row[kSourceFolderColumn]) + row[kOldNameColumn];
+}
+
+} // namespace
+
+ImportRun::Outcome ImportRun::transferRows() {
+    window_.setListRedraw(true);
+    window_.repaintList();
+    const std::size_t n = fileRowCount(list_);
+    window_.setProgressRange(0, static_cast<int>(n));
+
+    // Files this run has written, by identity: a later row with the same destination (two
+    // files that got the same name, or names that a case-insensitive disk takes as one) must
+    // not replace one of them, which in move mode would lose the first file for good.
+    std::set<FileIdentity> written;
+
+    for (std::size_t r = 1; r <= n; ++r) {
+        const FileListRow& row = list_[r];
+        window_.setProgressPosition(static_cast<int>(r));
+        window_.setStatusText(row[kOldNameColumn] + "を処理中です    (" + std::to_string(r) + "/" +
+                              std::to_string(n) + ")");
+
+        TransferRequest request;
+        request.operation = settings_.copy ? FileOperation::Copy : FileOperation::Move;
+        request.source = sourcePath(row);
+        const std::string& folder = row[kNewFolderColumn];
+        request.destination = saveFolder_ +
+                              (folder.empty() ? std::string() : folderLevelsToPath(folder) + "/") +
+                              row[kNewNameColumn];
+        request.confirmOverwrite = settings_.overwriteConfirmation;
+
+        if (checkAbort())
+            return Outcome::Abort;
+        window_.showListRow(r);
+
+        auto existing = fileIdentity(request.destination);
+        request.mayReplace = !(existing && written.count(*existing));
+        const int result = window_.shellFileOperation(request);
+        if (result == kTransferCancelled) {
+            // Cancelled by the abort flag (an abort request or the close box): no report.
+            if (runAbortFlag())
+                return Outcome::Abort;
+            window_.beep(BeepKind::Exclamation);
+            window_.messageBox("処理を中断しました\r\n" + std::to_string(r - 1) +
+                                   "件のファイルを処理しました",
+                               BoxIcon::Warning, BoxButtons::Ok);
+            return Outcome::Stop;
+        }
+        // Any other failure has been shown by the operation itself; the row counts as done.
+        if (result == 0)
+            if (auto identity = fileIdentity(request.destination))
+                written.insert(*identity);
+    }
+    return Outcome::Done;
+}
+
+} // namespace pixbako

@@ -1,0 +1,112 @@
+#include "support/FakeRunWindow.h"
+
+#include "engine/RunAbort.h"
+
+#include <algorithm>
+
+namespace pixbako::test {
+namespace {
+
+class ScriptedTransferDialogs : public ITransferDialogs {
+public:
+    ScriptedTransferDialogs(FakeRunWindow& window, std::size_t transfer)
+        : window_(window), transfer_(transfer) {}
+
+    OverwriteAnswer askOverwrite(const std::string&) override {
+        if (window_.overwriteAnswers.empty())
+            return OverwriteAnswer::Yes;
+        OverwriteAnswer answer = window_.overwriteAnswers.front();
+        window_.overwriteAnswers.pop_front();
+        return answer;
+    }
+    void showError(const std::string&, const std::string& reason) override {
+        window_.transferErrors.push_back(reason);
+    }
+    void progressStart(const std::string&, std::uint64_t) override {}
+    bool progressUpdate(std::uint64_t) override {
+        return !window_.onProgress || window_.onProgress(transfer_);
+    }
+    void progressEnd() override {}
+
+private:
+    FakeRunWindow& window_;
+    std::size_t transfer_;
+};
+
+} // namespace
+
+BoxAnswer FakeRunWindow::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+    boxes.push_back({text, icon, buttons});
+    if (!answers.empty()) {
+        BoxAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Yes;
+}
+
+void FakeRunWindow::processEvents() {
+    ++processEventsCalls;
+    if (onProcessEvents)
+        onProcessEvents(*this);
+}
+
+std::vector<std::string> FakeRunWindow::thumbnailSelectedFiles() {
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < thumbnails.size(); ++i)
+        if (i < selected.size() && selected[i])
+            files.push_back(thumbnails[i]);
+    return files;
+}
+
+void FakeRunWindow::thumbnailDelete(std::size_t index) {
+    thumbnails.erase(thumbnails.begin() + static_cast<std::ptrdiff_t>(index));
+    if (index < selected.size())
+        selected.erase(selected.begin() + static_cast<std::ptrdiff_t>(index));
+}
+
+void FakeRunWindow::saveSettings() {
+    events.push_back("saveSettings");
+    settings.folderDatePattern = datePatternForSave(settings.folderDatePattern);
+    settings.fileDatePattern = datePatternForSave(settings.fileDatePattern);
+}
+
+void FakeRunWindow::execEND() {
+    events.push_back("execEND");
+    redraw = true;
+    progressPosition = 0;
+    statusTexts.push_back("");
+}
+
+int FakeRunWindow::shellFileOperation(const TransferRequest& request) {
+    transfers.push_back(request);
+    const std::size_t number = transfers.size();
+    int result = 0;
+    if (auto scripted = onTransfer ? onTransfer(request, number) : std::nullopt) {
+        result = *scripted;
+    } else {
+        ScriptedTransferDialogs answers(*this, number);
+        AbortAwareTransferDialogs dialogs(answers);
+        result = transferFile(request, dialogs);
+    }
+    transferResults.push_back(result);
+    return result;
+}
+
+void FakeRunWindow::completionSequence(const RunCompletion& completion) {
+    events.push_back("complete");
+    completions.push_back({completion.sender, fileRowCount(completion.list)});
+}
+
+std::vector<std::string> FakeRunWindow::boxTexts() const {
+    std::vector<std::string> texts;
+    for (const auto& box : boxes)
+        texts.push_back(box.text);
+    return texts;
+}
+
+int FakeRunWindow::count(const std::string& event) const {
+    return static_cast<int>(std::count(events.begin(), events.end(), event));
+}
+
+} // namespace pixbako::test

@@ -1,0 +1,94 @@
+#pragma once
+// A window for the import run in tests: records every call (beeps, boxes, status texts, list
+// redraws, transfers) and answers from scripts. Its transfers are real: shellFileOperation
+// calls transferFile with scripted dialogs, wrapped like the real window's so that the abort
+// flag cancels a copy in progress.
+#include "engine/ImportRun.h"
+#include "engine/RunWindow.h"
+
+#include <cstddef>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pixbako::test {
+
+struct RecordedBox {
+    std::string text;
+    BoxIcon icon;
+    BoxButtons buttons;
+};
+
+struct RecordedCompletion {
+    RunSender sender;
+    std::size_t rows;
+};
+
+class FakeRunWindow : public IRunWindow {
+public:
+    // --- scripts ---
+    ImportSettings settings;
+    std::vector<std::string> thumbnails; // full paths of the thumbnail box's items
+    std::vector<bool> selected;          // parallel to thumbnails
+    int page = 1;
+    // Answers for message boxes, in order; when empty: Yes for Yes/No boxes, else Ok.
+    std::deque<BoxAnswer> answers;
+    // Runs inside processEvents (e.g. a second press of the run button).
+    std::function<void(FakeRunWindow&)> onProcessEvents;
+    // Runs before each transfer (1-based count); a value is returned instead of transferring.
+    std::function<std::optional<int>(const TransferRequest&, std::size_t)> onTransfer;
+    // Runs inside the transfer's progressUpdate (1-based transfer count); false = Cancel.
+    std::function<bool(std::size_t)> onProgress;
+    std::deque<OverwriteAnswer> overwriteAnswers; // Yes when empty
+
+    ImportRun* run = nullptr; // for scripts that press the button or close the window
+
+    // --- records ---
+    std::vector<BeepKind> beeps;
+    std::vector<RecordedBox> boxes;
+    std::vector<std::string> events; // execSTART, execEND, saveSettings, complete, close, ...
+    std::vector<std::string> statusTexts;
+    std::vector<TransferRequest> transfers;
+    std::vector<int> transferResults;
+    std::vector<std::string> transferErrors; // texts shown by the transfers' error boxes
+    std::vector<RecordedCompletion> completions;
+    std::vector<std::size_t> shownRows;
+    int progressMaximum = -1;
+    int progressPosition = 0;
+    bool redraw = true;
+    int processEventsCalls = 0;
+
+    // IDialogs
+    void beep(BeepKind kind) override { beeps.push_back(kind); }
+    BoxAnswer messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
+
+    // IRunWindow
+    void processEvents() override;
+    void setStatusText(const std::string& text) override { statusTexts.push_back(text); }
+    void setProgressRange(int, int maximum) override { progressMaximum = maximum; }
+    void setProgressPosition(int position) override { progressPosition = position; }
+    void setListRedraw(bool on) override { redraw = on; }
+    void repaintList() override { events.push_back("repaint"); }
+    void showListRow(std::size_t row) override { shownRows.push_back(row); }
+    std::size_t thumbnailCount() override { return thumbnails.size(); }
+    std::vector<std::string> thumbnailSelectedFiles() override;
+    std::string thumbnailFileName(std::size_t index) override { return thumbnails.at(index); }
+    void thumbnailDelete(std::size_t index) override;
+    int pageIndex() override { return page; }
+    void setPageIndex(int index) override { page = index; }
+    void saveSettings() override;
+    ImportSettings importSettings() override { return settings; }
+    void execSTART() override { events.push_back("execSTART"); }
+    void execEND() override;
+    int shellFileOperation(const TransferRequest& request) override;
+    void completionSequence(const RunCompletion& completion) override;
+    void closeWindow() override { events.push_back("close"); }
+
+    // Helpers for assertions.
+    std::vector<std::string> boxTexts() const;
+    int count(const std::string& event) const;
+};
+
+} // namespace pixbako::test
