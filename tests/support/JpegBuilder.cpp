@@ -146,7 +146,9 @@ std::string buildTiff(const ExifSpec& spec) {
         w.u32(0);
     }
     if (withThumb) {
-        std::string thumb = "\xFF\xD8" + filler(spec.thumbnailBytes, 3) + "\xFF\xD9";
+        std::string thumb = "\xFF\xD8";
+        thumb += filler(spec.thumbnailBytes, 3);
+        thumb += "\xFF\xD9";
         IfdEntrySpec offset{0x0201, 4, 1};
         offset.data = thumb;
         IfdEntrySpec length{0x0202, 4, 1, static_cast<std::uint32_t>(thumb.size())};
@@ -210,27 +212,31 @@ std::string cameraJpeg(std::string_view dateTimeOriginal, bool bigEndian) {
 
 void writeTestFile(const std::string& path, std::string_view bytes,
                    std::optional<UnixTime> lastWrite) {
+    // Messages are appended, not concatenated: "literal" + std::string trips GCC 12 at -O3.
+    auto failure = [&](const char* what) {
+        return std::runtime_error(std::string(what).append(path));
+    };
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0)
-        throw std::runtime_error("can't create " + path);
+        throw failure("can't create ");
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (n <= 0) {
             ::close(fd);
-            throw std::runtime_error("can't write " + path);
+            throw failure("can't write ");
         }
         done += static_cast<std::size_t>(n);
     }
     if (::close(fd) != 0)
-        throw std::runtime_error("can't write " + path);
+        throw failure("can't write ");
     if (!lastWrite)
         return;
     timespec times[2] = {
         {static_cast<time_t>(lastWrite->seconds), static_cast<long>(lastWrite->nanoseconds)},
         {static_cast<time_t>(lastWrite->seconds), static_cast<long>(lastWrite->nanoseconds)}};
     if (::utimensat(AT_FDCWD, path.c_str(), times, 0) != 0)
-        throw std::runtime_error("can't set the time of " + path);
+        throw failure("can't set the time of ");
 }
 
 } // namespace pixbako::test
