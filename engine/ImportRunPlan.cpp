@@ -58,7 +58,11 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         try {
             shotDate = EXIFDATE(path);
         } catch (const ShotDateError& error) {
-            showError(error.what());
+            // Among a card's thousand files the user needs to know which one it was.
+            std::string message = error.what();
+            if (message.find(path) == std::string::npos)
+                message += "\r\n" + path;
+            showError(message);
             return Outcome::Stop;
         }
 
