@@ -33,18 +33,6 @@ Outcome openSourceFolder(const std::string& source, SourceFolder& folder) {
     return std::nullopt;
 }
 
-// Both folders' entries changed; flush each of them once.
-Outcome syncBothFolders(const SourceFolder& source, const Destination& destination) {
-    if (auto problem = syncFolder(destination.folder.get(), destination.folderPath))
-        return problem;
-    struct stat a {
-    }, b{};
-    if (::fstat(source.fd.get(), &a) == 0 && ::fstat(destination.folder.get(), &b) == 0 &&
-        sameFile(a, b))
-        return std::nullopt;
-    return syncFolder(source.fd.get(), source.path);
-}
-
 Outcome moveAcrossFileSystems(const TransferRequest& request, const struct stat& source,
                               Destination& destination, const Placement& placement,
                               const SourceFolder& folder, ITransferDialogs& dialogs) {
@@ -91,7 +79,10 @@ Outcome moveFile(const TransferRequest& request, const struct stat& source,
         return failure(TransferError::SourceMissing, request.source);
     if (auto problem = settlePlacement(error, placement, rename, request.destination, dialogs))
         return problem;
-    return syncBothFolders(folder, destination);
+    // Flushing the destination folder makes the new name durable. The old name needs no flush
+    // of its own: a rename is one journal transaction, and a file system that replayed only
+    // half of it would show the file under both names, never under none.
+    return syncFolder(to, destination.folderPath);
 }
 
 } // namespace pixbako::transfer
