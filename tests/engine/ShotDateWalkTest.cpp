@@ -119,5 +119,27 @@ TEST(App1Walk, SkipsLargeSegmentsAndStopsAtTheScan) {
     EXPECT_LE(source.bytesRead, 32u * 1024);
 }
 
+TEST(ShotDateOfBytes, TruncatedAtEveryLengthGivesExifNothingOrReadError) {
+    const TDateTime now = *encodeDate(2026, 7, 15);
+    const std::string good = test::cameraJpeg("2004:05:06 12:34:56");
+    const std::size_t app1Payload = good.find("Exif");
+    const std::size_t app1End =
+        app1Payload + test::exifPayload(test::dateExif("2004:05:06 12:34:56")).size();
+    const std::size_t scanCode = good.find("\xFF\xDA") + 2;
+    const std::int64_t expected = toMilliseconds(*encodeDateTime(2004, 5, 6, 12, 34, 56));
+    for (std::size_t n = 0; n <= good.size(); ++n) {
+        MemorySource source(std::string_view(good).substr(0, n));
+        if (n >= app1Payload && n < app1End) {
+            EXPECT_THROW(exifShotDate(source, now), ShotDateError) << n;
+            continue;
+        }
+        auto date = exifShotDate(source, now);
+        EXPECT_EQ(date.has_value(), n >= scanCode) << n;
+        if (date) {
+            EXPECT_EQ(toMilliseconds(*date), expected) << n;
+        }
+    }
+}
+
 } // namespace
 } // namespace pixbako
