@@ -175,7 +175,9 @@ std::int64_t IniFile::readInteger(std::string_view section, std::string_view key
 }
 
 void IniFile::writeString(std::string_view section, std::string_view key, std::string_view value) {
-    std::string line = std::string(key) + "=" + oneLine(value);
+    std::string line(key);
+    line += '=';
+    line += oneLine(value);
     std::size_t sectionLine = lines_.size();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         if (auto name = sectionName(lines_[i]); name && equalsIgnoringCase(*name, section)) {
@@ -184,7 +186,10 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
         }
     }
     if (sectionLine == lines_.size()) {
-        lines_.push_back("[" + std::string(section) + "]");
+        std::string heading = "[";
+        heading += section;
+        heading += ']';
+        lines_.push_back(std::move(heading));
         lines_.push_back(line);
         return;
     }
