@@ -1,6 +1,6 @@
-#!/bin/sh
+#!/bin/bash
 # run-all.sh BUILD_DIR SECONDS: runs every fuzz target for SECONDS each; fails on a finding.
-set -eu
+set -euo pipefail
 build=$1
 seconds=$2
 here=$(cd "$(dirname "$0")" && pwd)

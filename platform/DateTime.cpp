@@ -6,20 +6,24 @@ namespace pixbako {
 namespace {
 constexpr std::int64_t msPerDay = 86'400'000;
 
+constexpr bool leapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+
 // Days from 0001-01-01 to the given date (proleptic Gregorian), 0 for 0001-01-01.
-std::int64_t daysFromCivilStart(int year, int month, int day) {
-    static const int before[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
+// constexpr so that the scale's start is fixed at compile time: date constants in other files
+// may be built during static initialisation.
+constexpr std::int64_t daysFromCivilStart(int year, int month, int day) {
+    constexpr int before[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
     std::int64_t y = year - 1;
     std::int64_t days = y * 365 + y / 4 - y / 100 + y / 400 + before[month - 1];
-    if (month > 2 && isLeapYear(year))
+    if (month > 2 && leapYear(year))
         ++days;
     return days + day - 1;
 }
 // 1899-12-30 counted from 0001-01-01.
-const std::int64_t scaleStart = daysFromCivilStart(1899, 12, 30);
+constexpr std::int64_t scaleStart = daysFromCivilStart(1899, 12, 30);
 } // namespace
 
-bool isLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+bool isLeapYear(int year) { return leapYear(year); }
 
 int daysInMonth(int year, int month) {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
