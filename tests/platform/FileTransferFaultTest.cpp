@@ -376,12 +376,14 @@ TEST_F(FileTransferFaultTest, KilledMidTransferLeavesNoPartialFile) {
          kSize + 8 * kMiB},
     };
     FileState old = makeFile(dst("old.jpg"), 1000, 2, kOtherTime);
+    FileState source = makeFile(src("big.mov"), kSize, 3);
+    if (crossDevice)
+        makeFile(memory / "big.mov", kSize, 3);
     for (const auto& c : cases) {
         if (c.fromMemory && !crossDevice)
             continue;
         SCOPED_TRACE(c.what);
         std::string from = c.fromMemory ? memory / "big.mov" : src("big.mov");
-        FileState source = makeFile(from, kSize, 3);
         int pipeFds[2];
         ASSERT_EQ(::pipe(pipeFds), 0);
         pid_t child = ::fork();
@@ -417,7 +419,6 @@ TEST_F(FileTransferFaultTest, KilledMidTransferLeavesNoPartialFile) {
         for (auto& entry : entriesOf(dst()))
             if (isTemporaryName(entry))
                 ::unlink(dst(entry).c_str());
-        ::unlink(from.c_str());
     }
 }
 
