@@ -299,10 +299,29 @@ inline std::string inChild(const std::function<std::string()>& body) {
     return report;
 }
 
+inline bool writeText(const char* path, const std::string& text) {
+    int fd = ::open(path, O_WRONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    return ok;
+}
+
 // In a child: mounts made from now on are seen by this process only and vanish with it.
+// Without the right to mount, a user namespace (where this process is root) still allows
+// tmpfs and bind mounts on most machines.
 inline bool enterPrivateMountNamespace() {
-    return ::unshare(CLONE_NEWNS) == 0 &&
-           ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    if (::unshare(CLONE_NEWNS) != 0) {
+        uid_t uid = ::geteuid();
+        gid_t gid = ::getegid();
+        if (::unshare(CLONE_NEWUSER | CLONE_NEWNS) != 0 ||
+            !writeText("/proc/self/setgroups", "deny") ||
+            !writeText("/proc/self/uid_map", "0 " + std::to_string(uid) + " 1") ||
+            !writeText("/proc/self/gid_map", "0 " + std::to_string(gid) + " 1"))
+            return false;
+    }
+    return ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
 // In a child: continue as the unprivileged user "nobody" (root can't be kept out by modes).
