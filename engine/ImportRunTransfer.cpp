@@ -35,10 +35,10 @@ ImportRun::Outcome ImportRun::transferRows() {
         TransferRequest request;
         request.operation = settings_.copy ? FileOperation::Copy : FileOperation::Move;
         request.source = sourcePath(row);
-        const std::string& folder = row[kNewFolderColumn];
-        request.destination = saveFolder_ +
-                              (folder.empty() ? std::string() : folderLevelsToPath(folder) + "/") +
-                              row[kNewNameColumn];
+        // joinPath puts exactly one "/" before the name, also when the new folder is empty
+        // or ends with its level delimiter.
+        request.destination =
+            joinPath(saveFolder_ + folderLevelsToPath(row[kNewFolderColumn]), row[kNewNameColumn]);
         request.confirmOverwrite = settings_.overwriteConfirmation;
 
         if (checkAbort())

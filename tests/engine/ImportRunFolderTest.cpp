@@ -63,11 +63,13 @@ TEST_F(ImportRunTest, CopyWithSubfoldersKeepsSourcesAndAsksBeforeReplacing) {
     s.overwriteConfirmation = true;
     s.folderPrefix = "photo\\";
     s.folderDatePattern = "yyyy\"年\\\"mm";
+    s.folderSuffix = "\\";
     s.rename = false;
 
     run.RunButtonClick(RunSender::CommandLineFolder);
 
-    EXPECT_EQ(column(kNewFolderColumn), (Strings{"photo\\2005年\\03", "photo\\2005年\\03"}));
+    EXPECT_EQ(column(kNewFolderColumn), (Strings{"photo\\2005年\\03\\", "photo\\2005年\\03\\"}));
+    EXPECT_EQ(window.transfers[0].destination, out + "/photo/2005年/03/A.JPG");
     EXPECT_EQ(column(kSourceFolderColumn), (Strings{in + "/", in + "/sub/deeper/"}));
     EXPECT_EQ(filesUnder(out), (Strings{"photo/2005年/03/A.JPG", "photo/2005年/03/B.JPG"}));
     EXPECT_EQ(filesUnder(in), (Strings{"A.JPG", "sub/deeper/B.JPG"}));
