@@ -109,7 +109,7 @@ void ImportRun::run(RunSender sender) {
         finish();
     if (outcome != Outcome::Done)
         return;
-    window_.completionSequence({sender, settings_, list_});
+    window_.completionSequence({sender, settings_, saveFolder_, list_});
     finish();
 }
 

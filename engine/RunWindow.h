@@ -28,6 +28,7 @@ inline constexpr int kFileSelectionPage = 2; // page index of the file-selection
 struct RunCompletion {
     RunSender sender;
     const ImportSettings& settings; // as read at the start of the run
+    const std::string& saveFolder;  // the save folder with its trailing "/"
     const FileList& list;           // rows 1..n, one per file of the run
 };
 
