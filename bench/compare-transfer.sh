@@ -3,10 +3,10 @@
 #
 # Holds our durable transfer (bench_transfer) against the system tools on the disk that holds
 # BUILD_DIR (never tmpfs: flushes cost nothing there):
-#   copy: 2,000 files of 1 MiB, ours (each file flushed before it gets its name, the folder
-#         flushed after) against `cp --preserve=timestamps` followed by one `sync`;
-#   move: the same files within one file system, ours (rename, both folders flushed) against
-#         `mv` followed by one `sync`.
+#   copy: 2,000 files of 1 MiB, ours (each file flushed before it gets its name) against
+#         `cp --preserve=timestamps` followed by one `sync`;
+#   move: the same files within one file system, ours (one rename each) against `mv` followed
+#         by one `sync`.
 # Prints the seconds of each run and the throughput ratio ours / theirs (1.0 = as fast).
 # TRANSFER_FILES and TRANSFER_ROUNDS change the file count (2000) and the rounds (2).
 set -eu

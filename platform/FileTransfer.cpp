@@ -139,8 +139,9 @@ Outcome settlePlacement(int error, const Placement& placement,
 }
 
 Outcome copyToDestination(const TransferRequest& request, const struct stat& source,
-                          Destination& destination, const Placement& placement, bool verify,
+                          Destination& destination, const Placement& placement, bool forMove,
                           ITransferDialogs& dialogs) {
+    const bool verify = forMove;
     // O_NONBLOCK: should the path have become a pipe since we looked, don't hang on it.
     UniqueFd sourceFd(::open(request.source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!sourceFd) {
@@ -173,6 +174,12 @@ Outcome copyToDestination(const TransferRequest& request, const struct stat& sou
                                        request.destination, dialogs))
         return problem;
     temp.markPublished();
+    // The bytes are durable before the name exists, so a crash leaves the whole file or none
+    // under the name. A plain copy leaves its source in place, so a name lost in a crash loses
+    // nothing and the folder is not flushed for every file (that flush doubled the journal
+    // commits per file); before a move deletes its source the name must be durable.
+    if (!forMove)
+        return std::nullopt;
     return syncFolder(folder, destination.folderPath);
 }
 

@@ -79,10 +79,10 @@ Outcome moveFile(const TransferRequest& request, const struct stat& source,
         return failure(TransferError::SourceMissing, request.source);
     if (auto problem = settlePlacement(error, placement, rename, request.destination, dialogs))
         return problem;
-    // Flushing the destination folder makes the new name durable. The old name needs no flush
-    // of its own: a rename is one journal transaction, and a file system that replayed only
-    // half of it would show the file under both names, never under none.
-    return syncFolder(to, destination.folderPath);
+    // No flush: a rename is one journal transaction, so after a crash the file is under its
+    // old name or its new one (a file system that replayed only half of it would show it
+    // under both, never under none). Flushing here would only cost a journal commit per file.
+    return std::nullopt;
 }
 
 } // namespace pixbako::transfer

@@ -155,9 +155,10 @@ Outcome settlePlacement(int error, const Placement& placement,
 
 // Copies the source into the destination (see writeDurableCopy) and gives the copy its final
 // name. `source` is the stat of the source path taken before anything else; a different file
-// found there now is SourceChanged.
+// found there now is SourceChanged. `forMove` reads the copy back before it is named and makes
+// the name itself durable, because the source is deleted next.
 Outcome copyToDestination(const TransferRequest& request, const struct stat& source,
-                          Destination& destination, const Placement& placement, bool verify,
+                          Destination& destination, const Placement& placement, bool forMove,
                           ITransferDialogs& dialogs);
 
 Outcome moveFile(const TransferRequest& request, const struct stat& source,
