@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace pixbako {
 
@@ -29,7 +30,9 @@ constexpr std::uint8_t kTem = 0x01;
 // larger than what is buffered go straight from the source into their destination.
 class BufferedReader {
 public:
-    explicit BufferedReader(ByteSource& source) : source_(source) {}
+    explicit BufferedReader(ByteSource& source)
+        : source_(source),
+          buffer_(std::make_unique_for_overwrite<std::uint8_t[]>(kMarkerBufferBytes)) {}
 
     std::optional<std::uint8_t> byte() {
         if (pos_ == end_ && !refill())
@@ -52,7 +55,7 @@ public:
     // (out then holds what there was).
     bool append(std::string& out, std::size_t n) {
         std::size_t fromBuffer = std::min(n, end_ - pos_);
-        out.append(reinterpret_cast<const char*>(buffer_ + pos_), fromBuffer);
+        out.append(reinterpret_cast<const char*>(buffer_.get() + pos_), fromBuffer);
         pos_ += fromBuffer;
         n -= fromBuffer;
         if (n == 0)
@@ -94,13 +97,12 @@ public:
 private:
     bool refill() {
         pos_ = 0;
-        end_ = source_.read(buffer_, sizeof buffer_);
+        end_ = source_.read(buffer_.get(), kMarkerBufferBytes);
         return end_ > 0;
     }
 
     ByteSource& source_;
-    // Big enough for the marker headers that follow a typical EXIF segment in one read.
-    std::uint8_t buffer_[16 * 1024];
+    std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
 };

@@ -66,6 +66,11 @@ private:
     std::size_t pos_ = 0;
 };
 
+// The walk reads the source in blocks of this size: a camera file's headers (EXIF block up to
+// 64 KiB, tables) mostly arrive in one read; larger APP1 payloads are read straight into the
+// collected data, and other segments beyond the block are skipped without reading.
+inline constexpr std::size_t kMarkerBufferBytes = 64 * 1024;
+
 // Collected APP1 payloads stop growing at this size. A real EXIF block is at most one
 // segment of 64 KiB, so only crafted files get near it; they are still walked to the end.
 inline constexpr std::size_t kMaxCollectedApp1Bytes = 4 * 1024 * 1024;

@@ -108,15 +108,16 @@ private:
     MemorySource inner_;
 };
 
-TEST(App1Walk, SkipsLargeSegmentsAndStopsAtTheScan) {
-    // 60 KiB of another segment and 2 MiB of scan data: neither is read, beyond the buffers
-    // of marker headers that the walk reads around them.
-    std::string bytes = kSoi + segment(0xE1, "AAAA") + segment(0xE2, std::string(61440, 'm')) +
-                        kSos + std::string(2 << 20, 's');
+TEST(App1Walk, ReadsNoFurtherThanOneBlockPastTheScan) {
+    // 2 MiB of scan data after 240 KiB of other segments: the walk reads at most one block
+    // beyond the start of scan, whatever it skipped before.
+    const std::string other = segment(0xE2, std::string(60000, 'm'));
+    const std::string headers = kSoi + segment(0xE1, "AAAA") + other + other + other + other;
+    const std::string bytes = headers + kSos + std::string(2 << 20, 's');
     CountingSource source(bytes);
     App1Data result = CollectApp1Data(source);
     EXPECT_TRUE(result.reachedScan);
-    EXPECT_LE(source.bytesRead, 32u * 1024);
+    EXPECT_LE(source.bytesRead, headers.size() + kMarkerBufferBytes);
 }
 
 TEST(ShotDateOfBytes, TruncatedAtEveryLengthGivesExifNothingOrReadError) {
