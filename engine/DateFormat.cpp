@@ -98,23 +98,24 @@ bool startsAmPmToken(std::string_view text) {
 }
 
 // The look-ahead of an hour token: does the first "a" after it, before the next "h", start
-// a 12-hour marker? Quoted literals are text, not pattern, so both letters count only outside
-// them. Byte steps are safe: no byte of a multi-byte UTF-8 character is ASCII.
+// a 12-hour marker? An "a" inside a quoted literal is text and doesn't count, but the next "h"
+// ends the look-ahead wherever it stands, quoted or not: that hour token answers for itself.
+// Byte steps are safe: no byte of a multi-byte UTF-8 character is ASCII.
 bool amPmMarkerAhead(std::string_view pattern, std::size_t pos) {
-    while (pos < pattern.size()) {
+    char openQuote = 0; // the quote of the literal we are in, 0 outside
+    for (; pos < pattern.size(); ++pos) {
         char c = pattern[pos];
-        if (c == '"' || c == '\'') {
-            std::size_t close = pattern.find(c, pos + 1);
-            if (close == std::string_view::npos)
-                return false;
-            pos = close + 1;
-            continue;
-        }
         if (c == 'h' || c == 'H')
             return false;
-        if (c == 'a' || c == 'A')
+        if (openQuote != 0) {
+            if (c == openQuote)
+                openQuote = 0;
+            continue;
+        }
+        if (c == '"' || c == '\'')
+            openQuote = c;
+        else if (c == 'a' || c == 'A')
             return startsAmPmToken(pattern.substr(pos));
-        ++pos;
     }
     return false;
 }
@@ -160,8 +161,9 @@ void DateTextFormatter::writeEraName(std::size_t count) {
     out_.put(name);
 }
 
-// "e" and "ee" write the era year as two digits ("e" without its leading zero); three or more
-// write the year number as it stands, without padding, as era years are written in full.
+// "e" and "ee" write the era year's last two digits ("e" without its leading zero); three or
+// more write the era year in full form, which for an era calendar is all its digits and two at
+// least ("05"), not the bare number.
 void DateTextFormatter::writeEraYear(std::size_t count) {
     if (!s_.japaneseEraCalendar)
         return;
@@ -170,7 +172,7 @@ void DateTextFormatter::writeEraYear(std::size_t count) {
         return;
     auto year = static_cast<std::uint64_t>(era->eraYear);
     if (count >= 3)
-        out_.putNumber(year, 1);
+        out_.putNumber(year, 2);
     else if (count == 2 || year % 100 >= 10)
         out_.putNumber(year % 100, 2);
     else

@@ -118,7 +118,6 @@ TEST(FormatDateText, TwelveHourClockAndAmPmTexts) {
         {"h h ampm", pm, "13 1 午後"},    // the look-ahead stops at the next h
         {"h aaa ampm", pm, "13 木 午後"}, // ... and at the first a
         {"h 'am/pm'", pm, "13 am/pm"},    // a quoted marker is text
-        {"h \"h\" ampm", pm, "1 h 午後"}, // ... and so is a quoted h
         {"hh:mm am/pm", pm, "01:05 pm"},
         {"aaaaampm", pm, "木曜日午後"},
         {"aaaaa", pm, "木曜日a"},
@@ -133,7 +132,6 @@ TEST(FormatDateText, JapaneseEraTokens) {
     const Case cases[] = {
         {R"(ggee"年"mm"月"dd"日")", thursday(), "平成16年05月06日"},
         {"g gg e ee eee", thursday(), "平 平成 16 16 16"},
-        {"e ee eee", at(2023, 5, 6), "5 05 5"},
         {"ggee", at(1868, 1, 1), "明治01"},
         {"ggee", at(1912, 7, 29), "明治45"},
         {"ggee", at(1912, 7, 30), "大正01"},
@@ -144,6 +142,36 @@ TEST(FormatDateText, JapaneseEraTokens) {
         {"ggee", at(2019, 4, 30), "平成31"},
         {"ggee", at(2019, 5, 1), "令和01"},
         {"[ggee]", at(1867, 12, 31), "[]"}, // before the first era: nothing
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(formatJa(c.pattern, c.value), c.expected) << "pattern " << c.pattern;
+}
+
+// Regression: "eee" wrote a one-digit era year bare ("5"); the full form of an era year keeps
+// two digits at least, and all of them beyond.
+TEST(FormatDateText, FullEraYearLostItsLeadingZero) {
+    const Case cases[] = {
+        {"e ee eee", at(2023, 5, 6), "5 05 05"},
+        {"e ee eee eeee", at(2019, 5, 1), "1 01 01 01"}, // first day of an era
+        {"e ee eee", at(1989, 1, 7), "64 64 64"},
+        {"e ee eee", at(2118, 5, 1), "0 00 100"}, // year 100 of an era: "e" drops one zero
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(formatJa(c.pattern, c.value), c.expected) << "pattern " << c.pattern;
+}
+
+// Regression: the look-ahead of an hour token skipped quoted literals whole, so an "h" inside
+// one didn't end it and a marker behind that "h" turned the hour to the 12-hour clock. Only
+// the "a" must stand outside quotes; the next "h" ends the look-ahead wherever it stands.
+TEST(FormatDateText, QuotedHourLetterDidNotEndTheTwelveHourLookAhead) {
+    const TDateTime pm = at(2004, 5, 6, 13, 5);
+    const Case cases[] = {
+        {"h \"h\" ampm", pm, "13 h 午後"}, // the quoted h ends the look-ahead
+        {"h 'xH' am/pm", pm, "13 xH pm"},
+        {"h \"x\" ampm", pm, "1 x 午後"},       // a literal without "h" is passed over
+        {"h \"'\" a/p", pm, "1 ' p"},           // the other quote kind doesn't close it
+        {"h \"ampm\" ampm", pm, "1 ampm 午後"}, // a quoted marker is passed over
+        {"h \"x ampm", pm, "13 x ampm"},        // an unclosed literal runs to the end
     };
     for (const Case& c : cases)
         EXPECT_EQ(formatJa(c.pattern, c.value), c.expected) << "pattern " << c.pattern;
