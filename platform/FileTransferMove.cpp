@@ -63,18 +63,19 @@ Outcome moveAcrossFileSystems(const TransferRequest& request, const struct stat&
 
 Outcome moveFile(const TransferRequest& request, const struct stat& source,
                  Destination& destination, const Placement& placement, ITransferDialogs& dialogs) {
-    SourceFolder folder;
-    if (auto problem = openSourceFolder(request.source, folder))
-        return problem;
-
-    const int from = folder.fd.get();
+    // The rename names the source by its path: the source folder is opened only when the move
+    // has to cross file systems, which keeps a move on one disk at a few system calls.
     const int to = destination.folder.get();
     auto rename = [&](bool replace) {
-        return placeFile(from, folder.name, to, destination.name, replace);
+        return placeFile(AT_FDCWD, request.source, to, destination.name, replace);
     };
     int error = rename(placement.replace);
-    if (error == EXDEV)
+    if (error == EXDEV) {
+        SourceFolder folder;
+        if (auto problem = openSourceFolder(request.source, folder))
+            return problem;
         return moveAcrossFileSystems(request, source, destination, placement, folder, dialogs);
+    }
     if (error == ENOENT)
         return failure(TransferError::SourceMissing, request.source);
     if (auto problem = settlePlacement(error, placement, rename, request.destination, dialogs))
