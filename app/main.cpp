@@ -1,9 +1,13 @@
 // Program start: the application title, then the main window.
+#include "engine/DateFormat.h"
+
 #include <QApplication>
 #include <QMainWindow>
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Month and weekday names, AM/PM and separators for every date the program writes.
+    pixbako::dateTextSettings() = pixbako::dateTextSettingsFromLocale();
     QApplication::setApplicationName(QStringLiteral("Pixbako"));
     QApplication::setApplicationVersion(QStringLiteral(PIXBAKO_VERSION_TEXT));
 
