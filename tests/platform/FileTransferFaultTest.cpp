@@ -63,6 +63,37 @@ bool skipped(const std::string& report) {
     return report.rfind("SKIP:", 0) == 0;
 }
 
+// A folder made read-only in the two ways a photographer meets: a read-only mount (a
+// write-protected card) and a folder without write permission. Each way runs in a forked child
+// and returns "SKIP: ..." when this machine can't set it up.
+struct ReadOnlyCase {
+    const char* what;
+    std::function<std::string()> makeReadOnly;
+    TransferError expected;
+};
+
+std::vector<ReadOnlyCase> readOnlyCases(const std::string& folder, const char* mountWhat) {
+    return {
+        {mountWhat,
+         [folder]() -> std::string {
+             if (!enterPrivateMountNamespace() ||
+                 ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
+                 ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                         nullptr) != 0)
+                 return std::string("SKIP: can't mount read-only: ") + std::strerror(errno);
+             return {};
+         },
+         TransferError::ReadOnlyDisk},
+        {"folder without write permission",
+         [folder]() -> std::string {
+             if (::chmod(folder.c_str(), 0555) != 0 || !becomeUnprivileged())
+                 return std::string("SKIP: can't drop privileges: ") + std::strerror(errno);
+             return {};
+         },
+         TransferError::AccessDenied},
+    };
+}
+
 TEST_F(FileTransferFaultTest, DestinationFullMidCopyKeepsSourceAndOldFile) {
     FileState source = makeFile(src("a.jpg"), 3 * kMiB, 1);
     const std::string small = disk / "small";
@@ -139,31 +170,7 @@ TEST_F(FileTransferFaultTest, ReadOnlyDestinationFolderChangesNothing) {
     FileState old = makeFile(dst("old.jpg"), 1000, 2, kOtherTime);
     const std::string folder = dst();
 
-    // A read-only mount (a write-protected card) and a folder without write permission.
-    struct Case {
-        const char* what;
-        std::function<std::string()> makeReadOnly;
-        TransferError expected;
-    };
-    const Case cases[] = {
-        {"read-only mount",
-         [&]() -> std::string {
-             if (!enterPrivateMountNamespace() ||
-                 ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-                 ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                         nullptr) != 0)
-                 return std::string("SKIP: can't mount read-only: ") + std::strerror(errno);
-             return {};
-         },
-         TransferError::ReadOnlyDisk},
-        {"folder without write permission",
-         [&]() -> std::string {
-             if (::chmod(folder.c_str(), 0555) != 0 || !becomeUnprivileged())
-                 return std::string("SKIP: can't drop privileges: ") + std::strerror(errno);
-             return {};
-         },
-         TransferError::AccessDenied},
-    };
+    const auto cases = readOnlyCases(folder, "read-only mount");
     for (const auto& c : cases) {
         for (FileOperation operation : {FileOperation::Copy, FileOperation::Move}) {
             for (std::string target : {"new.jpg", "old.jpg"}) {
@@ -248,30 +255,7 @@ TEST_F(FileTransferFaultTest, MoveFromReadOnlyFolderAcrossFileSystemsCopiesNothi
     ASSERT_EQ(::mkdir(folder.c_str(), 0777), 0);
     ::chmod(folder.c_str(), 0777);
     FileState source = makeFile(folder + "/a.jpg", 2 * kMiB, 1);
-    struct Case {
-        const char* what;
-        std::function<std::string()> makeReadOnly;
-        TransferError expected;
-    };
-    const Case cases[] = {
-        {"write-protected card",
-         [&]() -> std::string {
-             if (!enterPrivateMountNamespace() ||
-                 ::mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) != 0 ||
-                 ::mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
-                         nullptr) != 0)
-                 return std::string("SKIP: can't mount read-only: ") + std::strerror(errno);
-             return {};
-         },
-         TransferError::ReadOnlyDisk},
-        {"folder without write permission",
-         [&]() -> std::string {
-             if (::chmod(folder.c_str(), 0555) != 0 || !becomeUnprivileged())
-                 return std::string("SKIP: can't drop privileges: ") + std::strerror(errno);
-             return {};
-         },
-         TransferError::AccessDenied},
-    };
+    const auto cases = readOnlyCases(folder, "write-protected card");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         std::string report = inChild([&]() -> std::string {
