@@ -78,9 +78,10 @@ ImportRun::Outcome ImportRun::nameRows() {
             return Outcome::Abort;
         }
 
-        // Groups are runs of consecutive rows with the same new folder; row 1 is compared with
-        // the heading, so it always starts one.
-        const bool firstOfGroup = row[kNewFolderColumn] != list_[r - 1][kNewFolderColumn];
+        // Groups are runs of consecutive rows with the same new folder. Row 1 always starts
+        // one, even when its folder happens to read like the list's heading: a group needs its
+        // first number and its counter file.
+        const bool firstOfGroup = r == 1 || row[kNewFolderColumn] != list_[r - 1][kNewFolderColumn];
         if (firstOfGroup) {
             if (!writePending())
                 return Outcome::Stop;

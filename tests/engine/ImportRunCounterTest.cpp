@@ -72,5 +72,27 @@ TEST_F(ImportRunTest, AbortWhileNamingLeavesTheCounterOfTheRowsNamedSoFar) {
     EXPECT_TRUE(std::filesystem::is_directory(out + "/2005_03_12"));
 }
 
+TEST_F(ImportRunTest, FolderNamedLikeTheListHeadingStillStartsAGroup) {
+    // The folder name equals the heading of its column: row 1 must still start a group, with
+    // the start number and a counter file, not go on from a number no group ever gave.
+    ImportSettings& s = window.settings;
+    s.folderPrefix = "新フォルダ名";
+    s.folderDatePattern = ""; // saved as "DDDDD", which writes nothing
+    s.startNumber = 5;
+    s.autoContinue = true;
+    s.sequenceStyleIndex = 0; // "xx"
+    for (int i = 0; i < 2; ++i)
+        jpeg("IMG" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
+
+    run.RunButtonClick(RunSender::Interactive);
+
+    EXPECT_EQ(column(kNewFolderColumn), Strings(2, "新フォルダ名"));
+    EXPECT_EQ(column(kNewNameColumn), (Strings{"20050312_05.JPG", "20050312_06.JPG"}));
+    EXPECT_EQ(filesUnder(out), (Strings{"新フォルダ名/20050312_05.JPG",
+                                        "新フォルダ名/20050312_06.JPG", "新フォルダ名/PXBK"}));
+    EXPECT_EQ(readCounterFile(out + "/新フォルダ名/PXBK").record.lastNumber, 6);
+    EXPECT_TRUE(window.boxes.empty());
+}
+
 } // namespace
 } // namespace pixbako::test
