@@ -21,10 +21,17 @@ ImportRun::Outcome ImportRun::transferRows() {
     const std::size_t n = fileRowCount(list_);
     window_.setProgressRange(0, static_cast<int>(n));
 
-    // Files this run has written, by identity: a later row with the same destination (two
-    // files that got the same name, or names that a case-insensitive disk takes as one) must
-    // not replace one of them, which in move mode would lose the first file for good.
-    std::set<FileIdentity> written;
+    // Files this run must not replace, by identity:
+    // - the files it has written: a later row with the same destination (two files that got
+    //   the same name, or names that a case-insensitive disk takes as one) would lose the
+    //   first file for good in move mode;
+    // - its own sources: when the save folder is also the read-in folder, a new name can be
+    //   the old name of another row, still waiting (or left behind by a failed transfer), and
+    //   replacing it would lose that picture before it is moved or copied.
+    std::set<FileIdentity> keep;
+    for (std::size_t r = 1; r <= n; ++r)
+        if (auto identity = fileIdentity(sourcePath(list_[r])))
+            keep.insert(*identity);
 
     for (std::size_t r = 1; r <= n; ++r) {
         const FileListRow& row = list_[r];
@@ -46,7 +53,7 @@ ImportRun::Outcome ImportRun::transferRows() {
         window_.showListRow(r);
 
         auto existing = fileIdentity(request.destination);
-        request.mayReplace = !(existing && written.count(*existing));
+        request.mayReplace = !(existing && keep.count(*existing));
         const int result = window_.shellFileOperation(request);
         if (result == kTransferCancelled) {
             // Cancelled by the abort flag (an abort request or the close box): no report.
@@ -61,7 +68,7 @@ ImportRun::Outcome ImportRun::transferRows() {
         // Any other failure has been shown by the operation itself; the row counts as done.
         if (result == 0)
             if (auto identity = fileIdentity(request.destination))
-                written.insert(*identity);
+                keep.insert(*identity);
     }
     return Outcome::Done;
 }

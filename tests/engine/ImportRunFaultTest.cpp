@@ -86,5 +86,41 @@ TEST_F(ImportRunTest, ClosingTheWindowWhilePlanningStopsBeforeAnyTransfer) {
     EXPECT_EQ(window.events, (Strings{"execSTART", "saveSettings", "execEND", "close"}));
 }
 
+TEST_F(ImportRunTest, InPlaceRenameNeverReplacesAFileTheRunStillHasToTransfer) {
+    // Save folder = read-in folder. By shot date B comes first, and its new name is A's old
+    // name; A's new name is B's old name. Replacing either would lose a picture.
+    for (bool copy : {false, true}) {
+        TempFolder folder;
+        const std::string card = folder.path() + "/card";
+        std::filesystem::create_directory(card);
+        const std::string a = readBytes(jpeg("20050312_001.JPG", "2005:03:12 10:00:00", card));
+        const std::string b = readBytes(jpeg("20050312_002.JPG", "2005:03:12 09:00:00", card));
+        FakeRunWindow w;
+        w.settings = window.settings;
+        w.settings.readInFolder = card;
+        w.settings.saveFolder = card;
+        w.settings.dateFolders = false;
+        w.settings.overwriteConfirmation = false;
+        w.settings.copy = copy;
+        ImportRun probe(w);
+
+        probe.RunButtonClick(RunSender::Interactive);
+
+        Strings names;
+        for (std::size_t r = 1; r < probe.list().size(); ++r)
+            names.push_back(probe.list()[r][kOldNameColumn] + ">" +
+                            probe.list()[r][kNewNameColumn]);
+        EXPECT_EQ(names, (Strings{"20050312_002.JPG>20050312_001.JPG",
+                                  "20050312_001.JPG>20050312_002.JPG"}));
+        ASSERT_EQ(w.transfers.size(), 2u);
+        EXPECT_FALSE(w.transfers[0].mayReplace) << copy;
+        EXPECT_FALSE(w.transfers[1].mayReplace) << copy;
+        EXPECT_EQ(w.transferErrors.size(), 2u) << copy;
+        EXPECT_EQ(readBytes(card + "/20050312_001.JPG"), a) << copy;
+        EXPECT_EQ(readBytes(card + "/20050312_002.JPG"), b) << copy;
+        EXPECT_EQ(filesUnder(card).size(), 2u) << copy;
+    }
+}
+
 } // namespace
 } // namespace pixbako::test
