@@ -1,6 +1,8 @@
 // Folder-mode runs: what lands where, under which name, and what the window is told.
 #include "ImportRunFixture.h"
 
+#include "platform/FileTime.h"
+
 namespace pixbako::test {
 namespace {
 
@@ -164,6 +166,40 @@ TEST_F(ImportRunTest, FolderThatCannotBeMadeShowsAsTransferErrorsAndTheRunGoesOn
     EXPECT_EQ(filesUnder(in), (Strings{"A.JPG", "B.JPG"}));
     ASSERT_EQ(window.completions.size(), 1u);
     EXPECT_EQ(window.completions[0].rows, 2u);
+}
+
+TEST_F(ImportRunTest, TransferredFilesKeepBytesAndModificationTimeInTheirLocalDateFolder) {
+    // 2005-03-12 19:59:59.25 UTC is 2005-03-13 04:59:59 in Japan: the file time is read in
+    // local time and cut to DOS resolution (even seconds).
+    ::setenv("TZ", "JST-9", 1);
+    ::tzset();
+    const UnixTime shot{1'110'657'599, 250'000'000};
+    for (bool copy : {true, false}) {
+        TempFolder folder;
+        const std::string card = folder.path() + "/card";
+        std::filesystem::create_directory(card);
+        const std::string source = card + "/MVI_0001.MOV";
+        const std::string bytes(200'000, '\x5A');
+        writeTestFile(source, bytes, shot);
+        FakeRunWindow w;
+        w.settings = window.settings;
+        w.settings.readInFolder = card;
+        w.settings.saveFolder = folder.path() + "/out";
+        w.settings.copy = copy;
+        ImportRun probe(w);
+
+        probe.RunButtonClick(RunSender::Interactive);
+
+        EXPECT_EQ(probe.list().at(1)[kTimeStampColumn], "20050313045958") << copy;
+        const std::string target = w.settings.saveFolder + "/2005_03_13/20050313_001.MOV";
+        EXPECT_EQ(readBytes(target), bytes) << copy;
+        auto written = lastWriteTime(target);
+        ASSERT_TRUE(written) << copy;
+        EXPECT_EQ(written->seconds, shot.seconds) << copy;
+        EXPECT_EQ(written->nanoseconds, shot.nanoseconds) << copy;
+        EXPECT_EQ(std::filesystem::exists(source), copy);
+        EXPECT_TRUE(w.transferErrors.empty());
+    }
 }
 
 } // namespace
