@@ -69,6 +69,8 @@ TEST_F(ImportRunTest, ForbiddenCharactersStopBeforeAnyTransfer) {
         {"file prefix, found after the scan", [](ImportSettings& s) { s.filePrefix = "a?"; }, 2},
         {"middle text", [](ImportSettings& s) { s.middleText = "\\"; }, 2},
         {"save folder", [](ImportSettings& s) { s.saveFolder += "|"; }, 2},
+        // A folder of that name doesn't exist: nothing is planned, and then the check fails.
+        {"read-in folder", [](ImportSettings& s) { s.readInFolder += "*"; }, 0},
         {"new file name", [](ImportSettings& s) { s.fileDatePattern = "yyyy\":\"mm"; }, 2},
     };
     for (const auto& c : cases) {
