@@ -1,6 +1,7 @@
 // The shot date of a file: its EXIF date when it has one, else its last-write time.
 #include "engine/ShotDate.h"
 
+#include "engine/DateFormat.h"
 #include "platform/FileTime.h"
 
 #include <algorithm>
@@ -125,8 +126,16 @@ ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTex
     return {*local, false};
 }
 
+DateParseTexts dateParseTexts(const DateTextSettings& settings) {
+    DateParseTexts texts;
+    texts.timeSeparator = settings.timeSeparator.empty() ? '\0' : settings.timeSeparator.front();
+    texts.amText = settings.amText;
+    texts.pmText = settings.pmText;
+    return texts;
+}
+
 TDateTime EXIFDATE(const std::string& path) {
-    return readShotDate(path, currentLocalDateTime(), DateParseTexts{}).value;
+    return readShotDate(path, currentLocalDateTime(), dateParseTexts(dateTextSettings())).value;
 }
 
 } // namespace pixbako

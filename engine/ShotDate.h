@@ -21,6 +21,8 @@
 
 namespace pixbako {
 
+struct DateTextSettings;
+
 // The four ways reading a shot date can fail; what() is the message shown to the user.
 class ShotDateError : public std::runtime_error {
 public:
@@ -106,13 +108,19 @@ std::string FindExifDateText(std::string_view collected);
 // zero denominator and other types give the empty text: never a read past the data.
 std::string TagValueText(std::string_view collected, TiffByteOrder order, const TiffEntry& entry);
 
-// The locale texts that reading a date text needs (Japanese values by default).
+// The locale texts that reading a date text needs (Japanese values by default). A separator
+// of '\0' means the locale has none: nothing matches it.
 struct DateParseTexts {
     char timeSeparator = ':';
     char decimalSeparator = '.';
     std::string amText = "午前";
     std::string pmText = "午後";
 };
+
+// The texts of a locale record (DateFormat.h): the AM and PM texts and the time separator that
+// the formatter writes are the ones a date text is read with. The record has no decimal
+// separator; "." is kept.
+DateParseTexts dateParseTexts(const DateTextSettings& settings);
 
 // Reads an EXIF-style date text "yyyy:mm:dd hh:nn:ss" (and the looser forms a date text may
 // take: two-number dates in the year of `now`, short years in the 100-year window starting
@@ -134,7 +142,8 @@ struct ShotDate {
 // The shot date of the file at path. Throws ShotDateError.
 ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTexts& texts = {});
 
-// readShotDate with the current local time and the default texts.
+// readShotDate with the current local time and the texts of the process-wide locale record
+// (dateTextSettings()), which it only reads.
 TDateTime EXIFDATE(const std::string& path);
 
 } // namespace pixbako

@@ -51,13 +51,14 @@ int main(int argc, char** argv) {
         return usage();
 
     dateTextSettings() = dateTextSettingsFromLocale();
+    const DateParseTexts texts = dateParseTexts(dateTextSettings());
     const TDateTime now =
         localDateTime({static_cast<std::int64_t>(std::time(nullptr)), 0}).value_or(0);
     int status = 0;
     for (const auto& file : files) {
         std::string line = file + "\t";
         try {
-            ShotDate date = readShotDate(file, now);
+            ShotDate date = readShotDate(file, now, texts);
             line += dateText(date.value) + "\t" + (date.fromExif ? "exif" : "filetime");
             if (pattern)
                 line += "\t" + FormatDateText(*pattern, date.value);

@@ -1,4 +1,5 @@
 // The shot date of files on disk: EXIF date, last-write fallback and the failures.
+#include "engine/DateFormat.h"
 #include "engine/ShotDate.h"
 #include "support/JpegBuilder.h"
 #include "support/TempFolder.h"
@@ -150,6 +151,29 @@ TEST_F(ShotDateFile, FailuresCarryTheirMessages) {
             EXPECT_EQ(std::string(e.what()), c.message) << c.name;
         }
     }
+}
+
+// EXIFDATE used to read every date text with the Japanese AM/PM texts and ":", whatever the
+// locale record said; the formatter and the reader must agree on the locale's texts.
+TEST_F(ShotDateFile, ExifDateIgnoredTheLocaleAmPmTextsAndTimeSeparator) {
+    const DateTextSettings saved = dateTextSettings();
+    DateTextSettings english = saved;
+    english.amText = "AM";
+    english.pmText = "PM";
+    english.timeSeparator = ".";
+    dateTextSettings() = english;
+    const std::string pm = write("pm.jpg", test::cameraJpeg("2004:05:06 1.02.03 pm"));
+    const std::string japanese = write("ja.jpg", test::cameraJpeg("2004:05:06 1.02.03 午後"));
+    const TDateTime pmDate = EXIFDATE(pm);
+    const TDateTime japaneseDate = EXIFDATE(japanese);
+    dateTextSettings().timeSeparator.clear(); // a locale without one: only the hour is read
+    const TDateTime noSeparator = EXIFDATE(pm);
+    dateTextSettings() = saved;
+
+    EXPECT_EQ(toMilliseconds(pmDate), ms(2004, 5, 6, 13, 2, 3));
+    EXPECT_EQ(toMilliseconds(japaneseDate), ms(2004, 5, 6, 1, 2, 3));
+    EXPECT_EQ(toMilliseconds(noSeparator), ms(2004, 5, 6, 1, 0, 0));
+    EXPECT_EQ(dateParseTexts(japaneseDateTextSettings()).amText, DateParseTexts{}.amText);
 }
 
 TEST_F(ShotDateFile, UnreadableFileCannotBeOpened) {
