@@ -2,6 +2,7 @@
 #include "engine/ShotDate.h"
 
 #include "engine/DateFormat.h"
+#include "platform/Encoding.h"
 #include "platform/FileTime.h"
 
 #include <algorithm>
@@ -110,6 +111,11 @@ std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
     std::string text = FindExifDateText(app1.collected);
     if (text.empty())
         return std::nullopt;
+    // The text is stored as bytes. Cameras write ASCII, but a tool on a Japanese system may have
+    // written CP932: decode it, so that its AM/PM texts can match and the error message shows
+    // it legibly. UTF-8 stays as it is.
+    if (!isValidUtf8(text))
+        text = cp932ToUtf8(text);
     auto value = parseDateText(text, now, texts);
     if (!value)
         throw ShotDateError::notADate(text);

@@ -97,9 +97,9 @@ struct TiffEntry {
     std::size_t valuePos = 0; // where the value field lies in the collected data
 };
 
-// The DateTimeOriginal text of the collected data, or the empty text when the data hold no
-// EXIF header, no EXIF directory or no such tag. Throws the read error when a directory, its
-// entry count or an entry lies outside the data.
+// The DateTimeOriginal text of the collected data (its bytes as stored), or the empty text when the
+// data hold no EXIF header, no EXIF directory or no such tag. Throws the read error when a
+// directory, its entry count or an entry lies outside the data.
 std::string FindExifDateText(std::string_view collected);
 
 // An entry's value as text: ASCII as its zero-terminated text at the value's offset; BYTE,
@@ -129,8 +129,9 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings);
 std::optional<TDateTime> parseDateText(std::string_view text, TDateTime now,
                                        const DateParseTexts& texts = {});
 
-// The EXIF shot date of the bytes of a source: walk, find, read. nullopt when there is no
-// date text; throws ShotDateError (read error, not a date) otherwise.
+// The EXIF shot date of the bytes of a source: walk, find, read. The date text is read as UTF-8
+// when it is valid UTF-8, else as CP932. nullopt when there is no date text; throws
+// ShotDateError (read error, not a date) otherwise.
 std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
                                       const DateParseTexts& texts = {});
 

@@ -142,5 +142,27 @@ TEST(ShotDateOfBytes, TruncatedAtEveryLengthGivesExifNothingOrReadError) {
     }
 }
 
+// The date text went into the reading and into the error message as raw bytes: a CP932 text
+// gave a message that is not UTF-8 and a PM text that never matched.
+TEST(ShotDateOfBytes, Cp932DateTextWasNotReadAsProgramText) {
+    const TDateTime now = *encodeDate(2026, 7, 15);
+    const std::string pm = "2004:05:06 1:02:03 \x8C\xDF\x8C\xE3"; // 午後
+    const std::string jpeg = test::cameraJpeg(pm);
+    MemorySource source(jpeg);
+    auto date = exifShotDate(source, now);
+    ASSERT_TRUE(date);
+    EXPECT_EQ(toMilliseconds(*date), toMilliseconds(*encodeDateTime(2004, 5, 6, 13, 2, 3)));
+
+    const std::string notADate = test::cameraJpeg("\x82\x51\x82\x4F\x94\x4E"); // ２０年
+    MemorySource bad(notADate);
+    try {
+        exifShotDate(bad, now);
+        ADD_FAILURE() << "no error";
+    } catch (const ShotDateError& e) {
+        EXPECT_EQ(e.kind(), ShotDateError::Kind::NotADate);
+        EXPECT_STREQ(e.what(), "'２０年' は日付または時刻ではありません");
+    }
+}
+
 } // namespace
 } // namespace pixbako
