@@ -156,8 +156,11 @@ TEST_F(ShotDateFile, FailuresCarryTheirMessages) {
 // EXIFDATE used to read every date text with the Japanese AM/PM texts and ":", whatever the
 // locale record said; the formatter and the reader must agree on the locale's texts.
 TEST_F(ShotDateFile, ExifDateIgnoredTheLocaleAmPmTextsAndTimeSeparator) {
-    const DateTextSettings saved = dateTextSettings();
-    DateTextSettings english = saved;
+    struct Restore {
+        DateTextSettings saved = dateTextSettings();
+        ~Restore() { dateTextSettings() = saved; }
+    } restore;
+    DateTextSettings english = restore.saved;
     english.amText = "AM";
     english.pmText = "PM";
     english.timeSeparator = ".";
@@ -168,7 +171,6 @@ TEST_F(ShotDateFile, ExifDateIgnoredTheLocaleAmPmTextsAndTimeSeparator) {
     const TDateTime japaneseDate = EXIFDATE(japanese);
     dateTextSettings().timeSeparator.clear(); // a locale without one: only the hour is read
     const TDateTime noSeparator = EXIFDATE(pm);
-    dateTextSettings() = saved;
 
     EXPECT_EQ(toMilliseconds(pmDate), ms(2004, 5, 6, 13, 2, 3));
     EXPECT_EQ(toMilliseconds(japaneseDate), ms(2004, 5, 6, 1, 2, 3));
