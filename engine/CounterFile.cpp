@@ -44,6 +44,7 @@ CounterReadResult readCounterFile(const std::string& path) {
                                      std::strerror(file.loadError()));
         return result;
     }
+    result.exists = file.loadStatus() == IniFile::LoadStatus::Loaded;
     const std::string_view s = kCounterSection;
     CounterRecord defaults;
     result.record.lastNumber = file.readInteger(s, "LASTNUM", defaults.lastNumber);

@@ -44,6 +44,7 @@ std::string counterFilePath(std::string_view folder);
 
 struct CounterReadResult {
     bool ok = true;       // false only when a file exists but can't be read
+    bool exists = false;  // the folder has a counter file
     CounterRecord record; // the defaults for keys (or a whole file) that are missing
     std::string message;  // Japanese text for an error box when !ok
 };

@@ -94,7 +94,9 @@ ImportRun::Outcome ImportRun::nameRows() {
                     return Outcome::Stop;
                 }
                 resetValue = read.record.lastNumber;
-                if (read.record.sameNaming(naming))
+                // A folder without a counter file has given no number yet: it starts at the
+                // start number even when the current naming equals the missing-key defaults.
+                if (read.exists && read.record.sameNaming(naming))
                     number = resetValue == std::numeric_limits<std::int64_t>::max()
                                  ? resetValue
                                  : resetValue + 1;

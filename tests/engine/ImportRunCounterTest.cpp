@@ -94,5 +94,24 @@ TEST_F(ImportRunTest, FolderNamedLikeTheListHeadingStillStartsAGroup) {
     EXPECT_TRUE(window.boxes.empty());
 }
 
+TEST_F(ImportRunTest, NewFolderIgnoredTheStartNumberWhenTheNamingEqualledTheCounterDefaults) {
+    // Style 0, pattern "yyyy-mm-dd", no prefix or middle text: exactly what a missing counter
+    // file reads as. A folder without one has given no number, so the start number holds.
+    ImportSettings& s = window.settings;
+    s.autoContinue = true;
+    s.sequenceStyleIndex = 0;
+    s.fileDatePattern = "yyyy-mm-dd";
+    s.filePrefix = "";
+    s.middleText = "";
+    s.startNumber = 7;
+    jpeg("A.JPG", "2005:03:12 10:00:00");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(column(kNewNameColumn), Strings{"2005-03-1207.JPG"});
+
+    jpeg("B.JPG", "2005:03:12 11:00:00");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(column(kNewNameColumn), Strings{"2005-03-1208.JPG"});
+}
+
 } // namespace
 } // namespace pixbako::test
