@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace pixbako {
@@ -69,11 +70,20 @@ std::string oneLine(std::string_view value) {
 } // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: a pipe under the file's name must not hang the program; only a plain file
+    // is read as settings.
+    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         int error = errno;
         status_ = error == ENOENT ? LoadStatus::Missing : LoadStatus::Failed;
         loadError_ = status_ == LoadStatus::Failed ? error : 0;
+        return;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        loadError_ = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        status_ = LoadStatus::Failed;
+        ::close(fd);
         return;
     }
     std::string bytes;

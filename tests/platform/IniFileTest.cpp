@@ -176,5 +176,13 @@ TEST(IniFile, UnreadableFileIsNotOverwrittenByAOneCallWrite) {
     EXPECT_TRUE(std::filesystem::is_directory(path));
 }
 
+TEST(IniFile, PipeUnderTheFileNameHungTheReader) {
+    TempFolder folder;
+    std::string path = folder.path() + "/PXBK";
+    ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+    IniFile ini(path); // no writer: a blocking open would never return
+    EXPECT_EQ(ini.loadStatus(), IniFile::LoadStatus::Failed);
+}
+
 } // namespace
 } // namespace pixbako
