@@ -101,6 +101,14 @@ Outcome runTransfer(const TransferRequest& request, ITransferDialogs& dialogs) {
     struct stat source {};
     if (auto problem = inspectSource(request, source))
         return problem;
+    if (request.operation == FileOperation::Move) {
+        // The common case of a move on one disk to a free name: one rename that refuses to
+        // replace anything settles it. A name that exists (the same file included), another
+        // disk or a file system without that rename goes the full way below.
+        if (::renameat2(AT_FDCWD, request.source.c_str(), AT_FDCWD, request.destination.c_str(),
+                        RENAME_NOREPLACE) == 0)
+            return std::nullopt;
+    }
     Destination destination;
     if (auto problem = inspectDestination(request, source, destination))
         return problem;
