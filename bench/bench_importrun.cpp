@@ -60,11 +60,11 @@ std::string cameraFile(int index) {
     int day = index / 30;
     std::snprintf(date, sizeof date, "2024:%02d:%02d %02d:%02d:%02d", day / 28 % 12 + 1,
                   day % 28 + 1, 8 + index % 30 / 3, index % 7, index % 30 / 2);
-    test::JpegSpec spec;
-    spec.exif = test::exifPayload(
+    test::JpegLayout layout;
+    layout.exif = test::exifPayload(
         test::dateExif(date, false, 8192 + (index * 37u) % 8192, 6144 + (index * 53u) % 8192));
-    spec.scanBytes = 2048;
-    return test::buildJpeg(spec);
+    layout.scanBytes = 2048;
+    return test::buildJpeg(layout);
 }
 
 const std::string& cardFolder() {

@@ -41,13 +41,13 @@ std::string cameraLikeFile(int index) {
                   index % 28 + 1, index % 24, index % 60, (index * 7) % 60);
     std::size_t makerNote = 8192 + (index * 37u) % 8192;
     std::size_t thumbnail = 6144 + (index * 53u) % 8192;
-    test::JpegSpec spec;
-    spec.exif = test::exifPayload(test::dateExif(date, index % 4 == 0, makerNote, thumbnail));
-    spec.extraSegments = {test::segment(0xE2, std::string("MPF\0", 4) + std::string(4000, 'm'))};
-    spec.scanBytes = 0;
-    std::size_t headers = test::buildJpeg(spec).size();
-    spec.scanBytes = kFileSize > headers ? kFileSize - headers : 0;
-    return test::buildJpeg(spec);
+    test::JpegLayout layout;
+    layout.exif = test::exifPayload(test::dateExif(date, index % 4 == 0, makerNote, thumbnail));
+    layout.extraSegments = {test::segment(0xE2, std::string("MPF\0", 4) + std::string(4000, 'm'))};
+    layout.scanBytes = 0;
+    std::size_t headers = test::buildJpeg(layout).size();
+    layout.scanBytes = kFileSize > headers ? kFileSize - headers : 0;
+    return test::buildJpeg(layout);
 }
 
 std::vector<std::string> filesIn(const std::string& dir) {

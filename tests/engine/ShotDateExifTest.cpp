@@ -17,8 +17,8 @@ const char* const kDate = "2004:05:06 12:34:56";
 
 // Where the builder puts things, counted in the collected data ("Exif\0\0" + TIFF).
 constexpr std::size_t kIfd0 = 6 + 8;
-std::size_t exifIfdAt(const ExifSpec& spec) {
-    return kIfd0 + 2 + 12 * spec.ifd0.size() + 4;
+std::size_t exifIfdAt(const ExifSpec& layout) {
+    return kIfd0 + 2 + 12 * layout.ifd0.size() + 4;
 }
 
 void putLittle(std::string& data, std::size_t pos, std::uint32_t value, int size) {
@@ -27,11 +27,11 @@ void putLittle(std::string& data, std::size_t pos, std::uint32_t value, int size
 }
 
 ExifSpec withExifEntries(std::vector<IfdEntrySpec> entries, bool bigEndian = false) {
-    ExifSpec spec;
-    spec.bigEndian = bigEndian;
-    spec.ifd0 = {asciiEntry(0x010F, "MAKER"), exifPointerEntry()};
-    spec.exifIfd = std::move(entries);
-    return spec;
+    ExifSpec layout;
+    layout.bigEndian = bigEndian;
+    layout.ifd0 = {asciiEntry(0x010F, "MAKER"), exifPointerEntry()};
+    layout.exifIfd = std::move(entries);
+    return layout;
 }
 
 TEST(ExifDateText, FindsOnlyDateTimeOriginalOfTheExifDirectory) {
@@ -87,9 +87,9 @@ TEST(ExifDateText, FindsOnlyDateTimeOriginalOfTheExifDirectory) {
 }
 
 TEST(ExifDateText, DirectoriesOutsideTheDataAreReadErrors) {
-    ExifSpec spec = test::dateExif(kDate);
-    const std::string good = test::exifPayload(spec);
-    const std::size_t exifDir = exifIfdAt(spec);
+    ExifSpec layout = test::dateExif(kDate);
+    const std::string good = test::exifPayload(layout);
+    const std::size_t exifDir = exifIfdAt(layout);
     const std::size_t pointerEntry = kIfd0 + 2 + 12 * 3; // the fourth entry
     struct Case {
         const char* name;
@@ -123,9 +123,9 @@ TEST(ExifDateText, DirectoriesOutsideTheDataAreReadErrors) {
 TEST(ExifDateText, EntriesAfterThePointerAreNeverRead) {
     // The first directory claims more entries than the data hold, but the search ends at its
     // EXIF pointer.
-    ExifSpec spec = test::dateExif(kDate);
-    spec.ifd0 = {exifPointerEntry()};
-    std::string data = test::exifPayload(spec);
+    ExifSpec layout = test::dateExif(kDate);
+    layout.ifd0 = {exifPointerEntry()};
+    std::string data = test::exifPayload(layout);
     putLittle(data, kIfd0, 0xFFFF, 2);
     EXPECT_EQ(FindExifDateText(data), kDate);
 }

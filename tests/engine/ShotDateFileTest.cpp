@@ -65,17 +65,17 @@ TEST_F(ShotDateFile, ExifDateOrFileTimeByKindOfFile) {
     const std::int64_t fileTime = ms(2004, 5, 6, 12, 34, 56); // 12:34:57.5 cut to even seconds
     const std::int64_t exifOther = ms(2011, 12, 13, 14, 15, 16);
 
-    test::JpegSpec noApp1;
-    test::JpegSpec xmpFirst;
+    test::JpegLayout noApp1;
+    test::JpegLayout xmpFirst;
     xmpFirst.xmpFirst = test::xmpPayload();
     xmpFirst.exif = test::exifPayload(test::dateExif("2011:12:13 14:15:16"));
-    test::JpegSpec noScan;
+    test::JpegLayout noScan;
     noScan.exif = test::exifPayload(test::dateExif("2011:12:13 14:15:16"));
     noScan.tables = false;
     noScan.scan = false;
-    test::JpegSpec dateTimeOnly;
+    test::JpegLayout dateTimeOnly;
     dateTimeOnly.exif = test::exifPayload(test::dateExif(std::nullopt));
-    test::JpegSpec tablesFirst;
+    test::JpegLayout tablesFirst;
     tablesFirst.jfif = false;
     tablesFirst.extraSegments = {test::segment(0xE2, std::string(60000, 'i'))};
     tablesFirst.exif = test::exifPayload(test::dateExif("2011:12:13 14:15:16", true, 20000, 8000));
@@ -116,7 +116,7 @@ TEST_F(ShotDateFile, FileTimeIsLocalTimeInEvenSeconds) {
 }
 
 TEST_F(ShotDateFile, FailuresCarryTheirMessages) {
-    test::JpegSpec truncatedApp1;
+    test::JpegLayout truncatedApp1;
     truncatedApp1.exif = test::exifPayload(test::dateExif(kDate));
     std::string cut = test::buildJpeg(truncatedApp1);
     cut.resize(cut.find("Exif") + 40);
@@ -195,7 +195,7 @@ TEST_F(ShotDateFile, ReadsTheDateExiftoolWrites) {
     };
     const Case cases[] = {{"II", "2011:12:13 14:15:16"}, {"MM", "1999:01:02 03:04:05"}};
     for (const auto& c : cases) {
-        test::JpegSpec plain;
+        test::JpegLayout plain;
         std::string path = write(std::string("tool-") + c.order + ".jpg", test::buildJpeg(plain));
         std::string command =
             "exiftool -q -overwrite_original -ExifByteOrder=" + std::string(c.order) +

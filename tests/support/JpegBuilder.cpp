@@ -49,8 +49,8 @@ std::uint32_t directorySize(std::size_t entries) {
     return static_cast<std::uint32_t>(2 + 12 * entries + 4);
 }
 
-bool hasExifPointer(const ExifSpec& spec) {
-    for (const auto& e : spec.ifd0)
+bool hasExifPointer(const ExifSpec& layout) {
+    for (const auto& e : layout.ifd0)
         if (e.exifPointer)
             return true;
     return false;
@@ -91,34 +91,34 @@ IfdEntrySpec rationalEntry(std::uint16_t tag, std::uint32_t numerator, std::uint
 
 ExifSpec dateExif(std::optional<std::string_view> dateTimeOriginal, bool bigEndian,
                   std::size_t makerNoteBytes, std::size_t thumbnailBytes) {
-    ExifSpec spec;
-    spec.bigEndian = bigEndian;
-    spec.thumbnailBytes = thumbnailBytes;
-    spec.ifd0 = {asciiEntry(0x010F, "PIXBAKO"), asciiEntry(0x0110, "TEST CAMERA"),
-                 IfdEntrySpec{0x0112, 3, 1, 1}, // Orientation
-                 exifPointerEntry()};
-    spec.exifIfd = {rationalEntry(0x829A, 1, 125), rationalEntry(0x829D, 28, 10)};
+    ExifSpec layout;
+    layout.bigEndian = bigEndian;
+    layout.thumbnailBytes = thumbnailBytes;
+    layout.ifd0 = {asciiEntry(0x010F, "PIXBAKO"), asciiEntry(0x0110, "TEST CAMERA"),
+                   IfdEntrySpec{0x0112, 3, 1, 1}, // Orientation
+                   exifPointerEntry()};
+    layout.exifIfd = {rationalEntry(0x829A, 1, 125), rationalEntry(0x829D, 28, 10)};
     if (dateTimeOriginal)
-        spec.exifIfd.push_back(asciiEntry(0x9003, *dateTimeOriginal));
-    spec.exifIfd.push_back(asciiEntry(0x9004, dateTimeOriginal.value_or("2001:01:01 00:00:00")));
+        layout.exifIfd.push_back(asciiEntry(0x9003, *dateTimeOriginal));
+    layout.exifIfd.push_back(asciiEntry(0x9004, dateTimeOriginal.value_or("2001:01:01 00:00:00")));
     if (makerNoteBytes > 0) {
         IfdEntrySpec note{0x927C, 7, static_cast<std::uint32_t>(makerNoteBytes)};
         note.data = filler(makerNoteBytes, 7);
-        spec.exifIfd.push_back(note);
+        layout.exifIfd.push_back(note);
     }
-    return spec;
+    return layout;
 }
 
-std::string buildTiff(const ExifSpec& spec) {
-    const bool withExif = hasExifPointer(spec);
-    const bool withThumb = spec.thumbnailBytes > 0;
+std::string buildTiff(const ExifSpec& layout) {
+    const bool withExif = hasExifPointer(layout);
+    const bool withThumb = layout.thumbnailBytes > 0;
     const std::uint32_t ifd0At = 8;
-    const std::uint32_t exifAt = ifd0At + directorySize(spec.ifd0.size());
-    const std::uint32_t ifd1At = exifAt + (withExif ? directorySize(spec.exifIfd.size()) : 0);
+    const std::uint32_t exifAt = ifd0At + directorySize(layout.ifd0.size());
+    const std::uint32_t ifd1At = exifAt + (withExif ? directorySize(layout.exifIfd.size()) : 0);
     const std::uint32_t dataAt = ifd1At + (withThumb ? directorySize(2) : 0);
 
     // Data area: every entry's data in directory order, each at an even offset.
-    TiffWriter area(spec.bigEndian);
+    TiffWriter area(layout.bigEndian);
     auto place = [&](const IfdEntrySpec& e) -> std::uint32_t {
         if (!e.data && e.longs.empty())
             return e.value;
@@ -132,22 +132,22 @@ std::string buildTiff(const ExifSpec& spec) {
         return at;
     };
 
-    TiffWriter w(spec.bigEndian);
-    w.bytes = spec.bigEndian ? std::string("MM\0\x2A", 4) : std::string("II\x2A\0", 4);
+    TiffWriter w(layout.bigEndian);
+    w.bytes = layout.bigEndian ? std::string("MM\0\x2A", 4) : std::string("II\x2A\0", 4);
     w.u32(ifd0At);
-    w.u16(static_cast<std::uint32_t>(spec.ifd0.size()));
-    for (const auto& e : spec.ifd0)
+    w.u16(static_cast<std::uint32_t>(layout.ifd0.size()));
+    for (const auto& e : layout.ifd0)
         w.entry(e, e.exifPointer ? exifAt : place(e));
     w.u32(withThumb ? ifd1At : 0);
     if (withExif) {
-        w.u16(static_cast<std::uint32_t>(spec.exifIfd.size()));
-        for (const auto& e : spec.exifIfd)
+        w.u16(static_cast<std::uint32_t>(layout.exifIfd.size()));
+        for (const auto& e : layout.exifIfd)
             w.entry(e, place(e));
         w.u32(0);
     }
     if (withThumb) {
         std::string thumb = "\xFF\xD8";
-        thumb += filler(spec.thumbnailBytes, 3);
+        thumb += filler(layout.thumbnailBytes, 3);
         thumb += "\xFF\xD9";
         IfdEntrySpec offset{0x0201, 4, 1};
         offset.data = thumb;
@@ -160,8 +160,8 @@ std::string buildTiff(const ExifSpec& spec) {
     return w.bytes + area.bytes;
 }
 
-std::string exifPayload(const ExifSpec& spec) {
-    return std::string("Exif\0\0", 6) + buildTiff(spec);
+std::string exifPayload(const ExifSpec& layout) {
+    return std::string("Exif\0\0", 6) + buildTiff(layout);
 }
 
 std::string xmpPayload() {
@@ -179,33 +179,33 @@ std::string segment(std::uint8_t code, std::string_view payload) {
     return out + std::string(payload);
 }
 
-std::string buildJpeg(const JpegSpec& spec) {
+std::string buildJpeg(const JpegLayout& layout) {
     std::string out = "\xFF\xD8";
-    if (spec.jfif)
+    if (layout.jfif)
         out += segment(0xE0, std::string("JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 14));
-    if (spec.xmpFirst)
-        out += segment(0xE1, *spec.xmpFirst);
-    if (spec.exif)
-        out += segment(0xE1, *spec.exif);
-    for (const auto& s : spec.extraSegments)
+    if (layout.xmpFirst)
+        out += segment(0xE1, *layout.xmpFirst);
+    if (layout.exif)
+        out += segment(0xE1, *layout.exif);
+    for (const auto& s : layout.extraSegments)
         out += s;
-    if (spec.tables) {
+    if (layout.tables) {
         out += segment(0xDB, std::string(1, '\0') + filler(64, 11)); // DQT
         out += segment(0xC0, std::string("\x08\x01\xE0\x02\x80\x03\x01\x22\x00\x02\x11\x01"
                                          "\x03\x11\x01",
                                          15));                       // SOF0 640x480
         out += segment(0xC4, std::string(1, '\0') + filler(28, 13)); // DHT
     }
-    if (spec.scan) {
+    if (layout.scan) {
         out += segment(0xDA, std::string("\x03\x01\x00\x02\x11\x03\x11\x00\x3F\x00", 10));
-        out += filler(spec.scanBytes, 17);
+        out += filler(layout.scanBytes, 17);
         out += "\xFF\xD9";
     }
     return out;
 }
 
 std::string cameraJpeg(std::string_view dateTimeOriginal, bool bigEndian) {
-    JpegSpec jpeg;
+    JpegLayout jpeg;
     jpeg.exif = exifPayload(dateExif(dateTimeOriginal, bigEndian));
     return buildJpeg(jpeg);
 }

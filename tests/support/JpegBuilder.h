@@ -4,7 +4,7 @@
 // scan data, EOI) but its tables and scan data are filler, so it decodes to no picture.
 //
 //     ExifSpec exif = dateExif("2004:05:06 12:34:56");
-//     JpegSpec jpeg;
+//     JpegLayout jpeg;
 //     jpeg.exif = exifPayload(exif);
 //     writeTestFile(path, buildJpeg(jpeg), UnixTime{1'100'000'000, 0});
 //
@@ -56,16 +56,16 @@ struct ExifSpec {
 ExifSpec dateExif(std::optional<std::string_view> dateTimeOriginal, bool bigEndian = false,
                   std::size_t makerNoteBytes = 0, std::size_t thumbnailBytes = 0);
 
-std::string buildTiff(const ExifSpec& spec);
+std::string buildTiff(const ExifSpec& layout);
 // An APP1 payload: "Exif", two zero bytes, the TIFF block.
-std::string exifPayload(const ExifSpec& spec);
+std::string exifPayload(const ExifSpec& layout);
 // A minimal XMP packet as an APP1 payload.
 std::string xmpPayload();
 
 // A marker with its 16-bit length and payload (payload up to 65533 bytes).
 std::string segment(std::uint8_t code, std::string_view payload);
 
-struct JpegSpec {
+struct JpegLayout {
     bool jfif = true;                       // APP0 JFIF after SOI
     std::optional<std::string> xmpFirst;    // APP1 payload placed before the EXIF segment
     std::optional<std::string> exif;        // APP1 payload, see exifPayload
@@ -75,7 +75,7 @@ struct JpegSpec {
     std::size_t scanBytes = 64;             // filler without 0xFF bytes
 };
 
-std::string buildJpeg(const JpegSpec& spec);
+std::string buildJpeg(const JpegLayout& layout);
 
 // A camera-like JPEG with the given DateTimeOriginal (II order unless told otherwise).
 std::string cameraJpeg(std::string_view dateTimeOriginal, bool bigEndian = false);
