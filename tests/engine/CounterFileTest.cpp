@@ -1,6 +1,7 @@
 #include "engine/CounterFile.h"
 
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -11,10 +12,7 @@ namespace pixbako {
 namespace {
 
 std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return readFileBytes(path);
 }
 
 TEST(CounterFile, MissingFileGivesTheDefaults) {

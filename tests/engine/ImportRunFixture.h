@@ -7,6 +7,7 @@
 #include "support/FakeRunWindow.h"
 #include "support/JpegBuilder.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,11 +24,6 @@ namespace pixbako::test {
 class ImportRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        // Non-EXIF files take their date from the file time in local time.
-        if (const char* tz = std::getenv("TZ"))
-            savedTz_ = tz;
-        ::setenv("TZ", "UTC", 1);
-        ::tzset();
         runAbortFlag() = false;
 
         in = tmp.path() + "/in";
@@ -46,14 +42,7 @@ protected:
         s.sequenceStyleIndex = 1; // "xxx"
         s.startNumber = 1;
     }
-    void TearDown() override {
-        if (savedTz_)
-            ::setenv("TZ", savedTz_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-        runAbortFlag() = false;
-    }
+    void TearDown() override { runAbortFlag() = false; }
 
     // A camera picture with DateTimeOriginal "yyyy:mm:dd hh:nn:ss".
     std::string jpeg(const std::string& name, const std::string& date,
@@ -82,12 +71,7 @@ protected:
         return files;
     }
 
-    static std::string readBytes(const std::string& path) {
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream bytes;
-        bytes << file.rdbuf();
-        return bytes.str();
-    }
+    static std::string readBytes(const std::string& path) { return readFileBytes(path); }
 
     // One column of rows 1..n.
     std::vector<std::string> column(std::size_t c) const {
@@ -104,7 +88,8 @@ protected:
     ImportRun run{window};
 
 private:
-    std::optional<std::string> savedTz_;
+    // Non-EXIF files take their date from the file time in local time.
+    ScopedTimeZone zone_{"UTC"};
 };
 
 using Strings = std::vector<std::string>;

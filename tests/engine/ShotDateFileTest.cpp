@@ -3,6 +3,7 @@
 #include "engine/ShotDate.h"
 #include "support/JpegBuilder.h"
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <cstdlib>
 #include <ctime>
@@ -26,21 +27,7 @@ const UnixTime kMtime{1083814497, 500'000'000};
 // Runs each test in Japan's time zone and puts the previous one back afterwards.
 class ShotDateFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const char* tz = std::getenv("TZ");
-        if (tz)
-            savedTz_ = tz;
-        ::setenv("TZ", "JST-9", 1);
-        ::tzset();
-        ASSERT_FALSE(folder_.path().empty());
-    }
-    void TearDown() override {
-        if (savedTz_)
-            ::setenv("TZ", savedTz_->c_str(), 1);
-        else
-            ::unsetenv("TZ");
-        ::tzset();
-    }
+    void SetUp() override { ASSERT_FALSE(folder_.path().empty()); }
 
     std::string write(const std::string& name, std::string_view bytes, UnixTime mtime = kMtime) {
         std::string path = folder_.path() + "/" + name;
@@ -53,7 +40,7 @@ protected:
     TempFolder folder_;
 
 private:
-    std::optional<std::string> savedTz_;
+    ScopedTimeZone zone_{"JST-9"};
 };
 
 std::int64_t ms(int y, int mo, int d, int h, int mi, int s) {

@@ -1,6 +1,7 @@
 #include "platform/IniFile.h"
 
 #include "support/TempFolder.h"
+#include "support/TestFiles.h"
 
 #include <filesystem>
 #include <fstream>
@@ -12,10 +13,7 @@ namespace pixbako {
 namespace {
 
 std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
+    return readFileBytes(path);
 }
 
 void writeBytes(const std::string& path, const std::string& bytes) {
