@@ -5,9 +5,12 @@
 // The transfer never loses data, whatever fails:
 // - A copy is written into a hidden temporary file in the destination folder
 //   (".pixbako-XXXXXX.tmp"), flushed to disk with the source's modification and access times
-//   and permission bits, and only then given its final name; the folder is flushed after the
-//   rename. No partial file ever carries the final name. A crash can leave a temporary file
-//   behind, never anything else.
+//   and permission bits, and only then given its final name. No partial file ever carries the
+//   final name. The folder is flushed only where a source is deleted next (a move): a plain
+//   copy keeps its source, so a crash that loses the new name loses nothing. A crash can leave
+//   a temporary file behind, never anything else.
+// - A source that was written to while it was being copied (seen in its size, modification or
+//   change time) fails the transfer; its copy is discarded.
 // - A move renames when source and destination share a file system. Otherwise it copies as
 //   above, reads the flushed copy back from the disk, compares it with the source byte for
 //   byte, and deletes the source only after an identical copy is durable under its final name.

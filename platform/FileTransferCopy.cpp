@@ -101,7 +101,7 @@ Outcome checkSourceUnchanged(const CopySource& source) {
     struct stat now {};
     if (::fstat(source.fd, &now) != 0)
         return failureFromErrno(errno, TransferError::ReadFailed, source.path);
-    if (now.st_size != source.status.st_size || !sameTime(now.st_mtim, source.status.st_mtim))
+    if (!unchangedSince(source.status, now))
         return TransferFailure{TransferError::SourceChanged, 0, source.path};
     return std::nullopt;
 }

@@ -77,6 +77,11 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
     return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
+bool unchangedSince(const struct stat& before, const struct stat& now) {
+    return now.st_size == before.st_size && sameTime(now.st_mtim, before.st_mtim) &&
+           sameTime(now.st_ctim, before.st_ctim);
+}
+
 ProgressReport::ProgressReport(ITransferDialogs& dialogs, const std::string& source,
                                std::uint64_t total)
     : dialogs_(dialogs) {

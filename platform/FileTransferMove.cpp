@@ -51,8 +51,7 @@ Outcome moveAcrossFileSystems(const TransferRequest& request, const struct stat&
     // its name still holds the file we copied.
     struct stat now {};
     if (::fstatat(folder.fd.get(), folder.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !sameFile(now, entry) || now.st_size != entry.st_size ||
-        !sameTime(now.st_mtim, entry.st_mtim))
+        !sameFile(now, entry) || !unchangedSince(entry, now))
         return failure(TransferError::SourceChanged, request.source);
     if (::unlinkat(folder.fd.get(), folder.name.c_str(), 0) != 0)
         return failure(TransferError::SourceNotRemoved, request.source, errno);

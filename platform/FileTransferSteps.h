@@ -64,6 +64,10 @@ int writeAll(int fd, const char* data, std::size_t size);
 
 bool sameFile(const struct stat& a, const struct stat& b);
 bool sameTime(const struct timespec& a, const struct timespec& b);
+// True when nothing was written to the file between the two looks: same size, modification
+// time and change time. The change time catches a writer that puts the modification time back
+// (an editor that keeps a picture's date); nobody can set it.
+bool unchangedSince(const struct stat& before, const struct stat& now);
 
 // Forwards progress to the window and remembers that it has to be closed again.
 class ProgressReport {

@@ -338,6 +338,58 @@ TEST_F(FileTransferFaultTest, CopyThatReadsBackDifferentlyKeepsTheSource) {
     EXPECT_EQ(checkEntries(dst(), {}), "");
 }
 
+// Writes `bytes` at `offset` of the file and puts its modification time back, as a tool that
+// edits a picture in place and keeps its date does.
+void rewriteKeepingTime(const std::string& path, off_t offset, const std::string& bytes) {
+    int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(::pwrite(fd, bytes.data(), bytes.size(), offset), static_cast<ssize_t>(bytes.size()));
+    const struct timespec times[2] = {{0, UTIME_OMIT}, kShotTime};
+    EXPECT_EQ(::futimens(fd, times), 0);
+    ::close(fd);
+}
+
+// Size and modification time alone miss such an edit: a copy then held a mixture of two
+// versions (one part read before the edit, one after), and a move that met the edit during its
+// read-back, in a part already compared, deleted the edited source.
+TEST_F(FileTransferFaultTest, SourceRewrittenInPlaceWithItsTimeKeptIsNoticed) {
+    struct Case {
+        const char* what;
+        FileOperation operation;
+        bool fromMemory;
+        std::uint64_t editAt; // bytes of progress
+        std::vector<std::size_t> offsets;
+    };
+    const Case cases[] = {
+        {"copy", FileOperation::Copy, false, kMiB, {100, 2 * kMiB + 100}},
+        {"cross-device move while reading back", FileOperation::Move, true, 4 * kMiB, {100}},
+    };
+    for (const auto& c : cases) {
+        if (c.fromMemory && !crossDevice)
+            continue;
+        SCOPED_TRACE(c.what);
+        const std::string from = c.fromMemory ? memory / "a.jpg" : src("a.jpg");
+        FileState edited = makeFile(from, 3 * kMiB, 1);
+        for (std::size_t offset : c.offsets)
+            edited.bytes.replace(offset, 4, "XXXX");
+        ScriptedDialogs dialogs;
+        dialogs.onProgress = [&](std::uint64_t done) {
+            if (done == c.editAt)
+                for (std::size_t offset : c.offsets)
+                    rewriteKeepingTime(from, static_cast<off_t>(offset), "XXXX");
+            return true;
+        };
+
+        EXPECT_EQ(transferFile({c.operation, from, dst("a.jpg")}, dialogs),
+                  code(TransferError::SourceChanged));
+
+        ASSERT_EQ(dialogs.errors.size(), 1u);
+        EXPECT_EQ(dialogs.errors[0].first, from);
+        EXPECT_EQ(checkFile(from, edited), "");
+        EXPECT_EQ(checkEntries(dst(), {}), "") << "neither the mixture nor a temporary file";
+    }
+}
+
 // SIGKILL at any moment leaves either no file or the whole file under the final name, and the
 // source intact. A temporary file under its hidden name ".pixbako-XXXXXX.tmp" may remain:
 // nothing runs after SIGKILL to remove it.
