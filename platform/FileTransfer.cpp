@@ -176,7 +176,8 @@ Outcome copyToDestination(const TransferRequest& request, const struct stat& sou
 
     const int folder = destination.folder.get();
     auto claim = [&](bool replace) {
-        return placeFile(folder, temp.name(), folder, destination.name, replace);
+        return placeFile(folder, temp.name(), folder, destination.name, replace,
+                         OldName::Temporary);
     };
     if (auto problem = settlePlacement(claim(placement.replace), placement, claim,
                                        request.destination, dialogs))

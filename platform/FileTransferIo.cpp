@@ -146,10 +146,45 @@ bool hardLinksUnsupported(int error) {
     return error == EPERM || error == EOPNOTSUPP || error == ENOSYS || error == EMLINK;
 }
 
+// 0 or the error number.
+int flushFolder(int folderFd) {
+    if (::fsync(folderFd) == 0)
+        return 0;
+    if (errno != EINVAL)
+        return errno;
+    // The file system can't flush a folder through a descriptor: flushing all of it writes the
+    // folder's entries too.
+    return ::syncfs(folderFd) == 0 ? 0 : errno;
+}
+
+// Takes back a hard link just made, when the old name didn't go: the file must not stay under
+// two names, where a change through one would change the other. Only while the new name still
+// holds the same file, so that nothing written there meanwhile is removed.
+void removeNewName(int fromFolder, const char* from, int toFolder, const char* to) {
+    struct stat old {};
+    struct stat placed {};
+    if (::fstatat(fromFolder, from, &old, AT_SYMLINK_NOFOLLOW) == 0 &&
+        ::fstatat(toFolder, to, &placed, AT_SYMLINK_NOFOLLOW) == 0 && sameFile(old, placed))
+        ::unlinkat(toFolder, to, 0);
+}
+
+// Claims the name with a hard link, then removes the old one. Unlike a rename these are two
+// steps that a crash can separate, so an original's old name goes only after the new name has
+// been flushed to the disk.
+int linkThenUnlink(int fromFolder, const char* from, int toFolder, const char* to,
+                   OldName oldName) {
+    int error = oldName == OldName::Original ? flushFolder(toFolder) : 0;
+    if (error == 0 && ::unlinkat(fromFolder, from, 0) != 0)
+        error = errno;
+    if (error != 0)
+        removeNewName(fromFolder, from, toFolder, to);
+    return error;
+}
+
 } // namespace
 
 int placeFile(int fromFolder, const std::string& fromName, int toFolder, const std::string& toName,
-              bool replace) {
+              bool replace, OldName oldName) {
     const char* from = fromName.c_str();
     const char* to = toName.c_str();
     if (replace)
@@ -163,7 +198,7 @@ int placeFile(int fromFolder, const std::string& fromName, int toFolder, const s
     // The file system can't rename without replacing: a hard link claims the name just as
     // atomically, then the old name goes.
     if (::linkat(fromFolder, from, toFolder, to, 0) == 0)
-        return ::unlinkat(fromFolder, from, 0) == 0 ? 0 : errno;
+        return linkThenUnlink(fromFolder, from, toFolder, to, oldName);
     if (!hardLinksUnsupported(errno))
         return errno;
 
@@ -178,10 +213,8 @@ int placeFile(int fromFolder, const std::string& fromName, int toFolder, const s
 }
 
 Outcome syncFolder(int folderFd, const std::string& folderPath) {
-    // Some file systems can't flush a folder through a descriptor (EINVAL): their entries
-    // are written with the file, so there is nothing more to wait for.
-    if (::fsync(folderFd) != 0 && errno != EINVAL)
-        return failureFromErrno(errno, TransferError::FlushFailed, folderPath);
+    if (int error = flushFolder(folderFd))
+        return failureFromErrno(error, TransferError::FlushFailed, folderPath);
     return std::nullopt;
 }
 

@@ -66,7 +66,8 @@ Outcome moveFile(const TransferRequest& request, const struct stat& source,
     // has to cross file systems, which keeps a move on one disk at a few system calls.
     const int to = destination.folder.get();
     auto rename = [&](bool replace) {
-        return placeFile(AT_FDCWD, request.source, to, destination.name, replace);
+        return placeFile(AT_FDCWD, request.source, to, destination.name, replace,
+                         OldName::Original);
     };
     int error = rename(placement.replace);
     if (error == EXDEV) {
@@ -82,6 +83,8 @@ Outcome moveFile(const TransferRequest& request, const struct stat& source,
     // No flush: a rename is one journal transaction, so after a crash the file is under its
     // old name or its new one (a file system that replayed only half of it would show it
     // under both, never under none). Flushing here would only cost a journal commit per file.
+    // (Where the name was claimed with a hard link instead, placeFile has flushed it before
+    // removing the old one.)
     return std::nullopt;
 }
 

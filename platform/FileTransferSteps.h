@@ -125,11 +125,15 @@ struct CopySource {
 Outcome writeDurableCopy(const CopySource& source, TemporaryFile& temp, bool verify,
                          ProgressReport& progress);
 
+// Whose name a file leaves when it is placed: a temporary file's, which may as well vanish in a
+// crash, or the original's, which may go only once the new name is on the disk.
+enum class OldName { Temporary, Original };
+
 // Gives the file `fromName` of the folder `fromFolder` the name `toName` in `toFolder`.
 // Without `replace` the name is claimed atomically and EEXIST is returned when it is taken.
-// 0 or the error number.
+// On failure the file keeps its old name only. 0 or the error number.
 int placeFile(int fromFolder, const std::string& fromName, int toFolder, const std::string& toName,
-              bool replace);
+              bool replace, OldName oldName);
 
 // Flushes a folder's entries to the disk.
 Outcome syncFolder(int folderFd, const std::string& folderPath);

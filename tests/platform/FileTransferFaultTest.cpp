@@ -390,6 +390,87 @@ TEST_F(FileTransferFaultTest, SourceRewrittenInPlaceWithItsTimeKeptIsNoticed) {
     }
 }
 
+// Where the file system can't rename without replacing, a move claims the new name with a hard
+// link and then removes the old one. Unlike a rename these are two steps, which a crash can
+// separate in either order: the new name must be on the disk before the source's name goes, and
+// a failure in between must leave the file under its old name alone.
+struct MoveByLinkCase {
+    const char* what;
+    std::vector<Refusal> refusals;
+    int expected;
+};
+
+std::string moveByLink(const MoveByLinkCase& c, const std::string& from, const std::string& to) {
+    return inChild([&]() -> std::string {
+        std::vector<Refusal> refusals = c.refusals;
+        refusals.push_back({SYS_renameat2, EINVAL, 4}); // no RENAME_NOREPLACE
+        if (!refuseSystemCalls(refusals))
+            return "SKIP: no system call filter here";
+        ScriptedDialogs dialogs;
+        int result = transferFile({FileOperation::Move, from, to, false, false}, dialogs);
+        if (c.expected == 0)
+            return result == 0 && dialogs.errors.empty()
+                       ? std::string()
+                       : "result " + std::to_string(result) + "\n";
+        return describeResult(c.what, result, c.expected, dialogs);
+    });
+}
+
+void expectMovedOrUntouched(const std::string& report, int expected, const std::string& from,
+                            const std::string& to, const FileState& source) {
+    if (skipped(report)) {
+        std::printf("%s\n", report.c_str());
+        return;
+    }
+    EXPECT_EQ(report, "");
+    if (expected == 0) {
+        EXPECT_EQ(checkFile(to, source), "");
+        EXPECT_EQ(checkAbsent(from), "");
+    } else {
+        EXPECT_EQ(checkFile(from, source), "");
+        EXPECT_EQ(checkAbsent(to), "") << "no second name for the source";
+        struct stat st {};
+        EXPECT_EQ(::stat(from.c_str(), &st), 0);
+        EXPECT_EQ(st.st_nlink, 1u);
+    }
+}
+
+TEST_F(FileTransferFaultTest, MoveByHardLinkFlushesTheNewNameBeforeRemovingTheSource) {
+    const int writeFailed = code(TransferError::WriteFailed);
+    const MoveByLinkCase cases[] = {
+        {"hard link", {}, 0},
+        {"hard link, folder flush fails", {{SYS_fsync, EIO}}, writeFailed},
+        {"no hard links either: look, then rename", {{SYS_linkat, EPERM}}, 0},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string from = src(std::to_string(row) + ".jpg");
+        std::string to = dst(std::to_string(row++) + ".jpg");
+        FileState source = makeFile(from, 100000, 1);
+        expectMovedOrUntouched(moveByLink(c, from, to), c.expected, from, to, source);
+    }
+}
+
+// A folder that its file system can't flush through its descriptor (EINVAL) is flushed with
+// the whole disk instead, and that flush's failure counts.
+TEST_F(FileTransferFaultTest, FolderFlushRefusedByItsFileSystemFlushesTheWholeDisk) {
+    const MoveByLinkCase cases[] = {
+        {"disk flushed", {{SYS_fsync, EINVAL}}, 0},
+        {"disk flush fails",
+         {{SYS_fsync, EINVAL}, {SYS_syncfs, EIO}},
+         code(TransferError::WriteFailed)},
+    };
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string from = src(std::to_string(row) + ".jpg");
+        std::string to = dst(std::to_string(row++) + ".jpg");
+        FileState source = makeFile(from, 100000, 1);
+        expectMovedOrUntouched(moveByLink(c, from, to), c.expected, from, to, source);
+    }
+}
+
 // SIGKILL at any moment leaves either no file or the whole file under the final name, and the
 // source intact. A temporary file under its hidden name ".pixbako-XXXXXX.tmp" may remain:
 // nothing runs after SIGKILL to remove it.

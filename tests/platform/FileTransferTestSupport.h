@@ -1,7 +1,7 @@
 #pragma once
 // Helpers of the file transfer tests: scratch folders on a chosen file system, file contents
 // and times, scripted dialogs, and forked children for faults that need a process of their
-// own (resource limits, another user, a private mount namespace, SIGKILL).
+// own (resource limits, another user, a private mount namespace, refused system calls, SIGKILL).
 //
 // The checks return an empty text when all is well and a description otherwise, so that a
 // forked child can send its findings to the parent, which turns them into test failures.
@@ -18,12 +18,17 @@
 #include <filesystem>
 #include <functional>
 #include <grp.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <optional>
 #include <sched.h>
 #include <string>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -329,6 +334,58 @@ inline bool becomeUnprivileged() {
     if (::geteuid() != 0)
         return true;
     return ::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0;
+}
+
+// A system call that the kernel answers with an error in this process from now on.
+struct Refusal {
+    long syscall;      // SYS_...
+    int errnum;        // the error it returns
+    int flagsArg = -1; // when set: refuse only calls whose argument of this index is non-zero
+};
+
+// In a child: the kernel refuses these calls as a file system without some feature would, or a
+// failing disk. False when the machine allows no such filter (or isn't x86-64 or ARM64).
+inline bool refuseSystemCalls(const std::vector<Refusal>& refusals) {
+#if defined(__x86_64__)
+    constexpr std::uint32_t kArch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    constexpr std::uint32_t kArch = AUDIT_ARCH_AARCH64;
+#else
+    constexpr std::uint32_t kArch = 0;
+    return false;
+#endif
+    auto load = [](std::size_t offset) {
+        return sock_filter BPF_STMT(BPF_LD | BPF_W | BPF_ABS, static_cast<std::uint32_t>(offset));
+    };
+    auto refuse = [](int errnum) {
+        return sock_filter BPF_STMT(BPF_RET | BPF_K,
+                                    SECCOMP_RET_ERRNO |
+                                        (static_cast<std::uint32_t>(errnum) & SECCOMP_RET_DATA));
+    };
+    const sock_filter allow = BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW);
+    std::vector<sock_filter> program = {
+        load(offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 1, 0),
+        allow,
+    };
+    for (const Refusal& r : refusals) {
+        const auto nr = static_cast<std::uint32_t>(r.syscall);
+        program.push_back(load(offsetof(seccomp_data, nr)));
+        if (r.flagsArg < 0) {
+            program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, nr, 0, 1));
+        } else {
+            // The low half of the argument (both architectures are little-endian).
+            program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, nr, 0, 3));
+            program.push_back(load(offsetof(seccomp_data, args) +
+                                   static_cast<std::size_t>(r.flagsArg) * sizeof(std::uint64_t)));
+            program.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, 0, 1, 0));
+        }
+        program.push_back(refuse(r.errnum));
+    }
+    program.push_back(allow);
+    sock_fprog filter = {static_cast<unsigned short>(program.size()), program.data()};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
 }
 
 inline std::uint64_t freeBytes(const std::string& folder) {
