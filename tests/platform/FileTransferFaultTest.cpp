@@ -471,6 +471,39 @@ TEST_F(FileTransferFaultTest, FolderFlushRefusedByItsFileSystemFlushesTheWholeDi
     }
 }
 
+TEST_F(FileTransferFaultTest, CancelDuringMoveAcrossFileSystemsKeepsTheSource) {
+    if (!crossDevice)
+        GTEST_SKIP() << "/dev/shm is not another file system here";
+    FileState old = makeFile(dst("old.jpg"), 1000, 2, kOtherTime);
+    struct Case {
+        const char* what;
+        std::string target;
+        std::uint64_t cancelAt;
+    };
+    const Case cases[] = {
+        {"while copying", "new.jpg", kMiB},
+        {"while reading back", "new.jpg", 4 * kMiB},
+        {"while reading back over an old file", "old.jpg", 4 * kMiB},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string from = memory / "a.jpg";
+        FileState source = makeFile(from, 3 * kMiB, 1);
+        ScriptedDialogs dialogs;
+        dialogs.onProgress = [&](std::uint64_t done) { return done < c.cancelAt; };
+
+        EXPECT_EQ(transferFile({FileOperation::Move, from, dst(c.target)}, dialogs),
+                  kTransferCancelled);
+
+        EXPECT_TRUE(dialogs.errors.empty());
+        EXPECT_EQ(dialogs.lastDone, c.cancelAt);
+        EXPECT_EQ(dialogs.progressEnds, 1);
+        EXPECT_EQ(checkFile(from, source), "");
+        EXPECT_EQ(checkFile(dst("old.jpg"), old), "");
+        EXPECT_EQ(checkEntries(dst(), {"old.jpg"}), "");
+    }
+}
+
 // SIGKILL at any moment leaves either no file or the whole file under the final name, and the
 // source intact. A temporary file under its hidden name ".pixbako-XXXXXX.tmp" may remain:
 // nothing runs after SIGKILL to remove it.

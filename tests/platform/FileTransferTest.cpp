@@ -132,8 +132,8 @@ TEST_F(FileTransferTest, OverwriteQuestionDecidesAboutAnExistingFile) {
         SCOPED_TRACE(std::string(name(c.operation)) + " row " + std::to_string(row));
         std::string from = src(std::to_string(row) + ".jpg");
         std::string to = dst(std::to_string(row++) + ".jpg");
-        FileState source = makeFile(from, 300000, 1);
-        FileState old = makeFile(to, 1000, 2, kOtherTime);
+        FileState source = makeFile(from, 300000, 1, kShotTime, 0640);
+        FileState old = makeFile(to, 1000, 2, kOtherTime, 0644);
         ScriptedDialogs dialogs;
         dialogs.answers = {c.answer};
 
@@ -142,6 +142,9 @@ TEST_F(FileTransferTest, OverwriteQuestionDecidesAboutAnExistingFile) {
         EXPECT_EQ(dialogs.questions,
                   c.confirm ? std::vector<std::string>{to} : std::vector<std::string>{});
         EXPECT_TRUE(dialogs.errors.empty()) << "declining is no error";
+        struct stat st {};
+        ASSERT_EQ(::stat(to.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.expected == 0 ? 0640u : 0644u);
         if (c.expected == 0) {
             EXPECT_EQ(checkFile(to, source), "");
             EXPECT_EQ(c.operation == FileOperation::Copy ? checkFile(from, source)
