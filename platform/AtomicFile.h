@@ -16,7 +16,8 @@ struct AtomicWriteResult {
 // Replaces (or creates) `path` with `bytes`. The file keeps the permission bits of the file it
 // replaces; a new file gets 0666 less the umask. A symbolic link at `path` is replaced by a
 // plain file rather than followed. On failure the temporary file is removed and `path` is
-// untouched.
+// untouched, except when only the final flush of the folder failed: the new content is then in
+// place, but a crash could still bring the old one back.
 AtomicWriteResult writeFileAtomically(const std::string& path, std::string_view bytes);
 
 } // namespace pixbako
