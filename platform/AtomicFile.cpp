@@ -98,8 +98,9 @@ AtomicWriteResult writeFileAtomically(const std::string& path, std::string_view 
     // The rename is durable only when the folder's entry is on disk too.
     int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd >= 0) {
-        // Some file systems refuse fsync on folders (EINVAL); the data itself is safe then.
-        if (::fsync(dirFd) != 0 && errno != EINVAL) {
+        // Some file systems refuse fsync on folders (EINVAL): flushing the whole file system
+        // writes the folder's entries too.
+        if (::fsync(dirFd) != 0 && (errno != EINVAL || ::syncfs(dirFd) != 0)) {
             int error = errno;
             ::close(dirFd);
             return failure("fsync folder", error);
