@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <span>
 #include <sys/resource.h>
 
 namespace pixbako {
@@ -435,6 +436,19 @@ void expectMovedOrUntouched(const std::string& report, int expected, const std::
     }
 }
 
+// Each case moves a fresh file of its own and checks it arrived whole or stayed put.
+void runMoveByLinkCases(std::span<const MoveByLinkCase> cases, const std::string& from,
+                        const std::string& to) {
+    int row = 0;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string name = "/" + std::to_string(row++) + ".jpg";
+        FileState source = makeFile(from + name, 100000, 1);
+        expectMovedOrUntouched(moveByLink(c, from + name, to + name), c.expected, from + name,
+                               to + name, source);
+    }
+}
+
 TEST_F(FileTransferFaultTest, MoveByHardLinkFlushesTheNewNameBeforeRemovingTheSource) {
     const int writeFailed = code(TransferError::WriteFailed);
     const MoveByLinkCase cases[] = {
@@ -442,14 +456,7 @@ TEST_F(FileTransferFaultTest, MoveByHardLinkFlushesTheNewNameBeforeRemovingTheSo
         {"hard link, folder flush fails", {{SYS_fsync, EIO}}, writeFailed},
         {"no hard links either: look, then rename", {{SYS_linkat, EPERM}}, 0},
     };
-    int row = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::string from = src(std::to_string(row) + ".jpg");
-        std::string to = dst(std::to_string(row++) + ".jpg");
-        FileState source = makeFile(from, 100000, 1);
-        expectMovedOrUntouched(moveByLink(c, from, to), c.expected, from, to, source);
-    }
+    runMoveByLinkCases(cases, src(), dst());
 }
 
 // A folder that its file system can't flush through its descriptor (EINVAL) is flushed with
@@ -461,14 +468,7 @@ TEST_F(FileTransferFaultTest, FolderFlushRefusedByItsFileSystemFlushesTheWholeDi
          {{SYS_fsync, EINVAL}, {SYS_syncfs, EIO}},
          code(TransferError::WriteFailed)},
     };
-    int row = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::string from = src(std::to_string(row) + ".jpg");
-        std::string to = dst(std::to_string(row++) + ".jpg");
-        FileState source = makeFile(from, 100000, 1);
-        expectMovedOrUntouched(moveByLink(c, from, to), c.expected, from, to, source);
-    }
+    runMoveByLinkCases(cases, src(), dst());
 }
 
 TEST_F(FileTransferFaultTest, CancelDuringMoveAcrossFileSystemsKeepsTheSource) {
