@@ -1,5 +1,5 @@
 // Program start: the application title, then the main window.
-#include "engine/DateFormat.h"
+#include "engine/datepattern/DateFormat.h"
 
 #include <QApplication>
 #include <QMainWindow>

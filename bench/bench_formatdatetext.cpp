@@ -1,7 +1,7 @@
 // FormatDateText over the 42 preset patterns: one iteration formats all of them once, and the
 // texts/s counter is the figure to watch (at least a million per second).
-#include "engine/DateFormat.h"
-#include "engine/Presets.h"
+#include "engine/datepattern/DateFormat.h"
+#include "engine/naming/Presets.h"
 
 #include <benchmark/benchmark.h>
 

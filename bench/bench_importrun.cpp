@@ -6,8 +6,8 @@
 //                   and written (durably) once per run
 //   sortRows        the time-stamp sort of 100,000 rows with many equal stamps
 // The files/s and rows/s counters are the figures to watch.
-#include "engine/ImportRun.h"
-#include "engine/RowSort.h"
+#include "engine/run/ImportRun.h"
+#include "engine/run/RowSort.h"
 #include "support/JpegBuilder.h"
 #include "support/TempFolder.h"
 

@@ -6,7 +6,7 @@
 //   bench_shotdate --time-floor DIR      opens every file and reads its first 64 KiB, prints
 //                                        files/s: what any reader of the file's start must pay
 // The last three serve compare-shotdate.sh, which also times exiftool on the same files.
-#include "engine/ShotDate.h"
+#include "engine/shotdate/ShotDate.h"
 #include "support/JpegBuilder.h"
 #include "support/TempFolder.h"
 

@@ -2,8 +2,8 @@
 // tab-separated line per file: the path, the date as YYYY-MM-DD HH:MM:SS and where it came
 // from ("exif" or "filetime"), and with --pattern the text that the date pattern P makes of
 // it. A file that fails gets its path and the error message instead; the exit code is then 1.
-#include "engine/DateFormat.h"
-#include "engine/ShotDate.h"
+#include "engine/datepattern/DateFormat.h"
+#include "engine/shotdate/ShotDate.h"
 #include "platform/FileTime.h"
 
 #include <cstdio>

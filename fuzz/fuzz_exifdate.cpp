@@ -1,7 +1,7 @@
 // Arbitrary bytes through the shot-date reader: the marker walk, the EXIF directory search and
 // the date-text reading, each also on the raw input so that the fuzzer reaches the later
 // stages without first having to build a whole JPEG structure.
-#include "engine/ShotDate.h"
+#include "engine/shotdate/ShotDate.h"
 
 #include <cstddef>
 #include <cstdint>

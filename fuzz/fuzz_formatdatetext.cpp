@@ -1,7 +1,7 @@
 // libFuzzer target: arbitrary patterns through FormatDateText. The first eight bytes choose the
 // date-time (any day within the formatter's range, any time, milliseconds included); the rest
 // is the pattern. Checks the result's limits rather than its text.
-#include "engine/DateFormat.h"
+#include "engine/datepattern/DateFormat.h"
 #include "platform/Encoding.h"
 
 #include <cstddef>

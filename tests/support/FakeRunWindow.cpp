@@ -1,6 +1,6 @@
 #include "support/FakeRunWindow.h"
 
-#include "engine/RunAbort.h"
+#include "engine/run/RunAbort.h"
 
 #include <algorithm>
 

@@ -3,8 +3,8 @@
 // redraws, transfers) and answers from scripts. Its transfers are real: shellFileOperation
 // calls transferFile with scripted dialogs, wrapped like the real window's so that the abort
 // flag cancels a copy in progress.
-#include "engine/ImportRun.h"
-#include "engine/RunWindow.h"
+#include "engine/run/ImportRun.h"
+#include "engine/run/RunWindow.h"
 
 #include <cstddef>
 #include <deque>

@@ -1,0 +1,147 @@
+#include "engine/run/ImportRun.h"
+
+#include "engine/naming/PathCheck.h"
+#include "engine/run/ExtensionFilter.h"
+#include "engine/run/RowSort.h"
+#include "engine/run/RunAbort.h"
+#include "platform/Paths.h"
+
+#include <exception>
+
+namespace pixbako {
+
+void ImportRun::RunButtonClick(RunSender sender) {
+    if (running_) {
+        abortRequest();
+        return;
+    }
+    // A run that an abort request has just stopped is still unwinding below this call: a new
+    // run must not start inside it.
+    if (active_)
+        return;
+    active_ = true;
+    try {
+        run(sender);
+    } catch (const std::exception& error) {
+        // Nothing below is expected to throw; if something does (memory, say), the window must
+        // not stay locked.
+        showError(error.what());
+        if (running_)
+            finish();
+    }
+    active_ = false;
+    if (closeRequested_) {
+        closeRequested_ = false;
+        if (running_)
+            finish();
+        window_.closeWindow();
+    }
+}
+
+bool ImportRun::requestClose() {
+    if (!active_)
+        return true;
+    closeRequested_ = true;
+    runAbortFlag() = true;
+    return false;
+}
+
+void ImportRun::abortRequest() {
+    if (window_.messageBox("中断しますか", BoxIcon::Warning, BoxButtons::YesNo) != BoxAnswer::Yes)
+        return;
+    runAbortFlag() = true;
+    finish();
+}
+
+void ImportRun::finish() {
+    window_.execEND();
+    running_ = false;
+    // Moved files disappear from the file-selection tab. After a removal the same position
+    // holds the next item.
+    for (std::size_t i = 0; i < window_.thumbnailCount();) {
+        if (fileExists(window_.thumbnailFileName(i)))
+            ++i;
+        else
+            window_.thumbnailDelete(i);
+    }
+}
+
+bool ImportRun::checkAbort() {
+    window_.processEvents();
+    return runAbortFlag();
+}
+
+void ImportRun::showError(const std::string& message) {
+    window_.beep(BeepKind::Hand);
+    window_.messageBox(message, BoxIcon::Error, BoxButtons::Ok);
+}
+
+void ImportRun::run(RunSender sender) {
+    runAbortFlag() = false;
+    window_.setListRedraw(false);
+    window_.execSTART();
+    running_ = true;
+    window_.saveSettings();
+    settings_ = window_.importSettings();
+    extensionList_ = extensionListText(settings_.extensions);
+
+    if (!validate()) {
+        finish();
+        return;
+    }
+    saveFolder_ = withTrailingDelimiter(settings_.saveFolder);
+
+    // The mode follows from the thumbnail box alone, whatever tab is active.
+    const bool selectionMode = window_.thumbnailCount() > 0;
+    list_ = emptyFileList();
+    Outcome outcome = planRows(collectCandidates(selectionMode), selectionMode);
+    if (outcome == Outcome::Done && !checkTexts())
+        outcome = Outcome::Stop;
+    if (outcome == Outcome::Done && !selectionMode &&
+        !sortRowsByTimeStamp(list_, [this] { return !checkAbort(); }))
+        outcome = Outcome::Abort;
+    if (outcome == Outcome::Done)
+        outcome = nameRows();
+    if (outcome == Outcome::Done)
+        outcome = transferRows();
+
+    if (outcome == Outcome::Stop)
+        finish();
+    if (outcome != Outcome::Done)
+        return;
+    window_.completionSequence({sender, settings_, saveFolder_, list_});
+    finish();
+}
+
+bool ImportRun::validate() {
+    auto fail = [this](const char* text) {
+        window_.beep(BeepKind::Asterisk);
+        window_.messageBox(text, BoxIcon::Warning, BoxButtons::Ok);
+        return false;
+    };
+    // Tested on the text as typed, before the delimiter is added.
+    if (settings_.saveFolder.empty())
+        return fail("保存フォルダを指定して下さい");
+    const std::size_t items = window_.thumbnailCount();
+    if (window_.pageIndex() == kFileSelectionPage && items == 0)
+        return fail("データ読込みを行ってください");
+    if (items > 0 && window_.thumbnailSelectedFiles().empty()) {
+        fail("ファイルが1件も選択されていません");
+        window_.setPageIndex(kFileSelectionPage);
+        return false;
+    }
+    if (items == 0 && settings_.readInFolder.empty())
+        return fail("読込みフォルダを指定して下さい");
+    return true;
+}
+
+// These come after the planning stage, so a bad prefix is reported only after the folder
+// has been scanned.
+bool ImportRun::checkTexts() {
+    return pathchk(saveFolder_, kCheckFullPath, window_) &&
+           pathchk(settings_.readInFolder, kCheckFullPath, window_) &&
+           pathchk(settings_.filePrefix, kCheckFileName, window_) &&
+           pathchk(settings_.middleText, kCheckFileName, window_);
+}
+
+} // namespace pixbako

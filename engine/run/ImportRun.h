@@ -1,0 +1,77 @@
+#pragma once
+// The import run: what one press of the run button does. It plans the run (collects the
+// files, gives each its shot date and new folder), sorts the plan by shot date (folder mode),
+// names every file (folders, sequence numbers, counter files), and only then transfers the
+// files one by one. A stop before the transfer stage therefore leaves every source untouched.
+//
+// Everything runs on the GUI thread. The run lets window events run after each file; a second
+// press of the button arrives from there and becomes an abort request.
+//
+//     ImportRun run(window);          // the window implements IRunWindow
+//     run.RunButtonClick(RunSender::Interactive);
+//     view.show(run.list());          // rows 1..n, one per file of the last run
+//
+// What a stopped run leaves behind: the list keeps the rows planned (and named) so far;
+// folders created while naming stay; counter files hold what was written for the groups named
+// before the stop; files transferred before a cancel or an abort stay at their destination.
+#include "engine/run/FileList.h"
+#include "engine/run/ImportSettings.h"
+#include "engine/run/RunWindow.h"
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace pixbako {
+
+class ImportRun {
+public:
+    explicit ImportRun(IRunWindow& window) : window_(window) {}
+    ImportRun(const ImportRun&) = delete;
+    ImportRun& operator=(const ImportRun&) = delete;
+
+    // The run button, the run menu item and the command-line runs. During a run it asks
+    // "中断しますか" and, on Yes, stops the run.
+    void RunButtonClick(RunSender sender);
+
+    // Between execSTART and execEND: the button reads "中止" and a press is an abort request.
+    bool running() const { return running_; }
+
+    // For the window's close handler. True: no run is active, close now. False: a run is
+    // active; it is told to stop (the abort flag also cancels a copy in progress), and once it
+    // has unwound the run calls IRunWindow::closeWindow(). Ignore the close event meanwhile.
+    bool requestClose();
+
+    // The processed-file list: row 0 the headings, rows 1..n the files of the last run.
+    const FileList& list() const { return list_; }
+
+private:
+    // How a stage ended: go on; stop (execEND, then end the run); or end at once because
+    // the abort flag is set (whoever set it has restored the window already).
+    enum class Outcome { Done, Stop, Abort };
+
+    void run(RunSender sender);
+    void abortRequest();
+    void finish(); // execEND of the window, then drop vanished files from the thumbnail box
+    bool checkAbort();
+    void showError(const std::string& message);
+
+    bool validate();
+    std::vector<std::string> collectCandidates(bool selectionMode);
+    Outcome planRows(const std::vector<std::string>& candidates, bool selectionMode);
+    bool checkTexts();
+    Outcome nameRows();
+    Outcome transferRows();
+
+    IRunWindow& window_;
+    FileList list_ = emptyFileList();
+    ImportSettings settings_;
+    std::string saveFolder_; // with its trailing "/"
+    std::string extensionList_;
+    bool running_ = false;
+    bool active_ = false; // inside RunButtonClick's run, also after an abort restored the window
+    bool closeRequested_ = false;
+};
+
+} // namespace pixbako

@@ -1,0 +1,129 @@
+// The naming stage of the import run: folders, sequence numbers, counter files, new names.
+#include "engine/naming/Names.h"
+#include "engine/naming/PathCheck.h"
+#include "engine/naming/SequenceStyle.h"
+#include "engine/run/CounterFile.h"
+#include "engine/run/ImportRun.h"
+#include "engine/run/RunAbort.h"
+#include "platform/Paths.h"
+
+#include <limits>
+
+namespace pixbako {
+namespace {
+
+// The counter file of the numbering group being named. It is written once, when the group
+// ends or the run stops inside it, and then holds exactly what writing it at every row of the
+// group would have left. All counter files are written before the first transfer.
+struct PendingCounter {
+    bool due = false;
+    std::string path;
+    CounterRecord record;
+};
+
+std::string limitMessage(std::int64_t limit) {
+    return "連番が" + std::to_string(limit) + "を越えます" + "\r\n" + "処理を中止します";
+}
+
+} // namespace
+
+ImportRun::Outcome ImportRun::nameRows() {
+    const SequenceStyle style = sequenceStyleFor(settings_.sequenceStyleIndex);
+    const std::int64_t limit = sequenceLimit(style);
+    const FileNameFields fields{settings_.filePrefix, settings_.fileDatePattern,
+                                settings_.middleText, settings_.numbering, style};
+    const CounterRecord naming{0, settings_.sequenceStyleIndex, settings_.fileDatePattern,
+                               settings_.filePrefix, settings_.middleText};
+
+    PendingCounter pending;
+    std::int64_t number = 0;
+    std::int64_t resetValue = 0; // LASTNUM as read at the group's start
+
+    auto writePending = [&]() -> bool {
+        if (!pending.due)
+            return true;
+        pending.due = false;
+        AtomicWriteResult written = writeCounterFile(pending.path, pending.record);
+        if (!written.ok)
+            showError(written.message);
+        return written.ok;
+    };
+    // `resetCounter`: the group's counter file gets back the number it had before the run.
+    auto limitStop = [&](bool resetCounter) {
+        window_.beep(BeepKind::Hand);
+        window_.messageBox(limitMessage(limit), BoxIcon::Error, BoxButtons::Ok);
+        if (resetCounter) {
+            pending.record.lastNumber = resetValue;
+            pending.due = true;
+            writePending();
+        }
+        runAbortFlag() = true;
+        return Outcome::Stop;
+    };
+
+    const std::size_t n = fileRowCount(list_);
+    for (std::size_t r = 1; r <= n; ++r) {
+        FileListRow& row = list_[r];
+        const std::string folder = saveFolder_ + folderLevelsToPath(row[kNewFolderColumn]);
+        // A folder that can't be made shows up as the transfer's error for its files.
+        createFolderWithParents(folder);
+
+        if (!settings_.rename) {
+            // The old name, extension case included; no number, no counter file, no limit.
+            row[kNewNameColumn] = row[kOldNameColumn];
+            continue;
+        }
+        if (checkAbort()) {
+            writePending();
+            return Outcome::Abort;
+        }
+
+        // Groups are runs of consecutive rows with the same new folder. Row 1 always starts
+        // one, even when its folder happens to read like the list's heading: a group needs its
+        // first number and its counter file.
+        const bool firstOfGroup = r == 1 || row[kNewFolderColumn] != list_[r - 1][kNewFolderColumn];
+        if (firstOfGroup) {
+            if (!writePending())
+                return Outcome::Stop;
+            number = settings_.startNumber;
+            if (settings_.autoContinue) {
+                const std::string path = counterFilePath(folder);
+                CounterReadResult read = readCounterFile(path);
+                if (!read.ok) {
+                    showError(read.message);
+                    return Outcome::Stop;
+                }
+                resetValue = read.record.lastNumber;
+                // A folder without a counter file has given no number yet: it starts at the
+                // start number even when the current naming equals the missing-key defaults.
+                if (read.exists && read.record.sameNaming(naming))
+                    number = resetValue == std::numeric_limits<std::int64_t>::max()
+                                 ? resetValue
+                                 : resetValue + 1;
+                pending = {true, path, naming};
+            }
+            // A number continued from the counter file can lie beyond the limit too; it would
+            // give a name wider than the style. Stop before anything is written for it.
+            if (number > limit) {
+                pending.due = false;
+                return limitStop(false);
+            }
+        } else {
+            ++number;
+            if (number > limit)
+                return limitStop(settings_.autoContinue);
+        }
+        pending.record.lastNumber = number;
+
+        // The name's date is the stamp read back: the shot date cut to whole seconds.
+        const TDateTime date = namingDate(row[kTimeStampColumn]).value_or(0);
+        row[kNewNameColumn] = newFileName(fields, date, number, row[kExtensionColumn]);
+        if (!pathchk(row[kNewNameColumn], kCheckFileName, window_)) {
+            writePending();
+            return Outcome::Stop;
+        }
+    }
+    return writePending() ? Outcome::Done : Outcome::Stop;
+}
+
+} // namespace pixbako

@@ -1,0 +1,85 @@
+#pragma once
+// What the import run needs of its window. The Qt main window implements it; engine tests use
+// a fake that records every call and scripts the answers.
+//
+// The processed-file list itself is owned by the run (ImportRun::list()); the window's view
+// shows it. Between setListRedraw(false) and the next repaintList() the run changes the list
+// freely (rows appear, are exchanged and named), so a view must not read it in between, not
+// even while processEvents() lets pending events run: it shows what it took at the last
+// repaintList().
+#include "engine/run/Dialogs.h"
+#include "engine/run/FileList.h"
+#include "engine/run/ImportSettings.h"
+#include "platform/FileTransfer.h"
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace pixbako {
+
+// Who started a run; it matters only at its end. A run for a folder named on the command line
+// never shows the completion notice, and its auto exit becomes the program's end request.
+enum class RunSender { Interactive, CommandLineFolder };
+
+inline constexpr int kFileSelectionPage = 2; // page index of the file-selection tab
+
+// What the completion sequence (log, folders, program start, auto exit or notice) works on.
+struct RunCompletion {
+    RunSender sender;
+    const ImportSettings& settings; // as read at the start of the run
+    const std::string& saveFolder;  // the save folder with its trailing "/"
+    const FileList& list;           // rows 1..n, one per file of the run
+};
+
+class IRunWindow : public IDialogs {
+public:
+    // Lets pending window events run; a second RunButtonClick can arrive from here.
+    virtual void processEvents() = 0;
+
+    virtual void setStatusText(const std::string& text) = 0;     // STATUSTEXT
+    virtual void setProgressRange(int minimum, int maximum) = 0; // ProgressBar1
+    virtual void setProgressPosition(int position) = 0;
+
+    // The list view (StringGrid1): redrawing off while the run builds the list; repaintList
+    // shows the list as it is now.
+    virtual void setListRedraw(bool on) = 0;
+    virtual void repaintList() = 0;
+    // Scroll so that `row` is visible (when it lies below the visible rows, as the last visible
+    // one), then select its cells of columns 0 to 4.
+    virtual void showListRow(std::size_t row) = 0;
+
+    // The thumbnail box (ThumbnailBox1) of the file-selection tab.
+    virtual std::size_t thumbnailCount() = 0;
+    virtual std::vector<std::string> thumbnailSelectedFiles() = 0; // full paths, item order
+    virtual std::string thumbnailFileName(std::size_t index) = 0;
+    virtual void thumbnailDelete(std::size_t index) = 0;
+
+    virtual int pageIndex() = 0; // PageControl1
+    virtual void setPageIndex(int index) = 0;
+
+    // Saves the settings as the exit command does, without closing the window; empty or
+    // one-blank date patterns become "DDDDD" (datePatternForSave) in their fields first.
+    virtual void saveSettings() = 0;
+    virtual ImportSettings importSettings() = 0;
+
+    // The window's running and idle states: caption "中止", disabled pages and menus ... and
+    // back (redraw on and repaint, enabled controls, progress 0, status empty, caption
+    // "処理実行"). The run removes vanished files from the thumbnail box after execEND itself.
+    virtual void execSTART() = 0;
+    virtual void execEND() = 0;
+
+    // One file to one full destination path, with the window's overwrite question, progress
+    // window and error box: transferFile with dialogs that stop the copy (progressUpdate returns
+    // false) while runAbortFlag() is set, so that closing the window cancels a long copy.
+    virtual int shellFileOperation(const TransferRequest& request) = 0;
+
+    // The actions after a run that reached its end, in their order: log, open folders, program
+    // start, then auto exit (end request or closing the window) or the completion notice.
+    virtual void completionSequence(const RunCompletion& completion) = 0;
+
+    // Closes the window for good; called once a run that requestClose() stopped has unwound.
+    virtual void closeWindow() = 0;
+};
+
+} // namespace pixbako

@@ -1,0 +1,117 @@
+// Sequence numbers carried from one run to the next through the counter files.
+#include "engine/run/ImportRunFixture.h"
+
+#include "engine/run/CounterFile.h"
+
+namespace pixbako::test {
+namespace {
+
+TEST_F(ImportRunTest, SecondRunContinuesTheNumbersUntilTheNamingChanges) {
+    ImportSettings& s = window.settings;
+    s.autoContinue = true;
+    s.sequenceStyleIndex = 3; // "(xxx)"
+    s.filePrefix = " P";
+    s.middleText = "_ ";
+    jpeg("A.JPG", "2005:03:12 10:00:00");
+    jpeg("B.JPG", "2005:03:12 10:00:01");
+    run.RunButtonClick(RunSender::Interactive);
+    const std::string counter = out + "/2005_03_12/PXBK";
+    EXPECT_EQ(readBytes(counter), "[AUTONUM]\r\nLASTNUM=2\r\nFNUM=3\r\nFDATE=\"yyyymmdd\"\r\n"
+                                  "FMAE=\" P\"\r\nFATO=\"_ \"\r\n");
+
+    jpeg("C.JPG", "2005:03:12 11:00:00");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(column(kNewNameColumn), (Strings{" P20050312_ (003).JPG"}));
+    EXPECT_EQ(readCounterFile(counter).record.lastNumber, 3);
+
+    s.middleText = "-";
+    jpeg("D.JPG", "2005:03:12 12:00:00");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(column(kNewNameColumn), (Strings{" P20050312-(001).JPG"}));
+    EXPECT_EQ(readCounterFile(counter).record.lastNumber, 1);
+    EXPECT_EQ(readCounterFile(counter).record.middle, "-");
+
+    EXPECT_EQ(filesUnder(out),
+              (Strings{"2005_03_12/ P20050312-(001).JPG", "2005_03_12/ P20050312_ (001).JPG",
+                       "2005_03_12/ P20050312_ (002).JPG", "2005_03_12/ P20050312_ (003).JPG",
+                       "2005_03_12/PXBK"}));
+    EXPECT_TRUE(window.boxes.empty());
+}
+
+TEST_F(ImportRunTest, EveryGroupWritesItsOwnCounterAndDateFoldersOffUseTheSaveFolder) {
+    window.settings.autoContinue = true;
+    jpeg("A.JPG", "2005:03:12 10:00:00");
+    jpeg("B.JPG", "2005:03:13 10:00:00");
+    jpeg("C.JPG", "2005:03:13 10:00:01");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 1);
+    EXPECT_EQ(readCounterFile(out + "/2005_03_13/PXBK").record.lastNumber, 2);
+
+    window.settings.dateFolders = false;
+    jpeg("D.JPG", "2005:03:14 10:00:00");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(readCounterFile(out + "/PXBK").record.lastNumber, 1);
+    EXPECT_TRUE(std::filesystem::exists(out + "/20050314_001.JPG"));
+}
+
+TEST_F(ImportRunTest, AbortWhileNamingLeavesTheCounterOfTheRowsNamedSoFar) {
+    window.settings.autoContinue = true;
+    for (int i = 0; i < 5; ++i)
+        jpeg("IMG" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
+    // 5 planning rows; calls 6, 7, 8 name rows 1, 2, 3: abort at row 3's check.
+    window.onProcessEvents = [](FakeRunWindow& w) {
+        if (w.processEventsCalls == 8)
+            w.run->RunButtonClick(RunSender::Interactive);
+    };
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(window.boxTexts(), Strings{"中断しますか"});
+    EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 2);
+    EXPECT_EQ(column(kNewNameColumn),
+              (Strings{"20050312_001.JPG", "20050312_002.JPG", "", "", ""}));
+    EXPECT_TRUE(window.transfers.empty());
+    EXPECT_TRUE(std::filesystem::is_directory(out + "/2005_03_12"));
+}
+
+TEST_F(ImportRunTest, FolderNamedLikeTheListHeadingStillStartsAGroup) {
+    // The folder name equals the heading of its column: row 1 must still start a group, with
+    // the start number and a counter file, not go on from a number no group ever gave.
+    ImportSettings& s = window.settings;
+    s.folderPrefix = "新フォルダ名";
+    s.folderDatePattern = ""; // saved as "DDDDD", which writes nothing
+    s.startNumber = 5;
+    s.autoContinue = true;
+    s.sequenceStyleIndex = 0; // "xx"
+    for (int i = 0; i < 2; ++i)
+        jpeg("IMG" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
+
+    run.RunButtonClick(RunSender::Interactive);
+
+    EXPECT_EQ(column(kNewFolderColumn), Strings(2, "新フォルダ名"));
+    EXPECT_EQ(column(kNewNameColumn), (Strings{"20050312_05.JPG", "20050312_06.JPG"}));
+    EXPECT_EQ(filesUnder(out), (Strings{"新フォルダ名/20050312_05.JPG",
+                                        "新フォルダ名/20050312_06.JPG", "新フォルダ名/PXBK"}));
+    EXPECT_EQ(readCounterFile(out + "/新フォルダ名/PXBK").record.lastNumber, 6);
+    EXPECT_TRUE(window.boxes.empty());
+}
+
+TEST_F(ImportRunTest, NewFolderIgnoredTheStartNumberWhenTheNamingEqualledTheCounterDefaults) {
+    // Style 0, pattern "yyyy-mm-dd", no prefix or middle text: exactly what a missing counter
+    // file reads as. A folder without one has given no number, so the start number holds.
+    ImportSettings& s = window.settings;
+    s.autoContinue = true;
+    s.sequenceStyleIndex = 0;
+    s.fileDatePattern = "yyyy-mm-dd";
+    s.filePrefix = "";
+    s.middleText = "";
+    s.startNumber = 7;
+    jpeg("A.JPG", "2005:03:12 10:00:00");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(column(kNewNameColumn), Strings{"2005-03-1207.JPG"});
+
+    jpeg("B.JPG", "2005:03:12 11:00:00");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(column(kNewNameColumn), Strings{"2005-03-1208.JPG"});
+}
+
+} // namespace
+} // namespace pixbako::test
