@@ -1,6 +1,7 @@
 #pragma once
-// Text encodings. Inside the program text is UTF-8; files shared with the Windows program are
-// CP932 (Shift-JIS) with CRLF line ends, or UTF-8 with a BOM when CP932 can't hold the text.
+// Text encodings. Inside the program text is UTF-8; the text files that travel between this
+// machine and Windows PCs are CP932 (Shift-JIS) with CRLF line ends, or UTF-8 with a BOM when
+// CP932 can't hold the text.
 #include <cstddef>
 #include <optional>
 #include <string>

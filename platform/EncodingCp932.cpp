@@ -1,5 +1,5 @@
 // Conversion between UTF-8 and CP932 (Windows Shift-JIS) through glibc's iconv, and the
-// encoding rule of the text files shared with the Windows program.
+// encoding rule of the text files that travel between this machine and Windows PCs.
 #include "platform/Encoding.h"
 
 #include <cerrno>

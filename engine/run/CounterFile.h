@@ -11,7 +11,8 @@
 //     FATO="_"
 //
 // The three texts are written between double quotes and lose one pair when read, so their
-// leading and trailing blanks survive. Files made by the Windows program read the same way.
+// leading and trailing blanks survive. Counter files that come from Windows PCs (in CP932, the
+// texts quoted or not) read the same way.
 #include "platform/AtomicFile.h"
 
 #include <cstdint>
