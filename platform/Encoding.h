@@ -28,9 +28,12 @@ std::optional<std::string> utf8ToCp932(std::string_view utf8);
 std::string cp932ToUtf8(std::string_view cp932);
 
 // The bytes of a text file that the program writes for itself: CP932 when the whole text can
-// be encoded, otherwise UTF-8 with a BOM. The text's line ends are written as they stand.
+// be encoded and decodeTextFile gives it back unchanged, otherwise UTF-8 with a BOM. The
+// text's line ends are written as they stand.
 std::string encodeTextFile(std::string_view utf8);
-// Reading: a UTF-8 BOM or valid UTF-8 means UTF-8 (BOM removed); anything else is CP932.
+// Reading: a UTF-8 BOM means UTF-8 (BOM removed). A file without one is CP932, unless its bytes
+// are not valid CP932 and are valid UTF-8; bytes that are neither read as CP932 with U+FFFD for
+// what forms no character.
 std::string decodeTextFile(std::string_view bytes);
 
 // ASCII-only case conversion (extensions, wildcard matching).

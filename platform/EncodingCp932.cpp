@@ -55,6 +55,19 @@ bool isCp932TrailByte(unsigned char c) {
     return c >= 0x40 && c <= 0xFC && c != 0x7F;
 }
 
+// The text of bytes that are CP932 throughout; nullopt at the first byte that forms no CP932
+// character (or when the converter is missing).
+std::optional<std::string> exactCp932ToUtf8(std::string_view cp932) {
+    Converter converter("UTF-8", "CP932");
+    if (!converter.ok())
+        return std::nullopt;
+    std::string out;
+    out.reserve(cp932.size() * 3 / 2);
+    if (converter.convert(cp932, out) != 0)
+        return std::nullopt;
+    return out;
+}
+
 } // namespace
 
 std::optional<std::string> utf8ToCp932(std::string_view utf8) {
@@ -105,7 +118,8 @@ std::string cp932ToUtf8(std::string_view cp932) {
 }
 
 std::string encodeTextFile(std::string_view utf8) {
-    if (auto cp932 = utf8ToCp932(utf8))
+    // CP932 only when the reader below gives back this very text.
+    if (auto cp932 = utf8ToCp932(utf8); cp932 && decodeTextFile(*cp932) == utf8)
         return *cp932;
     std::string out(kUtf8Bom);
     out += utf8;
@@ -115,6 +129,11 @@ std::string encodeTextFile(std::string_view utf8) {
 std::string decodeTextFile(std::string_view bytes) {
     if (bytes.substr(0, kUtf8Bom.size()) == kUtf8Bom)
         return std::string(bytes.substr(kUtf8Bom.size()));
+    // Valid UTF-8 is no sign of UTF-8: half-width katakana in CP932 are single bytes A1..DF,
+    // and many pairs of them ("ﾃｽ" = C3 BD) are valid UTF-8 too. Files from Windows PCs carry
+    // no BOM, so CP932 comes first.
+    if (auto text = exactCp932ToUtf8(bytes))
+        return *text;
     if (isValidUtf8(bytes))
         return std::string(bytes);
     return cp932ToUtf8(bytes);

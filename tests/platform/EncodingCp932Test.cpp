@@ -1,6 +1,8 @@
 #include "platform/Encoding.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 namespace pixbako {
 namespace {
@@ -64,21 +66,56 @@ TEST(TextFile, EncodesCp932OrFallsBackToUtf8WithBom) {
     EXPECT_EQ(decodeTextFile(encodeTextFile(raw)), raw);
 }
 
-TEST(TextFile, DecodesByBomValidityOrCp932) {
+TEST(TextFile, DecodesByBomThenCp932ThenUtf8) {
     struct Case {
         std::string bytes;
         std::string text;
     };
     const Case cases[] = {
         {"\xEF\xBB\xBF写真\r\n", "写真\r\n"},
-        {"写真\r\n", "写真\r\n"},
+        {"\xEF\xBB\xBF\xC3\xBD", "ý"}, // the BOM decides
         {"\x8E\xCA\x90\x5E\r\n", "写真\r\n"},
         {"C:\\\x95\x5C\\", "C:\\表\\"},
+        {"\xC3\xBD\r\n", "ﾃｽ\r\n"},                     // CP932 that is valid UTF-8 too
+        {"FMAE=\"\xDB\xB0\xDF\xB0\"", "FMAE=\"ﾛｰﾟｰ\""}, // likewise
+        {"あ\r\n", "あ\r\n"},                 // E3 81 82: a cut CP932 character at the end
+        {"😀=é", "😀=é"},                       // F0 9F 98 80: 98 80 is no CP932 character
+        {"a\x80\xC3\xBD", "a\xEF\xBF\xBDﾃｽ"}, // neither: CP932 with a replacement
         {"plain", "plain"},
         {"", ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(decodeTextFile(c.bytes), c.text) << c.text;
+}
+
+// Half-width katakana are single CP932 bytes A1..DF, and a pair of them can look like a UTF-8
+// character ("ﾃｽ" = C3 BD = "ý"). A prefix read back as another text broke the continued
+// numbering, and the next run replaced the previous run's files.
+TEST(TextFile, EveryHalfWidthKatakanaAndPairOfThemReadsBackAsWritten) {
+    std::vector<std::string> katakana;
+    for (char32_t cp = 0xFF61; cp <= 0xFF9F; ++cp)
+        katakana.push_back({static_cast<char>(0xE0 | (cp >> 12)),
+                            static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+                            static_cast<char>(0x80 | (cp & 0x3F))});
+    ASSERT_EQ(katakana.size(), 63u);
+    int wrong = 0;
+    auto check = [&](const std::string& text) {
+        std::string bytes = encodeTextFile(text);
+        std::string back = decodeTextFile(bytes);
+        if (back != text && ++wrong <= 5)
+            ADD_FAILURE() << text << " reads back as " << back;
+    };
+    for (const auto& first : katakana) {
+        check(first);
+        check("FMAE=\"" + first + "\"\r\n");
+        for (const auto& second : katakana) {
+            check(first + second);
+            check("FMAE=\"" + first + second + "\"\r\n");
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    // They are written as CP932, one byte each.
+    EXPECT_EQ(encodeTextFile("ﾃｽ"), "\xC3\xBD");
 }
 
 } // namespace

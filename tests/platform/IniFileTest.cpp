@@ -124,6 +124,31 @@ TEST(IniFile, FileIsCp932WithCrlfAndReadsBack) {
     EXPECT_EQ(entriesIn(folder.path()), 1u) << "no temporary file may remain";
 }
 
+// A settings file as a Windows PC writes it: CP932 without a BOM. Its bytes may be valid UTF-8
+// by chance (ﾃｽﾄｱ = C3 BD C4 B1); a second key written must keep the first one's bytes.
+TEST(IniFile, ReadsAndKeepsSettingsFilesAsTheyComeFromWindowsPcs) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"katakana only", "[Main]\r\nDMAE=\xC3\xBD\xC4\xB1\r\n", "DMAE", "ﾃｽﾄｱ"},
+        {"a path with kanji", "[Main]\r\nSAVE=D:\\\x8E\xCA\x90\x5E\\\x83\x5C\r\n", "SAVE",
+         "D:\\写真\\ソ"},
+    };
+    TempFolder folder;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = folder.path() + "/pixbako.INI";
+        writeBytes(path, c.bytes);
+        EXPECT_EQ(getPrivateProfileString("Main", c.key, "-", path), c.value);
+        ASSERT_TRUE(writePrivateProfileString("Main", "Other", "1", path).ok);
+        EXPECT_EQ(readBytes(path), c.bytes + "Other=1\r\n");
+    }
+}
+
 TEST(IniFile, OneCallFormsReadAndWriteTheFile) {
     TempFolder folder;
     std::string path = folder.path() + "/settings.ini";

@@ -38,6 +38,32 @@ TEST_F(ImportRunTest, SecondRunContinuesTheNumbersUntilTheNamingChanges) {
     EXPECT_TRUE(window.boxes.empty());
 }
 
+// The prefix "ﾃｽ" is written in CP932 as C3 BD, which is also UTF-8 for "ý". Read back as "ý"
+// it no longer matched the naming, the second run started again at 001 and, moving without
+// overwrite questions, replaced the first run's pictures.
+TEST_F(ImportRunTest, HalfWidthKatakanaPrefixContinuesTheNumbersOfTheLastRun) {
+    ImportSettings& s = window.settings;
+    s.autoContinue = true;
+    s.filePrefix = "ﾃｽ"; // with the middle text "_" the whole file is valid UTF-8
+    for (int i = 0; i < 3; ++i)
+        jpeg("A" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
+    run.RunButtonClick(RunSender::Interactive);
+    for (int i = 0; i < 3; ++i)
+        jpeg("B" + std::to_string(i) + ".JPG", "2005:03:12 11:00:0" + std::to_string(i));
+    run.RunButtonClick(RunSender::Interactive);
+
+    EXPECT_EQ(column(kNewNameColumn),
+              (Strings{"ﾃｽ20050312_004.JPG", "ﾃｽ20050312_005.JPG", "ﾃｽ20050312_006.JPG"}));
+    Strings expected{"2005_03_12/PXBK"};
+    for (int n = 1; n <= 6; ++n)
+        expected.push_back("2005_03_12/ﾃｽ20050312_00" + std::to_string(n) + ".JPG");
+    EXPECT_EQ(filesUnder(out), expected);
+    EXPECT_EQ(readBytes(out + "/2005_03_12/PXBK"),
+              "[AUTONUM]\r\nLASTNUM=6\r\nFNUM=1\r\nFDATE=\"yyyymmdd\"\r\nFMAE=\"\xC3\xBD\"\r\n"
+              "FATO=\"_\"\r\n");
+    EXPECT_TRUE(window.boxes.empty());
+}
+
 TEST_F(ImportRunTest, EveryGroupWritesItsOwnCounterAndDateFoldersOffUseTheSaveFolder) {
     window.settings.autoContinue = true;
     jpeg("A.JPG", "2005:03:12 10:00:00");
