@@ -1,13 +1,11 @@
 #include "platform/IniFile.h"
 
 #include "platform/Encoding.h"
+#include "platform/SmallTextFile.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace pixbako {
 namespace {
@@ -70,40 +68,13 @@ std::string oneLine(std::string_view value) {
 } // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
-    // O_NONBLOCK: a pipe under the file's name must not hang the program; only a plain file
-    // is read as settings.
-    int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        int error = errno;
-        status_ = error == ENOENT ? LoadStatus::Missing : LoadStatus::Failed;
-        loadError_ = status_ == LoadStatus::Failed ? error : 0;
+    SmallTextFileRead read = readSmallTextFile(path_);
+    if (read.error != 0) {
+        status_ = read.error == ENOENT ? LoadStatus::Missing : LoadStatus::Failed;
+        loadError_ = status_ == LoadStatus::Failed ? read.error : 0;
         return;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        loadError_ = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        status_ = LoadStatus::Failed;
-        ::close(fd);
-        return;
-    }
-    std::string bytes;
-    char buffer[8192];
-    for (;;) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            loadError_ = errno;
-            status_ = LoadStatus::Failed;
-            ::close(fd);
-            return;
-        }
-        if (got == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    parse(decodeTextFile(bytes));
+    parse(decodeTextFile(read.bytes));
     status_ = LoadStatus::Loaded;
 }
 

@@ -25,7 +25,9 @@ public:
     enum class LoadStatus { Loaded, Missing, Failed };
 
     IniFile() = default;
-    // Reads `path`; a missing file reads as empty. Check loadStatus() for other failures.
+    // Reads `path`; a missing file reads as empty. Check loadStatus() for other failures: a
+    // file larger than kSmallTextFileLimit fails with EFBIG, as does a folder with EISDIR and
+    // anything but a plain file with EINVAL.
     explicit IniFile(std::string path);
 
     LoadStatus loadStatus() const { return status_; }

@@ -3,6 +3,9 @@
 
 #include "engine/run/CounterFile.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace pixbako::test {
 namespace {
 
@@ -62,6 +65,25 @@ TEST_F(ImportRunTest, HalfWidthKatakanaPrefixContinuesTheNumbersOfTheLastRun) {
               "[AUTONUM]\r\nLASTNUM=6\r\nFNUM=1\r\nFDATE=\"yyyymmdd\"\r\nFMAE=\"\xC3\xBD\"\r\n"
               "FATO=\"_\"\r\n");
     EXPECT_TRUE(window.boxes.empty());
+}
+
+// A counter file of 1 GiB (sparse) was read whole, twice per group. It is refused unread beyond
+// 1 MiB, and the run stops before any transfer with the read error that names the file.
+TEST_F(ImportRunTest, HugeCounterFileStopsTheRunWithAnErrorThatNamesIt) {
+    window.settings.autoContinue = true;
+    jpeg("A.JPG", "2005:03:12 10:00:00");
+    const std::string counter = out + "/2005_03_12/PXBK";
+    std::filesystem::create_directories(out + "/2005_03_12");
+    writeTestFile(counter, "");
+    std::filesystem::resize_file(counter, std::uintmax_t{1} << 30); // sparse: no disk space
+
+    run.RunButtonClick(RunSender::Interactive);
+
+    EXPECT_EQ(window.boxTexts(), Strings{"連番ファイルを読み込めませんでした\r\n" + counter +
+                                         "\r\n" + std::strerror(EFBIG)});
+    EXPECT_TRUE(window.transfers.empty());
+    EXPECT_EQ(filesUnder(in), Strings{"A.JPG"});
+    EXPECT_EQ(std::filesystem::file_size(counter), std::uintmax_t{1} << 30);
 }
 
 TEST_F(ImportRunTest, EveryGroupWritesItsOwnCounterAndDateFoldersOffUseTheSaveFolder) {
