@@ -34,7 +34,7 @@ int createTemporary(const std::string& path, mode_t mode, std::string& tempPath)
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = folder + "." + name + ".tmp" + std::to_string(::getpid()) + "-" +
                    std::to_string(counter++);
-        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+        int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;
     }
@@ -48,6 +48,10 @@ bool writeAll(int fd, std::string_view bytes) {
         if (done < 0) {
             if (errno == EINTR)
                 continue;
+            return false;
+        }
+        if (done == 0) { // a plain file never does this (a broken FUSE one can): don't spin
+            errno = EIO;
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(done));

@@ -11,7 +11,7 @@ namespace pixbako {
 
 SmallTextFileRead readSmallTextFile(const std::string& path, std::size_t limit) {
     SmallTextFileRead result;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) {
         result.error = errno;
         return result;

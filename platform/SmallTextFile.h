@@ -20,7 +20,7 @@ struct SmallTextFileRead {
 };
 
 // Reads the plain file at `path` whole when it holds at most `limit` bytes. A named pipe under
-// that name doesn't block the open.
+// that name doesn't block the open, and a terminal doesn't become the controlling one.
 SmallTextFileRead readSmallTextFile(const std::string& path,
                                     std::size_t limit = kSmallTextFileLimit);
 

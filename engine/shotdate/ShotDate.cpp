@@ -51,7 +51,7 @@ class FileSource final : public ByteSource {
 public:
     explicit FileSource(const std::string& path) {
         // O_NONBLOCK keeps a named pipe from blocking the open; only regular files are read.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
         if (fd_ < 0)
             throw ShotDateError::cannotOpen(path);
         if (::fstat(fd_, &stat_) != 0 || !S_ISREG(stat_.st_mode)) {

@@ -1,6 +1,7 @@
 #include "platform/SmallTextFile.h"
 
 #include "platform/IniFile.h"
+#include "support/ControllingTerminal.h"
 #include "support/TempFolder.h"
 
 #include <cerrno>
@@ -50,6 +51,17 @@ TEST(SmallTextFile, AnythingButAPlainFileIsAnError) {
     EXPECT_EQ(readSmallTextFile(folder.path() + "/missing").error, ENOENT);
     EXPECT_EQ(readSmallTextFile(folder.path() + "/dir").error, EISDIR);
     EXPECT_EQ(readSmallTextFile(fifo).error, EINVAL); // with no writer: must not block
+}
+
+TEST(SmallTextFile, TerminalUnderTheFileNameDoesNotBecomeTheControllingTerminal) {
+    std::string report = test::controllingTerminalAfter([](const std::string& path) {
+        IniFile ini(path);
+        if (ini.loadStatus() != IniFile::LoadStatus::Failed)
+            ::_exit(3);
+    });
+    if (report.rfind("SKIP:", 0) == 0)
+        GTEST_SKIP() << report;
+    EXPECT_EQ(report, "");
 }
 
 // A 1 GiB settings or counter file was read whole: seconds and gigabytes for every read.
