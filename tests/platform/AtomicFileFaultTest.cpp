@@ -20,7 +20,8 @@ protected:
     }
     // Writes "new" over the target with the given system calls refused, in a child; its
     // findings, or "SKIP: ..." when the machine allows no system call filter.
-    std::string writeRefused(const std::vector<Refusal>& refusals, int expectedError) {
+    std::string writeRefused(const std::vector<Refusal>& refusals, const std::string& failedStep,
+                             int expectedError) {
         return inChild([&]() -> std::string {
             ::alarm(3); // a writer that spins ends here, as a failure
             std::string report;
@@ -31,7 +32,8 @@ protected:
                     return;
                 }
                 AtomicWriteResult result = writeFileAtomically(target, "new");
-                if (result.ok || result.error != expectedError || result.message.empty())
+                if (result.ok || result.error != expectedError ||
+                    result.message.rfind(failedStep + ": ", 0) != 0)
                     report = "ok " + std::to_string(result.ok) + ", error " +
                              std::to_string(result.error) + ", message '" + result.message + "'\n";
             });
@@ -53,7 +55,13 @@ protected:
 
 // write() answering 0 (a broken FUSE file system can) made the writer loop forever.
 TEST_F(AtomicFileFaultTest, WriteThatWritesNothingIsAnErrorNotAnEndlessLoop) {
-    expectOldContentOnly(writeRefused({{SYS_write, 0}}, EIO));
+    expectOldContentOnly(writeRefused({{SYS_write, 0}}, "write", EIO));
+}
+
+// Nothing shows whether the new content was flushed before the rename, except a crash; but a
+// failing flush must fail the write and leave the old content in place.
+TEST_F(AtomicFileFaultTest, RefusedFlushFailsTheWriteAndKeepsTheOldContent) {
+    expectOldContentOnly(writeRefused({{SYS_fsync, EIO}, {SYS_fdatasync, EIO}}, "fsync", EIO));
 }
 
 } // namespace
