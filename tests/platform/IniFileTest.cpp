@@ -160,16 +160,24 @@ TEST(IniFile, OneCallFormsReadAndWriteTheFile) {
     EXPECT_EQ(getPrivateProfileString("A", "K", "-", folder.path() + "/none.ini"), "-");
 }
 
+// Modes that the umask cuts: without the explicit chmod a shared 0666 counter file would lose
+// the write bits of its group and of others.
 TEST(AtomicFile, KeepsPermissionsOfTheReplacedFile) {
     TempFolder folder;
-    std::string path = folder.path() + "/f";
-    writeBytes(path, "old");
-    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-    ASSERT_TRUE(writeFileAtomically(path, "new").ok);
-    struct stat st {};
-    ASSERT_EQ(::stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(readBytes(path), "new");
+    struct UmaskGuard {
+        mode_t old = ::umask(027);
+        ~UmaskGuard() { ::umask(old); }
+    } umaskGuard;
+    for (mode_t mode : {0666, 0660, 0640}) {
+        std::string path = folder.path() + "/f" + std::to_string(mode);
+        writeBytes(path, "old");
+        ASSERT_EQ(::chmod(path.c_str(), mode), 0);
+        EXPECT_TRUE(writeFileAtomically(path, "new").ok);
+        struct stat st {};
+        EXPECT_EQ(::stat(path.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode) << std::oct << mode;
+        EXPECT_EQ(readBytes(path), "new");
+    }
 }
 
 TEST(AtomicFile, FailureLeavesTheTargetAndNoTemporaryFile) {
