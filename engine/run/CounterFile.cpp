@@ -48,6 +48,12 @@ CounterReadResult readCounterFile(const std::string& path) {
     const std::string_view s = kCounterSection;
     CounterRecord defaults;
     result.record.lastNumber = file.readInteger(s, "LASTNUM", defaults.lastNumber);
+    // A number below zero, or a text that is no number, was given by no run: going on from it
+    // would give names such as "_-002". Numbering starts afresh, as in a folder without a file.
+    if (file.value(s, "LASTNUM") && file.readInteger(s, "LASTNUM", -1) < 0) {
+        result.exists = false;
+        result.record.lastNumber = defaults.lastNumber;
+    }
     result.record.styleIndex = file.readInteger(s, "FNUM", defaults.styleIndex);
     result.record.datePattern = file.readString(s, "FDATE", defaults.datePattern);
     result.record.prefix = file.readString(s, "FMAE", defaults.prefix);

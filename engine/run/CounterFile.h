@@ -45,7 +45,8 @@ std::string counterFilePath(std::string_view folder);
 
 struct CounterReadResult {
     bool ok = true;       // false only when a file exists but can't be read
-    bool exists = false;  // the folder has a counter file
+    bool exists = false;  // the folder has a counter file (not one whose LASTNUM is below
+                          // zero or no number: that reads as no file, with lastNumber 0)
     CounterRecord record; // the defaults for keys (or a whole file) that are missing
     std::string message;  // Japanese text for an error box when !ok
 };

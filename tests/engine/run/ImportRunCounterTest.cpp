@@ -86,6 +86,46 @@ TEST_F(ImportRunTest, HugeCounterFileStopsTheRunWithAnErrorThatNamesIt) {
     EXPECT_EQ(std::filesystem::file_size(counter), std::uintmax_t{1} << 30);
 }
 
+// LASTNUM=-3 gave the name "20050312_-02.JPG". A counter that is below zero or no number counts
+// as no counter: the group starts at the start number and the file gets a sound number.
+TEST_F(ImportRunTest, NegativeOrBrokenLastNumberStartsAtTheStartNumber) {
+    ImportSettings& s = window.settings;
+    s.autoContinue = true;
+    s.startNumber = 5;
+    struct Case {
+        const char* lastNumber;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"-3", "_005"},
+        {"-9223372036854775808", "_005"},
+        {"0xFFFFFFFFFFFFFFFF", "_005"},
+        {"abc", "_005"},
+        {"", "_005"},
+        {"12a", "_005"},
+        {"99999999999999999999", "_005"},
+        {"0", "_001"},
+        {"41", "_042"}, // sound counters go on
+    };
+    int day = 10;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lastNumber);
+        const std::string date = "2005:03:" + std::to_string(day) + " 10:00:00";
+        const std::string folder = out + "/2005_03_" + std::to_string(day++);
+        std::filesystem::create_directories(folder);
+        writeTestFile(folder + "/PXBK", std::string("[AUTONUM]\r\nLASTNUM=") + c.lastNumber +
+                                            "\r\nFNUM=1\r\nFDATE=\"yyyymmdd\"\r\nFMAE=\"\"\r\n"
+                                            "FATO=\"_\"\r\n");
+        jpeg("A.JPG", date);
+        run.RunButtonClick(RunSender::Interactive);
+        ASSERT_EQ(column(kNewNameColumn).size(), 1u);
+        EXPECT_EQ(column(kNewNameColumn)[0].substr(8), std::string(c.name) + ".JPG");
+        EXPECT_EQ(readCounterFile(folder + "/PXBK").record.lastNumber,
+                  std::stoll(std::string(c.name).substr(1)));
+    }
+    EXPECT_TRUE(window.boxes.empty());
+}
+
 TEST_F(ImportRunTest, EveryGroupWritesItsOwnCounterAndDateFoldersOffUseTheSaveFolder) {
     window.settings.autoContinue = true;
     jpeg("A.JPG", "2005:03:12 10:00:00");
