@@ -86,6 +86,7 @@ ImportRun::Outcome ImportRun::nameRows() {
             if (!writePending())
                 return Outcome::Stop;
             number = settings_.startNumber;
+            bool continued = false;
             if (settings_.autoContinue) {
                 const std::string path = counterFilePath(folder);
                 CounterReadResult read = readCounterFile(path);
@@ -96,15 +97,19 @@ ImportRun::Outcome ImportRun::nameRows() {
                 resetValue = read.record.lastNumber;
                 // A folder without a counter file has given no number yet: it starts at the
                 // start number even when the current naming equals the missing-key defaults.
-                if (read.exists && read.record.sameNaming(naming))
+                if (read.exists && read.record.sameNaming(naming)) {
                     number = resetValue == std::numeric_limits<std::int64_t>::max()
                                  ? resetValue
                                  : resetValue + 1;
+                    continued = true;
+                }
                 pending = {true, path, naming};
             }
-            // A number continued from the counter file can lie beyond the limit too; it would
-            // give a name wider than the style. Stop before anything is written for it.
-            if (number > limit) {
+            // The start number is the group's first number whatever its width (a settings file
+            // can hold 101 for two digits). A number continued from the counter file can lie
+            // beyond the limit too; it would give a name wider than the style. Stop before
+            // anything is written for it.
+            if (continued && number > limit) {
                 pending.due = false;
                 return limitStop(false);
             }
