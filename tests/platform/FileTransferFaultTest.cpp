@@ -424,6 +424,36 @@ TEST_F(FileTransferFaultTest, SourceRewrittenInPlaceWithItsTimeKeptIsNoticed) {
         GTEST_SKIP() << skips.text();
 }
 
+// The last look before a cross-device move deletes its source. An edit after the read-back
+// (here while the user is asked about a name that was taken meanwhile), with the time put
+// back, must keep the edited source: the copy holds the version before the edit.
+TEST_F(FileTransferFaultTest, SourceEditedAfterTheReadBackIsNotDeleted) {
+    if (!crossDevice)
+        GTEST_SKIP() << kNoCrossDevice;
+    const std::string from = memory / "a.jpg";
+    FileState source = makeFile(from, 3 * kMiB, 1);
+    FileState edited = source;
+    edited.bytes.replace(100, 4, "XXXX");
+    ScriptedDialogs dialogs;
+    dialogs.onProgress = [&](std::uint64_t done) {
+        if (done == kMiB) // another program takes the free name while we copy
+            makeFile(dst("a.jpg"), 1000, 2, kOtherTime);
+        return true;
+    };
+    dialogs.answers = {OverwriteAnswer::Yes};
+    dialogs.onQuestion = [&] { rewriteKeepingTime(from, 100, "XXXX"); };
+
+    EXPECT_EQ(transferFile({FileOperation::Move, from, dst("a.jpg"), true}, dialogs),
+              code(TransferError::SourceChanged));
+
+    EXPECT_EQ(dialogs.questions.size(), 1u);
+    ASSERT_EQ(dialogs.errors.size(), 1u);
+    EXPECT_EQ(dialogs.errors[0].first, from);
+    EXPECT_EQ(checkFile(from, edited), "");
+    EXPECT_EQ(checkFile(dst("a.jpg"), source), "") << "replaced by the copy, as answered";
+    EXPECT_EQ(checkEntries(dst(), {"a.jpg"}), "");
+}
+
 // Where the file system can't rename without replacing, a move claims the new name with a hard
 // link and then removes the old one. Unlike a rename these are two steps, which a crash can
 // separate in either order: the new name must be on the disk before the source's name goes, and

@@ -244,9 +244,13 @@ public:
         OverwriteAnswer answer = answers.front();
         answers.pop_front();
         return answer;
+    // Called while the overwrite question is open, before it is answered.
+    std::function<void()> onQuestion;
     }
     void showError(const std::string& file, const std::string& reason) override {
         errors.emplace_back(file, reason);
+        if (onQuestion)
+            onQuestion();
     }
     void progressStart(const std::string&, std::uint64_t bytes) override {
         ++progressStarts;
