@@ -454,6 +454,40 @@ TEST_F(FileTransferFaultTest, SourceEditedAfterTheReadBackIsNotDeleted) {
     EXPECT_EQ(checkEntries(dst(), {"a.jpg"}), "");
 }
 
+// A flush the disk refuses (a failing disk) fails the copy for good: nothing under the final
+// name, no temporary file, an old file there untouched.
+TEST_F(FileTransferFaultTest, RefusedFlushFailsTheCopyAndLeavesNoFile) {
+    FileState source = makeFile(src("a.jpg"), kMiB + 7, 1);
+    FileState old = makeFile(dst("old.jpg"), 1000, 2, kOtherTime);
+    SkippedCases skips;
+    for (std::string target : {"new.jpg", "old.jpg"}) {
+        SCOPED_TRACE(target);
+        std::string report = inChild([&]() -> std::string {
+            if (!refuseSystemCalls({{SYS_fsync, EIO}}))
+                return "SKIP: no system call filter here";
+            ScriptedDialogs dialogs;
+            int result = transferFile({FileOperation::Copy, src("a.jpg"), dst(target)}, dialogs);
+            std::string problems =
+                describeResult("copy", result, code(TransferError::FlushFailed), dialogs);
+            if (!dialogs.errors.empty() &&
+                dialogs.errors[0].second !=
+                    transferErrorText(FileOperation::Copy, TransferError::FlushFailed, EIO))
+                problems += "error text: " + dialogs.errors[0].second + "\n";
+            return problems;
+        });
+        if (skipped(report)) {
+            skips.add(target, report);
+            continue;
+        }
+        EXPECT_EQ(report, "");
+        EXPECT_EQ(checkFile(src("a.jpg"), source), "");
+        EXPECT_EQ(checkFile(dst("old.jpg"), old), "");
+        EXPECT_EQ(checkEntries(dst(), {"old.jpg"}), "");
+    }
+    if (skips.any())
+        GTEST_SKIP() << skips.text();
+}
+
 // Where the file system can't rename without replacing, a move claims the new name with a hard
 // link and then removes the old one. Unlike a rename these are two steps, which a crash can
 // separate in either order: the new name must be on the disk before the source's name goes, and
