@@ -14,7 +14,8 @@
 // - A move renames when source and destination share a file system. Otherwise it copies as
 //   above, reads the flushed copy back from the disk, compares it with the source byte for
 //   byte, and deletes the source only after an identical copy is durable under its final name.
-//   Any failure leaves the source where it was.
+//   Any failure leaves the source where it was. When the deletion itself can't be confirmed on
+//   the disk (the source folder's flush fails), the file has still moved: a warning, no error.
 // - The same file as source and destination (same device and inode, through any path) is an
 //   error that changes nothing.
 //
@@ -46,8 +47,8 @@ struct TransferRequest {
 enum class OverwriteAnswer { Yes, No, Cancel };
 
 // What a transfer needs from its window. Calls come on the caller's thread, in this order:
-// progressStart, progressUpdate any number of times, progressEnd; askOverwrite and showError
-// outside of that bracket.
+// progressStart, progressUpdate any number of times, progressEnd; askOverwrite, showError and
+// showWarning outside of that bracket.
 class ITransferDialogs {
 public:
     virtual ~ITransferDialogs() = default;
@@ -56,6 +57,12 @@ public:
     // A failed transfer: `file` is the path concerned, `reason` the Japanese text of
     // transferErrorText (lines separated by "\r\n").
     virtual void showError(const std::string& file, const std::string& reason) = 0;
+    // A transfer that succeeded with a reservation (the transfer's result is 0): `reason` is
+    // the Japanese text of transferWarningText. Windows show a warning box; the default shows
+    // the text through showError, so that it is never lost.
+    virtual void showWarning(const std::string& file, const std::string& reason) {
+        showError(file, reason);
+    }
     // Bytes to be read and written for this file (a cross-device move reads its copy back, so
     // it counts the size twice). The window shows its progress window only when the transfer
     // lasts longer than about a second.
@@ -96,6 +103,11 @@ int transferFile(const TransferRequest& request, ITransferDialogs& dialogs);
 // コピーできません" / "ファイルを移動できません"), the reason, and the system's error name
 // when there is one (errnum 0: none), separated by "\r\n".
 std::string transferErrorText(FileOperation operation, TransferError error, int errnum);
+
+// The Japanese text of a cross-device move whose source was deleted but whose deletion the
+// disk didn't confirm (errnum: the folder flush's error): after a crash the source may be back
+// beside its copy, nothing worse.
+std::string transferWarningText(int errnum);
 
 // The overwrite question for an existing destination.
 std::string overwriteQuestionText(const std::string& destination);

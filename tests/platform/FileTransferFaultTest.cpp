@@ -488,6 +488,62 @@ TEST_F(FileTransferFaultTest, RefusedFlushFailsTheCopyAndLeavesNoFile) {
         GTEST_SKIP() << skips.text();
 }
 
+// The flushes of a cross-device move after its copy is in place: the destination folder's,
+// before the source is deleted, fails the move and keeps the source; the source folder's, after
+// the deletion, can't undo the move: the file has moved, and the user is warned that the
+// deletion may not be on the disk yet.
+TEST_F(FileTransferFaultTest, MoveWhoseDeletionIsNotConfirmedOnDiskIsAMoveWithAWarning) {
+    if (!crossDevice)
+        GTEST_SKIP() << kNoCrossDevice;
+    struct Case {
+        const char* what;
+        std::string refusedFolder;
+        int expected;
+    };
+    const Case cases[] = {
+        {"destination folder", dst(), code(TransferError::FlushFailed)},
+        {"source folder", memory.path(), 0},
+    };
+    SkippedCases skips;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string from = memory / "a.jpg";
+        FileState source = makeFile(from, kMiB + 3, 1);
+        std::string report = inChild([&]() -> std::string {
+            FolderFlushWatch watch;
+            if (!watch.start({c.refusedFolder}, EIO))
+                return "SKIP: no system call listener here";
+            ScriptedDialogs dialogs;
+            int result = transferFile({FileOperation::Move, from, dst("a.jpg")}, dialogs);
+            if (c.expected != 0)
+                return describeResult("move", result, c.expected, dialogs);
+            std::string problems;
+            if (result != 0 || !dialogs.errors.empty())
+                problems += "result " + std::to_string(result) + "\n";
+            if (dialogs.warnings.size() != 1 || dialogs.warnings[0].first != from ||
+                dialogs.warnings[0].second != transferWarningText(EIO))
+                problems += std::to_string(dialogs.warnings.size()) + " warnings\n";
+            if (watch.count(c.refusedFolder) != 1)
+                problems += "the source folder's flush was never tried\n";
+            return problems;
+        });
+        if (skipped(report)) {
+            skips.add(c.what, report);
+            continue;
+        }
+        EXPECT_EQ(report, "");
+        EXPECT_EQ(checkFile(dst("a.jpg"), source), "");
+        if (c.expected == 0) {
+            EXPECT_EQ(checkAbsent(from), "");
+        } else {
+            EXPECT_EQ(checkFile(from, source), "");
+            ::unlink(dst("a.jpg").c_str());
+        }
+    }
+    if (skips.any())
+        GTEST_SKIP() << skips.text();
+}
+
 // Where the file system can't rename without replacing, a move claims the new name with a hard
 // link and then removes the old one. Unlike a rename these are two steps, which a crash can
 // separate in either order: the new name must be on the disk before the source's name goes, and

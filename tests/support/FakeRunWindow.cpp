@@ -22,6 +22,9 @@ public:
     void showError(const std::string&, const std::string& reason) override {
         window_.transferErrors.push_back(reason);
     }
+    void showWarning(const std::string&, const std::string& reason) override {
+        window_.transferWarnings.push_back(reason);
+    }
     void progressStart(const std::string&, std::uint64_t) override {}
     bool progressUpdate(std::uint64_t) override {
         return !window_.onProgress || window_.onProgress(transfer_);

@@ -52,7 +52,8 @@ public:
     std::vector<std::string> statusTexts;
     std::vector<TransferRequest> transfers;
     std::vector<int> transferResults;
-    std::vector<std::string> transferErrors; // texts shown by the transfers' error boxes
+    std::vector<std::string> transferErrors;   // texts shown by the transfers' error boxes
+    std::vector<std::string> transferWarnings; // texts of their warning boxes
     std::vector<RecordedCompletion> completions;
     std::vector<std::size_t> shownRows;
     int progressMaximum = -1;
