@@ -25,6 +25,7 @@ void ImportRun::RunButtonClick(RunSender sender) {
     } catch (const std::exception& error) {
         // Nothing below is expected to throw; if something does (memory, say), the window must
         // not stay locked.
+        folderLocks_.release();
         showError(error.what());
         if (running_)
             finish();
@@ -101,9 +102,13 @@ void ImportRun::run(RunSender sender) {
         !sortRowsByTimeStamp(list_, [this] { return !checkAbort(); }))
         outcome = Outcome::Abort;
     if (outcome == Outcome::Done)
+        outcome = lockDestinations();
+    if (outcome == Outcome::Done)
         outcome = nameRows();
     if (outcome == Outcome::Done)
         outcome = transferRows();
+    // However the transfers ended, another run may use the folders now.
+    folderLocks_.release();
 
     if (outcome == Outcome::Stop)
         finish();

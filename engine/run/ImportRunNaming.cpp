@@ -5,7 +5,6 @@
 #include "engine/run/CounterFile.h"
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
-#include "platform/Paths.h"
 
 #include <limits>
 
@@ -64,9 +63,8 @@ ImportRun::Outcome ImportRun::nameRows() {
     const std::size_t n = fileRowCount(list_);
     for (std::size_t r = 1; r <= n; ++r) {
         FileListRow& row = list_[r];
-        const std::string folder = saveFolder_ + folderLevelsToPath(row[kNewFolderColumn]);
-        // A folder that can't be made shows up as the transfer's error for its files.
-        createFolderWithParents(folder);
+        // Made (and locked) before naming began.
+        const std::string folder = destinationFolder(row);
 
         if (!settings_.rename) {
             // The old name, extension case included; no number, no counter file, no limit.

@@ -44,8 +44,7 @@ ImportRun::Outcome ImportRun::transferRows() {
         request.source = sourcePath(row);
         // joinPath puts exactly one "/" before the name, also when the new folder is empty
         // or ends with its level delimiter.
-        request.destination =
-            joinPath(saveFolder_ + folderLevelsToPath(row[kNewFolderColumn]), row[kNewNameColumn]);
+        request.destination = joinPath(destinationFolder(row), row[kNewNameColumn]);
         request.confirmOverwrite = settings_.overwriteConfirmation;
 
         if (checkAbort())
