@@ -6,9 +6,10 @@
 // - A copy is written into a hidden temporary file in the destination folder
 //   (".pixbako-XXXXXX.tmp"), flushed to disk with the source's modification and access times
 //   and permission bits, and only then given its final name. No partial file ever carries the
-//   final name. The folder is flushed only where a source is deleted next (a move): a plain
-//   copy keeps its source, so a crash that loses the new name loses nothing. A crash can leave
-//   a temporary file behind, never anything else.
+//   final name. The folder is flushed at once only where a source is deleted next (a move);
+//   the names of plain copies are made durable by the caller, once per folder after its last
+//   copy (flushFolderToDisk), before it reports them done. A crash can leave a temporary file
+//   behind, never anything else.
 // - A source that was written to while it was being copied (seen in its size, modification or
 //   change time) fails the transfer; its copy is discarded.
 // - A move renames when source and destination share a file system. Otherwise it copies as
@@ -108,6 +109,10 @@ std::string transferErrorText(FileOperation operation, TransferError error, int 
 // disk didn't confirm (errnum: the folder flush's error): after a crash the source may be back
 // beside its copy, nothing worse.
 std::string transferWarningText(int errnum);
+
+// Flushes a folder's entries (the names that copies were given) to the disk; 0 or the error
+// number. A file system that can't flush a folder through its descriptor is flushed whole.
+int flushFolderToDisk(const std::string& folder);
 
 // The overwrite question for an existing destination.
 std::string overwriteQuestionText(const std::string& destination);

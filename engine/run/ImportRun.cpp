@@ -26,6 +26,7 @@ void ImportRun::RunButtonClick(RunSender sender) {
         // Nothing below is expected to throw; if something does (memory, say), the window must
         // not stay locked.
         folderLocks_.release();
+        copiedFolders_.clear();
         showError(error.what());
         if (running_)
             finish();
@@ -107,9 +108,13 @@ void ImportRun::run(RunSender sender) {
         outcome = nameRows();
     if (outcome == Outcome::Done)
         outcome = transferRows();
-    // However the transfers ended, another run may use the folders now.
+    // However the transfers ended, what was copied is made durable before the run reports
+    // anything, and only then may another run use the folders.
+    const bool flushed = flushCopiedFolders();
     folderLocks_.release();
 
+    if (outcome == Outcome::Done && !flushed)
+        outcome = Outcome::Stop; // no completion: the copies are not known to be on the disk
     if (outcome == Outcome::Stop)
         finish();
     if (outcome != Outcome::Done)

@@ -69,6 +69,7 @@ private:
     Outcome lockDestinations();
     Outcome nameRows();
     Outcome transferRows();
+    bool flushCopiedFolders(); // false when a folder's flush failed (shown already)
     std::string destinationFolder(const FileListRow& row) const;
 
     IRunWindow& window_;
@@ -76,7 +77,8 @@ private:
     ImportSettings settings_;
     std::string saveFolder_; // with its trailing "/"
     std::string extensionList_;
-    FolderLocks folderLocks_; // from before naming to the last transfer
+    FolderLocks folderLocks_;             // from before naming to the last transfer
+    std::set<std::string> copiedFolders_; // destination folders that copies were named in
     bool running_ = false;
     bool active_ = false; // inside RunButtonClick's run, also after an abort restored the window
     bool closeRequested_ = false;

@@ -1,7 +1,8 @@
 // The destination folders of the import run: locked against other runs from before the first
-// counter file is read until the last transfer is done.
+// counter file is read until the last transfer is done, and flushed to the disk after copies.
 #include "engine/run/ImportRun.h"
 
+#include "platform/FileTransfer.h"
 #include "platform/Paths.h"
 
 namespace pixbako {
@@ -42,6 +43,22 @@ ImportRun::Outcome ImportRun::lockDestinations() {
     showError("保存先のフォルダは別の処理で使用中です\r\n" + shownFolder(*folderLocks_.busy) +
               "\r\n処理を中止します");
     return Outcome::Stop;
+}
+
+// A copy is flushed with its bytes but its new name is not: one folder flush per folder at the
+// end costs far less than one per file. It must come before anything tells the user that the
+// run is done, who may format the card next; and a stopped run's copies count as much.
+bool ImportRun::flushCopiedFolders() {
+    bool ok = true;
+    for (const std::string& folder : copiedFolders_) {
+        if (int error = flushFolderToDisk(folder)) {
+            showError(transferErrorText(FileOperation::Copy, TransferError::FlushFailed, error) +
+                      "\r\n" + shownFolder(folder));
+            ok = false;
+        }
+    }
+    copiedFolders_.clear();
+    return ok;
 }
 
 } // namespace pixbako

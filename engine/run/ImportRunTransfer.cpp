@@ -65,9 +65,12 @@ ImportRun::Outcome ImportRun::transferRows() {
             return Outcome::Stop;
         }
         // Any other failure has been shown by the operation itself; the row counts as done.
-        if (result == 0)
+        if (result == 0) {
             if (auto identity = fileIdentity(request.destination))
                 keep.insert(*identity);
+            if (settings_.copy)
+                copiedFolders_.insert(destinationFolder(row));
+        }
     }
     return Outcome::Done;
 }

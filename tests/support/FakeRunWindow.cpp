@@ -98,6 +98,8 @@ int FakeRunWindow::shellFileOperation(const TransferRequest& request) {
 
 void FakeRunWindow::completionSequence(const RunCompletion& completion) {
     events.push_back("complete");
+    if (onCompletion)
+        onCompletion();
     completions.push_back({completion.sender, fileRowCount(completion.list)});
 }
 

@@ -42,6 +42,8 @@ public:
     // Runs inside the transfer's progressUpdate (1-based transfer count); false = Cancel.
     std::function<bool(std::size_t)> onProgress;
     std::deque<OverwriteAnswer> overwriteAnswers; // Yes when empty
+    // Runs when the completion sequence begins.
+    std::function<void()> onCompletion;
 
     ImportRun* run = nullptr; // for scripts that press the button or close the window
 
