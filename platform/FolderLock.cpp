@@ -12,6 +12,7 @@ namespace pixbako {
 
 FolderLocks::FolderLocks(FolderLocks&& other) noexcept
     : busy(std::move(other.busy)), fds_(std::move(other.fds_)) {
+    other.busy.reset();
     other.fds_.clear();
 }
 
@@ -20,6 +21,7 @@ FolderLocks& FolderLocks::operator=(FolderLocks&& other) noexcept {
         release();
         busy = std::move(other.busy);
         fds_ = std::move(other.fds_);
+        other.busy.reset();
         other.fds_.clear();
     }
     return *this;

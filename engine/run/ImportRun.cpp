@@ -24,9 +24,9 @@ void ImportRun::RunButtonClick(RunSender sender) {
         run(sender);
     } catch (const std::exception& error) {
         // Nothing below is expected to throw; if something does (memory, say), the window must
-        // not stay locked.
+        // not stay locked, and what was copied must still reach the disk.
+        flushCopiedFolders();
         folderLocks_.release();
-        copiedFolders_.clear();
         showError(error.what());
         if (running_)
             finish();
