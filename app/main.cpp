@@ -1,10 +1,13 @@
 // Program start: the application title, then the main window.
 #include "engine/datepattern/DateFormat.h"
+#include "platform/FileSizeSignal.h"
 
 #include <QApplication>
 #include <QMainWindow>
 
 int main(int argc, char* argv[]) {
+    // Writing past `ulimit -f` is then one file's error, not the end of the program.
+    pixbako::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     // Month and weekday names, AM/PM and separators for every date the program writes.
     pixbako::dateTextSettings() = pixbako::dateTextSettingsFromLocale();

@@ -4,6 +4,7 @@
 // it. A file that fails gets its path and the error message instead; the exit code is then 1.
 #include "engine/datepattern/DateFormat.h"
 #include "engine/shotdate/ShotDate.h"
+#include "platform/FileSizeSignal.h"
 #include "platform/FileTime.h"
 
 #include <cstdio>
@@ -32,6 +33,8 @@ std::string dateText(TDateTime value) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // Output redirected to a file past `ulimit -f` then fails to write instead of killing.
+    ignoreFileSizeSignal();
     std::optional<std::string> pattern;
     std::vector<std::string> files;
     bool options = true;

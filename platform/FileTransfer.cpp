@@ -2,6 +2,7 @@
 // folder, same file, overwrite question), the copy, and the report of a failure.
 #include "platform/FileTransfer.h"
 
+#include "platform/FileSizeSignal.h"
 #include "platform/FileTransferSteps.h"
 
 #include <cerrno>
@@ -195,6 +196,8 @@ Outcome copyToDestination(const TransferRequest& request, const struct stat& sou
 } // namespace transfer
 
 int transferFile(const TransferRequest& request, ITransferDialogs& dialogs) {
+    // A copy beyond the file-size limit must fail as this file's error, not end the program.
+    ignoreFileSizeSignal();
     Outcome outcome = runTransfer(request, dialogs);
     if (!outcome)
         return 0;

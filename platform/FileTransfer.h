@@ -6,15 +6,17 @@
 // - A copy is written into a hidden temporary file in the destination folder
 //   (".pixbako-XXXXXX.tmp"), flushed to disk with the source's modification and access times
 //   and permission bits, and only then given its final name. No partial file ever carries the
-//   final name. The folder is flushed only where a source is deleted next (a move): a plain
-//   copy keeps its source, so a crash that loses the new name loses nothing. A crash can leave
-//   a temporary file behind, never anything else.
+//   final name. The folder is flushed at once only where a source is deleted next (a move);
+//   the names of plain copies are made durable by the caller, once per folder after its last
+//   copy (flushFolderToDisk), before it reports them done. A crash can leave a temporary file
+//   behind, never anything else.
 // - A source that was written to while it was being copied (seen in its size, modification or
 //   change time) fails the transfer; its copy is discarded.
 // - A move renames when source and destination share a file system. Otherwise it copies as
 //   above, reads the flushed copy back from the disk, compares it with the source byte for
 //   byte, and deletes the source only after an identical copy is durable under its final name.
-//   Any failure leaves the source where it was.
+//   Any failure leaves the source where it was. When the deletion itself can't be confirmed on
+//   the disk (the source folder's flush fails), the file has still moved: a warning, no error.
 // - The same file as source and destination (same device and inode, through any path) is an
 //   error that changes nothing.
 //
@@ -46,8 +48,8 @@ struct TransferRequest {
 enum class OverwriteAnswer { Yes, No, Cancel };
 
 // What a transfer needs from its window. Calls come on the caller's thread, in this order:
-// progressStart, progressUpdate any number of times, progressEnd; askOverwrite and showError
-// outside of that bracket.
+// progressStart, progressUpdate any number of times, progressEnd; askOverwrite, showError and
+// showWarning outside of that bracket.
 class ITransferDialogs {
 public:
     virtual ~ITransferDialogs() = default;
@@ -56,6 +58,12 @@ public:
     // A failed transfer: `file` is the path concerned, `reason` the Japanese text of
     // transferErrorText (lines separated by "\r\n").
     virtual void showError(const std::string& file, const std::string& reason) = 0;
+    // A transfer that succeeded with a reservation (the transfer's result is 0): `reason` is
+    // the Japanese text of transferWarningText. Windows show a warning box; the default shows
+    // the text through showError, so that it is never lost.
+    virtual void showWarning(const std::string& file, const std::string& reason) {
+        showError(file, reason);
+    }
     // Bytes to be read and written for this file (a cross-device move reads its copy back, so
     // it counts the size twice). The window shows its progress window only when the transfer
     // lasts longer than about a second.
@@ -96,6 +104,15 @@ int transferFile(const TransferRequest& request, ITransferDialogs& dialogs);
 // コピーできません" / "ファイルを移動できません"), the reason, and the system's error name
 // when there is one (errnum 0: none), separated by "\r\n".
 std::string transferErrorText(FileOperation operation, TransferError error, int errnum);
+
+// The Japanese text of a cross-device move whose source was deleted but whose deletion the
+// disk didn't confirm (errnum: the folder flush's error): after a crash the source may be back
+// beside its copy, nothing worse.
+std::string transferWarningText(int errnum);
+
+// Flushes a folder's entries (the names that copies were given) to the disk; 0 or the error
+// number. A file system that can't flush a folder through its descriptor is flushed whole.
+int flushFolderToDisk(const std::string& folder);
 
 // The overwrite question for an existing destination.
 std::string overwriteQuestionText(const std::string& destination);

@@ -219,3 +219,14 @@ Outcome syncFolder(int folderFd, const std::string& folderPath) {
 }
 
 } // namespace pixbako::transfer
+
+namespace pixbako {
+
+int flushFolderToDisk(const std::string& folder) {
+    transfer::UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+    if (!fd)
+        return errno;
+    return transfer::flushFolder(fd.get());
+}
+
+} // namespace pixbako

@@ -55,7 +55,12 @@ Outcome moveAcrossFileSystems(const TransferRequest& request, const struct stat&
         return failure(TransferError::SourceChanged, request.source);
     if (::unlinkat(folder.fd.get(), folder.name.c_str(), 0) != 0)
         return failure(TransferError::SourceNotRemoved, request.source, errno);
-    return syncFolder(folder.fd.get(), folder.path);
+    // The file is at its destination, durable, and gone from the source: it has moved. A
+    // deletion the disk doesn't confirm can at worst bring the source back beside its copy
+    // after a crash, which the user should hear of, but no row failed.
+    if (auto unconfirmed = syncFolder(folder.fd.get(), folder.path))
+        dialogs.showWarning(request.source, transferWarningText(unconfirmed->errnum));
+    return std::nullopt;
 }
 
 } // namespace

@@ -78,6 +78,16 @@ const char* reasonText(FileOperation operation, TransferError error) {
     return "不明なエラーです";
 }
 
+// The symbolic name (ENOSPC) is the same in every locale and tells support what happened.
+void appendErrorName(std::string& text, int errnum) {
+    if (errnum == 0)
+        return;
+    const char* name = ::strerrorname_np(errnum);
+    text += "\r\n(";
+    text += name ? name : "errno " + std::to_string(errnum);
+    text += ")";
+}
+
 } // namespace
 
 std::string transferErrorText(FileOperation operation, TransferError error, int errnum) {
@@ -85,13 +95,15 @@ std::string transferErrorText(FileOperation operation, TransferError error, int 
                                                         : "ファイルを移動できません";
     text += "\r\n";
     text += reasonText(operation, error);
-    // The symbolic name (ENOSPC) is the same in every locale and tells support what happened.
-    if (errnum != 0) {
-        const char* name = ::strerrorname_np(errnum);
-        text += "\r\n(";
-        text += name ? name : "errno " + std::to_string(errnum);
-        text += ")";
-    }
+    appendErrorName(text, errnum);
+    return text;
+}
+
+std::string transferWarningText(int errnum) {
+    std::string text =
+        "ファイルを移動しました\r\n"
+        "元のファイルを削除しましたが、その削除がディスクに書き込まれたか確認できません";
+    appendErrorName(text, errnum);
     return text;
 }
 

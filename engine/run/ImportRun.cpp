@@ -24,7 +24,9 @@ void ImportRun::RunButtonClick(RunSender sender) {
         run(sender);
     } catch (const std::exception& error) {
         // Nothing below is expected to throw; if something does (memory, say), the window must
-        // not stay locked.
+        // not stay locked, and what was copied must still reach the disk.
+        flushCopiedFolders();
+        folderLocks_.release();
         showError(error.what());
         if (running_)
             finish();
@@ -101,10 +103,18 @@ void ImportRun::run(RunSender sender) {
         !sortRowsByTimeStamp(list_, [this] { return !checkAbort(); }))
         outcome = Outcome::Abort;
     if (outcome == Outcome::Done)
+        outcome = lockDestinations();
+    if (outcome == Outcome::Done)
         outcome = nameRows();
     if (outcome == Outcome::Done)
         outcome = transferRows();
+    // However the transfers ended, what was copied is made durable before the run reports
+    // anything, and only then may another run use the folders.
+    const bool flushed = flushCopiedFolders();
+    folderLocks_.release();
 
+    if (outcome == Outcome::Done && !flushed)
+        outcome = Outcome::Stop; // no completion: the copies are not known to be on the disk
     if (outcome == Outcome::Stop)
         finish();
     if (outcome != Outcome::Done)

@@ -11,12 +11,17 @@
 //     run.RunButtonClick(RunSender::Interactive);
 //     view.show(run.list());          // rows 1..n, one per file of the last run
 //
+// A run holds a lock on every destination folder from before the first counter file is read
+// until its last transfer is done: a second run, in this process or another, that wants one of
+// them stops with an error before it touches anything.
+//
 // What a stopped run leaves behind: the list keeps the rows planned (and named) so far;
 // folders created while naming stay; counter files hold what was written for the groups named
 // before the stop; files transferred before a cancel or an abort stay at their destination.
 #include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
 #include "engine/run/RunWindow.h"
+#include "platform/FolderLock.h"
 
 #include <cstdint>
 #include <set>
@@ -61,14 +66,19 @@ private:
     std::vector<std::string> collectCandidates(bool selectionMode);
     Outcome planRows(const std::vector<std::string>& candidates, bool selectionMode);
     bool checkTexts();
+    Outcome lockDestinations();
     Outcome nameRows();
     Outcome transferRows();
+    bool flushCopiedFolders(); // false when a folder's flush failed (shown already)
+    std::string destinationFolder(const FileListRow& row) const;
 
     IRunWindow& window_;
     FileList list_ = emptyFileList();
     ImportSettings settings_;
     std::string saveFolder_; // with its trailing "/"
     std::string extensionList_;
+    FolderLocks folderLocks_;             // from before naming to the last transfer
+    std::set<std::string> copiedFolders_; // destination folders that copies were named in
     bool running_ = false;
     bool active_ = false; // inside RunButtonClick's run, also after an abort restored the window
     bool closeRequested_ = false;

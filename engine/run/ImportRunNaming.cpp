@@ -5,7 +5,6 @@
 #include "engine/run/CounterFile.h"
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
-#include "platform/Paths.h"
 
 #include <limits>
 
@@ -64,9 +63,8 @@ ImportRun::Outcome ImportRun::nameRows() {
     const std::size_t n = fileRowCount(list_);
     for (std::size_t r = 1; r <= n; ++r) {
         FileListRow& row = list_[r];
-        const std::string folder = saveFolder_ + folderLevelsToPath(row[kNewFolderColumn]);
-        // A folder that can't be made shows up as the transfer's error for its files.
-        createFolderWithParents(folder);
+        // Made (and locked) before naming began.
+        const std::string folder = destinationFolder(row);
 
         if (!settings_.rename) {
             // The old name, extension case included; no number, no counter file, no limit.
@@ -86,6 +84,7 @@ ImportRun::Outcome ImportRun::nameRows() {
             if (!writePending())
                 return Outcome::Stop;
             number = settings_.startNumber;
+            bool continued = false;
             if (settings_.autoContinue) {
                 const std::string path = counterFilePath(folder);
                 CounterReadResult read = readCounterFile(path);
@@ -96,15 +95,19 @@ ImportRun::Outcome ImportRun::nameRows() {
                 resetValue = read.record.lastNumber;
                 // A folder without a counter file has given no number yet: it starts at the
                 // start number even when the current naming equals the missing-key defaults.
-                if (read.exists && read.record.sameNaming(naming))
+                if (read.exists && read.record.sameNaming(naming)) {
                     number = resetValue == std::numeric_limits<std::int64_t>::max()
                                  ? resetValue
                                  : resetValue + 1;
+                    continued = true;
+                }
                 pending = {true, path, naming};
             }
-            // A number continued from the counter file can lie beyond the limit too; it would
-            // give a name wider than the style. Stop before anything is written for it.
-            if (number > limit) {
+            // The start number is the group's first number whatever its width (a settings file
+            // can hold 101 for two digits). A number continued from the counter file can lie
+            // beyond the limit too; it would give a name wider than the style. Stop before
+            // anything is written for it.
+            if (continued && number > limit) {
                 pending.due = false;
                 return limitStop(false);
             }

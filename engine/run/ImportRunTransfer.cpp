@@ -44,8 +44,7 @@ ImportRun::Outcome ImportRun::transferRows() {
         request.source = sourcePath(row);
         // joinPath puts exactly one "/" before the name, also when the new folder is empty
         // or ends with its level delimiter.
-        request.destination =
-            joinPath(saveFolder_ + folderLevelsToPath(row[kNewFolderColumn]), row[kNewNameColumn]);
+        request.destination = joinPath(destinationFolder(row), row[kNewNameColumn]);
         request.confirmOverwrite = settings_.overwriteConfirmation;
 
         if (checkAbort())
@@ -66,9 +65,12 @@ ImportRun::Outcome ImportRun::transferRows() {
             return Outcome::Stop;
         }
         // Any other failure has been shown by the operation itself; the row counts as done.
-        if (result == 0)
+        if (result == 0) {
             if (auto identity = fileIdentity(request.destination))
                 keep.insert(*identity);
+            if (settings_.copy)
+                copiedFolders_.insert(destinationFolder(row));
+        }
     }
     return Outcome::Done;
 }

@@ -17,6 +17,10 @@ void AbortAwareTransferDialogs::showError(const std::string& file, const std::st
     inner_.showError(file, reason);
 }
 
+void AbortAwareTransferDialogs::showWarning(const std::string& file, const std::string& reason) {
+    inner_.showWarning(file, reason);
+}
+
 void AbortAwareTransferDialogs::progressStart(const std::string& source, std::uint64_t total) {
     inner_.progressStart(source, total);
 }

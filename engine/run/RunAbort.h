@@ -17,6 +17,7 @@ public:
 
     OverwriteAnswer askOverwrite(const std::string& destination) override;
     void showError(const std::string& file, const std::string& reason) override;
+    void showWarning(const std::string& file, const std::string& reason) override;
     void progressStart(const std::string& source, std::uint64_t total) override;
     bool progressUpdate(std::uint64_t done) override;
     void progressEnd() override;

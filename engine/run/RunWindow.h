@@ -70,8 +70,9 @@ public:
     virtual void execEND() = 0;
 
     // One file to one full destination path, with the window's overwrite question, progress
-    // window and error box: transferFile with dialogs that stop the copy (progressUpdate returns
-    // false) while runAbortFlag() is set, so that closing the window cancels a long copy.
+    // window, error box and warning box (exclamation beep): transferFile with dialogs that stop
+    // the copy (progressUpdate returns false) while runAbortFlag() is set, so that closing the
+    // window cancels a long copy.
     virtual int shellFileOperation(const TransferRequest& request) = 0;
 
     // The actions after a run that reached its end, in their order: log, open folders, program

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <deque>
@@ -17,19 +18,25 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <future>
 #include <grp.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <sched.h>
 #include <string>
+#include <sys/ioctl.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -230,15 +237,20 @@ public:
     std::deque<OverwriteAnswer> answers;
     std::vector<std::string> questions;
     std::vector<std::pair<std::string, std::string>> errors;
+    std::vector<std::pair<std::string, std::string>> warnings;
     int progressStarts = 0;
     int progressEnds = 0;
     std::uint64_t total = 0;
     std::uint64_t lastDone = 0;
     // Called on every progress update; false cancels.
     std::function<bool(std::uint64_t done)> onProgress;
+    // Called while the overwrite question is open, before it is answered.
+    std::function<void()> onQuestion;
 
     OverwriteAnswer askOverwrite(const std::string& destination) override {
         questions.push_back(destination);
+        if (onQuestion)
+            onQuestion();
         if (answers.empty())
             return OverwriteAnswer::Cancel;
         OverwriteAnswer answer = answers.front();
@@ -247,6 +259,9 @@ public:
     }
     void showError(const std::string& file, const std::string& reason) override {
         errors.emplace_back(file, reason);
+    }
+    void showWarning(const std::string& file, const std::string& reason) override {
+        warnings.emplace_back(file, reason);
     }
     void progressStart(const std::string&, std::uint64_t bytes) override {
         ++progressStarts;
@@ -387,6 +402,119 @@ inline bool refuseSystemCalls(const std::vector<Refusal>& refusals) {
     return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
            ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0;
 }
+
+// In a child: every flush of a folder (fsync, fdatasync or syncfs through a folder's
+// descriptor) is counted by the folder's path, and the flushes of the `refused` folders fail
+// with `errnum`, as on a failing disk; other flushes go through unchanged. The kernel asks a
+// thread of this process about each such call (a seccomp listener); the thread is started
+// before the filter, so that its own calls are not watched. False when the machine allows no
+// such watch.
+class FolderFlushWatch {
+public:
+    bool start(const std::vector<std::string>& refused, int errnum) {
+        for (const std::string& folder : refused)
+            state_->refused.push_back(canonical(folder));
+        state_->errnum = errnum;
+        std::promise<int> handOver;
+        std::thread([state = state_, listener = handOver.get_future()]() mutable {
+            answer(*state, listener.get());
+        }).detach();
+        const int listener = installFilter();
+        handOver.set_value(listener);
+        return listener >= 0;
+    }
+
+    // Flushes of `folder` so far.
+    int count(const std::string& folder) const {
+        std::lock_guard<std::mutex> hold(state_->mutex);
+        auto it = state_->counts.find(canonical(folder));
+        return it == state_->counts.end() ? 0 : it->second;
+    }
+
+private:
+    // Shared with the answering thread, which outlives the watch until the child ends.
+    struct State {
+        std::vector<std::string> refused;
+        int errnum = 0;
+        std::mutex mutex;
+        std::map<std::string, int> counts;
+    };
+
+    static std::string canonical(const std::string& path) {
+        char resolved[PATH_MAX];
+        return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+    }
+
+    static int installFilter() {
+#if defined(__x86_64__)
+        constexpr std::uint32_t kArch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+        constexpr std::uint32_t kArch = AUDIT_ARCH_AARCH64;
+#else
+        constexpr std::uint32_t kArch = 0;
+        return -1;
+#endif
+        auto load = [](std::size_t offset) {
+            return sock_filter BPF_STMT(BPF_LD | BPF_W | BPF_ABS,
+                                        static_cast<std::uint32_t>(offset));
+        };
+        std::vector<sock_filter> program = {
+            load(offsetof(seccomp_data, arch)),
+            BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, kArch, 1, 0),
+            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+            load(offsetof(seccomp_data, nr)),
+        };
+        for (long call : {SYS_fsync, SYS_fdatasync, SYS_syncfs}) {
+            program.push_back(
+                BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, static_cast<std::uint32_t>(call), 0, 1));
+            program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_USER_NOTIF));
+        }
+        program.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW));
+        sock_fprog filter = {static_cast<unsigned short>(program.size()), program.data()};
+        if (::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0)
+            return -1;
+        return static_cast<int>(::syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER,
+                                          SECCOMP_FILTER_FLAG_NEW_LISTENER, &filter));
+    }
+
+    // Answers each watched call: which file does its descriptor name, is it a folder, and
+    // is that folder's flush to fail.
+    static void answer(State& state, int listener) {
+        if (listener < 0)
+            return;
+        for (;;) {
+            seccomp_notif request{};
+            if (::ioctl(listener, SECCOMP_IOCTL_NOTIF_RECV, &request) != 0) {
+                if (errno == EINTR || errno == ENOENT)
+                    continue;
+                return;
+            }
+            const std::string link = "/proc/" + std::to_string(request.pid) + "/fd/" +
+                                     std::to_string(request.data.args[0]);
+            struct stat st {};
+            const bool folder = ::stat(link.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+            char target[PATH_MAX];
+            const ssize_t length = ::readlink(link.c_str(), target, sizeof target);
+            const std::string path(target, length > 0 ? static_cast<std::size_t>(length) : 0);
+            bool refuse = false;
+            if (folder) {
+                std::lock_guard<std::mutex> hold(state.mutex);
+                ++state.counts[path];
+                refuse = std::find(state.refused.begin(), state.refused.end(), path) !=
+                         state.refused.end();
+            }
+            seccomp_notif_resp response{};
+            response.id = request.id;
+            if (refuse)
+                response.error = -state.errnum;
+            else
+                response.flags = SECCOMP_USER_NOTIF_FLAG_CONTINUE;
+            ::ioctl(listener, SECCOMP_IOCTL_NOTIF_SEND, &response);
+        }
+    }
+
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
 
 inline std::uint64_t freeBytes(const std::string& folder) {
     struct statvfs fs {};

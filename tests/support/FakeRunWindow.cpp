@@ -22,6 +22,9 @@ public:
     void showError(const std::string&, const std::string& reason) override {
         window_.transferErrors.push_back(reason);
     }
+    void showWarning(const std::string&, const std::string& reason) override {
+        window_.transferWarnings.push_back(reason);
+    }
     void progressStart(const std::string&, std::uint64_t) override {}
     bool progressUpdate(std::uint64_t) override {
         return !window_.onProgress || window_.onProgress(transfer_);
@@ -95,6 +98,8 @@ int FakeRunWindow::shellFileOperation(const TransferRequest& request) {
 
 void FakeRunWindow::completionSequence(const RunCompletion& completion) {
     events.push_back("complete");
+    if (onCompletion)
+        onCompletion();
     completions.push_back({completion.sender, fileRowCount(completion.list)});
 }
 

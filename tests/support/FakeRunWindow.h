@@ -42,6 +42,8 @@ public:
     // Runs inside the transfer's progressUpdate (1-based transfer count); false = Cancel.
     std::function<bool(std::size_t)> onProgress;
     std::deque<OverwriteAnswer> overwriteAnswers; // Yes when empty
+    // Runs when the completion sequence begins.
+    std::function<void()> onCompletion;
 
     ImportRun* run = nullptr; // for scripts that press the button or close the window
 
@@ -52,7 +54,8 @@ public:
     std::vector<std::string> statusTexts;
     std::vector<TransferRequest> transfers;
     std::vector<int> transferResults;
-    std::vector<std::string> transferErrors; // texts shown by the transfers' error boxes
+    std::vector<std::string> transferErrors;   // texts shown by the transfers' error boxes
+    std::vector<std::string> transferWarnings; // texts of their warning boxes
     std::vector<RecordedCompletion> completions;
     std::vector<std::size_t> shownRows;
     int progressMaximum = -1;

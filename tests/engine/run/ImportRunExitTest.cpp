@@ -3,6 +3,8 @@
 
 #include "engine/run/CounterFile.h"
 
+#include <optional>
+
 namespace pixbako::test {
 namespace {
 
@@ -125,6 +127,63 @@ TEST_F(ImportRunTest, SequenceLimitStopsWithEveryFileUntouched) {
     CounterReadResult after = readCounterFile(out + "/2005_03_12/PXBK");
     EXPECT_EQ(after.record.lastNumber, 97);
     EXPECT_EQ(after.record.datePattern, "yyyymmdd");
+}
+
+// A start number wider than the style (101 with two digits, from a settings file) is a
+// group's first number as it stands; only the numbers after it are held against the limit.
+TEST_F(ImportRunTest, StartNumberAboveTheLimitIsGivenAndOnlyLaterNumbersStop) {
+    struct Case {
+        const char* what;
+        bool autoContinue;
+        std::optional<CounterRecord> counter;
+        std::size_t files;
+        Strings names;
+    };
+    const Case cases[] = {
+        {"one file", false, std::nullopt, 1, {"20050312_101.JPG"}},
+        {"two files", false, std::nullopt, 2, {"20050312_101.JPG", ""}},
+        {"auto-continue, no counter file", true, std::nullopt, 1, {"20050312_101.JPG"}},
+        {"auto-continue, counter of another naming",
+         true,
+         CounterRecord{5, 0, "other", "", "_"},
+         1,
+         {"20050312_101.JPG"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempFolder folder;
+        FakeRunWindow w;
+        w.settings = window.settings;
+        w.settings.readInFolder = folder.path() + "/in";
+        w.settings.saveFolder = folder.path() + "/out";
+        w.settings.sequenceStyleIndex = 0; // "xx"
+        w.settings.startNumber = 101;
+        w.settings.autoContinue = c.autoContinue;
+        std::filesystem::create_directories(w.settings.readInFolder);
+        for (std::size_t i = 0; i < c.files; ++i)
+            jpeg("F" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i),
+                 w.settings.readInFolder);
+        const std::string counter = w.settings.saveFolder + "/2005_03_12/PXBK";
+        if (c.counter) {
+            std::filesystem::create_directories(w.settings.saveFolder + "/2005_03_12");
+            ASSERT_TRUE(writeCounterFile(counter, *c.counter).ok);
+        }
+
+        ImportRun probe(w);
+        probe.RunButtonClick(RunSender::Interactive);
+
+        Strings names;
+        for (std::size_t r = 1; r < probe.list().size(); ++r)
+            names.push_back(probe.list()[r][kNewNameColumn]);
+        EXPECT_EQ(names, c.names);
+        const bool stopped = c.names.back().empty();
+        EXPECT_EQ(w.boxTexts(),
+                  stopped ? Strings{"連番が100を越えます\r\n処理を中止します"} : Strings{});
+        EXPECT_EQ(w.transfers.size(), stopped ? 0u : c.files);
+        if (c.autoContinue) {
+            EXPECT_EQ(readCounterFile(counter).record.lastNumber, 101);
+        }
+    }
 }
 
 TEST_F(ImportRunTest, NumberContinuedBeyondTheLimitStopsWithTheCounterUnchanged) {
