@@ -81,6 +81,7 @@ TEST_F(ShotDateFile, ExifDateOrFileTimeByKindOfFile) {
         {"XMP before EXIF", test::buildJpeg(xmpFirst), fileTime, false},
         {"ends before the scan", test::buildJpeg(noScan), fileTime, false},
         {"DateTime without DateTimeOriginal", test::buildJpeg(dateTimeOnly), fileTime, false},
+        {"empty date text in its entry", test::cameraJpeg(""), fileTime, false},
         {"PNG", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s, fileTime, false},
         {"movie", "\0\0\0\x18"s + "ftypmp42", fileTime, false},
         {"empty file", "", fileTime, false},
