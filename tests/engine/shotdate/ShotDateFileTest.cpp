@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -164,6 +166,33 @@ TEST_F(ShotDateFile, ExifDateIgnoredTheLocaleAmPmTextsAndTimeSeparator) {
     EXPECT_EQ(toMilliseconds(japaneseDate), ms(2004, 5, 6, 1, 2, 3));
     EXPECT_EQ(toMilliseconds(noSeparator), ms(2004, 5, 6, 1, 0, 0));
     EXPECT_EQ(dateParseTexts(japaneseDateTextSettings()).amText, DateParseTexts{}.amText);
+}
+
+// A sparse file of chained segment headers with an EXIF block and the scan after 40 MiB: the
+// reader stops walking long before and gives the file time, without reading the file through.
+TEST_F(ShotDateFile, ExifBeyondTheWalkLimitGivesTheFileTime) {
+    const std::string path = folder_.path() + "/chained.jpg";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "\xFF\xD8";
+        std::uint64_t pos = 2;
+        const std::uint64_t segmentBytes = 4 + 65533; // marker, length, zero payload (a hole)
+        while (pos < kMaxWalkBytes + 8 * 1024 * 1024) {
+            out.seekp(static_cast<std::streamoff>(pos));
+            out << "\xFF\xE2\xFF\xFF";
+            pos += segmentBytes;
+        }
+        out.seekp(static_cast<std::streamoff>(pos));
+        std::string jpeg = test::cameraJpeg(kDate);
+        out << jpeg.substr(2); // the camera picture without its SOI
+        ASSERT_TRUE(out.good());
+    }
+    const timespec times[2] = {{kMtime.seconds, kMtime.nanoseconds},
+                               {kMtime.seconds, kMtime.nanoseconds}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ShotDate date = read(path);
+    EXPECT_FALSE(date.fromExif);
+    EXPECT_EQ(toMilliseconds(date.value), ms(2004, 5, 6, 12, 34, 56));
 }
 
 TEST_F(ShotDateFile, UnreadableFileCannotBeOpened) {

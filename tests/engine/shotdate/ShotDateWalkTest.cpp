@@ -92,6 +92,35 @@ TEST(App1Walk, CollectedDataStopAtTheCapButTheWalkGoesOn) {
     EXPECT_THROW(walk(bytes + "\xFF\xE1\x01\x00"s + "cut"), ShotDateError);
 }
 
+// A crafted file of endless padding or chained segments before its scan was walked to its end,
+// gigabytes with no way to stop: the walk gives up after kMaxWalkBytes, as if the file ended.
+TEST(App1Walk, GivesUpAfterTheWalkLimitWithoutAScan) {
+    const std::string exif = segment(0xE1, "AAAA");
+    const std::string padding = segment(0xE2, std::string(65533, 'p'));
+    auto chained = [&](std::uint64_t bytes) {
+        std::string out = kSoi;
+        while (out.size() < bytes)
+            out += padding;
+        return out;
+    };
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool reachedScan;
+    };
+    const Case cases[] = {
+        {"chained segments below the limit",
+         chained(kMaxWalkBytes - 2 * padding.size()) + exif + kSos, true},
+        {"chained segments beyond the limit", chained(kMaxWalkBytes + 1) + exif + kSos, false},
+        {"fill bytes beyond the limit",
+         kSoi + exif + "\xFF" + std::string(kMaxWalkBytes + 1, '\xFF') + kSos.substr(1), false},
+    };
+    for (const auto& c : cases) {
+        App1Data result = walk(c.bytes);
+        EXPECT_EQ(result.reachedScan, c.reachedScan) << c.name;
+    }
+}
+
 // Counts what the walk asks of its source, to show that image data are not read.
 class CountingSource final : public ByteSource {
 public:
