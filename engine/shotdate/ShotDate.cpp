@@ -26,6 +26,22 @@ std::string joined(std::initializer_list<std::string_view> parts) {
         text.append(part);
     return text;
 }
+
+// A date text is shown in a message box: a crafted file's text of megabytes would fill the
+// screen, so it is cut after this many characters (code points, never inside one) and ends
+// with an ellipsis then.
+constexpr std::size_t kShownDateTextCharacters = 64;
+
+std::string shownDateText(std::string_view text) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue; // continuation byte of the character before
+        if (++characters > kShownDateTextCharacters)
+            return std::string(text.substr(0, i)) + "…";
+    }
+    return std::string(text);
+}
 } // namespace
 
 ShotDateError ShotDateError::cannotOpen(std::string_view path) {
@@ -37,7 +53,7 @@ ShotDateError ShotDateError::readError() {
 }
 
 ShotDateError ShotDateError::notADate(std::string_view text) {
-    return {Kind::NotADate, joined({"'", text, "' は日付または時刻ではありません"})};
+    return {Kind::NotADate, joined({"'", shownDateText(text), "' は日付または時刻ではありません"})};
 }
 
 ShotDateError ShotDateError::notConvertible() {

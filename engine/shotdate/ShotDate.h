@@ -35,6 +35,7 @@ public:
 
     static ShotDateError cannotOpen(std::string_view path);
     static ShotDateError readError();
+    // The text is shown cut to its first 64 characters and "…" when it is longer.
     static ShotDateError notADate(std::string_view text);
     static ShotDateError notConvertible();
 

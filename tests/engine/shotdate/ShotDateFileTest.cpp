@@ -143,6 +143,37 @@ TEST_F(ShotDateFile, FailuresCarryTheirMessages) {
     }
 }
 
+// A crafted date text of megabytes ended up whole in the error box. The message shows the
+// first 64 characters and an ellipsis, never half a character.
+TEST(ShotDateErrorText, LongDateTextsAreCutInTheMessage) {
+    std::string kanji;
+    for (int i = 0; i < 70; ++i)
+        kanji += "年";
+    std::string kanji64;
+    for (int i = 0; i < 64; ++i)
+        kanji64 += "年";
+    const std::string a63(63, 'a');
+    struct Case {
+        std::string text;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"no date", "no date"},
+        {std::string(64, 'x'), std::string(64, 'x')},
+        {std::string(65, 'x'), std::string(64, 'x') + "…"},
+        {std::string(4 << 20, '9'), std::string(64, '9') + "…"},
+        {kanji, kanji64 + "…"},
+        {kanji64, kanji64},
+        {a63 + "é" + "b", a63 + "é" + "…"},
+    };
+    for (const auto& c : cases) {
+        ShotDateError e = ShotDateError::notADate(c.text);
+        EXPECT_EQ(std::string(e.what()), "'" + c.shown + "' は日付または時刻ではありません")
+            << c.text.size();
+        EXPECT_EQ(e.kind(), ShotDateError::Kind::NotADate);
+    }
+}
+
 // EXIFDATE used to read every date text with the Japanese AM/PM texts and ":", whatever the
 // locale record said; the formatter and the reader must agree on the locale's texts.
 TEST_F(ShotDateFile, ExifDateIgnoredTheLocaleAmPmTextsAndTimeSeparator) {
