@@ -109,6 +109,12 @@ private:
     struct stat stat_ {};
 };
 
+// A camera whose clock was never set writes "0000:00:00 00:00:00", or blanks in place of the
+// digits; both mean an unknown date. Such a text counts as no text at all.
+bool isUnknownDateText(std::string_view text) {
+    return text.find_first_not_of("0 :") == std::string_view::npos;
+}
+
 TDateTime currentLocalDateTime() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
@@ -125,7 +131,7 @@ std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
     if (!app1.reachedScan)
         return std::nullopt;
     std::string text = FindExifDateText(app1.collected);
-    if (text.empty())
+    if (isUnknownDateText(text)) // the empty text included
         return std::nullopt;
     // The text is stored as bytes. Cameras write ASCII, but a tool on a Japanese system may have
     // written CP932: decode it, so that its AM/PM texts can match and the error message shows

@@ -139,7 +139,8 @@ std::optional<TDateTime> parseDateText(std::string_view text, TDateTime now,
                                        const DateParseTexts& texts = {});
 
 // The EXIF shot date of the bytes of a source: walk, find, read. The date text is read as UTF-8
-// when it is valid UTF-8, else as CP932. nullopt when there is no date text; throws
+// when it is valid UTF-8, else as CP932. nullopt when there is no date text, or only one made
+// of zeros, blanks and colons (a camera's "unknown date"); throws
 // ShotDateError (read error, not a date) otherwise.
 std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
                                       const DateParseTexts& texts = {});
