@@ -65,8 +65,10 @@ ImportRun::Outcome ImportRun::nameRows() {
     for (std::size_t r = 1; r <= n; ++r) {
         FileListRow& row = list_[r];
         const std::string folder = saveFolder_ + folderLevelsToPath(row[kNewFolderColumn]);
-        // A folder that can't be made shows up as the transfer's error for its files.
-        createFolderWithParents(folder);
+        // A folder that can't be made shows up as the transfer's error for its files, or as
+        // the error of its counter file below; both name the cause.
+        FolderCreateError folderError;
+        const bool folderMade = createFolderWithParents(folder, &folderError);
 
         if (!settings_.rename) {
             // The old name, extension case included; no number, no counter file, no limit.
@@ -87,6 +89,12 @@ ImportRun::Outcome ImportRun::nameRows() {
                 return Outcome::Stop;
             number = settings_.startNumber;
             if (settings_.autoContinue) {
+                // Its counter file can be neither read nor written: stop before any transfer,
+                // as for any counter file that can't be written, but with the real cause.
+                if (!folderMade) {
+                    showError(folderCreateErrorText(folderError));
+                    return Outcome::Stop;
+                }
                 const std::string path = counterFilePath(folder);
                 CounterReadResult read = readCounterFile(path);
                 if (!read.ok) {
