@@ -1,12 +1,34 @@
 #!/bin/sh
 # run-all.sh BUILD_DIR: runs every benchmark program and every comparison script.
+#
+# The Google Benchmark programs run as they are. bench_transfer needs a source and a
+# destination folder: it gets a short copy and move of a few generated files in a folder of its
+# own beside BUILD_DIR here, and its real measurement in compare-transfer.sh.
 set -eu
-build=$1
+build=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
+
+# transfer_smoke EXE: copies and then moves 16 files of 1 MiB with EXE, in a folder that is
+# removed afterwards, however the run ends.
+transfer_smoke() {
+    work=$(mktemp -d "$build/transfer-smoke.XXXXXX")
+    trap 'rm -rf "$work"' EXIT INT TERM
+    mkdir "$work/src" "$work/copied" "$work/moved"
+    head -c $((16 * 1048576)) /dev/urandom | (cd "$work/src" && split -b 1048576 -a 3 -d - IMG_)
+    "$1" copy "$work/src" "$work/copied"
+    "$1" move "$work/copied" "$work/moved"
+    rm -rf "$work"
+    trap - EXIT INT TERM
+}
+
 for exe in "$build"/bench/bench_*; do
-    [ -x "$exe" ] || continue
-    echo "== $(basename "$exe")"
-    "$exe"
+    [ -f "$exe" ] && [ -x "$exe" ] || continue
+    name=$(basename "$exe")
+    echo "== $name"
+    case $name in
+    bench_transfer) transfer_smoke "$exe" ;;
+    *) "$exe" ;;
+    esac
 done
 for script in "$here"/compare-*.sh; do
     [ -x "$script" ] || continue
