@@ -117,7 +117,7 @@ private:
 
 } // namespace
 
-App1Data CollectApp1Data(ByteSource& source) {
+App1Data CollectApp1Data(ByteSource& source, std::uint64_t walkLimit) {
     App1Data result;
     BufferedReader in(source);
     auto first = in.byte();
@@ -127,13 +127,13 @@ App1Data CollectApp1Data(ByteSource& source) {
 
     for (;;) {
         // Each segment is at most 64 KiB, so checking before every marker bounds the walk.
-        if (in.passed() > kMaxWalkBytes)
+        if (in.passed() > walkLimit)
             return result;
         auto lead = in.byte();
         if (lead != 0xFF)
             return result;
         auto code = in.byte();
-        while (code == 0xFF && in.passed() <= kMaxWalkBytes) // fill bytes before the code
+        while (code == 0xFF && in.passed() <= walkLimit) // fill bytes before the code
             code = in.byte();
         if (!code || code == 0xFF)
             return result;

@@ -91,9 +91,9 @@ struct App1Data {
 };
 
 // Walks the JPEG markers. Never reads past the start-of-scan marker's code, nor (by more than
-// one segment) past kMaxWalkBytes. Throws the read error when an APP1 segment runs past the end
+// one segment) past walkLimit. Throws the read error when an APP1 segment runs past the end
 // of the source.
-App1Data CollectApp1Data(ByteSource& source);
+App1Data CollectApp1Data(ByteSource& source, std::uint64_t walkLimit = kMaxWalkBytes);
 
 enum class TiffByteOrder { LittleEndian, BigEndian };
 

@@ -132,12 +132,15 @@ private:
 };
 
 // A crafted file of endless padding or chained segments before its scan was walked to its end,
-// gigabytes with no way to stop: the walk gives up after kMaxWalkBytes, as if the file ended.
+// gigabytes with no way to stop: the walk gives up after its limit, as if the file ended. A
+// small limit here keeps the byte-by-byte fill cases short; the file test below uses the real
+// one.
 TEST(App1Walk, GivesUpAfterTheWalkLimitWithoutAScan) {
+    const std::uint64_t limit = 1 << 20;
     const std::string exif = segment(0xE1, "AAAA");
     const std::string padding = segment(0xE2, std::string(65533, 'p'));
-    const std::uint64_t below = kMaxWalkBytes / padding.size() - 1;
-    const std::string fill(64 * 1024, '\xFF');
+    const std::uint64_t below = limit / padding.size() - 1;
+    const std::string fill(4096, '\xFF');
     struct Case {
         const char* name;
         RepeatSource source;
@@ -147,14 +150,14 @@ TEST(App1Walk, GivesUpAfterTheWalkLimitWithoutAScan) {
         {"chained segments below the limit", {kSoi, padding, below, exif + kSos}, true},
         {"chained segments beyond the limit", {kSoi, padding, below + 2, exif + kSos}, false},
         {"fill bytes below the limit",
-         {kSoi + exif, fill, kMaxWalkBytes / fill.size() - 1, kSos.substr(1)},
+         {kSoi + exif, fill, limit / fill.size() - 1, kSos.substr(1)},
          true},
         {"fill bytes beyond the limit",
-         {kSoi + exif, fill, kMaxWalkBytes / fill.size() + 1, kSos.substr(1)},
+         {kSoi + exif, fill, limit / fill.size() + 1, kSos.substr(1)},
          false},
     };
     for (auto& c : cases) {
-        App1Data result = CollectApp1Data(c.source);
+        App1Data result = CollectApp1Data(c.source, limit);
         EXPECT_EQ(result.reachedScan, c.reachedScan) << c.name;
     }
 }
