@@ -2,6 +2,8 @@
 // tab-separated line per file: the path, the date as YYYY-MM-DD HH:MM:SS and where it came
 // from ("exif" or "filetime"), and with --pattern the text that the date pattern P makes of
 // it. A file that fails gets its path and the error message instead; the exit code is then 1.
+// Control characters in any field are written as escapes (\t, \n, \r, \xHH; a backslash as
+// \\), so that every file is exactly one line and nothing reaches the terminal raw.
 #include "engine/datepattern/DateFormat.h"
 #include "engine/shotdate/ShotDate.h"
 #include "platform/FileSizeSignal.h"
@@ -11,6 +13,7 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -28,6 +31,39 @@ std::string dateText(TDateTime value) {
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day,
                   p.hour, p.minute, p.second);
     return text;
+}
+
+// Escapes C0 controls, DEL and the C1 controls of UTF-8 (U+0080 to U+009F, which some
+// terminals obey as well), byte by byte. Other bytes, invalid UTF-8 included, pass unchanged.
+std::string escaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    auto hex = [&out](unsigned char c) {
+        char code[5];
+        std::snprintf(code, sizeof code, "\\x%02x", c);
+        out += code;
+    };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == '\\')
+            out += "\\\\";
+        else if (c == '\t')
+            out += "\\t";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\r')
+            out += "\\r";
+        else if (c < 0x20 || c == 0x7F)
+            hex(c);
+        else if (c == 0xC2 && i + 1 < text.size() &&
+                 static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                 static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            hex(c);
+            hex(static_cast<unsigned char>(text[++i]));
+        } else
+            out += text[i];
+    }
+    return out;
 }
 
 } // namespace
@@ -59,14 +95,14 @@ int main(int argc, char** argv) {
         localDateTime({static_cast<std::int64_t>(std::time(nullptr)), 0}).value_or(0);
     int status = 0;
     for (const auto& file : files) {
-        std::string line = file + "\t";
+        std::string line = escaped(file) + "\t";
         try {
             ShotDate date = readShotDate(file, now, texts);
             line += dateText(date.value) + "\t" + (date.fromExif ? "exif" : "filetime");
             if (pattern)
-                line += "\t" + FormatDateText(*pattern, date.value);
+                line += "\t" + escaped(FormatDateText(*pattern, date.value));
         } catch (const ShotDateError& e) {
-            line += e.what();
+            line += escaped(e.what());
             status = 1;
         }
         line += "\n";

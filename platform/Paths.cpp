@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstring>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -106,22 +107,39 @@ std::optional<FileIdentity> fileIdentity(const std::string& path) {
                         static_cast<std::uint64_t>(st.st_ino)};
 }
 
-bool createFolderWithParents(const std::string& path) {
+bool createFolderWithParents(const std::string& path, FolderCreateError* error) {
+    auto fail = [error](int errnum, const std::string& folder) {
+        if (error)
+            *error = {errnum, folder};
+        return false;
+    };
     std::string full = fullPathName(path);
     if (full.empty())
-        return false;
+        return fail(ENOENT, path);
     if (isExistingFolder(full))
         return true;
-    // Each level from the top; a level made meanwhile by someone else (EEXIST) is fine as long
-    // as it is a folder, which the final check settles.
+    // Each level from the top. A level that exists already (or was made meanwhile by someone
+    // else) is fine as long as it is a folder; the first level that can't be made is the cause
+    // to report, with its own error: later levels would only add "no such file or directory".
     for (std::size_t slash = full.find('/', 1);; slash = full.find('/', slash + 1)) {
         std::string level = full.substr(0, slash);
-        if (::mkdir(level.c_str(), 0777) != 0 && errno != EEXIST && !isExistingFolder(level))
-            return false;
+        if (::mkdir(level.c_str(), 0777) != 0) {
+            const int errnum = errno;
+            if (!isExistingFolder(level))
+                return fail(errnum, level);
+        }
         if (slash == std::string::npos || slash + 1 >= full.size())
             break;
     }
-    return isExistingFolder(full);
+    return isExistingFolder(full) || fail(ENOTDIR, full);
+}
+
+std::string folderCreateErrorText(const FolderCreateError& error) {
+    std::string text = "フォルダを作成できませんでした\r\n";
+    text += error.folder;
+    text += "\r\nmkdir: ";
+    text += std::strerror(error.errnum);
+    return text;
 }
 
 } // namespace pixbako

@@ -47,7 +47,19 @@ struct FileIdentity {
 // examined.
 std::optional<FileIdentity> fileIdentity(const std::string& path);
 
-// Creates the folder and every missing parent; true when the folder exists afterwards.
-bool createFolderWithParents(const std::string& path);
+// Why a folder could not be created: the system's error number of the step that failed and
+// the folder level it was creating (or the folder itself).
+struct FolderCreateError {
+    int errnum = 0;
+    std::string folder;
+};
+
+// Creates the folder and every missing parent; true when the folder exists afterwards. On
+// failure `error`, when given, tells which level failed and why.
+bool createFolderWithParents(const std::string& path, FolderCreateError* error = nullptr);
+
+// The Japanese text of a failed folder creation, lines separated by "\r\n": a first line, the
+// folder and the system's error text.
+std::string folderCreateErrorText(const FolderCreateError& error);
 
 } // namespace pixbako

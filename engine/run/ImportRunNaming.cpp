@@ -63,8 +63,12 @@ ImportRun::Outcome ImportRun::nameRows() {
     const std::size_t n = fileRowCount(list_);
     for (std::size_t r = 1; r <= n; ++r) {
         FileListRow& row = list_[r];
-        // Made (and locked) before naming began.
         const std::string folder = destinationFolder(row);
+        // Made before naming began where it could be; one that can't be made shows up as the
+        // transfer's error for its files, or as the error of its counter file below; both name the
+        // cause.
+        FolderCreateError folderError;
+        const bool folderMade = createFolderWithParents(folder, &folderError);
 
         if (!settings_.rename) {
             // The old name, extension case included; no number, no counter file, no limit.
@@ -86,6 +90,12 @@ ImportRun::Outcome ImportRun::nameRows() {
             number = settings_.startNumber;
             bool continued = false;
             if (settings_.autoContinue) {
+                // Its counter file can be neither read nor written: stop before any transfer,
+                // as for any counter file that can't be written, but with the real cause.
+                if (!folderMade) {
+                    showError(folderCreateErrorText(folderError));
+                    return Outcome::Stop;
+                }
                 const std::string path = counterFilePath(folder);
                 CounterReadResult read = readCounterFile(path);
                 if (!read.ok) {

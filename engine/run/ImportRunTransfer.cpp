@@ -44,12 +44,24 @@ ImportRun::Outcome ImportRun::transferRows() {
         request.source = sourcePath(row);
         // joinPath puts exactly one "/" before the name, also when the new folder is empty
         // or ends with its level delimiter.
-        request.destination = joinPath(destinationFolder(row), row[kNewNameColumn]);
+        const std::string folder = destinationFolder(row);
+        request.destination = joinPath(folder, row[kNewNameColumn]);
         request.confirmOverwrite = settings_.overwriteConfirmation;
 
         if (checkAbort())
             return Outcome::Abort;
         window_.showListRow(r);
+
+        // The naming stage could not make this row's folder (or it has gone since): try once
+        // more, and when that fails too report why, instead of a transfer error that could
+        // only say the folder is missing.
+        FolderCreateError folderError;
+        if (!createFolderWithParents(folder, &folderError)) {
+            showError(std::string(settings_.copy ? "ファイルをコピーできません"
+                                                 : "ファイルを移動できません") +
+                      "\r\n" + request.source + "\r\n" + folderCreateErrorText(folderError));
+            continue;
+        }
 
         auto existing = fileIdentity(request.destination);
         request.mayReplace = !(existing && keep.count(*existing));

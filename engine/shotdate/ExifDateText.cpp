@@ -125,8 +125,17 @@ std::string quotient(double numerator, double denominator) {
 std::string TagValueText(std::string_view collected, TiffByteOrder order, const TiffEntry& e) {
     TiffReader in(collected, order);
     if (e.type == 2) {
-        // ASCII: the text at the offset, up to its zero byte. Without a zero byte inside the
-        // data the value is taken as missing rather than cut short.
+        // ASCII of at most four bytes (three characters and the zero byte) stands in the value
+        // field itself, as every value that fits it does; it ends at its zero byte or with the
+        // field.
+        if (e.count <= 4) {
+            if (!in.holds(e.valuePos, e.count))
+                return {};
+            std::string_view field = collected.substr(e.valuePos, e.count);
+            return std::string(field.substr(0, field.find('\0')));
+        }
+        // Longer ASCII: the text at the offset, up to its zero byte. Without a zero byte inside
+        // the data the value is taken as missing rather than cut short.
         std::uint64_t start = e.value + kTiffStart;
         if (start >= collected.size())
             return {};

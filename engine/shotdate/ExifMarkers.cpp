@@ -37,8 +37,12 @@ public:
     std::optional<std::uint8_t> byte() {
         if (pos_ == end_ && !refill())
             return std::nullopt;
+        ++passed_;
         return buffer_[pos_++];
     }
+
+    // How far the walk has gone into the source: bytes read, dropped or skipped.
+    std::uint64_t passed() const { return passed_; }
 
     // A 16-bit big-endian number (a segment length).
     std::optional<std::uint16_t> bigEndian16() {
@@ -54,6 +58,7 @@ public:
     // Appends the next n bytes to out; false when the source ends before all of them came
     // (out then holds what there was).
     bool append(std::string& out, std::size_t n) {
+        passed_ += n;
         std::size_t fromBuffer = std::min(n, end_ - pos_);
         out.append(reinterpret_cast<const char*>(buffer_.get() + pos_), fromBuffer);
         pos_ += fromBuffer;
@@ -76,6 +81,7 @@ public:
 
     // Reads and drops the next n bytes; false when the source ends before them.
     bool discard(std::size_t n) {
+        passed_ += n;
         while (n > 0) {
             if (pos_ == end_ && !refill())
                 return false;
@@ -88,6 +94,7 @@ public:
 
     // Moves forward n bytes without reading them; past the end is allowed.
     void skip(std::size_t n) {
+        passed_ += n;
         std::size_t fromBuffer = std::min(n, end_ - pos_);
         pos_ += fromBuffer;
         if (n > fromBuffer)
@@ -105,11 +112,12 @@ private:
     std::unique_ptr<std::uint8_t[]> buffer_;
     std::size_t pos_ = 0;
     std::size_t end_ = 0;
+    std::uint64_t passed_ = 0;
 };
 
 } // namespace
 
-App1Data CollectApp1Data(ByteSource& source) {
+App1Data CollectApp1Data(ByteSource& source, std::uint64_t walkLimit) {
     App1Data result;
     BufferedReader in(source);
     auto first = in.byte();
@@ -118,13 +126,16 @@ App1Data CollectApp1Data(ByteSource& source) {
         return result;
 
     for (;;) {
+        // Each segment is at most 64 KiB, so checking before every marker bounds the walk.
+        if (in.passed() > walkLimit)
+            return result;
         auto lead = in.byte();
         if (lead != 0xFF)
             return result;
         auto code = in.byte();
-        while (code == 0xFF) // fill bytes before the code
+        while (code == 0xFF && in.passed() <= walkLimit) // fill bytes before the code
             code = in.byte();
-        if (!code)
+        if (!code || code == 0xFF)
             return result;
 
         if (*code == kSos) {

@@ -26,6 +26,22 @@ std::string joined(std::initializer_list<std::string_view> parts) {
         text.append(part);
     return text;
 }
+
+// A date text is shown in a message box: a crafted file's text of megabytes would fill the
+// screen, so it is cut after this many characters (code points, never inside one) and ends
+// with an ellipsis then.
+constexpr std::size_t kShownDateTextCharacters = 64;
+
+std::string shownDateText(std::string_view text) {
+    std::size_t characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80)
+            continue; // continuation byte of the character before
+        if (++characters > kShownDateTextCharacters)
+            return std::string(text.substr(0, i)) + "…";
+    }
+    return std::string(text);
+}
 } // namespace
 
 ShotDateError ShotDateError::cannotOpen(std::string_view path) {
@@ -37,7 +53,7 @@ ShotDateError ShotDateError::readError() {
 }
 
 ShotDateError ShotDateError::notADate(std::string_view text) {
-    return {Kind::NotADate, joined({"'", text, "' は日付または時刻ではありません"})};
+    return {Kind::NotADate, joined({"'", shownDateText(text), "' は日付または時刻ではありません"})};
 }
 
 ShotDateError ShotDateError::notConvertible() {
@@ -93,6 +109,12 @@ private:
     struct stat stat_ {};
 };
 
+// A camera whose clock was never set writes "0000:00:00 00:00:00", or blanks in place of the
+// digits; both mean an unknown date. Such a text counts as no text at all.
+bool isUnknownDateText(std::string_view text) {
+    return text.find_first_not_of("0 :") == std::string_view::npos;
+}
+
 TDateTime currentLocalDateTime() {
     timespec now{};
     ::clock_gettime(CLOCK_REALTIME, &now);
@@ -109,7 +131,7 @@ std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
     if (!app1.reachedScan)
         return std::nullopt;
     std::string text = FindExifDateText(app1.collected);
-    if (text.empty())
+    if (isUnknownDateText(text)) // the empty text included
         return std::nullopt;
     // The text is stored as bytes. Cameras write ASCII, but a tool on a Japanese system may have
     // written CP932: decode it, so that its AM/PM texts can match and the error message shows

@@ -35,6 +35,7 @@ public:
 
     static ShotDateError cannotOpen(std::string_view path);
     static ShotDateError readError();
+    // The text is shown cut to its first 64 characters and "…" when it is longer.
     static ShotDateError notADate(std::string_view text);
     static ShotDateError notConvertible();
 
@@ -74,17 +75,25 @@ private:
 inline constexpr std::size_t kMarkerBufferBytes = 64 * 1024;
 
 // Collected APP1 payloads stop growing at this size. A real EXIF block is at most one
-// segment of 64 KiB, so only crafted files get near it; they are still walked to the end.
+// segment of 64 KiB, so only crafted files get near it; they are still walked on.
 inline constexpr std::size_t kMaxCollectedApp1Bytes = 4 * 1024 * 1024;
+
+// The walk gives up when it has passed this many bytes of the file without meeting the start
+// of scan: a camera's headers (EXIF block, maker notes, preview segments) take a few hundred
+// KiB at most, while a crafted file of endless padding or chained segments would otherwise be
+// read to its end, gigabytes without a chance to stop. The file then counts as one whose
+// markers end there: no EXIF shot date.
+inline constexpr std::uint64_t kMaxWalkBytes = 32 * 1024 * 1024;
 
 struct App1Data {
     std::string collected;    // APP1 payloads before the start of scan, in file order
     bool reachedScan = false; // only a walk that reaches the start of scan counts
 };
 
-// Walks the JPEG markers. Never reads past the start-of-scan marker's code. Throws the
-// read error when an APP1 segment runs past the end of the source.
-App1Data CollectApp1Data(ByteSource& source);
+// Walks the JPEG markers. Never reads past the start-of-scan marker's code, nor (by more than
+// one segment) past walkLimit. Throws the read error when an APP1 segment runs past the end
+// of the source.
+App1Data CollectApp1Data(ByteSource& source, std::uint64_t walkLimit = kMaxWalkBytes);
 
 enum class TiffByteOrder { LittleEndian, BigEndian };
 
@@ -130,7 +139,8 @@ std::optional<TDateTime> parseDateText(std::string_view text, TDateTime now,
                                        const DateParseTexts& texts = {});
 
 // The EXIF shot date of the bytes of a source: walk, find, read. The date text is read as UTF-8
-// when it is valid UTF-8, else as CP932. nullopt when there is no date text; throws
+// when it is valid UTF-8, else as CP932. nullopt when there is no date text, or only one made
+// of zeros, blanks and colons (a camera's "unknown date"); throws
 // ShotDateError (read error, not a date) otherwise.
 std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
                                       const DateParseTexts& texts = {});

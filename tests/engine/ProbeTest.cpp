@@ -48,5 +48,26 @@ TEST(Probe, PrintsDateSourceAndPatternTextPerFile) {
                               "\t2004-05-06 12:34:56\texif\n");
 }
 
+// File names and date texts with tabs, line breaks or escape characters came out raw: one
+// file gave several lines, and ESC reached the terminal.
+TEST(Probe, ControlCharactersAreEscapedSoEachFileIsOneLine) {
+    TempFolder folder;
+    const std::string dir = folder.path();
+    const std::string tabbed = dir + "/a\tb\nc\\d.jpg";
+    const std::string escape = dir + "/e\x1b[31mf\x7f\xc2\x9b.png";
+    const std::string badDate = dir + "/bad.jpg";
+    test::writeTestFile(tabbed, test::cameraJpeg("2004:05:06 12:34:56"));
+    test::writeTestFile(escape, "png", UnixTime{1083814497, 0});
+    test::writeTestFile(badDate, test::cameraJpeg("2004\t05\r\n\x1b]0;x\x07"));
+
+    ProbeRun run =
+        runProbe("--pattern '\"\t\"yyyy' '" + tabbed + "' '" + escape + "' '" + badDate + "'");
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_EQ(run.output,
+              dir + "/a\\tb\\nc\\\\d.jpg\t2004-05-06 12:34:56\texif\t\\t2004\n" + dir +
+                  "/e\\x1b[31mf\\x7f\\xc2\\x9b.png\t2004-05-06 03:34:56\tfiletime\t\\t2004\n" +
+                  badDate + "\t'2004\\t05\\r\\n\\x1b]0;x\\x07' は日付または時刻ではありません\n");
+}
+
 } // namespace
 } // namespace pixbako

@@ -2,6 +2,7 @@
 
 #include "support/TempFolder.h"
 
+#include <cerrno>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -88,6 +89,32 @@ TEST(Paths, CreateFolderWithParentsMakesEveryLevel) {
     EXPECT_FALSE(createFolderWithParents(temp.path() + "/file"));
     EXPECT_FALSE(createFolderWithParents(temp.path() + "/file/sub"));
     EXPECT_FALSE(createFolderWithParents(""));
+}
+
+// A folder that couldn't be made was reported by its later symptom ("no such file or
+// directory" when something was put into it); the error names the level that failed and why.
+TEST(Paths, CreateFolderWithParentsTellsWhichLevelFailedAndWhy) {
+    TempFolder temp;
+    const std::string file = temp.path() + "/file";
+    std::ofstream(file) << "x";
+    struct Case {
+        std::string path;
+        FolderCreateError expected;
+    };
+    const Case cases[] = {
+        {file, {EEXIST, file}},
+        {file + "/sub/deeper", {EEXIST, file}},
+        {"", {ENOENT, ""}},
+    };
+    for (const auto& c : cases) {
+        FolderCreateError error;
+        EXPECT_FALSE(createFolderWithParents(c.path, &error)) << c.path;
+        EXPECT_EQ(error.errnum, c.expected.errnum) << c.path;
+        EXPECT_EQ(error.folder, c.expected.folder) << c.path;
+    }
+    EXPECT_EQ(
+        folderCreateErrorText({EACCES, "/media/card/2004_05_06"}),
+        "フォルダを作成できませんでした\r\n/media/card/2004_05_06\r\nmkdir: Permission denied");
 }
 
 } // namespace

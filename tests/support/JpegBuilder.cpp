@@ -22,7 +22,11 @@ public:
         u32(e.count);
         const bool inlineByte = e.type == 1 && e.count <= 4;
         const bool inlineShort = e.type == 3 && e.count <= 2;
-        if (e.data || !e.longs.empty() || e.exifPointer || !(inlineByte || inlineShort)) {
+        if (e.data && e.data->size() <= 4) {
+            // Data that fit the value field stand in it, as TIFF stores every short value.
+            bytes += *e.data;
+            bytes.append(4 - e.data->size(), '\0');
+        } else if (e.data || !e.longs.empty() || e.exifPointer || !(inlineByte || inlineShort)) {
             u32(value);
         } else if (inlineByte) {
             u8(static_cast<std::uint8_t>(value));
@@ -120,7 +124,7 @@ std::string buildTiff(const ExifSpec& layout) {
     // Data area: every entry's data in directory order, each at an even offset.
     TiffWriter area(layout.bigEndian);
     auto place = [&](const IfdEntrySpec& e) -> std::uint32_t {
-        if (!e.data && e.longs.empty())
+        if ((!e.data && e.longs.empty()) || (e.data && e.data->size() <= 4))
             return e.value;
         if (area.bytes.size() % 2)
             area.u8(0);

@@ -21,7 +21,8 @@
 namespace pixbako::test {
 
 // One directory entry. With `data` or `longs` set, they go after the directories (longs as
-// 32-bit numbers in the block's byte order) and the value field holds their offset;
+// 32-bit numbers in the block's byte order) and the value field holds their offset, except
+// data of at most four bytes, which stand in the value field itself as TIFF stores them;
 // otherwise the value field holds `value`, left-justified as TIFF stores values that fit it
 // (type 1 with up to 4 values: one byte, type 3 with up to 2: 16 bits, else 32 bits).
 struct IfdEntrySpec {

@@ -247,6 +247,24 @@ TEST_F(ImportRunTest, UnreadableShotDateStopsWithItsMessage) {
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
+// A camera whose clock was never set writes an unknown date; one such picture stopped the
+// run and kept every file of the card where it was.
+TEST_F(ImportRunTest, UnknownCameraDateTakesTheFileTimeAndEveryFileIsImported) {
+    jpeg("A.JPG", "2005:03:11 10:00:00");
+    writeTestFile(in + "/B.JPG", cameraJpeg("0000:00:00 00:00:00"), UnixTime{1'110'621'600, 0});
+    writeTestFile(in + "/C.JPG", cameraJpeg("    :  :     :  :  "), UnixTime{1'110'708'000, 0});
+    jpeg("D.JPG", "2005:03:14 10:00:00");
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_TRUE(window.boxes.empty());
+    EXPECT_EQ(column(kOldNameColumn), (Strings{"A.JPG", "B.JPG", "C.JPG", "D.JPG"}));
+    EXPECT_EQ(column(kTimeStampColumn),
+              (Strings{"20050311100000", "20050312100000", "20050313100000", "20050314100000"}));
+    EXPECT_EQ(filesUnder(out),
+              (Strings{"2005_03_11/20050311_001.JPG", "2005_03_12/20050312_001.JPG",
+                       "2005_03_13/20050313_001.JPG", "2005_03_14/20050314_001.JPG"}));
+    EXPECT_TRUE(filesUnder(in).empty());
+}
+
 TEST_F(ImportRunTest, CounterFileThatCannotBeReadStopsBeforeAnyTransfer) {
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:13 10:00:00");

@@ -3,6 +3,11 @@
 
 #include "platform/FileTime.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 namespace pixbako::test {
 namespace {
 
@@ -156,16 +161,81 @@ TEST_F(ImportRunTest, MissingReadInFolderCompletesWithNoFiles) {
     EXPECT_EQ(window.progressMaximum, 0);
 }
 
-TEST_F(ImportRunTest, FolderThatCannotBeMadeShowsAsTransferErrorsAndTheRunGoesOn) {
+TEST_F(ImportRunTest, FolderThatCannotBeMadeShowsItsCauseForEachFileAndTheRunGoesOn) {
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:12 10:00:01");
     std::filesystem::create_directory(out);
     writeTestFile(out + "/2005_03_12", "a file where the date folder should be");
     run.RunButtonClick(RunSender::Interactive);
-    EXPECT_EQ(window.transferErrors.size(), 2u);
+    const std::string cause =
+        "\r\nフォルダを作成できませんでした\r\n" + out + "/2005_03_12\r\nmkdir: File exists";
+    ASSERT_EQ(window.boxes.size(), 2u);
+    EXPECT_EQ(window.boxes[0].text, "ファイルを移動できません\r\n" + in + "/A.JPG" + cause);
+    EXPECT_EQ(window.boxes[1].text, "ファイルを移動できません\r\n" + in + "/B.JPG" + cause);
+    EXPECT_TRUE(window.transfers.empty());
     EXPECT_EQ(filesUnder(in), (Strings{"A.JPG", "B.JPG"}));
     ASSERT_EQ(window.completions.size(), 1u);
     EXPECT_EQ(window.completions[0].rows, 2u);
+}
+
+// A read-only save folder with date folders on reported "create: No such file or directory"
+// (the counter file in the folder that was never made) or only that the folder is missing;
+// the message names the folder and the real cause. Run as an ordinary user: root may write
+// anywhere.
+TEST_F(ImportRunTest, ReadOnlySaveFolderNamesTheFolderAndPermission) {
+    jpeg("A.JPG", "2005:03:12 10:00:00");
+    jpeg("B.JPG", "2005:03:12 10:00:01");
+    std::filesystem::create_directory(out);
+    const std::string folderText =
+        "フォルダを作成できませんでした\r\n" + out + "/2005_03_12\r\nmkdir: Permission denied";
+    for (bool autoContinue : {true, false}) {
+        window.settings.autoContinue = autoContinue;
+        // The run happens in a child that gives up root; it sends back the boxes it showed and
+        // the number of transfers, one per line.
+        int fds[2];
+        ASSERT_EQ(::pipe(fds), 0);
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::close(fds[0]);
+            bool ready = ::chmod(tmp.path().c_str(), 0755) == 0 && ::chmod(in.c_str(), 0777) == 0 &&
+                         ::chmod(out.c_str(), 0555) == 0 &&
+                         (::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
+                                               ::setgid(65534) == 0 && ::setuid(65534) == 0));
+            std::string report;
+            if (ready) {
+                run.RunButtonClick(RunSender::Interactive);
+                report = std::to_string(window.transfers.size()) + "\n";
+                for (const auto& box : window.boxes)
+                    report += box.text + "\n";
+            }
+            ssize_t written = ::write(fds[1], report.data(), report.size());
+            ::_exit(written == static_cast<ssize_t>(report.size()) ? 0 : 1);
+        }
+        ::close(fds[1]);
+        std::string report;
+        char buffer[4096];
+        ssize_t n = 0;
+        while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
+            report.append(buffer, static_cast<std::size_t>(n));
+        ::close(fds[0]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ::chmod(out.c_str(), 0755);
+        if (report.empty())
+            GTEST_SKIP() << "can't run as an ordinary user here";
+
+        if (autoContinue) {
+            // The counter file can't be read or written: stop before any transfer.
+            EXPECT_EQ(report, "0\n" + folderText + "\n");
+        } else {
+            EXPECT_EQ(report, "0\nファイルを移動できません\r\n" + in + "/A.JPG\r\n" + folderText +
+                                  "\nファイルを移動できません\r\n" + in + "/B.JPG\r\n" +
+                                  folderText + "\n");
+        }
+        EXPECT_EQ(filesUnder(in), (Strings{"A.JPG", "B.JPG"}));
+        EXPECT_EQ(filesUnder(out), Strings{});
+    }
 }
 
 TEST_F(ImportRunTest, TransferredFilesKeepBytesAndModificationTimeInTheirLocalDateFolder) {

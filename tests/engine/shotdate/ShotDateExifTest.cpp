@@ -146,7 +146,13 @@ TEST(ExifDateText, ValuesOfEveryTypeAsText) {
     };
     const Case cases[] = {
         {"ascii", asciiEntry(0x9003, "12:34"), "12:34"},
-        {"ascii count ignored", withData(2, 3, "2004:05:06\0"s), "2004:05:06"},
+        {"ascii count ignored", withData(2, 5, "2004:05:06\0"s), "2004:05:06"},
+        // Four bytes or fewer stand in the entry: read as an offset they gave "II*" or worse.
+        {"empty ascii in its entry", asciiEntry(0x9003, ""), ""},
+        {"three letters in their entry", asciiEntry(0x9003, "1:2"), "1:2"},
+        {"four letters without a zero byte", withData(2, 4, "12:3"), "12:3"},
+        {"entry text ends at its count", withData(2, 2, "9:3"), "9:"},
+        {"ascii count 0", withData(2, 0, "1"), ""},
         {"ascii offset outside", raw(2, 20, 0x100000), ""},
         {"ascii offset at the end", raw(2, 20, 0xFFFFFFFA), ""},
         {"byte", raw(1, 1, 200), "200"},

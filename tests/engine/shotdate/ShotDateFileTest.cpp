@@ -7,6 +7,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -81,6 +83,12 @@ TEST_F(ShotDateFile, ExifDateOrFileTimeByKindOfFile) {
         {"XMP before EXIF", test::buildJpeg(xmpFirst), fileTime, false},
         {"ends before the scan", test::buildJpeg(noScan), fileTime, false},
         {"DateTime without DateTimeOriginal", test::buildJpeg(dateTimeOnly), fileTime, false},
+        {"empty date text in its entry", test::cameraJpeg(""), fileTime, false},
+        // A camera whose clock was never set: an unknown date, not a broken file.
+        {"zero date", test::cameraJpeg("0000:00:00 00:00:00"), fileTime, false},
+        {"blanks and colons", test::cameraJpeg("    :  :     :  :  "), fileTime, false},
+        {"blanks only", test::cameraJpeg(std::string(19, ' ')), fileTime, false},
+        {"zero date without time", test::cameraJpeg("0000:00:00"), fileTime, false},
         {"PNG", "\x89PNG\r\n\x1A\n\0\0\0\rIHDR"s, fileTime, false},
         {"movie", "\0\0\0\x18"s + "ftypmp42", fileTime, false},
         {"empty file", "", fileTime, false},
@@ -122,8 +130,10 @@ TEST_F(ShotDateFile, FailuresCarryTheirMessages) {
          "ファイル " + folder_.path() + " は開けません"},
         {"APP1 cut short", write("cut.jpg", cut), ShotDateError::Kind::ReadError,
          "ストリームからの読み込みエラー"},
-        {"zero date", write("zero.jpg", test::cameraJpeg("0000:00:00 00:00:00")),
-         ShotDateError::Kind::NotADate, "'0000:00:00 00:00:00' は日付または時刻ではありません"},
+        {"zeros and a letter", write("zero.jpg", test::cameraJpeg("0000:00:00 00:00:0X")),
+         ShotDateError::Kind::NotADate, "'0000:00:00 00:00:0X' は日付または時刻ではありません"},
+        {"month 13", write("month.jpg", test::cameraJpeg("2004:13:06 12:34:56")),
+         ShotDateError::Kind::NotADate, "'2004:13:06 12:34:56' は日付または時刻ではありません"},
         {"file time before 1980", write("old.png", "png", UnixTime{315000000, 0}),
          ShotDateError::Kind::NotConvertible, "日付に変換できない値が渡されました"},
         {"file time after 2107", write("future.png", "png", UnixTime{4354819200, 0}),
@@ -137,6 +147,37 @@ TEST_F(ShotDateFile, FailuresCarryTheirMessages) {
             EXPECT_EQ(e.kind(), c.kind) << c.name;
             EXPECT_EQ(std::string(e.what()), c.message) << c.name;
         }
+    }
+}
+
+// A crafted date text of megabytes ended up whole in the error box. The message shows the
+// first 64 characters and an ellipsis, never half a character.
+TEST(ShotDateErrorText, LongDateTextsAreCutInTheMessage) {
+    std::string kanji;
+    for (int i = 0; i < 70; ++i)
+        kanji += "年";
+    std::string kanji64;
+    for (int i = 0; i < 64; ++i)
+        kanji64 += "年";
+    const std::string a63(63, 'a');
+    struct Case {
+        std::string text;
+        std::string shown;
+    };
+    const Case cases[] = {
+        {"no date", "no date"},
+        {std::string(64, 'x'), std::string(64, 'x')},
+        {std::string(65, 'x'), std::string(64, 'x') + "…"},
+        {std::string(4 << 20, '9'), std::string(64, '9') + "…"},
+        {kanji, kanji64 + "…"},
+        {kanji64, kanji64},
+        {a63 + "é" + "b", a63 + "é" + "…"},
+    };
+    for (const auto& c : cases) {
+        ShotDateError e = ShotDateError::notADate(c.text);
+        EXPECT_EQ(std::string(e.what()), "'" + c.shown + "' は日付または時刻ではありません")
+            << c.text.size();
+        EXPECT_EQ(e.kind(), ShotDateError::Kind::NotADate);
     }
 }
 
@@ -163,6 +204,33 @@ TEST_F(ShotDateFile, ExifDateIgnoredTheLocaleAmPmTextsAndTimeSeparator) {
     EXPECT_EQ(toMilliseconds(japaneseDate), ms(2004, 5, 6, 1, 2, 3));
     EXPECT_EQ(toMilliseconds(noSeparator), ms(2004, 5, 6, 1, 0, 0));
     EXPECT_EQ(dateParseTexts(japaneseDateTextSettings()).amText, DateParseTexts{}.amText);
+}
+
+// A sparse file of chained segment headers with an EXIF block and the scan after 40 MiB: the
+// reader stops walking long before and gives the file time, without reading the file through.
+TEST_F(ShotDateFile, ExifBeyondTheWalkLimitGivesTheFileTime) {
+    const std::string path = folder_.path() + "/chained.jpg";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << "\xFF\xD8";
+        std::uint64_t pos = 2;
+        const std::uint64_t segmentBytes = 4 + 65533; // marker, length, zero payload (a hole)
+        while (pos < kMaxWalkBytes + 8 * 1024 * 1024) {
+            out.seekp(static_cast<std::streamoff>(pos));
+            out << "\xFF\xE2\xFF\xFF";
+            pos += segmentBytes;
+        }
+        out.seekp(static_cast<std::streamoff>(pos));
+        std::string jpeg = test::cameraJpeg(kDate);
+        out << jpeg.substr(2); // the camera picture without its SOI
+        ASSERT_TRUE(out.good());
+    }
+    const timespec times[2] = {{kMtime.seconds, kMtime.nanoseconds},
+                               {kMtime.seconds, kMtime.nanoseconds}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    ShotDate date = read(path);
+    EXPECT_FALSE(date.fromExif);
+    EXPECT_EQ(toMilliseconds(date.value), ms(2004, 5, 6, 12, 34, 56));
 }
 
 TEST_F(ShotDateFile, UnreadableFileCannotBeOpened) {

@@ -2,6 +2,7 @@
 #include "engine/shotdate/ShotDate.h"
 #include "support/JpegBuilder.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace pixbako {
@@ -90,6 +91,75 @@ TEST(App1Walk, CollectedDataStopAtTheCapButTheWalkGoesOn) {
 
     // A segment beyond the cap that is cut short is still a read error.
     EXPECT_THROW(walk(bytes + "\xFF\xE1\x01\x00"s + "cut"), ShotDateError);
+}
+
+// Bytes made of a head, a unit repeated many times and a tail, produced as they are read: tens
+// of MiB of padding without holding them in memory.
+class RepeatSource final : public ByteSource {
+public:
+    RepeatSource(std::string head, std::string unit, std::uint64_t repeats, std::string tail)
+        : head_(std::move(head)), unit_(std::move(unit)), tail_(std::move(tail)),
+          bodyEnd_(head_.size() + unit_.size() * repeats) {}
+    std::size_t read(std::uint8_t* dst, std::size_t n) override {
+        std::size_t done = 0;
+        while (done < n) {
+            std::string_view part = at(pos_);
+            if (part.empty())
+                break;
+            std::size_t count = std::min(n - done, part.size());
+            std::memcpy(dst + done, part.data(), count);
+            done += count;
+            pos_ += count;
+        }
+        return done;
+    }
+    void skip(std::uint64_t n) override { pos_ += n; }
+
+private:
+    // The rest of the piece that position p lies in.
+    std::string_view at(std::uint64_t p) const {
+        if (p < head_.size())
+            return std::string_view(head_).substr(p);
+        if (p < bodyEnd_)
+            return std::string_view(unit_).substr((p - head_.size()) % unit_.size());
+        if (p - bodyEnd_ < tail_.size())
+            return std::string_view(tail_).substr(p - bodyEnd_);
+        return {};
+    }
+    std::string head_, unit_, tail_;
+    std::uint64_t bodyEnd_;
+    std::uint64_t pos_ = 0;
+};
+
+// A crafted file of endless padding or chained segments before its scan was walked to its end,
+// gigabytes with no way to stop: the walk gives up after its limit, as if the file ended. A
+// small limit here keeps the byte-by-byte fill cases short; the file test below uses the real
+// one.
+TEST(App1Walk, GivesUpAfterTheWalkLimitWithoutAScan) {
+    const std::uint64_t limit = 1 << 20;
+    const std::string exif = segment(0xE1, "AAAA");
+    const std::string padding = segment(0xE2, std::string(65533, 'p'));
+    const std::uint64_t below = limit / padding.size() - 1;
+    const std::string fill(4096, '\xFF');
+    struct Case {
+        const char* name;
+        RepeatSource source;
+        bool reachedScan;
+    };
+    Case cases[] = {
+        {"chained segments below the limit", {kSoi, padding, below, exif + kSos}, true},
+        {"chained segments beyond the limit", {kSoi, padding, below + 2, exif + kSos}, false},
+        {"fill bytes below the limit",
+         {kSoi + exif, fill, limit / fill.size() - 1, kSos.substr(1)},
+         true},
+        {"fill bytes beyond the limit",
+         {kSoi + exif, fill, limit / fill.size() + 1, kSos.substr(1)},
+         false},
+    };
+    for (auto& c : cases) {
+        App1Data result = CollectApp1Data(c.source, limit);
+        EXPECT_EQ(result.reachedScan, c.reachedScan) << c.name;
+    }
 }
 
 // Counts what the walk asks of its source, to show that image data are not read.
