@@ -5,6 +5,7 @@
 #include "engine/run/CounterFile.h"
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
+#include "platform/Paths.h"
 
 #include <limits>
 
