@@ -8,7 +8,7 @@ namespace pixbako {
 enum class BeepKind { Asterisk, Hand, Exclamation }; // information, error, warning sounds
 
 enum class BoxIcon { Warning, Error, Information, Question };
-enum class BoxButtons { Ok, YesNo, YesNoCancel };
+enum class BoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class BoxAnswer { Ok, Yes, No, Cancel };
 
 class IDialogs {
