@@ -13,10 +13,16 @@
 
 #include <QRect>
 #include <QString>
+#include <string>
+#include <string_view>
 
+class QVariant;
 class QWidget;
 
 namespace pixbako {
+
+class SettingsIni;
+struct OptionKey;
 
 // What the settings file needs of the main window beyond its named controls.
 class ISettingsForm {
@@ -78,6 +84,17 @@ public:
     void saveOnExit();
 
 private:
+    QWidget* control(std::string_view name) const;
+    // A missing control is skipped; its value reads as invalid.
+    void setControl(std::string_view name, std::string_view property, const QVariant& value);
+    QVariant controlValue(std::string_view name, std::string_view property) const;
+    void applyText(const OptionKey& option, const std::string& value);
+    void applyBoolean(const OptionKey& option, bool value);
+    void applyInteger(const OptionKey& option, int value);
+    void placeWindow(const SettingsIni& ini, const QRect& area);
+    void storeOption(SettingsIni& ini, const std::string& section, const OptionKey& option);
+    void reportWriteFailure(const std::string& reason);
+
     ISettingsForm& form_;
     QString path_;
 };
