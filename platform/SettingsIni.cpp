@@ -158,7 +158,8 @@ bool isSettingsText(std::string_view bytes) {
 SettingsIni::SettingsIni(std::string path) : path_(std::move(path)) {
     std::string bytes;
     if (int error = readCapped(path_, kMaxFileBytes, bytes)) {
-        status_ = error == ENOENT ? LoadStatus::Missing : LoadStatus::Failed;
+        // ENOTDIR: a file stands where a folder of the path should be, so no settings exist.
+        status_ = error == ENOENT || error == ENOTDIR ? LoadStatus::Missing : LoadStatus::Failed;
         loadError_ = status_ == LoadStatus::Failed ? error : 0;
         return;
     }
