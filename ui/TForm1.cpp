@@ -2,16 +2,23 @@
 // menus, protection, resizing, hints and the exit command.
 #include "ui/TForm1.h"
 
+#include "components/DropDst.h"
+#include "engine/run/RunAbort.h"
 #include "ui/FileListModel.h"
 #include "ui/FormatExpLines.h"
 #include "ui/Pictures.h"
 #include "ui/TXPRadioGroup.h"
+#include "ui/dialogs/QtDialogs.h"
+#include "ui/dialogs/QtTransferDialogs.h"
 #include "ui_TForm1.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
+#include <QProgressDialog> // QtTransferDialogs.h needs the complete type
+#include <QScreen>
 #include <QToolTip>
 
 namespace pixbako {
@@ -37,11 +44,22 @@ bool& programEndRequest() {
 TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::TForm1>()) {
     ui->setupUi(this);
+    if (!setup_.dialogs) {
+        ownDialogs_ = std::make_unique<QtDialogs>(this);
+        setup_.dialogs = ownDialogs_.get();
+    }
+    if (!setup_.transferDialogs) {
+        ownTransferDialogs_ = std::make_unique<QtTransferDialogs>(this, *setup_.dialogs,
+                                                                  [] { return runAbortFlag(); });
+        setup_.transferDialogs = ownTransferDialogs_.get();
+    }
     setUpControls();
     connectControls();
+    connectDropTargets();
 
     programEndRequest() = false;
     versionText_ = QStringLiteral(PIXBAKO_VERSION_TEXT);
+    settings_ = std::make_unique<SettingsFile>(*this, setup_.iniPath);
     LOADINI(QStringLiteral("INI0"));
     // The enabling state must match the loaded values also where a loaded value equals the
     // design state, so that no assignment fired the reaction.
@@ -179,6 +197,34 @@ void TForm1::connectControls() {
     connect(ui->N4, &QAction::triggered, this, &TForm1::N4Click);
     connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
     connect(ui->Splitter1, &QSplitter::splitterMoved, this, &TForm1::FormResize);
+    for (QAction* preset : ui->N3->actions()) {
+        if (!preset->isSeparator())
+            connect(preset, &QAction::triggered, this,
+                    [this, preset] { settings_->POPMENUClick(preset->objectName()); });
+    }
+}
+
+// The read-in group, the save group and the program field take folders and files dropped from
+// a file manager.
+void TForm1::connectDropTargets() {
+    const std::pair<QWidget*, void (TForm1::*)(const QStringList&)> targets[] = {
+        {ui->ReadInGroupbox, &TForm1::DropDst1FileDrop},
+        {ui->SaveOutGroupBox, &TForm1::DropDst2FileDrop},
+        {ui->RunProcEdit, &TForm1::DropDst3FileDrop},
+    };
+    int number = 1;
+    for (const auto& [control, reaction] : targets) {
+        auto* drop = new TDropDst(this);
+        drop->setObjectName(QStringLiteral("DropDst%1").arg(number++));
+        drop->OnFileDrop = [this, reaction](TDropDst&, const std::vector<std::string>& files, int,
+                                            int) {
+            QStringList paths;
+            for (const std::string& file : files)
+                paths << QFile::decodeName(QByteArray::fromStdString(file));
+            (this->*reaction)(paths);
+        };
+        drop->setControl(control);
+    }
 }
 
 QTableView* TForm1::fileListView() const {
@@ -255,13 +301,7 @@ void TForm1::CHKHOGOClick() {
 // --- exit ---
 
 void TForm1::ExitButtonClick(QObject* sender) {
-    for (QComboBox* pattern : {ui->DDATEEdit, ui->FDATEEdit}) {
-        const std::string text = pattern->currentText().toStdString();
-        const std::string saved = datePatternForSave(text);
-        if (saved != text)
-            pattern->setEditText(QString::fromStdString(saved));
-    }
-    SAVEINI(QStringLiteral("INI0"));
+    settings_->saveOnExit();
     if (sender == ui->ExitButton || sender == ui->Exit1)
         close();
 }
@@ -281,6 +321,10 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 // --- size, splitter and overlays ---
+
+QRect TForm1::workArea() const {
+    return screen()->availableGeometry();
+}
 
 int TForm1::panelHeight() const {
     return ui->Panel1->height();

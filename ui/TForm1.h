@@ -15,6 +15,7 @@
 #include "engine/run/ExtensionChoice.h"
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunWindow.h"
+#include "settings/SettingsFile.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -37,13 +38,18 @@ namespace pixbako {
 class FileListModel;
 
 struct TForm1Setup {
-    QString iniPath;                             // the settings file
-    IDialogs* dialogs = nullptr;                 // message boxes and beeps; required
-    ITransferDialogs* transferDialogs = nullptr; // overwrite question, progress, errors; required
-    QStringList arguments;                       // the program's arguments, program name excluded
-    // The folder picker: title and initial folder in, the chosen folder out (empty: cancelled).
+    QString iniPath; // the settings file
+    // Message boxes and beeps; nullptr: the Qt boxes.
+    IDialogs* dialogs = nullptr;
+    // Overwrite question, progress window and error box of a transfer; nullptr: the Qt ones,
+    // which ask their questions through `dialogs`.
+    ITransferDialogs* transferDialogs = nullptr;
+    QStringList arguments; // the program's arguments, program name excluded
+    // The folder picker: title and initial folder in, the chosen folder out (empty: cancelled);
+    // unset: TplBrowseFolder.
     std::function<QString(const QString& title, const QString& initialFolder)> pickFolder;
-    // The program file dialog: the chosen file's full path (empty: cancelled).
+    // The program file dialog: the chosen file's full path (empty: cancelled); unset: a
+    // QFileDialog.
     std::function<QString()> pickProgram;
     // The setup wizard and the About dialog, shown modally.
     std::function<void()> openWizard;
@@ -54,7 +60,7 @@ struct TForm1Setup {
 // tests it once after the windows are created.
 bool& programEndRequest();
 
-class TForm1 : public QMainWindow, public IRunWindow {
+class TForm1 : public QMainWindow, public IRunWindow, public ISettingsForm {
     Q_OBJECT
 
 public:
@@ -99,13 +105,26 @@ public:
     void LOADINI(const QString& section);
     void SAVEINI(const QString& section);
 
-    // --- what the settings file and the wizard use besides the controls ---
-    int panelHeight() const;
-    void setPanelHeight(int height); // the splitter position; never below 421
-    ExtensionChoice& extensionChoice() { return extensionChoice_; }
-    const QString& versionText() const { return versionText_; }
+    // --- ISettingsForm: what the settings file uses besides the controls ---
+    QWidget& form() override { return *this; }
+    ExtensionChoice& extensionChoice() override { return extensionChoice_; }
+    IDialogs& dialogs() override { return *setup_.dialogs; }
+    QString versionText() const override { return versionText_; }
+    QRect workArea() const override;
+    int pageIndex() const override;
+    int panelHeight() const override;
+    void setPanelHeight(int height) override; // the splitter position; never below 421
+    int thumbnailMode() const override { return thumbnailMode_; }
+    void setThumbnailMode(int mode) override { thumbnailMode_ = mode; }
+    int thumbnailSize() const override { return thumbnailSize_; }
+    void setThumbnailSize(int size) override { thumbnailSize_ = size; }
+    int sortType() const override { return sortType_; }
+    void setSortType(int type) override { sortType_ = type; }
+    bool sortUp() const override { return sortUp_; }
+    void setSortUp(bool up) override { sortUp_ = up; }
+    void refreshSamples() override { FNUMComboChange(); }
+
     const QString& iniPath() const { return setup_.iniPath; }
-    IDialogs& dialogs() { return *setup_.dialogs; }
     const ImportRun& importRun() const { return run_; }
     QTableView* fileListView() const;
 
@@ -149,9 +168,14 @@ private:
     QString pickFolder(const QString& title, const QString& initialFolder);
     void showHintBesideMouse(QWidget* control, QEvent* event);
 
+    void connectDropTargets();
+
     TForm1Setup setup_;
+    std::unique_ptr<IDialogs> ownDialogs_;
+    std::unique_ptr<ITransferDialogs> ownTransferDialogs_;
     std::unique_ptr<Ui::TForm1> ui;
     ImportRun run_{*this};
+    std::unique_ptr<SettingsFile> settings_;
     FileListModel* model_ = nullptr;
     ExtensionChoice extensionChoice_;
     QString versionText_;
@@ -159,6 +183,11 @@ private:
     bool refreshing_ = false; // inside the sample refresh
     bool waitCursor_ = false; // execSTART set the hourglass
     bool closing_ = false;    // the close has been accepted; INI0 saved once
+    // Held by the file-selection tab once it exists; kept here for the settings file.
+    int thumbnailMode_ = 1;
+    int thumbnailSize_ = 120;
+    int sortType_ = 3;
+    bool sortUp_ = true;
 };
 
 } // namespace pixbako

@@ -1,4 +1,5 @@
 // The main window's enabling and warning rules, the name samples, browsing and drops.
+#include "components/BrowseFolder.h"
 #include "engine/naming/Names.h"
 #include "ui/TForm1.h"
 #include "ui/TXPRadioGroup.h"
@@ -151,7 +152,10 @@ void TForm1::sUbdirchk1MouseUp() {
 QString TForm1::pickFolder(const QString& title, const QString& initialFolder) {
     if (setup_.pickFolder)
         return setup_.pickFolder(title, initialFolder);
-    return QFileDialog::getExistingDirectory(this, title, initialFolder);
+    TplBrowseFolder browse(this);
+    browse.Title = title;
+    browse.InitDir = initialFolder;
+    return browse.Execute() ? browse.Folder() : QString();
 }
 
 void TForm1::ReadInButtonClick() {
@@ -205,8 +209,12 @@ void TForm1::DropDst3FileDrop(const QStringList& files) {
 
 // --- settings file ---
 
-void TForm1::LOADINI(const QString&) {}
+void TForm1::LOADINI(const QString& section) {
+    settings_->LOADINI(section);
+}
 
-void TForm1::SAVEINI(const QString&) {}
+void TForm1::SAVEINI(const QString& section) {
+    settings_->SAVEINI(section);
+}
 
 } // namespace pixbako

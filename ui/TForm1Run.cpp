@@ -83,6 +83,10 @@ int TForm1::pageIndex() {
     return ui->PageControl1->currentIndex();
 }
 
+int TForm1::pageIndex() const {
+    return ui->PageControl1->currentIndex();
+}
+
 void TForm1::setPageIndex(int index) {
     ui->PageControl1->setCurrentIndex(index);
 }
