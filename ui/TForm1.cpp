@@ -196,7 +196,6 @@ void TForm1::connectControls() {
     connect(ui->BTNWIZA, &QPushButton::clicked, this, &TForm1::BTNWIZAClick);
     connect(ui->N4, &QAction::triggered, this, &TForm1::N4Click);
     connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
-    connect(ui->Splitter1, &QSplitter::splitterMoved, this, &TForm1::FormResize);
     for (QAction* preset : ui->N3->actions()) {
         if (!preset->isSeparator())
             connect(preset, &QAction::triggered, this,
@@ -344,7 +343,10 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 // When the window has become lower than the settings panel and the list need, the panel goes
 // back to its minimum and the list gets its room back.
 void TForm1::FormResize() {
-    const bool listSqueezed = ui->PanelGrid->height() <= 0 && ui->Splitter1->height() > 0;
+    // The splitter keeps the list at its smallest height and takes the rest from the panel.
+    const int smallestList =
+        std::max(ui->PanelGrid->minimumHeight(), ui->PanelGrid->minimumSizeHint().height());
+    const bool listSqueezed = ui->PanelGrid->height() <= smallestList;
     if (listSqueezed && ui->Panel1->height() > kPanelMinimumHeight)
         setPanelHeight(kPanelMinimumHeight);
 }
