@@ -76,6 +76,12 @@ int main(int argc, char* argv[]) {
         ok = save(window, output, QString::fromLatin1(names[index])) && ok;
     }
 
+    tabs->setCurrentIndex(0);
+    auto* protection = window.findChild<QCheckBox*>(QStringLiteral("CHKHOGO"));
+    protection->setChecked(true);
+    ok = save(window, output, QStringLiteral("tab0-protected.png")) && ok;
+    protection->setChecked(false);
+
     tabs->setCurrentIndex(1);
     window.findChild<QCheckBox*>(QStringLiteral("DIRCHKBOX"))->setChecked(false);
     window.findChild<QCheckBox*>(QStringLiteral("ReNameChkBox"))->setChecked(false);
