@@ -83,8 +83,8 @@ private:
 
 // True when `bytes` can be a settings file: at most kMaxFileBytes, no line longer than
 // kMaxLineBytes, no control bytes other than tab, line ends, form feed and the end-of-file
-// mark 0x1A, text that decodes without loss, and at least one section heading unless the
-// text is empty or holds only blanks and comments.
+// mark 0x1A, and at least one section heading unless the text is empty or holds only blanks
+// and comments.
 bool isSettingsText(std::string_view bytes);
 
 } // namespace pixbako
