@@ -64,6 +64,11 @@ TEST(SettingsFileFaults, UnwritableFileGivesAnErrorBoxAndTheProgramGoesOn) {
     }
     EXPECT_EQ(form.recorder.beeps, (std::vector{BeepKind::Hand, BeepKind::Hand}));
     EXPECT_EQ(form.find<QLineEdit>("ReadInEdit")->text(), "/media/card");
+
+    form.window.setWindowTitle("Pixbako");
+    settings.POPMENUClick("SAVE_INI1");
+    EXPECT_EQ(form.recorder.boxes.size(), 4u);       // the confirmation, then the error
+    EXPECT_EQ(form.window.windowTitle(), "Pixbako"); // no preset was saved
 }
 
 TEST(SettingsFileFaults, UnreadableFileIsNotReplacedBySave) {
