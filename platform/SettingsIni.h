@@ -27,9 +27,11 @@ class SettingsIni {
 public:
     enum class LoadStatus { Loaded, Missing, NotSettings, Failed };
 
-    // Largest file read as settings, and the longest line in it.
+    // Largest file read as settings, and the longest line in it. A line edit holds at most
+    // 32767 UTF-16 units, which UTF-8 writes in at most 98 KiB: every value the program saves
+    // fits in a line.
     static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
-    static constexpr std::size_t kMaxLineBytes = 16 * 1024;
+    static constexpr std::size_t kMaxLineBytes = 128 * 1024;
 
     SettingsIni() = default;
     // Reads `path`; a missing file reads as empty (Missing), an unreadable one as empty with
