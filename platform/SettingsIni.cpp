@@ -12,8 +12,6 @@
 namespace pixbako {
 namespace {
 
-constexpr std::string_view kReplacement = "\xEF\xBF\xBD"; // U+FFFD
-
 // Blanks and control characters, as the settings reader trims them.
 bool isTrimmed(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
@@ -137,10 +135,9 @@ bool isSettingsText(std::string_view bytes) {
     });
     if (tooLong)
         return false;
+    // Bytes that form no character are no sign of garbage: they cost one value its text, while
+    // taking the whole file for garbage would let the next save drop every other section.
     std::string text = decodeTextFile(bytes);
-    if (text.find(kReplacement) != std::string::npos &&
-        bytes.find(kReplacement) == std::string_view::npos)
-        return false;
     bool section = false;
     bool stray = false;
     forEachLine(text, [&](std::string_view line) {

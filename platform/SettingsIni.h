@@ -27,9 +27,11 @@ class SettingsIni {
 public:
     enum class LoadStatus { Loaded, Missing, NotSettings, Failed };
 
-    // Largest file read as settings, and the longest line in it.
+    // Largest file read as settings, and the longest line in it. A line edit holds at most
+    // 32767 UTF-16 units, which UTF-8 writes in at most 98 KiB: every value the program saves
+    // fits in a line.
     static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
-    static constexpr std::size_t kMaxLineBytes = 16 * 1024;
+    static constexpr std::size_t kMaxLineBytes = 128 * 1024;
 
     SettingsIni() = default;
     // Reads `path`; a missing file reads as empty (Missing), an unreadable one as empty with
@@ -83,8 +85,8 @@ private:
 
 // True when `bytes` can be a settings file: at most kMaxFileBytes, no line longer than
 // kMaxLineBytes, no control bytes other than tab, line ends, form feed and the end-of-file
-// mark 0x1A, text that decodes without loss, and at least one section heading unless the
-// text is empty or holds only blanks and comments.
+// mark 0x1A, and at least one section heading unless the text is empty or holds only blanks
+// and comments.
 bool isSettingsText(std::string_view bytes);
 
 } // namespace pixbako

@@ -227,12 +227,12 @@ void SettingsFile::placeWindow(const SettingsIni& ini, const QRect& area) {
         std::max(kPanelMinimum, ini.readInteger(kFormSection, "PANELHI", kPanelMinimum)));
 }
 
-void SettingsFile::SAVEINI(const QString& qsection) {
+bool SettingsFile::SAVEINI(const QString& qsection) {
     SettingsIni ini(fileName(path_));
     if (ini.loadStatus() == SettingsIni::LoadStatus::Failed) {
         // Writing now would replace sections that could not be read.
         reportWriteFailure(std::string("read: ") + std::strerror(ini.loadError()));
-        return;
+        return false;
     }
     std::string section = utf8(qsection);
     for (const OptionKey& option : optionKeys())
@@ -255,8 +255,11 @@ void SettingsFile::SAVEINI(const QString& qsection) {
             ini.writeInteger(kFormSection, "Height", window.height());
         }
     }
-    if (auto result = ini.save(); !result.ok)
+    if (auto result = ini.save(); !result.ok) {
         reportWriteFailure(result.message);
+        return false;
+    }
+    return true;
 }
 
 void SettingsFile::storeOption(SettingsIni& ini, const std::string& section,
@@ -336,7 +339,8 @@ void SettingsFile::POPMENUClick(const QString& itemName) {
         if (dialogs.messageBox("現在の設定を保存します", BoxIcon::Question, BoxButtons::OkCancel) !=
             BoxAnswer::Ok)
             return;
-        SAVEINI(section);
+        if (!SAVEINI(section))
+            return; // the caption names a preset only when it holds these settings
     } else {
         if (dialogs.messageBox("現在の設定を破棄して読み込みます", BoxIcon::Question,
                                BoxButtons::OkCancel) != BoxAnswer::Ok)

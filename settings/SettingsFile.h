@@ -72,11 +72,12 @@ public:
     // such a file stays as it is until the next SAVEINI.
     void LOADINI(const QString& section);
     // Writes the window's options into one section (INI0 also writes PAGENO and section Form).
-    // A file that can't be written gives an error box naming it and the reason; the program
-    // goes on.
-    void SAVEINI(const QString& section);
+    // A file that can't be written gives an error box naming it and the reason, and false; the
+    // program goes on.
+    bool SAVEINI(const QString& section);
     // The ten preset menu items LOAD_INI1..LOAD_INI5 and SAVE_INI1..SAVE_INI5: confirm, load or
-    // save the section named by the item's last four characters, and set the caption.
+    // save the section named by the item's last four characters, and set the caption (not after
+    // a save that failed).
     void POPMENUClick(const QString& itemName);
     // An empty or single-blank date pattern in DDATEEdit or FDATEEdit becomes "DDDDD".
     void applyExitReplacement();

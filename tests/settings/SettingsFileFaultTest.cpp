@@ -20,8 +20,8 @@ TEST(SettingsFileFaults, GarbageStartsWithDefaultsAndIsKeptUntilTheUserSaves) {
         {"binary bytes", "\x7F"
                          "ELF\x02\x01\x01\x00\x00\x00\x03\x00\x3E\x00"},
         {"NUL in a key", std::string("[INI0]\r\nREAD=/a\0b\r\n", 17)},
-        {"one huge line", "[INI0]\r\nREAD=" + std::string(100'000, 'x') + "\r\n"},
-        {"no line ends", std::string(50'000, 'y')},
+        {"one huge line", "[INI0]\r\nREAD=" + std::string(200'000, 'x') + "\r\n"},
+        {"no line ends", std::string(200'000, 'y')},
         {"over a mebibyte", "[INI0]\r\nREAD=/x\r\n" + std::string(1'100'000, '\n')},
     };
     for (const auto& c : cases) {
@@ -40,6 +40,19 @@ TEST(SettingsFileFaults, GarbageStartsWithDefaultsAndIsKeptUntilTheUserSaves) {
         settings.SAVEINI("INI0");
         EXPECT_EQ(ini.text().substr(0, 15), "[INI0]\r\nREAD=\r\n");
     }
+}
+
+TEST(SettingsFileFaults, LongestFieldTextIsNotMistakenForGarbage) {
+    IniInTempFolder ini;
+    StubForm form;
+    // As long as a line edit allows, written in UTF-8 (the emoji has no CP932 form).
+    QString longest = QString(32765, QChar(0x3042)) + QString::fromUtf8("\xF0\x9F\x93\xB7");
+    form.find<QLineEdit>("ReadInEdit")->setText(longest);
+    ASSERT_EQ(form.find<QLineEdit>("ReadInEdit")->text(), longest);
+    SettingsFile(form, ini.qpath).SAVEINI("INI0");
+    StubForm next;
+    SettingsFile(next, ini.qpath).LOADINI("INI0");
+    EXPECT_TRUE(next.find<QLineEdit>("ReadInEdit")->text() == longest);
 }
 
 TEST(SettingsFileFaults, UnwritableFileGivesAnErrorBoxAndTheProgramGoesOn) {
@@ -64,6 +77,11 @@ TEST(SettingsFileFaults, UnwritableFileGivesAnErrorBoxAndTheProgramGoesOn) {
     }
     EXPECT_EQ(form.recorder.beeps, (std::vector{BeepKind::Hand, BeepKind::Hand}));
     EXPECT_EQ(form.find<QLineEdit>("ReadInEdit")->text(), "/media/card");
+
+    form.window.setWindowTitle("Pixbako");
+    settings.POPMENUClick("SAVE_INI1");
+    EXPECT_EQ(form.recorder.boxes.size(), 4u);       // the confirmation, then the error
+    EXPECT_EQ(form.window.windowTitle(), "Pixbako"); // no preset was saved
 }
 
 TEST(SettingsFileFaults, UnreadableFileIsNotReplacedBySave) {

@@ -3,6 +3,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -83,6 +84,10 @@ TEST(SettingsFile, FirstStartCreatesAnEmptyFileAndExitWritesEveryKeyInTableOrder
     settings.saveOnExit();
     EXPECT_EQ(ini.bytes(), settingsBytes(kFirstSave)); // CP932 and CRLF
     EXPECT_TRUE(form.recorder.boxes.empty());
+    // Saved through a temporary file that took the settings file's name.
+    EXPECT_EQ(QDir(QString::fromStdString(ini.folder.path()))
+                  .entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+              QStringList{"pixbako.INI"});
 }
 
 // Sets every option away from its default, through the controls the user would use.
