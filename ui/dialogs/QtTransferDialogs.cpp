@@ -68,8 +68,13 @@ bool QtTransferDialogs::progressUpdate(std::uint64_t done) {
     QCoreApplication::processEvents();
     if (!window_ && !cancelled_ && done < total_ && clock_() - started_ >= kProgressDelayMs)
         showProgressWindow();
+    // Cancel, the close box or Escape: each leaves the window cancelled or hidden.
+    if (window_ && (window_->wasCanceled() || !window_->isVisible()))
+        cancelled_ = true;
     if (window_ && !cancelled_)
         window_->setValue(scaled(done)); // a modal progress window lets events run here too
+    if (window_ && window_->wasCanceled())
+        cancelled_ = true;
     if (cancelled_)
         return false;
     return !(abortRequested_ && abortRequested_());
@@ -92,8 +97,6 @@ void QtTransferDialogs::showProgressWindow() {
     window->setAutoReset(false);
     window->setMinimumDuration(0);
     window->setWindowModality(Qt::WindowModal);
-    // Cancel, Escape and the close box all end here.
-    QObject::connect(window, &QProgressDialog::canceled, window, [this] { cancelled_ = true; });
     window_ = window;
     window->show();
 }
