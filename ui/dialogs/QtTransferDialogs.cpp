@@ -68,9 +68,6 @@ bool QtTransferDialogs::progressUpdate(std::uint64_t done) {
     QCoreApplication::processEvents();
     if (!window_ && !cancelled_ && done < total_ && clock_() - started_ >= kProgressDelayMs)
         showProgressWindow();
-    // Cancel, the close box or Escape: each leaves the window cancelled or hidden.
-    if (window_ && (window_->wasCanceled() || !window_->isVisible()))
-        cancelled_ = true;
     if (window_ && !cancelled_)
         window_->setValue(scaled(done)); // a modal progress window lets events run here too
     if (window_ && window_->wasCanceled())
@@ -97,6 +94,9 @@ void QtTransferDialogs::showProgressWindow() {
     window->setAutoReset(false);
     window->setMinimumDuration(0);
     window->setWindowModality(Qt::WindowModal);
+    // Cancel, the close box and Escape (which only rejects the dialog) all stop the transfer.
+    QObject::connect(window, &QProgressDialog::canceled, window, [this] { cancelled_ = true; });
+    QObject::connect(window, &QDialog::rejected, window, [this] { cancelled_ = true; });
     window_ = window;
     window->show();
 }
