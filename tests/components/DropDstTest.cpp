@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QUrl>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -139,6 +140,53 @@ TEST(DropDst, DropOnALineEditInsideTheControlReachesTheControlNotTheLineEdit) {
     EXPECT_EQ(drops.points[0], QPoint(15, 26)); // in the group box's coordinates
     EXPECT_EQ(drops.points[1], QPoint(250, 60));
     EXPECT_EQ(drops.senders[0], &drop);
+}
+
+// Through the window, as a file manager's drop arrives: Qt picks the widget under the cursor.
+TEST(DropDst, DropOnTheWindowReachesTheTargetUnderTheCursor) {
+    QWidget window;
+    window.resize(400, 300);
+    auto* group = new QGroupBox(&window);
+    group->setGeometry(20, 30, 300, 100);
+    auto* edit = new QLineEdit(group);
+    edit->setGeometry(10, 20, 200, 24);
+    Drops drops;
+    TDropDst drop;
+    drop.OnFileDrop = drops.handler();
+    drop.setControl(group);
+    window.show();
+    QWindow* native = window.windowHandle();
+    ASSERT_NE(native, nullptr);
+
+    auto data = uriList("file:///card/DCIM/IMG_0001.JPG\r\n");
+    const struct {
+        QPoint at; // in the window
+        bool delivered;
+        QPoint point; // in the group box
+    } cases[] = {
+        {QPoint(35, 55), true, QPoint(15, 25)},    // on the line edit
+        {QPoint(300, 110), true, QPoint(280, 80)}, // on the group box itself
+        {QPoint(350, 250), false, QPoint()},       // beside it: no drop target there
+    };
+    for (const auto& c : cases) {
+        std::size_t before = drops.files.size();
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        QDragEnterEvent enter(c.at, offered, data.get(), Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(native, &enter);
+        EXPECT_EQ(enter.isAccepted(), c.delivered);
+        QDropEvent dropped(c.at, offered, data.get(), Qt::LeftButton, Qt::NoModifier);
+        if (enter.isAccepted()) {
+            QApplication::sendEvent(native, &dropped);
+        } else {
+            QDragLeaveEvent leave;
+            QApplication::sendEvent(native, &leave);
+        }
+        EXPECT_EQ(drops.files.size(), before + (c.delivered ? 1 : 0));
+        if (c.delivered) {
+            EXPECT_EQ(drops.points.back(), c.point);
+        }
+    }
+    EXPECT_EQ(edit->text(), QString());
 }
 
 TEST(DropDst, DragWithoutLocalFilesIsLeftToTheWidget) {
