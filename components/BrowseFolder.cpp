@@ -25,6 +25,12 @@ bool TplBrowseFolder::Execute() {
     dialog.setOption(QFileDialog::ShowDirsOnly);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // The program loads no Qt translations; the dialog's own words in Japanese like all others.
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("場所:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("フォルダ:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("種類:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("OK"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
     QFileInfo initial(InitDir);
     dialog.setDirectory(!InitDir.isEmpty() && initial.isDir() ? initial.absoluteFilePath()
                                                               : QDir::homePath());

@@ -152,14 +152,22 @@ bool TDropDst::dragEvent(QWidget* at, QEvent* event) {
     const QMimeData* data = drop->mimeData();
     if (!data)
         return false;
-    std::vector<std::string> files = droppedLocalFiles(*data);
-    if (files.empty())
+    // Reading a drag's URLs asks the dragging program for them; the mouse moves reuse what the
+    // drag's entry found.
+    std::vector<std::string> files;
+    if (type != QEvent::DragMove || data != dragData_) {
+        files = droppedLocalFiles(*data);
+        dragData_ = data;
+        dragHasFiles_ = !files.empty();
+    }
+    if (!dragHasFiles_)
         return false; // not files: the widget's own business
     if (!acceptDrop_ || !acceptWithoutMove(drop)) {
         drop->ignore();
         return true;
     }
     if (type == QEvent::Drop) {
+        dragData_ = nullptr;
         QPoint point = drop->position().toPoint();
         if (at != HookedControl())
             point = at->mapTo(HookedControl(), point);

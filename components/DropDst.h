@@ -64,7 +64,9 @@ private:
     void showError(const QString& message);
 
     bool acceptDrop_ = true;
-    bool ownAcceptDrops_ = false; // the hooked widget's own setting, given back on unhook
+    bool ownAcceptDrops_ = false;         // the hooked widget's own setting, given back on unhook
+    const QMimeData* dragData_ = nullptr; // the drag in progress, as its entry saw it
+    bool dragHasFiles_ = false;
 };
 
 // The local files named by a drag's URLs, in their order: file:// URLs without a host or with

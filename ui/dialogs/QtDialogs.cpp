@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QProxyStyle>
+#include <QStyleFactory>
 
 #include <utility>
 #include <vector>
@@ -16,6 +17,8 @@ namespace {
 // prefers (GNOME's puts Yes last).
 class ButtonsInGivenOrder final : public QProxyStyle {
 public:
+    // Over a fresh instance of the program's own style, so the buttons look like all others.
+    ButtonsInGivenOrder() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
     int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
                   QStyleHintReturn* result) const override {
         if (hint == SH_DialogButtonLayout)

@@ -70,6 +70,8 @@ bool QtTransferDialogs::progressUpdate(std::uint64_t done) {
         showProgressWindow();
     if (window_ && !cancelled_)
         window_->setValue(scaled(done)); // a modal progress window lets events run here too
+    if (window_ && window_->wasCanceled())
+        cancelled_ = true;
     if (cancelled_)
         return false;
     return !(abortRequested_ && abortRequested_());
@@ -92,8 +94,9 @@ void QtTransferDialogs::showProgressWindow() {
     window->setAutoReset(false);
     window->setMinimumDuration(0);
     window->setWindowModality(Qt::WindowModal);
-    // Cancel, Escape and the close box all end here.
+    // Cancel, the close box and Escape (which only rejects the dialog) all stop the transfer.
     QObject::connect(window, &QProgressDialog::canceled, window, [this] { cancelled_ = true; });
+    QObject::connect(window, &QDialog::rejected, window, [this] { cancelled_ = true; });
     window_ = window;
     window->show();
 }
