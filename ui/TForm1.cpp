@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QHelpEvent>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProgressDialog> // QtTransferDialogs.h needs the complete type
 #include <QScreen>
@@ -272,9 +273,15 @@ void TForm1::TabSheet3Show() {
 
 // --- dialogs and menus ---
 
+// Until the wizard and the About dialog exist, small stand-ins say what they will be.
 void TForm1::BTNWIZAClick() {
-    if (setup_.openWizard)
+    if (setup_.openWizard) {
         setup_.openWizard();
+        return;
+    }
+    QMessageBox placeholder(QMessageBox::NoIcon, QStringLiteral("設定ウィザード"),
+                            QStringLiteral("設定ウィザード"), QMessageBox::Close, this);
+    placeholder.exec();
 }
 
 void TForm1::N4Click() {
@@ -283,15 +290,23 @@ void TForm1::N4Click() {
 }
 
 void TForm1::About1Click() {
-    if (setup_.openAbout)
+    if (setup_.openAbout) {
         setup_.openAbout();
+        return;
+    }
+    QMessageBox::about(this, QStringLiteral("バージョン情報"),
+                       QStringLiteral("Pixbako  Version ") + versionText_);
 }
 
 // Protection: no tab, no preset and no wizard can be used; running and exiting still can.
 void TForm1::CHKHOGOClick() {
     const bool locked = ui->CHKHOGO->isChecked();
-    ui->PageControl1->setEnabled(!locked);
-    ui->N3->menuAction()->setEnabled(!locked);
+    // A run keeps the tabs and presets locked until it ends, whatever happens to the box
+    // meanwhile; its end applies the protection state.
+    if (!run_.running()) {
+        ui->PageControl1->setEnabled(!locked);
+        ui->N3->menuAction()->setEnabled(!locked);
+    }
     ui->N4->setEnabled(!locked);
     ui->LabelHOGO->setVisible(locked);
     ui->HOGOIMG->setVisible(locked);

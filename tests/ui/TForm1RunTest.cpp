@@ -211,6 +211,23 @@ TEST_F(RunTest, ProtectedSettingsStayLockedAfterARun) {
     EXPECT_TRUE(find<QMenu>("File1")->menuAction()->isEnabled());
 }
 
+TEST_F(RunTest, ClearingProtectionDuringARunKeepsTheWindowLockedUntilItEnds) {
+    find<QTabWidget>("PageControl1")->setCurrentIndex(0);
+    auto* protection = find<QCheckBox>("CHKHOGO");
+    protection->setChecked(true);
+    bool lockedMeanwhile = false;
+    QTimer::singleShot(0, protection, [&] {
+        protection->setChecked(false);
+        lockedMeanwhile =
+            !find("PageControl1")->isEnabled() && !find<QMenu>("N3")->menuAction()->isEnabled();
+    });
+    pressRun();
+    EXPECT_TRUE(lockedMeanwhile);
+    EXPECT_EQ(filesIn(target), 3);
+    expectIdle();
+    EXPECT_TRUE(find<QMenu>("N3")->menuAction()->isEnabled());
+}
+
 TEST_F(WindowTest, FirstStartThenExitWritesINI0InTableOrderAndForm) {
     EXPECT_TRUE(QFile::exists(iniPath()));
     QTest::mouseClick(find("ExitButton"), Qt::LeftButton);
