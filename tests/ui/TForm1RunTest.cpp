@@ -102,6 +102,21 @@ TEST_F(RunTest, RunButtonCopiesAndMovesEveryFileAndListsIt) {
     }
 }
 
+TEST_F(RunTest, RunMenuItemRunsLikeTheButtonAndIsLockedDuringTheRun) {
+    bool menusLocked = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        menusLocked = !find<QMenu>("File1")->menuAction()->isEnabled() &&
+                      !find<QMenu>("Help1")->menuAction()->isEnabled() &&
+                      !find<QMenu>("N3")->menuAction()->isEnabled() &&
+                      !find("ExitButton")->isEnabled() && !find("PageControl1")->isEnabled() &&
+                      runButton()->text() == "中止";
+    });
+    find<QAction>("EXEC1")->trigger();
+    EXPECT_TRUE(menusLocked);
+    EXPECT_EQ(filesIn(target), 3);
+    expectIdle();
+}
+
 TEST_F(RunTest, RenamedRunNumbersFilesInDateFolders) {
     find<QCheckBox>("DIRCHKBOX")->setChecked(true);
     find<QComboBox>("DDATEEdit")->setCurrentText("\"day\"");
