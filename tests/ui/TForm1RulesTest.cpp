@@ -25,6 +25,8 @@
 #include <QToolTip>
 #include <QUrl>
 
+#include <set>
+
 namespace pixbako::test {
 namespace {
 
@@ -355,7 +357,7 @@ TEST_F(RulesTest, WindowHasDesignSizesAndListColumns) {
             EXPECT_EQ(grid->columnWidth(column), widths[column]) << column;
         }
     }
-    EXPECT_EQ(grid->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(grid->focusPolicy(), Qt::ClickFocus); // a click, never the Tab key
     EXPECT_EQ(find<QComboBox>("DDATEEdit")->count(), 19);
     EXPECT_EQ(find<QComboBox>("FDATEEdit")->count(), 23);
     EXPECT_EQ(find<QComboBox>("FNUMCombo")->count(), 11);
@@ -390,6 +392,20 @@ TEST_F(RulesTest, ThumbnailHintStandsBesideTheMouseOthersKeepTheirPlace) {
     EXPECT_EQ(QToolTip::text(), "IMG_0001.JPG");
     EXPECT_EQ(beside - platform, QPoint(5, 20));
     QToolTip::hideText();
+}
+
+TEST_F(RulesTest, TabKeyNeverLandsOnTheListTheTokensOrTheSamples) {
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    find("ReadInEdit")->setFocus();
+    std::set<QString> reached;
+    for (int press = 0; press < 80; ++press) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.insert(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_TRUE(reached.count("SaveOutEdit")); // the walk does go round the fields
+    for (const char* name : {"StringGrid1", "FormatExp", "DDATESample", "FDATESample"})
+        EXPECT_FALSE(reached.count(name)) << name;
 }
 
 TEST(FormatExpLines, TokensArePaddedToTenColumnsCountingDoubleByteCharactersTwice) {
