@@ -133,6 +133,15 @@ TEST_F(RunTest, RenamedRunNumbersFilesInDateFolders) {
     EXPECT_TRUE(fs::exists(target / "day" / "P_007.JPG"));
 }
 
+TEST_F(RunTest, AutoExitClosesTheWindowOnceTheRunHasEnded) {
+    find<QCheckBox>("AutoExitChkBox")->setChecked(true);
+    pressRun();
+    EXPECT_EQ(filesIn(target), 3);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->importRun().running());
+    EXPECT_FALSE(programEndRequest()); // only a command-line run sets the end request
+}
+
 TEST_F(RunTest, EmptySaveFolderStopsWithItsWarning) {
     find<QLineEdit>("SaveOutEdit")->clear();
     pressRun();
