@@ -23,10 +23,6 @@
 #include <functional>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QSpinBox;
 class QTableView;
 
 namespace Ui {
@@ -51,7 +47,7 @@ struct TForm1Setup {
     // The program file dialog: the chosen file's full path (empty: cancelled); unset: a
     // QFileDialog.
     std::function<QString()> pickProgram;
-    // The setup wizard and the About dialog, shown modally.
+    // The setup wizard and the About dialog, shown modally; unset: small stand-ins.
     std::function<void()> openWizard;
     std::function<void()> openAbout;
 };
