@@ -43,6 +43,12 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	./fuzz/run-all.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# Pictures of the main window under a virtual X server, into $(BUILD)/screenshots/.
+screenshots: configure
+	cmake --build $(BUILD) -j $(JOBS) --target pixbako-screenshots
+	xvfb-run -a -s "-screen 0 1280x1024x24" ./$(BUILD)/tools/screenshots/pixbako-screenshots \
+	    $(BUILD)/screenshots
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 

@@ -8,8 +8,9 @@ namespace pixbako {
 enum class BeepKind { Asterisk, Hand, Exclamation }; // information, error, warning sounds
 
 enum class BoxIcon { Warning, Error, Information, Question };
-enum class BoxButtons { Ok, YesNo, YesNoCancel };
-enum class BoxAnswer { Ok, Yes, No, Cancel };
+// OkCancel: confirmations (presets); YesAbort: the warning before reading sub-folders.
+enum class BoxButtons { Ok, YesNo, YesNoCancel, OkCancel, YesAbort };
+enum class BoxAnswer { Ok, Yes, No, Cancel, Abort };
 
 class IDialogs {
 public:

@@ -1,0 +1,109 @@
+#pragma once
+// The settings file of the main window: section INI0 holds the current options, INI1 to INI5
+// the five presets, and Form the window placement. The options live in the window's controls;
+// this class moves them between the controls and the file, finding each control by its
+// objectName and reading or writing it through a Qt property, so that an assignment fires the
+// control's own signals exactly as a change by the user does.
+//
+// The main window implements ISettingsForm, creates one SettingsFile with the path from
+// settingsFilePath(), calls LOADINI("INI0") while it is being created, routes the ten preset
+// menu items to POPMENUClick(itemName), and on exit calls saveOnExit().
+//
+// Properties used: QLineEdit "text"; the editable pattern lists DDATEEdit and FDATEEdit
+// "currentText"; the drop-down lists FNUMCombo and FTYPECombo "currentIndex"; check boxes and
+// the radio buttons RedioButtonCOPY / RedioButtonMOVE "checked"; StartEdit "value"; the radio
+// groups TYPERADIO and RUNPARACHK2 "itemIndex". A control the window lacks is skipped on loading
+// and keeps its stored value on saving.
+#include "engine/run/Dialogs.h"
+#include "engine/run/ExtensionChoice.h"
+
+#include <QRect>
+#include <QString>
+#include <string>
+#include <string_view>
+
+class QVariant;
+class QWidget;
+
+namespace pixbako {
+
+class SettingsIni;
+struct OptionKey;
+
+// What the settings file needs of the main window beyond its named controls.
+class ISettingsForm {
+public:
+    virtual ~ISettingsForm() = default;
+    // The main window: its controls are found by objectName, its caption, state and geometry
+    // are read and set directly.
+    virtual QWidget& form() = 0;
+    virtual ExtensionChoice& extensionChoice() = 0;
+    virtual IDialogs& dialogs() = 0;
+    virtual QString versionText() const = 0; // "2.1.0.0"
+    virtual QRect workArea() const = 0;      // the screen's available geometry
+    // Active tab of PageControl1. Stored numbers out of range arrive unchanged.
+    virtual int pageIndex() const = 0;
+    virtual void setPageIndex(int index) = 0;
+    // Height of Panel1 (the splitter position); never less than 421 when set from here.
+    virtual int panelHeight() const = 0;
+    virtual void setPanelHeight(int height) = 0;
+    // Held by the file-selection tab and the thumbnail box. Stored numbers out of range arrive
+    // unchanged: the window decides what to make of them.
+    virtual int thumbnailMode() const = 0; // 0 file names, 1 images
+    virtual void setThumbnailMode(int mode) = 0;
+    virtual int thumbnailSize() const = 0; // pixels, 20 to 120
+    virtual void setThumbnailSize(int size) = 0;
+    virtual int sortType() const = 0; // 0 none, 1 file name, 2 full name, 3 caption
+    virtual void setSortType(int type) = 0;
+    virtual bool sortUp() const = 0;
+    virtual void setSortUp(bool up) = 0;
+    // The two name samples (folder and file name), refreshed after a preset is loaded.
+    virtual void refreshSamples() = 0;
+};
+
+// The settings file for a program at `programPath`: the program's path with its extension
+// replaced by ".INI" when that folder can be written, otherwise the same file name in
+// $XDG_CONFIG_HOME/Pixbako/ (default ~/.config/Pixbako/), which is created when missing.
+QString settingsFilePath(const QString& programPath);
+
+class SettingsFile {
+public:
+    SettingsFile(ISettingsForm& form, QString iniPath);
+
+    const QString& path() const { return path_; }
+
+    // Applies one options section ("INI0", or a preset "INI1".."INI5") to the window; INI0 also
+    // chooses the tab and places the window from section Form. The file is then written back
+    // (this creates it when missing), except when it could not be read as a settings file:
+    // such a file stays as it is until the next SAVEINI.
+    void LOADINI(const QString& section);
+    // Writes the window's options into one section (INI0 also writes PAGENO and section Form).
+    // A file that can't be written gives an error box naming it and the reason, and false; the
+    // program goes on.
+    bool SAVEINI(const QString& section);
+    // The ten preset menu items LOAD_INI1..LOAD_INI5 and SAVE_INI1..SAVE_INI5: confirm, load or
+    // save the section named by the item's last four characters, and set the caption (not after
+    // a save that failed).
+    void POPMENUClick(const QString& itemName);
+    // An empty or single-blank date pattern in DDATEEdit or FDATEEdit becomes "DDDDD".
+    void applyExitReplacement();
+    // The exit reaction's part: applyExitReplacement(), then SAVEINI("INI0").
+    void saveOnExit();
+
+private:
+    QWidget* control(std::string_view name) const;
+    // A missing control is skipped; its value reads as invalid.
+    void setControl(std::string_view name, std::string_view property, const QVariant& value);
+    QVariant controlValue(std::string_view name, std::string_view property) const;
+    void applyText(const OptionKey& option, const std::string& value);
+    void applyBoolean(const OptionKey& option, bool value);
+    void applyInteger(const OptionKey& option, int value);
+    void placeWindow(const SettingsIni& ini, const QRect& area);
+    void storeOption(SettingsIni& ini, const std::string& section, const OptionKey& option);
+    void reportWriteFailure(const std::string& reason);
+
+    ISettingsForm& form_;
+    QString path_;
+};
+
+} // namespace pixbako

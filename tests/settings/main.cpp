@@ -1,0 +1,11 @@
+// The settings tests need a QApplication for their widgets; no screen is used.
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

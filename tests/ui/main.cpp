@@ -1,0 +1,14 @@
+// The main window's tests create real windows on the offscreen platform.
+#include "engine/datepattern/DateFormat.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    pixbako::dateTextSettings() = pixbako::japaneseDateTextSettings();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

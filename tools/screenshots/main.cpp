@@ -1,0 +1,108 @@
+// Writes pictures of the main window for review: each tab in its default state, the detailed
+// tab with date folders and renaming off, and the window after a finished run.
+//     pixbako-screenshots OUTPUT_FOLDER
+// Run it under a real X server (xvfb-run) so that fonts and styles are those of a desktop.
+#include "engine/datepattern/DateFormat.h"
+#include "ui/TForm1.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+// Answers every box with its first button and lets every transfer go ahead.
+class SilentDialogs final : public pixbako::IDialogs, public pixbako::ITransferDialogs {
+public:
+    void beep(pixbako::BeepKind) override {}
+    pixbako::BoxAnswer messageBox(const std::string& text, pixbako::BoxIcon,
+                                  pixbako::BoxButtons buttons) override {
+        std::fprintf(stderr, "box: %s\n", text.c_str());
+        return buttons == pixbako::BoxButtons::Ok || buttons == pixbako::BoxButtons::OkCancel
+                   ? pixbako::BoxAnswer::Ok
+                   : pixbako::BoxAnswer::Yes;
+    }
+    pixbako::OverwriteAnswer askOverwrite(const std::string&) override {
+        return pixbako::OverwriteAnswer::Yes;
+    }
+    void showError(const std::string& file, const std::string& reason) override {
+        std::fprintf(stderr, "error: %s %s\n", file.c_str(), reason.c_str());
+    }
+    void progressStart(const std::string&, std::uint64_t) override {}
+    bool progressUpdate(std::uint64_t) override { return true; }
+    void progressEnd() override {}
+};
+
+bool save(QWidget& window, const QString& folder, const QString& name) {
+    QApplication::processEvents();
+    const bool ok = window.grab().save(QDir(folder).filePath(name));
+    std::fprintf(stderr, "%s %s\n", ok ? "wrote" : "FAILED", qPrintable(name));
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pixbako-screenshots OUTPUT_FOLDER\n");
+        return 2;
+    }
+    const QString output = QString::fromLocal8Bit(argv[1]);
+    QDir().mkpath(output);
+    pixbako::dateTextSettings() = pixbako::japaneseDateTextSettings();
+
+    QTemporaryDir temp;
+    SilentDialogs dialogs;
+    pixbako::TForm1Setup setup;
+    setup.iniPath = temp.filePath(QStringLiteral("pixbako.INI"));
+    setup.dialogs = &dialogs;
+    setup.transferDialogs = &dialogs;
+    pixbako::TForm1 window(std::move(setup));
+    window.show();
+
+    bool ok = true;
+    auto* tabs = window.findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+    const char* names[] = {"tab0-easy-run.png", "tab1-detailed.png", "tab2-file-selection.png"};
+    for (int index : {0, 1, 2}) {
+        tabs->setCurrentIndex(index);
+        ok = save(window, output, QString::fromLatin1(names[index])) && ok;
+    }
+
+    tabs->setCurrentIndex(0);
+    auto* protection = window.findChild<QCheckBox*>(QStringLiteral("CHKHOGO"));
+    protection->setChecked(true);
+    ok = save(window, output, QStringLiteral("tab0-protected.png")) && ok;
+    protection->setChecked(false);
+
+    tabs->setCurrentIndex(1);
+    window.findChild<QCheckBox*>(QStringLiteral("DIRCHKBOX"))->setChecked(false);
+    window.findChild<QCheckBox*>(QStringLiteral("ReNameChkBox"))->setChecked(false);
+    ok = save(window, output, QStringLiteral("tab1-folders-and-renaming-off.png")) && ok;
+    window.findChild<QCheckBox*>(QStringLiteral("DIRCHKBOX"))->setChecked(true);
+    window.findChild<QCheckBox*>(QStringLiteral("ReNameChkBox"))->setChecked(true);
+
+    // A run over a few files of a temporary card folder.
+    const QString card = temp.filePath(QStringLiteral("DCIM"));
+    const QString target = temp.filePath(QStringLiteral("写真"));
+    QDir().mkpath(card);
+    QDir().mkpath(target);
+    for (int i = 1; i <= 40; ++i) {
+        QFile file(
+            QDir(card).filePath(QStringLiteral("IMG_%1.JPG").arg(i, 4, 10, QLatin1Char('0'))));
+        if (file.open(QIODevice::WriteOnly))
+            file.write("not really a picture");
+    }
+    window.findChild<QLineEdit*>(QStringLiteral("ReadInEdit"))->setText(card);
+    window.findChild<QLineEdit*>(QStringLiteral("SaveOutEdit"))->setText(target);
+    window.findChild<QPushButton*>(QStringLiteral("RunButton"))->click();
+    ok = save(window, output, QStringLiteral("after-run.png")) && ok;
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// The processed-file list as a table model over the import run's FileList, which the run owns
+// and changes. The model never copies rows: the view asks only for the rows it shows, so a
+// list of 100,000 files costs nothing until it is scrolled to.
+//
+// While the run builds the list the model is frozen (setFrozen(true)): it reads nothing from
+// the list and keeps the row count it took at the last refresh(). refresh() takes the list as
+// it is now; the row count changes only there.
+#include "engine/run/FileList.h"
+
+#include <QAbstractTableModel>
+
+namespace pixbako {
+
+class FileListModel : public QAbstractTableModel {
+    Q_OBJECT
+
+public:
+    explicit FileListModel(const FileList& list, QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    void setFrozen(bool frozen);
+    bool frozen() const { return frozen_; }
+    void refresh();
+
+private:
+    const FileList& list_;
+    int rows_ = 0;
+    bool frozen_ = false;
+};
+
+} // namespace pixbako

@@ -1,0 +1,227 @@
+// The main window: construction, the layout details uic can't express and the signal
+// wiring.
+#include "ui/TForm1.h"
+
+#include "components/DropDst.h"
+#include "engine/run/RunAbort.h"
+#include "ui/FileListModel.h"
+#include "ui/FormatExpLines.h"
+#include "ui/Pictures.h"
+#include "ui/TXPRadioGroup.h"
+#include "ui/dialogs/QtDialogs.h"
+#include "ui/dialogs/QtTransferDialogs.h"
+#include "ui_TForm1.h"
+
+#include <QFile>
+#include <QHeaderView>
+
+namespace pixbako {
+namespace {
+
+const QString kUiFont = QStringLiteral("Noto Sans CJK JP");
+const QString kMonoFont = QStringLiteral("Noto Sans Mono CJK JP");
+
+QFont pixelFont(const QString& family, int pixels, bool bold = false) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+bool& programEndRequest() {
+    static bool request = false;
+    return request;
+}
+
+TForm1::TForm1(TForm1Setup setup, QWidget* parent)
+    : QMainWindow(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::TForm1>()) {
+    ui->setupUi(this);
+    if (!setup_.dialogs) {
+        ownDialogs_ = std::make_unique<QtDialogs>(this);
+        setup_.dialogs = ownDialogs_.get();
+    }
+    if (!setup_.transferDialogs) {
+        ownTransferDialogs_ = std::make_unique<QtTransferDialogs>(this, *setup_.dialogs,
+                                                                  [] { return runAbortFlag(); });
+        setup_.transferDialogs = ownTransferDialogs_.get();
+    }
+    setUpControls();
+    connectControls();
+    connectDropTargets();
+
+    programEndRequest() = false;
+    versionText_ = QStringLiteral(PIXBAKO_VERSION_TEXT);
+    settings_ = std::make_unique<SettingsFile>(*this, setup_.iniPath);
+    LOADINI(QStringLiteral("INI0"));
+    // The enabling state must match the loaded values also where a loaded value equals the
+    // design state, so that no assignment fired the reaction.
+    RunChkBoxClick();
+    RUNPARACHK2Click();
+    FNUMComboChange();
+    DIRCHKBOXClick();
+    ReNameChkBoxClick();
+    FNUMCHKClick();
+    TYPERADIOClick();
+    showTabReaction(ui->PageControl1->currentIndex());
+    // Hints of the thumbnail box stand beside the mouse (DoShowHint).
+    qApp->installEventFilter(&hintPlacement_);
+}
+
+TForm1::~TForm1() {
+    qApp->removeEventFilter(&hintPlacement_);
+}
+
+void TForm1::setUpControls() {
+    setWindowIcon(programIcon());
+    setFont(pixelFont(kUiFont, 12));
+    ui->MainMenu1->setFont(font());
+    resize(kDesignWidth, kDesignHeight);
+
+    // The separators carry their names too.
+    ui->File1->actions().at(2)->setObjectName(QStringLiteral("N1"));
+    ui->N3->actions().at(5)->setObjectName(QStringLiteral("N9"));
+
+    const QFont large = pixelFont(kUiFont, 19);
+    for (QWidget* child : ui->TabSheet1->findChildren<QWidget*>())
+        child->setFont(large);
+    ui->LabelHOGO->setFont(pixelFont(kUiFont, 40));
+    ui->LabelHOGO->setStyleSheet(QStringLiteral("color: #ff0000;"));
+    ui->RunButton->setFont(pixelFont(kUiFont, 16, true));
+    ui->Image2->setPixmap(arrowDownPicture(40));
+    ui->HOGOIMG->setPixmap(lockPicture(48));
+    ui->BTNWIZA->setIcon(QIcon(wizardPicture(32)));
+    for (QLineEdit* field : {ui->LAB1, ui->LAB2}) {
+        QPalette palette = field->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+        field->setPalette(palette);
+    }
+    for (QLineEdit* sample : {ui->DDATESample, ui->FDATESample}) {
+        QPalette palette = sample->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+        sample->setPalette(palette);
+    }
+
+    ui->FormatExp->setFont(pixelFont(kMonoFont, 12));
+    for (const std::string& line : formatExpLines())
+        ui->FormatExp->addItem(QString::fromStdString(line));
+
+    // Sequence style: no item until the settings are loaded.
+    ui->FNUMCombo->setCurrentIndex(-1);
+    ui->DDATEEdit->setEditText(QStringLiteral("yyyy_mm_dd"));
+    ui->FDATEEdit->setEditText(QString());
+
+    // The processed-file list: a model over the run's list, fixed 14-pixel rows.
+    model_ = new FileListModel(run_.list(), this);
+    QTableView* grid = ui->StringGrid1;
+    grid->setModel(model_);
+    grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid->setWordWrap(false);
+    grid->setTabKeyNavigation(false);
+    grid->verticalHeader()->hide();
+    grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid->verticalHeader()->setMinimumSectionSize(1);
+    grid->verticalHeader()->setDefaultSectionSize(14);
+    grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid->horizontalHeader()->setMinimumSectionSize(1);
+    grid->horizontalHeader()->setHighlightSections(false);
+    grid->setPalette([grid] {
+        QPalette palette = grid->palette();
+        palette.setColor(QPalette::Base, Qt::white);
+        return palette;
+    }());
+    const int widths[] = {223, 134, 2, 659, 3, 60};
+    for (int column = 0; column < 6; ++column)
+        grid->setColumnWidth(column, widths[column]);
+    grid->setColumnHidden(kTimeStampColumn, true);
+    grid->setColumnHidden(kSourceFolderColumn, true);
+
+    ui->PanelGrid->setMinimumHeight(0);
+    grid->setMinimumHeight(0);
+    ui->Splitter1->setStretchFactor(0, 0);
+    ui->Splitter1->setStretchFactor(1, 1);
+
+    ui->ProgressBar1->setRange(0, 100);
+    ui->CHKHOGO->setVisible(false);
+    ui->CHKHOGO->raise();
+    ui->RunButton->raise();
+    ui->ExitButton->raise();
+    ui->Panel1->installEventFilter(this);
+    ui->centralwidget->installEventFilter(this);
+    ui->FNUMCHK->installEventFilter(this);
+    ui->sUbdirchk1->installEventFilter(this);
+    ui->READINEDIT2->installEventFilter(this);
+}
+
+// Every reaction of the window is connected here.
+void TForm1::connectControls() {
+    connect(ui->RunButton, &QPushButton::clicked, this, [this] { RunButtonClick(); });
+    connect(ui->EXEC1, &QAction::triggered, this, [this] { RunButtonClick(); });
+    connect(ui->ExitButton, &QPushButton::clicked, this,
+            [this] { ExitButtonClick(ui->ExitButton); });
+    connect(ui->Exit1, &QAction::triggered, this, [this] { ExitButtonClick(ui->Exit1); });
+
+    connect(ui->RunChkBox, &QCheckBox::toggled, this, &TForm1::RunChkBoxClick);
+    connect(ui->RUNPARACHK2, &TXPRadioGroup::itemIndexChanged, this, &TForm1::RUNPARACHK2Click);
+    connect(ui->TYPERADIO, &TXPRadioGroup::itemIndexChanged, this, &TForm1::TYPERADIOClick);
+    connect(ui->DIRCHKBOX, &QCheckBox::toggled, this, &TForm1::DIRCHKBOXClick);
+    connect(ui->ReNameChkBox, &QCheckBox::toggled, this, &TForm1::ReNameChkBoxClick);
+    connect(ui->FNUMCHK, &QCheckBox::toggled, this, &TForm1::FNUMCHKClick);
+    connect(ui->CHKHOGO, &QCheckBox::toggled, this, &TForm1::CHKHOGOClick);
+
+    for (QLineEdit* field : {ui->DMAEEDIT, ui->DATOEDIT, ui->FMAEEdit, ui->FATOEdit})
+        connect(field, &QLineEdit::textChanged, this, &TForm1::FNUMComboChange);
+    for (QComboBox* pattern : {ui->DDATEEdit, ui->FDATEEdit})
+        connect(pattern, &QComboBox::currentTextChanged, this, &TForm1::FNUMComboChange);
+    connect(ui->FNUMCombo, &QComboBox::currentIndexChanged, this, &TForm1::FNUMComboChange);
+    connect(ui->StartEdit, &QSpinBox::valueChanged, this, &TForm1::FNUMComboChange);
+
+    connect(ui->ReadInEdit, &QLineEdit::textChanged, this, &TForm1::ReadInEditChange);
+    connect(ui->ReadInButton, &QPushButton::clicked, this, &TForm1::ReadInButtonClick);
+    connect(ui->SaveOutButton, &QPushButton::clicked, this, &TForm1::SaveOutButtonClick);
+    connect(ui->RunProcButton, &QPushButton::clicked, this, &TForm1::RunProcButtonClick);
+
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::showTabReaction);
+    connect(ui->BTNWIZA, &QPushButton::clicked, this, &TForm1::BTNWIZAClick);
+    connect(ui->N4, &QAction::triggered, this, &TForm1::N4Click);
+    connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
+    for (QAction* preset : ui->N3->actions()) {
+        if (!preset->isSeparator())
+            connect(preset, &QAction::triggered, this,
+                    [this, preset] { settings_->POPMENUClick(preset->objectName()); });
+    }
+}
+
+// The read-in group, the save group and the program field take folders and files dropped from
+// a file manager.
+void TForm1::connectDropTargets() {
+    const std::pair<QWidget*, void (TForm1::*)(const QStringList&)> targets[] = {
+        {ui->ReadInGroupbox, &TForm1::DropDst1FileDrop},
+        {ui->SaveOutGroupBox, &TForm1::DropDst2FileDrop},
+        {ui->RunProcEdit, &TForm1::DropDst3FileDrop},
+    };
+    int number = 1;
+    for (const auto& [control, reaction] : targets) {
+        auto* drop = new TDropDst(this);
+        drop->setObjectName(QStringLiteral("DropDst%1").arg(number++));
+        drop->OnFileDrop = [this, reaction](TDropDst&, const std::vector<std::string>& files, int,
+                                            int) {
+            QStringList paths;
+            for (const std::string& file : files)
+                paths << QFile::decodeName(QByteArray::fromStdString(file));
+            (this->*reaction)(paths);
+        };
+        drop->setControl(control);
+    }
+}
+
+QTableView* TForm1::fileListView() const {
+    return ui->StringGrid1;
+}
+
+} // namespace pixbako

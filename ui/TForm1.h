@@ -1,0 +1,196 @@
+#pragma once
+// The main window: every option of a run lives in its controls (found by objectName), the
+// processed-file list shows the run's FileList, and the run itself (ImportRun) talks to the
+// window through IRunWindow.
+//
+// Everything the window would otherwise take from the desktop comes in through TForm1Setup:
+// the settings file, the message boxes, the transfer dialogs, the program arguments and the
+// file pickers. The program passes the real ones; tests pass fakes and temporary files.
+//
+// Reactions are methods named after control and event. They are connected to the signals
+// that fire for user changes and for assignments by program alike (toggled, textChanged,
+// currentIndexChanged, itemIndexChanged), so setting a control by program runs its reaction
+// when the value changes. The two warnings that belong to a mouse click only hang on the
+// mouse release itself.
+#include "engine/run/ExtensionChoice.h"
+#include "engine/run/ImportRun.h"
+#include "engine/run/RunWindow.h"
+#include "settings/SettingsFile.h"
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class QTableView;
+
+namespace Ui {
+class TForm1;
+}
+
+namespace pixbako {
+
+class FileListModel;
+
+struct TForm1Setup {
+    QString iniPath; // the settings file
+    // Message boxes and beeps; nullptr: the Qt boxes.
+    IDialogs* dialogs = nullptr;
+    // Overwrite question, progress window and error box of a transfer; nullptr: the Qt ones,
+    // which ask their questions through `dialogs`.
+    ITransferDialogs* transferDialogs = nullptr;
+    QStringList arguments; // the program's arguments, program name excluded
+    // The folder picker: title and initial folder in, the chosen folder out (empty: cancelled);
+    // unset: TplBrowseFolder.
+    std::function<QString(const QString& title, const QString& initialFolder)> pickFolder;
+    // The program file dialog: the chosen file's full path (empty: cancelled); unset: a
+    // QFileDialog.
+    std::function<QString()> pickProgram;
+    // The setup wizard and the About dialog, shown modally; unset: small stand-ins.
+    std::function<void()> openWizard;
+    std::function<void()> openAbout;
+};
+
+// Set by a command-line run whose settings ask for the program to end; the program start
+// tests it once after the windows are created.
+bool& programEndRequest();
+
+// Installed on the application: places the hints of the thumbnail box beside the mouse.
+class HintPlacement : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
+class TForm1 : public QMainWindow, public IRunWindow, public ISettingsForm {
+    Q_OBJECT
+
+public:
+    static constexpr int kDesignWidth = 746;
+    static constexpr int kDesignHeight = 555;
+    static constexpr int kPanelMinimumHeight = 421;
+
+    explicit TForm1(TForm1Setup setup, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // --- reactions ---
+    // The exit command: empty date patterns become "DDDDD", then INI0 is saved. Only from the
+    // exit button or the exit menu item does the window then close.
+    void ExitButtonClick(QObject* sender);
+    void RunButtonClick(RunSender sender = RunSender::Interactive);
+    void RunChkBoxClick();
+    void RUNPARACHK2Click();
+    void TYPERADIOClick();
+    void FNUMComboChange(); // the sample refresh
+    void DIRCHKBOXClick();
+    void ReNameChkBoxClick();
+    void FNUMCHKClick();
+    void FNUMCHKMouseUp();
+    void sUbdirchk1MouseUp();
+    void ReadInButtonClick();
+    void SaveOutButtonClick();
+    void RunProcButtonClick();
+    void ReadInEditChange();
+    void DropDst1FileDrop(const QStringList& files);
+    void DropDst2FileDrop(const QStringList& files);
+    void DropDst3FileDrop(const QStringList& files);
+    void TabSheet1Show();
+    void TabSheet1Hide();
+    void TabSheet2Show();
+    void TabSheet3Show();
+    void BTNWIZAClick();
+    void N4Click();
+    void About1Click();
+    void CHKHOGOClick();
+    void FormResize();
+
+    void LOADINI(const QString& section);
+    void SAVEINI(const QString& section);
+
+    // --- ISettingsForm: what the settings file uses besides the controls ---
+    QWidget& form() override { return *this; }
+    ExtensionChoice& extensionChoice() override { return extensionChoice_; }
+    IDialogs& dialogs() override { return *setup_.dialogs; }
+    QString versionText() const override { return versionText_; }
+    QRect workArea() const override;
+    int pageIndex() const override;
+    int panelHeight() const override;
+    void setPanelHeight(int height) override; // the splitter position; never below 421
+    int thumbnailMode() const override { return thumbnailMode_; }
+    void setThumbnailMode(int mode) override { thumbnailMode_ = mode; }
+    int thumbnailSize() const override { return thumbnailSize_; }
+    void setThumbnailSize(int size) override { thumbnailSize_ = size; }
+    int sortType() const override { return sortType_; }
+    void setSortType(int type) override { sortType_ = type; }
+    bool sortUp() const override { return sortUp_; }
+    void setSortUp(bool up) override { sortUp_ = up; }
+    void refreshSamples() override { FNUMComboChange(); }
+
+    const QString& iniPath() const { return setup_.iniPath; }
+    const ImportRun& importRun() const { return run_; }
+    QTableView* fileListView() const;
+
+    // --- IDialogs ---
+    void beep(BeepKind kind) override;
+    BoxAnswer messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
+
+    // --- IRunWindow ---
+    void processEvents() override;
+    void setStatusText(const std::string& text) override;
+    void setProgressRange(int minimum, int maximum) override;
+    void setProgressPosition(int position) override;
+    void setListRedraw(bool on) override;
+    void repaintList() override;
+    void showListRow(std::size_t row) override;
+    std::size_t thumbnailCount() override;
+    std::vector<std::string> thumbnailSelectedFiles() override;
+    std::string thumbnailFileName(std::size_t index) override;
+    void thumbnailDelete(std::size_t index) override;
+    int pageIndex() override;
+    void setPageIndex(int index) override;
+    void saveSettings() override;
+    ImportSettings importSettings() override;
+    void execSTART() override;
+    void execEND() override;
+    int shellFileOperation(const TransferRequest& request) override;
+    void completionSequence(const RunCompletion& completion) override;
+    void closeWindow() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setUpControls();
+    void connectControls();
+    void placeOverlays();
+    void showTabReaction(int index);
+    void enableField(QWidget* field, bool enabled);
+    QString pickFolder(const QString& title, const QString& initialFolder);
+
+    void connectDropTargets();
+
+    TForm1Setup setup_;
+    std::unique_ptr<IDialogs> ownDialogs_;
+    HintPlacement hintPlacement_;
+    std::unique_ptr<ITransferDialogs> ownTransferDialogs_;
+    std::unique_ptr<Ui::TForm1> ui;
+    ImportRun run_{*this};
+    std::unique_ptr<SettingsFile> settings_;
+    FileListModel* model_ = nullptr;
+    ExtensionChoice extensionChoice_;
+    QString versionText_;
+    int currentTab_ = -1;
+    bool refreshing_ = false; // inside the sample refresh
+    bool waitCursor_ = false; // execSTART set the hourglass
+    bool closing_ = false;    // the close has been accepted; INI0 saved once
+    // Held by the file-selection tab once it exists; kept here for the settings file.
+    int thumbnailMode_ = 1;
+    int thumbnailSize_ = 120;
+    int sortType_ = 3;
+    bool sortUp_ = true;
+};
+
+} // namespace pixbako

@@ -1,0 +1,181 @@
+// The main window as the import run's window (IRunWindow): options, locking, list view,
+// progress and the transfers with the window's dialogs.
+#include "engine/run/RunAbort.h"
+#include "ui/FileListModel.h"
+#include "ui/TForm1.h"
+#include "ui/TXPRadioGroup.h"
+#include "ui_TForm1.h"
+
+#include <QApplication>
+#include <QScrollBar>
+
+namespace pixbako {
+
+void TForm1::RunButtonClick(RunSender sender) {
+    run_.RunButtonClick(sender);
+}
+
+void TForm1::beep(BeepKind kind) {
+    setup_.dialogs->beep(kind);
+}
+
+BoxAnswer TForm1::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+    return setup_.dialogs->messageBox(text, icon, buttons);
+}
+
+void TForm1::processEvents() {
+    QCoreApplication::processEvents();
+}
+
+void TForm1::setStatusText(const std::string& text) {
+    ui->STATUSTEXT->setText(QString::fromStdString(text));
+}
+
+void TForm1::setProgressRange(int minimum, int maximum) {
+    ui->ProgressBar1->setRange(minimum, maximum);
+}
+
+void TForm1::setProgressPosition(int position) {
+    ui->ProgressBar1->setValue(position);
+}
+
+void TForm1::setListRedraw(bool on) {
+    model_->setFrozen(!on);
+    ui->StringGrid1->setUpdatesEnabled(on);
+}
+
+void TForm1::repaintList() {
+    model_->refresh();
+    ui->StringGrid1->viewport()->update();
+}
+
+void TForm1::showListRow(std::size_t row) {
+    if (row == 0 || static_cast<int>(row) > model_->rowCount())
+        return;
+    QTableView* grid = ui->StringGrid1;
+    const int modelRow = static_cast<int>(row) - 1;
+    const int rowHeight = grid->verticalHeader()->defaultSectionSize();
+    const int visibleRows = std::max(1, grid->viewport()->height() / rowHeight);
+    // Below the visible rows: scroll so that the row is the last fully visible one.
+    if (static_cast<int>(row) > visibleRows &&
+        grid->rowAt(grid->viewport()->height() - 1) < modelRow)
+        grid->verticalScrollBar()->setValue(static_cast<int>(row) - visibleRows);
+    const QItemSelection cells(model_->index(modelRow, 0), model_->index(modelRow, 4));
+    grid->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
+}
+
+// No thumbnail box yet: runs take the read-in folder.
+std::size_t TForm1::thumbnailCount() {
+    return 0;
+}
+
+std::vector<std::string> TForm1::thumbnailSelectedFiles() {
+    return {};
+}
+
+std::string TForm1::thumbnailFileName(std::size_t) {
+    return {};
+}
+
+void TForm1::thumbnailDelete(std::size_t) {}
+
+int TForm1::pageIndex() {
+    return ui->PageControl1->currentIndex();
+}
+
+int TForm1::pageIndex() const {
+    return ui->PageControl1->currentIndex();
+}
+
+void TForm1::setPageIndex(int index) {
+    ui->PageControl1->setCurrentIndex(index);
+}
+
+void TForm1::saveSettings() {
+    ExitButtonClick(ui->RunButton);
+}
+
+ImportSettings TForm1::importSettings() {
+    ImportSettings s;
+    s.readInFolder = ui->ReadInEdit->text().toStdString();
+    s.saveFolder = ui->SaveOutEdit->text().toStdString();
+    s.overwriteConfirmation = ui->OverWriteChkBox->isChecked();
+    s.copy = ui->RedioButtonCOPY->isChecked();
+    s.dateFolders = ui->DIRCHKBOX->isChecked();
+    s.folderDatePattern = ui->DDATEEdit->currentText().toStdString();
+    s.folderPrefix = ui->DMAEEDIT->text().toStdString();
+    s.folderSuffix = ui->DATOEDIT->text().toStdString();
+    s.rename = ui->ReNameChkBox->isChecked();
+    s.fileDatePattern = ui->FDATEEdit->currentText().toStdString();
+    s.filePrefix = ui->FMAEEdit->text().toStdString();
+    s.middleText = ui->FATOEdit->text().toStdString();
+    s.numbering = ui->FNUMCHK->isChecked();
+    s.startNumber = ui->StartEdit->value();
+    s.autoContinue = ui->FAUTONUM->isChecked();
+    s.sequenceStyleIndex = ui->FNUMCombo->currentIndex();
+    s.extensionCase = ui->FTYPECombo->currentIndex();
+    s.extensionMode = ui->TYPERADIO->itemIndex();
+    s.extensions = extensionChoice_;
+    s.includeSubfolders = ui->sUbdirchk1->isChecked();
+    s.writeLog = ui->LOGSAVECHKBOX->isChecked();
+    s.openFolders = ui->DirOpenChkBox->isChecked();
+    s.autoExit = ui->AutoExitChkBox->isChecked();
+    s.startProgram = ui->RunChkBox->isChecked();
+    s.programPath = ui->RunProcEdit->text().toStdString();
+    s.programParameterMode = ui->RUNPARACHK2->itemIndex();
+    s.programParameter = ui->RUNPARACHKSTR->text().toStdString();
+    return s;
+}
+
+void TForm1::execSTART() {
+    ui->RunButton->setText(QStringLiteral("中止"));
+    if (!waitCursor_) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        waitCursor_ = true;
+    }
+    ui->PageControl1->setEnabled(false);
+    for (QMenu* menu : {ui->File1, ui->Help1, ui->N3})
+        menu->menuAction()->setEnabled(false);
+    ui->ExitButton->setEnabled(false);
+}
+
+void TForm1::execEND() {
+    setListRedraw(true);
+    repaintList();
+    if (waitCursor_) {
+        QApplication::restoreOverrideCursor();
+        waitCursor_ = false;
+    }
+    const bool protectedSettings = ui->CHKHOGO->isChecked();
+    ui->PageControl1->setEnabled(!protectedSettings);
+    ui->N3->menuAction()->setEnabled(!protectedSettings);
+    ui->File1->menuAction()->setEnabled(true);
+    ui->Help1->menuAction()->setEnabled(true);
+    ui->ExitButton->setEnabled(true);
+    ui->ProgressBar1->setValue(0);
+    ui->STATUSTEXT->clear();
+    ui->RunButton->setText(QStringLiteral("処理実行"));
+}
+
+int TForm1::shellFileOperation(const TransferRequest& request) {
+    // The abort flag (an abort confirmed, the window closed) cancels a copy in progress.
+    AbortAwareTransferDialogs dialogs(*setup_.transferDialogs);
+    return transferFile(request, dialogs);
+}
+
+// The log, opening folders, starting a program and the completion notice come with the
+// post-run actions; auto exit already ends the program.
+void TForm1::completionSequence(const RunCompletion& completion) {
+    if (!completion.settings.autoExit)
+        return;
+    if (completion.sender == RunSender::CommandLineFolder)
+        programEndRequest() = true;
+    else
+        close(); // refused while the run unwinds; the run then calls closeWindow()
+}
+
+void TForm1::closeWindow() {
+    close();
+}
+
+} // namespace pixbako

@@ -1,0 +1,161 @@
+#include "ui/dialogs/QtDialogs.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QProxyStyle>
+#include <QStyleFactory>
+
+#include <utility>
+#include <vector>
+
+namespace pixbako {
+
+namespace {
+
+// The buttons from left to right as the engine names them, whatever order the desktop's style
+// prefers (GNOME's puts Yes last).
+class ButtonsInGivenOrder final : public QProxyStyle {
+public:
+    // Over a fresh instance of the program's own style, so the buttons look like all others.
+    ButtonsInGivenOrder() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* result) const override {
+        if (hint == SH_DialogButtonLayout)
+            return QDialogButtonBox::WinLayout;
+        return QProxyStyle::styleHint(hint, option, widget, result);
+    }
+};
+
+struct ButtonCaption {
+    QMessageBox::StandardButton button;
+    const char* caption;
+};
+
+std::vector<ButtonCaption> buttonsOf(BoxButtons buttons) {
+    switch (buttons) {
+    case BoxButtons::Ok:
+        return {{QMessageBox::Ok, "OK"}};
+    case BoxButtons::OkCancel:
+        return {{QMessageBox::Ok, "OK"}, {QMessageBox::Cancel, "キャンセル"}};
+    case BoxButtons::YesNo:
+        return {{QMessageBox::Yes, "はい(&Y)"}, {QMessageBox::No, "いいえ(&N)"}};
+    case BoxButtons::YesNoCancel:
+        return {{QMessageBox::Yes, "はい(&Y)"},
+                {QMessageBox::No, "いいえ(&N)"},
+                {QMessageBox::Cancel, "キャンセル"}};
+    case BoxButtons::YesAbort:
+        return {{QMessageBox::Yes, "はい(&Y)"}, {QMessageBox::Abort, "中止(&A)"}};
+    }
+    return {{QMessageBox::Ok, "OK"}};
+}
+
+// The answer of Escape and the close box: the choice that changes nothing.
+BoxAnswer safeAnswer(BoxButtons buttons) {
+    switch (buttons) {
+    case BoxButtons::Ok:
+        return BoxAnswer::Ok;
+    case BoxButtons::YesNo:
+        return BoxAnswer::No;
+    case BoxButtons::YesAbort:
+        return BoxAnswer::Abort;
+    case BoxButtons::OkCancel:
+    case BoxButtons::YesNoCancel:
+        return BoxAnswer::Cancel;
+    }
+    return BoxAnswer::Cancel;
+}
+
+QMessageBox::StandardButton standardButton(BoxAnswer answer) {
+    switch (answer) {
+    case BoxAnswer::Ok:
+        return QMessageBox::Ok;
+    case BoxAnswer::Yes:
+        return QMessageBox::Yes;
+    case BoxAnswer::No:
+        return QMessageBox::No;
+    case BoxAnswer::Cancel:
+        return QMessageBox::Cancel;
+    case BoxAnswer::Abort:
+        return QMessageBox::Abort;
+    }
+    return QMessageBox::NoButton;
+}
+
+QMessageBox::Icon iconOf(BoxIcon icon) {
+    switch (icon) {
+    case BoxIcon::Warning:
+        return QMessageBox::Warning;
+    case BoxIcon::Error:
+        return QMessageBox::Critical;
+    case BoxIcon::Information:
+        return QMessageBox::Information;
+    case BoxIcon::Question:
+        return QMessageBox::Question;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+QString boxText(const std::string& text) {
+    QString result = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    result.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return result;
+}
+
+void prepareMessageBox(QMessageBox& box, const std::string& text, BoxIcon icon,
+                       BoxButtons buttons) {
+    box.setWindowTitle(QStringLiteral("Pixbako"));
+    box.setIcon(iconOf(icon));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(boxText(text));
+
+    std::vector<ButtonCaption> captions = buttonsOf(buttons);
+    QMessageBox::StandardButtons standard;
+    for (const ButtonCaption& b : captions)
+        standard |= b.button;
+    box.setStandardButtons(standard);
+    for (const ButtonCaption& b : captions)
+        box.button(b.button)->setText(QString::fromUtf8(b.caption));
+    box.setDefaultButton(captions.front().button);
+    box.setEscapeButton(box.button(standardButton(safeAnswer(buttons))));
+
+    if (auto* row = box.findChild<QDialogButtonBox*>()) {
+        auto* style = new ButtonsInGivenOrder;
+        style->setParent(&box); // outlives the row and its buttons
+        row->setStyle(style);
+        row->setOrientation(Qt::Horizontal); // lays the buttons out anew with that style
+    }
+}
+
+BoxAnswer boxAnswer(const QMessageBox& box, BoxButtons buttons) {
+    switch (box.standardButton(box.clickedButton())) {
+    case QMessageBox::Ok:
+        return BoxAnswer::Ok;
+    case QMessageBox::Yes:
+        return BoxAnswer::Yes;
+    case QMessageBox::No:
+        return BoxAnswer::No;
+    case QMessageBox::Cancel:
+        return BoxAnswer::Cancel;
+    case QMessageBox::Abort:
+        return BoxAnswer::Abort;
+    default:
+        return safeAnswer(buttons);
+    }
+}
+
+void QtDialogs::beep(BeepKind) {
+    QApplication::beep();
+}
+
+BoxAnswer QtDialogs::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+    QMessageBox box(parent_);
+    prepareMessageBox(box, text, icon, buttons);
+    box.exec();
+    return boxAnswer(box, buttons);
+}
+
+} // namespace pixbako
