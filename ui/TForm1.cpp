@@ -122,6 +122,8 @@ void TForm1::setUpControls() {
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     grid->setWordWrap(false);
+    // Whole rows scroll, so the top row is never cut and the row count of a page is exact.
+    grid->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     grid->setTabKeyNavigation(false);
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
