@@ -3,6 +3,7 @@
 // command-line run asked for the end.
 #include "engine/datepattern/DateFormat.h"
 #include "settings/SettingsFile.h"
+#include "settings/TTYPESET.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
@@ -22,6 +23,8 @@ int main(int argc, char* argv[]) {
     setup.iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());
     setup.arguments = QApplication::arguments().mid(1);
     pixbako::TForm1 form1(std::move(setup));
+    // Lives hidden until the program ends, owned by the main window.
+    form1.setExtensionDialog(new pixbako::TTYPESET(form1.extensionChoice(), &form1));
     if (pixbako::programEndRequest())
         return 0;
     form1.show();
