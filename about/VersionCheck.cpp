@@ -3,6 +3,8 @@
 #include <QHostAddress>
 #include <QTcpSocket>
 
+#include <sys/socket.h>
+
 namespace pixbako {
 
 VersionServer defaultVersionServer() {
@@ -62,6 +64,7 @@ void VersionCheck::start() {
     // Only the first portion is read; nothing beyond it needs to be buffered.
     socket_->setReadBufferSize(kMaxPortion);
     connect(socket_, &QTcpSocket::connected, this, &VersionCheck::ClientSocket1Connect);
+    connect(socket_, &QTcpSocket::bytesWritten, this, &VersionCheck::requestSent);
     connect(socket_, &QTcpSocket::readyRead, this, &VersionCheck::ClientSocket1Read);
     connect(socket_, &QTcpSocket::errorOccurred, this, &VersionCheck::ClientSocket1Error);
     // A server that closes without a word: the closing is the error.
@@ -72,6 +75,14 @@ void VersionCheck::start() {
 
 void VersionCheck::ClientSocket1Connect() {
     socket_->write(kVersionRequest);
+}
+
+// The request is the one line and nothing else, so the sending side is closed once it has
+// gone out. A server that reads header lines even after a simple request (Python's
+// http.server does) then sees the request's end instead of waiting for a blank line.
+void VersionCheck::requestSent() {
+    if (socket_->bytesToWrite() == 0)
+        ::shutdown(static_cast<int>(socket_->socketDescriptor()), SHUT_WR);
 }
 
 void VersionCheck::ClientSocket1Read() {

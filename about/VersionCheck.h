@@ -63,6 +63,7 @@ signals:
 
 private:
     void ClientSocket1Connect();
+    void requestSent();
     void ClientSocket1Read();
     void ClientSocket1Error();
     void closeSocket();
