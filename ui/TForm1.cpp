@@ -14,7 +14,6 @@
 
 #include <QFile>
 #include <QHeaderView>
-#include <QProgressDialog> // QtTransferDialogs.h needs the complete type
 
 namespace pixbako {
 namespace {
@@ -66,12 +65,12 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     FNUMCHKClick();
     TYPERADIOClick();
     showTabReaction(ui->PageControl1->currentIndex());
-    // Hints of the thumbnail box stand beside the mouse; see eventFilter.
-    qApp->installEventFilter(this);
+    // Hints of the thumbnail box stand beside the mouse (DoShowHint).
+    qApp->installEventFilter(&hintPlacement_);
 }
 
 TForm1::~TForm1() {
-    qApp->removeEventFilter(this);
+    qApp->removeEventFilter(&hintPlacement_);
 }
 
 void TForm1::setUpControls() {

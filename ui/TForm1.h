@@ -24,10 +24,6 @@
 #include <functional>
 #include <memory>
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QSpinBox;
 class QTableView;
 
 namespace Ui {
@@ -61,6 +57,13 @@ struct TForm1Setup {
 // Set by a command-line run whose settings ask for the program to end; the program start
 // tests it once after the windows are created.
 bool& programEndRequest();
+
+// Installed on the application: places the hints of the thumbnail box beside the mouse.
+class HintPlacement : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 class TForm1 : public QMainWindow, public IRunWindow, public ISettingsForm {
     Q_OBJECT
@@ -173,12 +176,12 @@ private:
     void showTabReaction(int index);
     void enableField(QWidget* field, bool enabled);
     QString pickFolder(const QString& title, const QString& initialFolder);
-    void showHintBesideMouse(QWidget* control, QEvent* event);
 
     void connectDropTargets();
 
     TForm1Setup setup_;
     std::unique_ptr<IDialogs> ownDialogs_;
+    HintPlacement hintPlacement_;
     std::unique_ptr<ITransferDialogs> ownTransferDialogs_;
     std::unique_ptr<Ui::TForm1> ui;
     ImportRun run_{*this};

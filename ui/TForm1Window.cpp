@@ -204,23 +204,23 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         break;
-    case QEvent::ToolTip:
-        if (watched->isWidgetType() && watched->objectName() == QLatin1String("ThumbnailBox1")) {
-            showHintBesideMouse(static_cast<QWidget*>(watched), event);
-            return true;
-        }
-        break;
     default:
         break;
     }
     return QMainWindow::eventFilter(watched, event);
 }
 
-// The thumbnail box's hint stands 5 pixels right of and 20 pixels below the mouse.
-void TForm1::showHintBesideMouse(QWidget* control, QEvent* event) {
+// The application's hint reaction: the thumbnail box's hint stands 5 pixels right of and 20
+// pixels below the mouse; every other hint keeps the platform's placement.
+bool HintPlacement::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ToolTip || !watched->isWidgetType() ||
+        watched->objectName() != QLatin1String("ThumbnailBox1"))
+        return false;
+    auto* control = static_cast<QWidget*>(watched);
     const auto* help = static_cast<QHelpEvent*>(event);
-    const QPoint at = control->mapToGlobal(help->pos() + QPoint(5, 20));
-    QToolTip::showText(at, control->toolTip(), control);
+    QToolTip::showText(control->mapToGlobal(help->pos() + QPoint(5, 20)), control->toolTip(),
+                       control);
+    return true;
 }
 
 } // namespace pixbako
