@@ -33,6 +33,9 @@ TTYPESET::TTYPESET(ExtensionChoice& choice, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     setFixedSize(263, 172);
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPixelSize(12);
+    setFont(font);
     connect(ui->OKBtn, &QPushButton::clicked, this, [this] {
         OKBtnClick();
         accept();

@@ -16,6 +16,9 @@
 
 #include <cstdio>
 
+bool saveDialogScreenshots(pixbako::TForm1& window, pixbako::IDialogs& dialogs,
+                           const QString& output);
+
 namespace {
 
 // Answers every box with its first button and lets every transfer go ahead.
@@ -104,5 +107,6 @@ int main(int argc, char* argv[]) {
     window.findChild<QLineEdit*>(QStringLiteral("SaveOutEdit"))->setText(target);
     window.findChild<QPushButton*>(QStringLiteral("RunButton"))->click();
     ok = save(window, output, QStringLiteral("after-run.png")) && ok;
+    ok = saveDialogScreenshots(window, dialogs, output) && ok;
     return ok ? 0 : 1;
 }
