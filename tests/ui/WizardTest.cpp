@@ -11,8 +11,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTimer>
+#include <QWheelEvent>
 
 #include <filesystem>
 #include <fstream>
@@ -326,6 +328,28 @@ TEST_F(WizardTest, SamplesShowFixedTextsPatternAndTheStyleItself) {
     EXPECT_EQ(w<QComboBox>("WIZADSTR")->count(), find<QComboBox>("DDATEEdit")->count());
     EXPECT_EQ(w<QComboBox>("WIZAFSTR")->count(), find<QComboBox>("FDATEEdit")->count());
     EXPECT_EQ(w<QComboBox>("WIZAFNO")->count(), 8);
+}
+
+// Only Next and Back move between pages: neither the Tab key nor the mouse wheel may scroll
+// the box to a page whose checks were never passed.
+TEST_F(WizardTest, TabAndWheelNeverShowAnotherPage) {
+    open();
+    QApplication::setActiveWindow(wizard.get());
+    for (int page : {0, 1, 2, 4, 6}) {
+        SCOPED_TRACE(page);
+        goTo(page);
+        for (int press = 0; press < 12; ++press) {
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget()
+                                                        : wizard.get(),
+                            Qt::Key_Tab);
+            EXPECT_EQ(wizard->page(), page);
+        }
+        QWidget* viewport = w<QScrollArea>("ScrollBox1")->viewport();
+        QWheelEvent wheel(QPointF(50, 50), viewport->mapToGlobal(QPointF(50, 50)), QPoint(),
+                          QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+        EXPECT_EQ(wizard->page(), page);
+    }
 }
 
 // The wizard as the main window opens it: its own window, modal, gone afterwards.
