@@ -9,7 +9,6 @@
 
 #include <QCloseEvent>
 #include <QHelpEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QToolTip>
