@@ -1,6 +1,7 @@
 // The setup wizard over a real main window: page movement forward and back with its skips, the
 // folder checks, browsing, the samples, cancelling, and the answers written into the window
 // (and from there into a run).
+#include "about/TOKBottomDlg.h"
 #include "settings/TWIZA.h"
 #include "ui/TXPRadioGroup.h"
 #include "ui/UiTestSupport.h"
@@ -413,6 +414,21 @@ TEST_F(WizardFromWindowTest, MenuItemSwitchesToTheEasyRunTabBeforeTheWizard) {
     });
     find<QAction>("N4")->trigger();
     EXPECT_EQ(tabSeen, 0);
+}
+
+using AboutFromWindowTest = WizardFromWindowTest;
+
+TEST_F(AboutFromWindowTest, HelpMenuOpensTheAboutDialogModallyAndDestroysItAfterwards) {
+    QString version;
+    QTimer::singleShot(0, window.get(), [&] {
+        auto* about = qobject_cast<TOKBottomDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        version = about->CurrentVersion();
+        about->accept();
+    });
+    find<QAction>("About1")->trigger();
+    EXPECT_EQ(version, "2.1.0");
+    EXPECT_TRUE(window->findChildren<TOKBottomDlg*>().empty());
 }
 
 } // namespace
