@@ -1,6 +1,6 @@
 // Program start: the application title, the locale's date texts, the main window (which loads
-// the settings and performs any command-line run), then the message loop unless a
-// command-line run asked for the end.
+// the settings and performs any command-line run), the extension dialog, then the message loop
+// unless a command-line run asked for the end.
 #include "engine/datepattern/DateFormat.h"
 #include "settings/SettingsFile.h"
 #include "settings/TTYPESET.h"

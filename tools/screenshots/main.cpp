@@ -1,5 +1,6 @@
 // Writes pictures of the main window for review: each tab in its default state, the detailed
-// tab with date folders and renaming off, and the window after a finished run.
+// tab with date folders and renaming off, the window after a finished run, and (Dialogs.cpp)
+// the extension dialog, every page of the setup wizard and the About dialog.
 //     pixbako-screenshots OUTPUT_FOLDER
 // Run it under a real X server (xvfb-run) so that fonts and styles are those of a desktop.
 #include "engine/datepattern/DateFormat.h"
