@@ -1,9 +1,10 @@
 // Program start: the application title, the locale's date texts, the main window (which loads
-// the settings and performs any command-line run), then the message loop unless a
-// command-line run asked for the end.
+// the settings and performs any command-line run), the extension dialog, then the message loop
+// unless a command-line run asked for the end.
 #include "engine/datepattern/DateFormat.h"
 #include "platform/FileSizeSignal.h"
 #include "settings/SettingsFile.h"
+#include "settings/TTYPESET.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
@@ -25,6 +26,8 @@ int main(int argc, char* argv[]) {
     setup.iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());
     setup.arguments = QApplication::arguments().mid(1);
     pixbako::TForm1 form1(std::move(setup));
+    // Lives hidden until the program ends, owned by the main window.
+    form1.setExtensionDialog(new pixbako::TTYPESET(form1.extensionChoice(), &form1));
     if (pixbako::programEndRequest())
         return 0;
     form1.show();

@@ -192,6 +192,7 @@ void TForm1::connectControls() {
     connect(ui->BTNWIZA, &QPushButton::clicked, this, &TForm1::BTNWIZAClick);
     connect(ui->N4, &QAction::triggered, this, &TForm1::N4Click);
     connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
+    connect(ui->TYPESETBUTTON, &QPushButton::clicked, this, &TForm1::TYPESETBUTTONClick);
     for (QAction* preset : ui->N3->actions()) {
         if (!preset->isSeparator())
             connect(preset, &QAction::triggered, this,

@@ -18,6 +18,7 @@
 #include "settings/SettingsFile.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QStringList>
 
 #include <functional>
@@ -32,6 +33,7 @@ class TForm1;
 namespace pixbako {
 
 class FileListModel;
+class TTYPESET;
 
 struct TForm1Setup {
     QString iniPath; // the settings file
@@ -47,7 +49,7 @@ struct TForm1Setup {
     // The program file dialog: the chosen file's full path (empty: cancelled); unset: a
     // QFileDialog.
     std::function<QString()> pickProgram;
-    // The setup wizard and the About dialog, shown modally; unset: small stand-ins.
+    // The setup wizard and the About dialog, shown modally; unset: TWIZA and TOKBottomDlg.
     std::function<void()> openWizard;
     std::function<void()> openAbout;
 };
@@ -102,6 +104,7 @@ public:
     void BTNWIZAClick();
     void N4Click();
     void About1Click();
+    void TYPESETBUTTONClick();
     void CHKHOGOClick();
     void FormResize();
 
@@ -126,6 +129,10 @@ public:
     bool sortUp() const override { return sortUp_; }
     void setSortUp(bool up) override { sortUp_ = up; }
     void refreshSamples() override { FNUMComboChange(); }
+
+    // The extension dialog, created once at program start after the window and shown by
+    // TYPESETBUTTON.
+    void setExtensionDialog(TTYPESET* dialog);
 
     const QString& iniPath() const { return setup_.iniPath; }
     const ImportRun& importRun() const { return run_; }
@@ -181,6 +188,7 @@ private:
     std::unique_ptr<SettingsFile> settings_;
     FileListModel* model_ = nullptr;
     ExtensionChoice extensionChoice_;
+    QPointer<TTYPESET> TYPESET_;
     QString versionText_;
     int currentTab_ = -1;
     bool refreshing_ = false; // inside the sample refresh

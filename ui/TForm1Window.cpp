@@ -2,11 +2,13 @@
 // warnings and hint placement.
 #include "ui/TForm1.h"
 
+#include "about/TOKBottomDlg.h"
+#include "settings/TTYPESET.h"
+#include "settings/TWIZA.h"
 #include "ui_TForm1.h"
 
 #include <QCloseEvent>
 #include <QHelpEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QToolTip>
@@ -54,15 +56,14 @@ void TForm1::TabSheet3Show() {
 
 // --- dialogs and menus ---
 
-// Until the wizard and the About dialog exist, small stand-ins say what they will be.
+// A new wizard for every opening, so each starts from its design state.
 void TForm1::BTNWIZAClick() {
     if (setup_.openWizard) {
         setup_.openWizard();
         return;
     }
-    QMessageBox placeholder(QMessageBox::NoIcon, QStringLiteral("設定ウィザード"),
-                            QStringLiteral("設定ウィザード"), QMessageBox::Close, this);
-    placeholder.exec();
+    TWIZA wizard(*this, setup_.pickFolder, this);
+    wizard.exec();
 }
 
 void TForm1::N4Click() {
@@ -75,8 +76,17 @@ void TForm1::About1Click() {
         setup_.openAbout();
         return;
     }
-    QMessageBox::about(this, QStringLiteral("バージョン情報"),
-                       QStringLiteral("Pixbako  Version ") + versionText_);
+    TOKBottomDlg about(defaultAboutSetup(*setup_.dialogs), this);
+    about.exec();
+}
+
+void TForm1::setExtensionDialog(TTYPESET* dialog) {
+    TYPESET_ = dialog;
+}
+
+void TForm1::TYPESETBUTTONClick() {
+    if (TYPESET_)
+        TYPESET_->exec();
 }
 
 // Protection: no tab, no preset and no wizard can be used; running and exiting still can.

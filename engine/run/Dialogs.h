@@ -5,7 +5,8 @@
 
 namespace pixbako {
 
-enum class BeepKind { Asterisk, Hand, Exclamation }; // information, error, warning sounds
+// Information, error, warning and question sounds.
+enum class BeepKind { Asterisk, Hand, Exclamation, Question };
 
 enum class BoxIcon { Warning, Error, Information, Question };
 // OkCancel: confirmations (presets); YesAbort: the warning before reading sub-folders.

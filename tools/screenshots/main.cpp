@@ -1,5 +1,6 @@
 // Writes pictures of the main window for review: each tab in its default state, the detailed
-// tab with date folders and renaming off, and the window after a finished run.
+// tab with date folders and renaming off, the window after a finished run, and (Dialogs.cpp)
+// the extension dialog, every page of the setup wizard and the About dialog.
 //     pixbako-screenshots OUTPUT_FOLDER
 // Run it under a real X server (xvfb-run) so that fonts and styles are those of a desktop.
 #include "engine/datepattern/DateFormat.h"
@@ -15,6 +16,9 @@
 #include <QTemporaryDir>
 
 #include <cstdio>
+
+bool saveDialogScreenshots(pixbako::TForm1& window, pixbako::IDialogs& dialogs,
+                           const QString& output);
 
 namespace {
 
@@ -104,5 +108,6 @@ int main(int argc, char* argv[]) {
     window.findChild<QLineEdit*>(QStringLiteral("SaveOutEdit"))->setText(target);
     window.findChild<QPushButton*>(QStringLiteral("RunButton"))->click();
     ok = save(window, output, QStringLiteral("after-run.png")) && ok;
+    ok = saveDialogScreenshots(window, dialogs, output) && ok;
     return ok ? 0 : 1;
 }

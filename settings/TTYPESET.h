@@ -1,0 +1,40 @@
+#pragma once
+// The extension dialog: eight check boxes for the common picture and movie types and a free
+// comma-separated list, editing the program's one ExtensionChoice.
+//
+// It is created once at program start and shown modally again and again. Every showing
+// starts from the stored choice, so changes that were cancelled are forgotten; OK stores the
+// boxes and the list exactly as they stand, Cancel and Escape store nothing.
+#include "engine/run/ExtensionChoice.h"
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TTYPESET;
+}
+
+namespace pixbako {
+
+class TTYPESET : public QDialog {
+    Q_OBJECT
+
+public:
+    TTYPESET(ExtensionChoice& choice, QWidget* parent = nullptr);
+    ~TTYPESET() override;
+
+    // Sets the controls from the stored choice; runs at creation and at every showing.
+    void FormCreate();
+    // Takes the controls into the stored choice.
+    void OKBtnClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    ExtensionChoice& choice_;
+    std::unique_ptr<Ui::TTYPESET> ui;
+};
+
+} // namespace pixbako

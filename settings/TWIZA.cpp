@@ -1,0 +1,365 @@
+#include "settings/TWIZA.h"
+
+#include "components/BrowseFolder.h"
+#include "engine/naming/Names.h"
+#include "platform/DateTime.h"
+#include "ui_TWIZA.h"
+
+#include <QComboBox>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+
+namespace pixbako {
+namespace {
+
+const QString kUiFont = QStringLiteral("Noto Sans CJK JP");
+const QString kNextCaption = QStringLiteral("次へ >>");
+const QString kFinishCaption = QStringLiteral("完了");
+
+QFont pixelFont(int pixels, bool bold = false) {
+    QFont font(kUiFont);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+TDateTime currentDateTime() {
+    const QDateTime now = QDateTime::currentDateTime();
+    return encodeDateTime(now.date().year(), now.date().month(), now.date().day(),
+                          now.time().hour(), now.time().minute(), now.time().second(),
+                          now.time().msec())
+        .value_or(0.0);
+}
+
+// A radio group of two items: item 0 is chosen when its button is checked.
+int itemIndex(const QRadioButton* item0) {
+    return item0->isChecked() ? 0 : 1;
+}
+
+// The two message pages: read-only, centred bold text on pale yellow, lines kept close so
+// that six lines fit the page.
+void fillMessagePage(QTextEdit* memo, const QStringList& lines) {
+    memo->setFont(pixelFont(16, true));
+    QPalette palette = memo->palette();
+    palette.setColor(QPalette::Base, QColor(252, 254, 216));
+    memo->setPalette(palette);
+    memo->document()->setDocumentMargin(2);
+    memo->setPlainText(lines.join(QLatin1Char('\n')));
+    QTextCursor cursor(memo->document());
+    cursor.select(QTextCursor::Document);
+    QTextBlockFormat format;
+    format.setAlignment(Qt::AlignHCenter);
+    format.setLineHeight(20, QTextBlockFormat::FixedHeight);
+    cursor.mergeBlockFormat(format);
+}
+
+} // namespace
+
+TWIZA::TWIZA(ISettingsForm& mainWindow, PickFolder pickFolder, QWidget* parent)
+    : QDialog(parent), main_(mainWindow), pickFolder_(std::move(pickFolder)),
+      ui(std::make_unique<Ui::TWIZA>()) {
+    ui->setupUi(this);
+    setUpControls();
+    connectControls();
+    FormCreate();
+}
+
+TWIZA::~TWIZA() = default;
+
+void TWIZA::setUpControls() {
+    // A fixed dialog border without title-bar buttons: the wizard ends through its own buttons.
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint);
+    setFixedSize(417, 189);
+    setFont(pixelFont(12));
+    plBrowseFolder1 = new TplBrowseFolder(this);
+    plBrowseFolder1->setObjectName(QStringLiteral("plBrowseFolder1"));
+
+    for (int page = 1; page < kPageCount - 1; ++page)
+        findChild<QLabel*>(QStringLiteral("Heading%1").arg(page))->setFont(pixelFont(16, true));
+    fillMessagePage(ui->WZ1,
+                    {QStringLiteral("Pixbakoへよこうこそ！！"), QString(),
+                     QStringLiteral("これから、Pixbakoの設定を始めます"),
+                     QStringLiteral("デジカメを接続して、次へをクリックしてください"), QString(),
+                     QStringLiteral("※キャンセルボタンでいつでも取り消しできます")});
+    fillMessagePage(ui->Memo1, {QString(), QStringLiteral("設定が完了しました！"), QString(),
+                                QStringLiteral("処理開始ボタンを押して"),
+                                QStringLiteral("パソコンに取り込んで下さい。")});
+    for (QLineEdit* sample : {ui->WIZADSAMPLE, ui->WIZAFSAMPLE}) {
+        QPalette palette = sample->palette();
+        palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+        sample->setPalette(palette);
+    }
+
+    // The same preset patterns as the main window's pattern lists.
+    for (auto [own, mainName] :
+         {std::pair{ui->WIZADSTR, "DDATEEdit"}, {ui->WIZAFSTR, "FDATEEdit"}}) {
+        if (auto* list = qobject_cast<QComboBox*>(mainControl(mainName)))
+            for (int item = 0; item < list->count(); ++item)
+                own->addItem(list->itemText(item));
+    }
+    ui->WIZADSTR->setCurrentIndex(ui->WIZADSTR->count() > 1 ? 1 : -1);
+    ui->WIZAFSTR->setCurrentIndex(ui->WIZAFSTR->count() > 0 ? 0 : -1);
+
+    // Fields, lists and browse buttons are out of the Tab order; radio groups and the three
+    // buttons are in it.
+    for (QWidget* field : std::initializer_list<QWidget*>{
+             ui->EDITIN, ui->EditSAVE, ui->BitBtn1, ui->BitBtn2, ui->WIZADMAE, ui->WIZADSTR,
+             ui->WIZADATO, ui->WIZADSAMPLE, ui->WIZAFMAE, ui->WIZAFSTR, ui->WIZAFATO, ui->WIZAFNO,
+             ui->WIZAFSAMPLE})
+        field->setFocusPolicy(Qt::ClickFocus);
+    ui->BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+    ui->BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DirOpenIcon));
+
+    // Only Next and Back move between pages: the wheel must not scroll the box.
+    ui->ScrollBox1->viewport()->installEventFilter(this);
+    ui->ScrollBox1->installEventFilter(this);
+}
+
+// Every reaction of the wizard is connected here.
+void TWIZA::connectControls() {
+    connect(ui->BTNNEXT, &QPushButton::clicked, this, &TWIZA::BTNNEXTClick);
+    connect(ui->BTNBACK, &QPushButton::clicked, this, &TWIZA::BTNBACKClick);
+    connect(ui->BTNCAN, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &TWIZA::BitBtn1Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &TWIZA::BitBtn2Click);
+    for (QLineEdit* field : {ui->WIZADMAE, ui->WIZADATO})
+        connect(field, &QLineEdit::textChanged, this, &TWIZA::WIZADMAEChange);
+    connect(ui->WIZADSTR, &QComboBox::currentTextChanged, this, &TWIZA::WIZADMAEChange);
+    for (QLineEdit* field : {ui->WIZAFMAE, ui->WIZAFATO})
+        connect(field, &QLineEdit::textChanged, this, &TWIZA::WIZAFMAEChange);
+    connect(ui->WIZAFSTR, &QComboBox::currentTextChanged, this, &TWIZA::WIZAFMAEChange);
+    connect(ui->WIZAFNO, &QComboBox::currentIndexChanged, this, &TWIZA::WIZAFMAEChange);
+}
+
+void TWIZA::FormCreate() {
+    ui->ScrollBox1Contents->resize(ui->ScrollBox1Contents->width(), kPageCount * kPageHeight);
+    for (int page = 0; page < kPageCount; ++page) {
+        QWidget* sheet = findChild<QWidget*>(QStringLiteral("Page%1").arg(page));
+        sheet->setGeometry(0, page * kPageHeight, sheet->width(), kPageHeight);
+    }
+    ui->ScrollBox1->verticalScrollBar()->setSingleStep(kPageHeight);
+}
+
+void TWIZA::showEvent(QShowEvent* event) {
+    if (!event->spontaneous())
+        FormShow();
+    QDialog::showEvent(event);
+}
+
+void TWIZA::FormShow() {
+    WIZADMAEChange();
+    WIZAFMAEChange();
+    ui->BTNBACK->setEnabled(false);
+    setFinishing(false);
+    ui->EditSAVE->clear();
+    ui->EDITIN->clear();
+    showPage(0);
+    ui->EDITIN->setText(mainText("ReadInEdit"));
+    ui->EditSAVE->setText(mainText("SaveOutEdit"));
+}
+
+int TWIZA::page() const {
+    return ui->ScrollBox1->verticalScrollBar()->value() / kPageHeight;
+}
+
+void TWIZA::showPage(int page) {
+    ui->ScrollBox1->verticalScrollBar()->setValue(page * kPageHeight);
+    // Only the page shown takes part in Tab and keyboard focus, so that focus can never move
+    // to a control of another page and scroll the box there behind the page logic's back.
+    for (int other = 0; other < kPageCount; ++other)
+        findChild<QWidget*>(QStringLiteral("Page%1").arg(other))->setEnabled(other == page);
+}
+
+void TWIZA::setFinishing(bool finishing) {
+    finishing_ = finishing;
+    ui->BTNNEXT->setText(finishing ? kFinishCaption : kNextCaption);
+}
+
+void TWIZA::WIZADMAEChange() {
+    ui->WIZADSAMPLE->setText(QString::fromStdString(folderSampleText(
+        ui->WIZADMAE->text().toStdString(), ui->WIZADSTR->currentText().toStdString(),
+        ui->WIZADATO->text().toStdString(), currentDateTime())));
+}
+
+void TWIZA::WIZAFMAEChange() {
+    const std::string named = folderSampleText(
+        ui->WIZAFMAE->text().toStdString(), ui->WIZAFSTR->currentText().toStdString(),
+        ui->WIZAFATO->text().toStdString(), currentDateTime());
+    ui->WIZAFSAMPLE->setText(QString::fromStdString(named) + ui->WIZAFNO->currentText() +
+                             QStringLiteral(".JPG"));
+}
+
+// Page 1 wants an existing read-in folder, page 3 any save folder; a refusal beeps, warns and
+// stays on the page.
+bool TWIZA::folderFieldAccepted(int page) {
+    const QString folder = page == 1 ? ui->EDITIN->text() : ui->EditSAVE->text();
+    const bool accepted =
+        page == 1 ? !folder.isEmpty() && QFileInfo(folder).isDir() : !folder.isEmpty();
+    if (accepted)
+        return true;
+    main_.dialogs().beep(BeepKind::Asterisk);
+    main_.dialogs().messageBox(page == 1 ? "読込みフォルダを指定して下さい"
+                                         : "保存フォルダを指定して下さい",
+                               BoxIcon::Warning, BoxButtons::Ok);
+    return false;
+}
+
+void TWIZA::BTNNEXTClick() {
+    // A closing result given at an earlier press takes effect now, after the page's action.
+    const bool closes = finishing_;
+    switch (page()) {
+    case 0:
+        ui->BTNBACK->setEnabled(true);
+        showPage(1);
+        break;
+    case 1:
+        if (folderFieldAccepted(1))
+            showPage(2);
+        break;
+    case 2:
+        showPage(3);
+        break;
+    case 3:
+        if (folderFieldAccepted(3))
+            showPage(4);
+        break;
+    case 4:
+        showPage(itemIndex(ui->RADIODIR0) == 0 ? 5 : 6);
+        break;
+    case 5:
+        showPage(6);
+        break;
+    case 6:
+        if (itemIndex(ui->RADIOFILE0) == 0) {
+            showPage(7);
+        } else {
+            setFinishing(true);
+            showPage(8);
+        }
+        break;
+    case 7:
+        setFinishing(true);
+        showPage(8);
+        break;
+    default:
+        transfer();
+        break;
+    }
+    if (closes)
+        accept();
+}
+
+void TWIZA::BTNBACKClick() {
+    switch (page()) {
+    case 0:
+        break;
+    case 1:
+        ui->BTNBACK->setEnabled(false);
+        showPage(0);
+        break;
+    case 6:
+        showPage(itemIndex(ui->RADIODIR0) == 0 ? 5 : 4);
+        break;
+    case 8:
+        setFinishing(false);
+        showPage(itemIndex(ui->RADIOFILE0) == 0 ? 7 : 6);
+        break;
+    default:
+        showPage(page() - 1);
+        break;
+    }
+}
+
+// On success the field takes the folder and the wizard moves on as if Next had been pressed.
+void TWIZA::browse(QLineEdit* field, const QString& title) {
+    QString folder;
+    if (pickFolder_) {
+        folder = pickFolder_(title, field->text());
+    } else {
+        plBrowseFolder1->InitDir = field->text();
+        plBrowseFolder1->Title = title;
+        if (plBrowseFolder1->Execute())
+            folder = plBrowseFolder1->Folder();
+    }
+    if (folder.isEmpty())
+        return;
+    field->setText(folder);
+    BTNNEXTClick();
+}
+
+void TWIZA::BitBtn1Click() {
+    browse(ui->EDITIN, QStringLiteral("読込フォルダを指定"));
+}
+
+void TWIZA::BitBtn2Click() {
+    browse(ui->EditSAVE, QStringLiteral("保存フォルダを指定"));
+}
+
+QWidget* TWIZA::mainControl(const char* name) const {
+    return main_.form().findChild<QWidget*>(QString::fromLatin1(name));
+}
+
+QString TWIZA::mainText(const char* name) const {
+    const QWidget* control = mainControl(name);
+    return control ? control->property("text").toString() : QString();
+}
+
+// Through the control's property, so its own signals and the window's reactions fire exactly
+// as for a change by the user.
+void TWIZA::setMain(const char* name, const char* property, const QVariant& value) {
+    if (QWidget* control = mainControl(name))
+        control->setProperty(property, value);
+}
+
+// The answers into the main window, in this order; options not named here keep their values.
+void TWIZA::transfer() {
+    setMain("LAB1", "text", ui->EDITIN->text());
+    setMain("ReadInEdit", "text", ui->EDITIN->text());
+    setMain("LAB2", "text", ui->EditSAVE->text());
+    setMain("SaveOutEdit", "text", ui->EditSAVE->text());
+    setMain(itemIndex(ui->RADIOCOPYM0) == 1 ? "RedioButtonCOPY" : "RedioButtonMOVE", "checked",
+            true);
+    setMain("TYPERADIO", "itemIndex", 0);
+    setMain("OverWriteChkBox", "checked", false);
+    if (itemIndex(ui->RADIODIR0) == 1) {
+        setMain("DIRCHKBOX", "checked", false);
+    } else {
+        setMain("DIRCHKBOX", "checked", true);
+        setMain("DMAEEDIT", "text", ui->WIZADMAE->text());
+        setMain("DDATEEdit", "currentText", ui->WIZADSTR->currentText());
+        setMain("DATOEDIT", "text", ui->WIZADATO->text());
+    }
+    if (itemIndex(ui->RADIOFILE0) == 1) {
+        setMain("ReNameChkBox", "checked", false);
+        setMain("FTYPECombo", "currentIndex", 0);
+    } else {
+        setMain("ReNameChkBox", "checked", true);
+        setMain("FMAEEdit", "text", ui->WIZAFMAE->text());
+        setMain("FDATEEdit", "currentText", ui->WIZAFSTR->currentText());
+        setMain("FATOEdit", "text", ui->WIZAFATO->text());
+        setMain("FNUMCHK", "checked", true);
+        setMain("FNUMCombo", "currentIndex", ui->WIZAFNO->currentIndex());
+        setMain("StartEdit", "value", 1);
+        setMain("FAUTONUM", "checked", true);
+        setMain("FTYPECombo", "currentIndex", 0);
+    }
+    setMain("AutoExitChkBox", "checked", false);
+    setMain("DirOpenChkBox", "checked", true);
+    setMain("LOGSAVECHKBOX", "checked", false);
+    setMain("RunChkBox", "checked", false);
+    main_.refreshSamples();
+}
+
+bool TWIZA::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel)
+        return true;
+    return QDialog::eventFilter(watched, event);
+}
+
+} // namespace pixbako

@@ -1,0 +1,82 @@
+#pragma once
+// The setup wizard: one question per page, nine pages of 136 pixels stacked in one scroll box,
+// and at the end the answers written straight into the main window's controls (found by
+// objectName), with the remaining options of the easy path set to fixed values.
+//
+// The main window creates a new wizard for every opening, shows it modally and destroys it
+// afterwards, so each opening starts from the design state. Cancel (or Escape) at any page
+// leaves the main window untouched; only "完了" on the last page transfers the answers.
+#include "settings/SettingsFile.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QLineEdit;
+class QRadioButton;
+
+namespace Ui {
+class TWIZA;
+}
+
+namespace pixbako {
+
+class TplBrowseFolder;
+
+class TWIZA : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kPageHeight = 136;
+    static constexpr int kPageCount = 9;
+
+    // The folder picker: title and initial folder in, the chosen folder out (empty:
+    // cancelled). Unset: the wizard's own TplBrowseFolder.
+    using PickFolder = std::function<QString(const QString& title, const QString& initialFolder)>;
+
+    // `mainWindow` gives the controls the answers go into, the message boxes and the sample
+    // refresh; the wizard is shown centred on `parent`.
+    explicit TWIZA(ISettingsForm& mainWindow, PickFolder pickFolder = {},
+                   QWidget* parent = nullptr);
+    ~TWIZA() override;
+
+    // The page now shown: the scroll position divided by the page height.
+    int page() const;
+
+    // --- reactions ---
+    void FormCreate();
+    void FormShow();
+    void BTNNEXTClick();
+    void BTNBACKClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void WIZADMAEChange(); // the folder sample
+    void WIZAFMAEChange(); // the file sample
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void setUpControls();
+    void connectControls();
+    void showPage(int page);
+    // Next's closing result: when set, the next press of Next closes the wizard with OK.
+    void setFinishing(bool finishing);
+    void browse(QLineEdit* field, const QString& title);
+    bool folderFieldAccepted(int page);
+    void transfer();
+    QWidget* mainControl(const char* name) const;
+    QString mainText(const char* name) const;
+    void setMain(const char* name, const char* property, const QVariant& value);
+
+    ISettingsForm& main_;
+    PickFolder pickFolder_;
+    std::unique_ptr<Ui::TWIZA> ui;
+    TplBrowseFolder* plBrowseFolder1 = nullptr;
+    bool finishing_ = false;
+};
+
+} // namespace pixbako

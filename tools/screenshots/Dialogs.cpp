@@ -1,0 +1,59 @@
+// Pictures of the extension dialog, every page of the setup wizard and the About dialog.
+#include "about/TOKBottomDlg.h"
+#include "settings/TTYPESET.h"
+#include "settings/TWIZA.h"
+#include "ui/TForm1.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <cstdio>
+
+namespace {
+
+bool saveDialog(QWidget& dialog, const QString& folder, const QString& name) {
+    QApplication::processEvents();
+    const bool ok = dialog.grab().save(QDir(folder).filePath(name));
+    std::fprintf(stderr, "%s %s\n", ok ? "wrote" : "FAILED", qPrintable(name));
+    return ok;
+}
+
+} // namespace
+
+// The main window's read-in folder must exist, so that the wizard passes its first check.
+bool saveDialogScreenshots(pixbako::TForm1& window, pixbako::IDialogs& dialogs,
+                           const QString& output) {
+    bool ok = true;
+
+    pixbako::ExtensionChoice choice;
+    choice.JPG = true;
+    choice.TIF = true;
+    choice.freeList = "RAW,MOV";
+    pixbako::TTYPESET extensions(choice, &window);
+    extensions.show();
+    ok = saveDialog(extensions, output, QStringLiteral("dialog-extensions.png")) && ok;
+    extensions.hide();
+
+    pixbako::TWIZA wizard(window, {}, &window);
+    wizard.show();
+    auto* next = wizard.findChild<QPushButton*>(QStringLiteral("BTNNEXT"));
+    for (int page = 0; page < pixbako::TWIZA::kPageCount; ++page) {
+        while (wizard.page() < page)
+            next->click();
+        if (wizard.page() != page) {
+            std::fprintf(stderr, "FAILED wizard stopped on page %d\n", wizard.page());
+            return false;
+        }
+        ok = saveDialog(wizard, output, QStringLiteral("wizard-page%1.png").arg(page)) && ok;
+    }
+    wizard.reject();
+
+    pixbako::TOKBottomDlg about(pixbako::defaultAboutSetup(dialogs), &window);
+    about.show();
+    ok = saveDialog(about, output, QStringLiteral("dialog-about.png")) && ok;
+    about.hide();
+    return ok;
+}
