@@ -2,6 +2,7 @@
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
 #include "platform/FileTransfer.h"
+#include "platform/Leftovers.h"
 #include "platform/Paths.h"
 
 #include <set>
@@ -33,6 +34,10 @@ ImportRun::Outcome ImportRun::transferRows() {
         if (auto identity = fileIdentity(sourcePath(list_[r])))
             keep.insert(*identity);
 
+    // Each folder this run writes into loses what a crashed run left there of our own
+    // temporary files, once, before the first file goes in.
+    std::set<std::string> cleaned;
+
     for (std::size_t r = 1; r <= n; ++r) {
         const FileListRow& row = list_[r];
         window_.setProgressPosition(static_cast<int>(r));
@@ -51,6 +56,10 @@ ImportRun::Outcome ImportRun::transferRows() {
         if (checkAbort())
             return Outcome::Abort;
         window_.showListRow(r);
+        const std::string folder =
+            request.destination.substr(0, std::max<std::size_t>(request.destination.rfind('/'), 1));
+        if (cleaned.insert(folder).second)
+            removeStaleLeftovers(folder);
 
         auto existing = fileIdentity(request.destination);
         request.mayReplace = !(existing && keep.count(*existing));
@@ -66,6 +75,8 @@ ImportRun::Outcome ImportRun::transferRows() {
             return Outcome::Stop;
         }
         // Any other failure has been shown by the operation itself; the row counts as done.
+        if (result != 0)
+            ++report_.failedTransfers;
         if (result == 0)
             if (auto identity = fileIdentity(request.destination))
                 keep.insert(*identity);
