@@ -60,6 +60,13 @@ struct TForm1Setup {
 // tests it once after the windows are created.
 bool& programEndRequest();
 
+// Installed on the application: places the hints of the thumbnail box beside the mouse.
+class HintPlacement : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
+
 class TForm1 : public QMainWindow, public IRunWindow, public ISettingsForm {
     Q_OBJECT
 
@@ -166,12 +173,12 @@ private:
     void showTabReaction(int index);
     void enableField(QWidget* field, bool enabled);
     QString pickFolder(const QString& title, const QString& initialFolder);
-    void showHintBesideMouse(QWidget* control, QEvent* event);
 
     void connectDropTargets();
 
     TForm1Setup setup_;
     std::unique_ptr<IDialogs> ownDialogs_;
+    HintPlacement hintPlacement_;
     std::unique_ptr<ITransferDialogs> ownTransferDialogs_;
     std::unique_ptr<Ui::TForm1> ui;
     ImportRun run_{*this};
