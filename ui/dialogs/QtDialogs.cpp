@@ -138,8 +138,14 @@ BoxAnswer unattendedAnswer(BoxButtons buttons) {
 }
 
 void writeBoxToStandardError(const std::string& text) {
-    const QByteArray lines = boxText(text).toUtf8().replace("\n", "\n         ");
-    std::fprintf(stderr, "Pixbako: %s\n", lines.constData());
+    QByteArray out = "Pixbako: ";
+    const QStringList lines = boxText(text).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0 && !lines[i].isEmpty())
+            out += "         "; // under the first line's text
+        out += lines[i].toUtf8() + '\n';
+    }
+    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stderr);
     std::fflush(stderr);
 }
 
