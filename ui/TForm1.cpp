@@ -14,7 +14,6 @@
 
 #include <QFile>
 #include <QHeaderView>
-#include <QProgressDialog> // QtTransferDialogs.h needs the complete type
 
 namespace pixbako {
 namespace {

@@ -25,10 +25,6 @@
 #include <memory>
 #include <optional>
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QSpinBox;
 class QTableView;
 
 namespace Ui {
@@ -55,7 +51,7 @@ struct TForm1Setup {
     // The program file dialog: the chosen file's full path (empty: cancelled); unset: a
     // QFileDialog.
     std::function<QString()> pickProgram;
-    // The setup wizard and the About dialog, shown modally.
+    // The setup wizard and the About dialog, shown modally; unset: small stand-ins.
     std::function<void()> openWizard;
     std::function<void()> openAbout;
     // The file manager, program start and clock of the actions after a run.
