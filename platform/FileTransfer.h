@@ -8,7 +8,8 @@
 //   and permission bits, and only then given its final name. No partial file ever carries the
 //   final name. The folder is flushed only where a source is deleted next (a move): a plain
 //   copy keeps its source, so a crash that loses the new name loses nothing. A crash can leave
-//   a temporary file behind, never anything else.
+//   a temporary file behind, never anything else; no run imports it, and the next run that
+//   writes into that folder removes it (Leftovers.h).
 // - A source that was written to while it was being copied (seen in its size, modification or
 //   change time) fails the transfer; its copy is discarded.
 // - A move renames when source and destination share a file system. Otherwise it copies as
