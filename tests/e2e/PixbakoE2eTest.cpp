@@ -167,6 +167,20 @@ TEST_F(E2eTest, MissingFolderIsReportedAndFailsTheExitStatus) {
     EXPECT_NE(result.stderrText.find(missing), std::string::npos);
 }
 
+TEST_F(E2eTest, RunStoppedBeforeItsEndStillEndsAnUnattendedProgramWithFailure) {
+    shot(card, "IMG_0001.JPG", "2024:05:01 10:00:00");
+    for (const std::string& argument : {card, std::string("-S")}) {
+        SCOPED_TRACE(argument);
+        pixbako.writeSettings(settings({"WRITE="}));
+        const ProcessResult result = pixbako.run({argument});
+        EXPECT_EQ(result.status, 1);
+        EXPECT_NE(result.stderrText.find("Pixbako: 保存フォルダを指定して下さい"),
+                  std::string::npos)
+            << result.stderrText;
+        EXPECT_TRUE(fs::exists(card + "/IMG_0001.JPG"));
+    }
+}
+
 TEST_F(E2eTest, FileNotTransferredFailsTheExitStatusAndNoQuestionWaits) {
     shot(card, "IMG_0001.JPG", "2024:05:01 10:00:00");
     shot(card, "IMG_0002.JPG", "2024:05:01 10:00:01");
