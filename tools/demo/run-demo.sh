@@ -56,7 +56,6 @@ step "First run: pixbako $card/DCIM (move into date folders, renamed and numbere
 run
 step "Later the camera took two more shots"
 "$build/tools/demo/pixbako-democard" "$card" --later
-sleep 1 # a new log name: logs are named to the millisecond
 step "Second run: numbering continues where the first run stopped"
 run
 
