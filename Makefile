@@ -5,8 +5,9 @@ FUZZ_BUILD ?= build-fuzz
 BENCH_BUILD ?= build-bench
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc)
+PREFIX     ?= $(HOME)/.local
 
-.PHONY: deps configure build run test asan-test bench fuzz format screenshots clean
+.PHONY: deps configure build run test asan-test bench fuzz format screenshots demo install clean
 
 deps:
 	./tools/install-deps.sh
@@ -22,6 +23,14 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+
+# A sample memory card imported headless twice; prints the folders and the logs.
+demo: build
+	./tools/demo/run-demo.sh $(BUILD)
+
+# The program, its desktop entry (offered for camera cards) and its icon under $(PREFIX).
+install: build
+	cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 # The engine and platform tests once more under AddressSanitizer and UBSan (no Qt needed).
 asan-test: deps

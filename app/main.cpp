@@ -1,11 +1,14 @@
 // Program start: the application title, the locale's date texts, the main window (which loads
-// the settings and performs any command-line run), the extension dialog, then the message loop
-// unless a command-line run asked for the end.
+// the settings and performs any command-line run), the extension dialog, the notices, then the
+// message loop unless a command-line run asked for the end. The exit status is 0 when every
+// file of the runs that ended the program was transferred.
 #include "engine/datepattern/DateFormat.h"
 #include "platform/FileSizeSignal.h"
 #include "settings/SettingsFile.h"
 #include "settings/TTYPESET.h"
 #include "ui/TForm1.h"
+#include "ui/TForm4.h"
+#include "ui/TForm6.h"
 
 #include <QApplication>
 
@@ -26,10 +29,16 @@ int main(int argc, char* argv[]) {
     setup.iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());
     setup.arguments = QApplication::arguments().mid(1);
     pixbako::TForm1 form1(std::move(setup));
-    // Lives hidden until the program ends, owned by the main window.
+    // Live hidden until the program ends, owned by the main window.
     form1.setExtensionDialog(new pixbako::TTYPESET(form1.extensionChoice(), &form1));
-    if (pixbako::programEndRequest())
-        return 0;
+    form1.setNotices(new pixbako::TForm4(&form1), new pixbako::TForm6(&form1));
+    if (pixbako::programEndRequest()) {
+        form1.close(); // saves the settings as every end does
+        return form1.exitStatus();
+    }
     form1.show();
-    return app.exec();
+    // A "-S" run's notice waited for the windows to exist.
+    form1.showPendingCompletionNotice();
+    const int status = app.exec();
+    return status != 0 ? status : form1.exitStatus();
 }

@@ -9,7 +9,8 @@
 //   final name. The folder is flushed at once only where a source is deleted next (a move);
 //   the names of plain copies are made durable by the caller, once per folder after its last
 //   copy (flushFolderToDisk), before it reports them done. A crash can leave a temporary file
-//   behind, never anything else.
+//   behind, never anything else; no run imports it, and the next run that writes into that
+//   folder removes it (Leftovers.h).
 // - A source that was written to while it was being copied (seen in its size, modification or
 //   change time) fails the transfer; its copy is discarded.
 // - A move renames when source and destination share a file system. Otherwise it copies as

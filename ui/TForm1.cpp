@@ -65,6 +65,8 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     FNUMCHKClick();
     TYPERADIOClick();
     showTabReaction(ui->PageControl1->currentIndex());
+    if (!setup_.arguments.isEmpty())
+        PARARUN();
     // Hints of the thumbnail box stand beside the mouse (DoShowHint).
     qApp->installEventFilter(&hintPlacement_);
 }

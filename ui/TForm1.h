@@ -16,6 +16,7 @@
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunWindow.h"
 #include "settings/SettingsFile.h"
+#include "ui/PostRunServices.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -23,6 +24,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QTableView;
 
@@ -34,6 +36,8 @@ namespace pixbako {
 
 class FileListModel;
 class TTYPESET;
+class TForm4;
+class TForm6;
 
 struct TForm1Setup {
     QString iniPath; // the settings file
@@ -52,6 +56,8 @@ struct TForm1Setup {
     // The setup wizard and the About dialog, shown modally; unset: TWIZA and TOKBottomDlg.
     std::function<void()> openWizard;
     std::function<void()> openAbout;
+    // The file manager, program start and clock of the actions after a run.
+    PostRunServices postRun;
 };
 
 // Set by a command-line run whose settings ask for the program to end; the program start
@@ -107,6 +113,21 @@ public:
     void TYPESETBUTTONClick();
     void CHKHOGOClick();
     void FormResize();
+
+    // --- after a run and at start-up (CompletionSequence.cpp, CommandLineRuns.cpp) ---
+    void LOGSAVE(const RunCompletion& completion);
+    void DIROPEN(const RunCompletion& completion);
+    void PARARUN();
+    // The notices, created after this window; a completion notice that a "-S" run reached
+    // while this window was being created is shown by showPendingCompletionNotice.
+    void setNotices(TForm4* processing, TForm6* completion);
+    void showPendingCompletionNotice();
+    // 0 when every run of this process that ended it or ran from the command line transferred
+    // every file; 1 otherwise (a missing folder argument, a stopped run, a file not
+    // transferred).
+    int exitStatus() const { return failed_ ? 1 : 0; }
+    TForm4* processingNotice() const { return form4_; }
+    TForm6* completionNotice() const { return form6_; }
 
     void LOADINI(const QString& section);
     void SAVEINI(const QString& section);
@@ -178,6 +199,8 @@ private:
     QString pickFolder(const QString& title, const QString& initialFolder);
 
     void connectDropTargets();
+    void startProgram(const RunCompletion& completion);
+    void showCompletionNotice(std::size_t files);
 
     TForm1Setup setup_;
     std::unique_ptr<IDialogs> ownDialogs_;
@@ -194,6 +217,10 @@ private:
     bool refreshing_ = false; // inside the sample refresh
     bool waitCursor_ = false; // execSTART set the hourglass
     bool closing_ = false;    // the close has been accepted; INI0 saved once
+    TForm4* form4_ = nullptr;
+    TForm6* form6_ = nullptr;
+    std::optional<std::size_t> pendingNotice_; // files of a "-S" run, for the notice
+    bool failed_ = false;                      // see exitStatus
     // Held by the file-selection tab once it exists; kept here for the settings file.
     int thumbnailMode_ = 1;
     int thumbnailSize_ = 120;

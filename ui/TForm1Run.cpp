@@ -163,17 +163,6 @@ int TForm1::shellFileOperation(const TransferRequest& request) {
     return transferFile(request, dialogs);
 }
 
-// The log, opening folders, starting a program and the completion notice come with the
-// post-run actions; auto exit already ends the program.
-void TForm1::completionSequence(const RunCompletion& completion) {
-    if (!completion.settings.autoExit)
-        return;
-    if (completion.sender == RunSender::CommandLineFolder)
-        programEndRequest() = true;
-    else
-        close(); // refused while the run unwinds; the run then calls closeWindow()
-}
-
 void TForm1::closeWindow() {
     close();
 }

@@ -79,6 +79,7 @@ void ImportRun::showError(const std::string& message) {
 }
 
 void ImportRun::run(RunSender sender) {
+    report_ = {};
     runAbortFlag() = false;
     window_.setListRedraw(false);
     window_.execSTART();
@@ -119,6 +120,7 @@ void ImportRun::run(RunSender sender) {
         finish();
     if (outcome != Outcome::Done)
         return;
+    report_.reachedEnd = true;
     window_.completionSequence({sender, settings_, saveFolder_, list_});
     finish();
 }

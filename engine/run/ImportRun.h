@@ -51,6 +51,14 @@ public:
     // The processed-file list: row 0 the headings, rows 1..n the files of the last run.
     const FileList& list() const { return list_; }
 
+    // How the last run went, for the program's exit status.
+    struct Report {
+        bool reachedEnd = false;         // the completion sequence ran
+        std::size_t failedTransfers = 0; // rows not transferred (errors, overwrites declined)
+        bool allTransferred() const { return reachedEnd && failedTransfers == 0; }
+    };
+    const Report& lastReport() const { return report_; }
+
 private:
     // How a stage ended: go on; stop (execEND, then end the run); or end at once because
     // the abort flag is set (whoever set it has restored the window already).
@@ -82,6 +90,7 @@ private:
     bool running_ = false;
     bool active_ = false; // inside RunButtonClick's run, also after an abort restored the window
     bool closeRequested_ = false;
+    Report report_;
 };
 
 } // namespace pixbako

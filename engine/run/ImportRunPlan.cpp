@@ -5,6 +5,7 @@
 #include "engine/run/ImportRun.h"
 #include "engine/scan/SearchFile.h"
 #include "engine/shotdate/ShotDate.h"
+#include "platform/Leftovers.h"
 #include "platform/Paths.h"
 
 namespace pixbako {
@@ -50,6 +51,9 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
             continue;
         // Counter files are never imported (a former save folder as read-in folder).
         if (split.name == "PXBK")
+            continue;
+        // Nor is what a crash left of a copy or a counter file: half a picture at best.
+        if (isTransferLeftoverName(split.name))
             continue;
 
         // One read gives the folder name and both halves of the time stamp, so they can't

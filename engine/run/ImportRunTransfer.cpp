@@ -2,6 +2,7 @@
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
 #include "platform/FileTransfer.h"
+#include "platform/Leftovers.h"
 #include "platform/Paths.h"
 
 #include <set>
@@ -33,6 +34,10 @@ ImportRun::Outcome ImportRun::transferRows() {
         if (auto identity = fileIdentity(sourcePath(list_[r])))
             keep.insert(*identity);
 
+    // Each folder this run writes into loses what a crashed run left there of our own
+    // temporary files, once, before the first file goes in.
+    std::set<std::string> cleaned;
+
     for (std::size_t r = 1; r <= n; ++r) {
         const FileListRow& row = list_[r];
         window_.setProgressPosition(static_cast<int>(r));
@@ -51,6 +56,8 @@ ImportRun::Outcome ImportRun::transferRows() {
         if (checkAbort())
             return Outcome::Abort;
         window_.showListRow(r);
+        if (cleaned.insert(folder).second)
+            removeStaleLeftovers(folder);
 
         // The naming stage could not make this row's folder (or it has gone since): try once
         // more, and when that fails too report why, instead of a transfer error that could
@@ -60,6 +67,7 @@ ImportRun::Outcome ImportRun::transferRows() {
             showError(std::string(settings_.copy ? "ファイルをコピーできません"
                                                  : "ファイルを移動できません") +
                       "\r\n" + request.source + "\r\n" + folderCreateErrorText(folderError));
+            ++report_.failedTransfers;
             continue;
         }
 
@@ -77,7 +85,9 @@ ImportRun::Outcome ImportRun::transferRows() {
             return Outcome::Stop;
         }
         // Any other failure has been shown by the operation itself; the row counts as done.
-        if (result == 0) {
+        if (result != 0) {
+            ++report_.failedTransfers;
+        } else {
             if (auto identity = fileIdentity(request.destination))
                 keep.insert(*identity);
             if (settings_.copy)

@@ -3,8 +3,11 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QProxyStyle>
 #include <QStyleFactory>
+
+#include <cstdio>
 
 #include <utility>
 #include <vector>
@@ -96,7 +99,55 @@ QMessageBox::Icon iconOf(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
+BoxDisplay& boxDisplay() {
+    static BoxDisplay display = BoxDisplay::Automatic;
+    return display;
+}
+
 } // namespace
+
+void setBoxDisplay(BoxDisplay display) {
+    boxDisplay() = display;
+}
+
+bool boxesGoToStandardError() {
+    switch (boxDisplay()) {
+    case BoxDisplay::Screen:
+        return false;
+    case BoxDisplay::StandardError:
+        return true;
+    case BoxDisplay::Automatic:
+        break;
+    }
+    return QGuiApplication::platformName() == QLatin1String("offscreen");
+}
+
+BoxAnswer unattendedAnswer(BoxButtons buttons) {
+    switch (buttons) {
+    case BoxButtons::Ok:
+        return BoxAnswer::Ok;
+    case BoxButtons::YesNo:
+    case BoxButtons::YesNoCancel:
+        return BoxAnswer::No;
+    case BoxButtons::OkCancel:
+        return BoxAnswer::Cancel;
+    case BoxButtons::YesAbort:
+        return BoxAnswer::Abort;
+    }
+    return BoxAnswer::Cancel;
+}
+
+void writeBoxToStandardError(const std::string& text) {
+    QByteArray out = "Pixbako: ";
+    const QStringList lines = boxText(text).split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i > 0 && !lines[i].isEmpty())
+            out += "         "; // under the first line's text
+        out += lines[i].toUtf8() + '\n';
+    }
+    std::fwrite(out.constData(), 1, static_cast<std::size_t>(out.size()), stderr);
+    std::fflush(stderr);
+}
 
 QString boxText(const std::string& text) {
     QString result = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -152,6 +203,10 @@ void QtDialogs::beep(BeepKind) {
 }
 
 BoxAnswer QtDialogs::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+    if (boxesGoToStandardError()) {
+        writeBoxToStandardError(text);
+        return unattendedAnswer(buttons);
+    }
     QMessageBox box(parent_);
     prepareMessageBox(box, text, icon, buttons);
     box.exec();

@@ -15,6 +15,25 @@ class QWidget;
 
 namespace pixbako {
 
+// Where boxes go. With no screen to show them on (the offscreen platform, as when Pixbako runs
+// from a script, cron or a udev rule) nobody could answer a modal box and the process would
+// never end: a box is then written to standard error and given its safe answer instead.
+enum class BoxDisplay {
+    Automatic,     // standard error on the offscreen platform, else the screen
+    Screen,        // always a modal box (tests of the boxes themselves)
+    StandardError, // always standard error
+};
+void setBoxDisplay(BoxDisplay display);
+bool boxesGoToStandardError();
+
+// The answer a box gets when nobody can see it: the one that replaces, stops and deletes
+// nothing. OK to a message, No to a question (so No to replacing a file, and to stopping a
+// run), Cancel to a confirmation, Abort to the sub-folder warning.
+BoxAnswer unattendedAnswer(BoxButtons buttons);
+
+// Writes "Pixbako: " and the box text (one line per line of the text) to standard error.
+void writeBoxToStandardError(const std::string& text);
+
 class QtDialogs final : public IDialogs {
 public:
     explicit QtDialogs(QWidget* parent) : parent_(parent) {}

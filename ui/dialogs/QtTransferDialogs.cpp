@@ -1,6 +1,7 @@
 #include "ui/dialogs/QtTransferDialogs.h"
 
 #include "engine/run/Dialogs.h"
+#include "ui/dialogs/QtDialogs.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -92,6 +93,8 @@ void QtTransferDialogs::progressEnd() {
 }
 
 void QtTransferDialogs::showProgressWindow() {
+    if (boxesGoToStandardError())
+        return; // nobody to show it to; Cancel can't be pressed there
     auto* window = new QProgressDialog(parent_);
     window->setObjectName(QStringLiteral("TransferProgress"));
     window->setWindowTitle(QStringLiteral("Pixbako"));

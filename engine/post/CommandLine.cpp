@@ -1,0 +1,76 @@
+#include "engine/post/CommandLine.h"
+
+#include "platform/Paths.h"
+
+namespace pixbako {
+namespace {
+
+bool isSwitchS(const std::string& argument) {
+    return argument == "-S" || argument == "-s";
+}
+
+bool looksLikeFolder(const std::string& argument) {
+    return !argument.empty() && argument[0] != '-';
+}
+
+} // namespace
+
+std::string missingFolderText(const std::string& argument) {
+    return "フォルダが見つかりません\r\n\r\n" + argument;
+}
+
+CommandLineOutcome PARARUN(ICommandLineWindow& window, const std::vector<std::string>& arguments,
+                           bool endAfterFailure) {
+    CommandLineOutcome outcome;
+    window.showWindow();
+    const std::string readIn = window.readInFolder();
+    const bool startProgram = window.startProgramChecked();
+    const bool autoExit = window.autoExitChecked();
+    window.setStartProgramChecked(false);
+    window.setAutoExitChecked(false);
+
+    bool folderGiven = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool last = i + 1 == arguments.size();
+        if (last) {
+            window.setStartProgramChecked(startProgram);
+            window.setAutoExitChecked(autoExit);
+        }
+        if (isExistingFolder(argument)) {
+            window.setReadInFolder(argument);
+            folderGiven = true;
+            const bool transferred = window.runImport(RunSender::CommandLineFolder);
+            if (!transferred) {
+                outcome.failed = true;
+                // A completed last run with auto exit has asked for the end itself.
+                if (last && autoExit && endAfterFailure)
+                    outcome.endRequest = true;
+            }
+        } else if (looksLikeFolder(argument)) {
+            window.beep(BeepKind::Hand);
+            window.messageBox(missingFolderText(argument), BoxIcon::Error, BoxButtons::Ok);
+            outcome.failed = true;
+            // A script that names a card that isn't there must not keep the program open.
+            if (last && autoExit)
+                outcome.endRequest = true;
+        }
+    }
+    window.setStartProgramChecked(startProgram);
+    window.setAutoExitChecked(autoExit);
+    window.setReadInFolder(readIn);
+
+    if (!folderGiven) {
+        for (const std::string& argument : arguments) {
+            if (!isSwitchS(argument))
+                continue;
+            if (!window.runImport(RunSender::Interactive))
+                outcome.failed = true;
+            if (autoExit)
+                outcome.endRequest = true;
+        }
+    }
+    return outcome;
+}
+
+} // namespace pixbako

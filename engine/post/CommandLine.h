@@ -1,0 +1,47 @@
+#pragma once
+// The runs that the program's command line asks for at start-up (PARARUN).
+//
+// Every argument that names an existing folder is imported, one after another, with the main
+// window as sender (so no completion notice). Only the run of the last argument may start the
+// program or end Pixbako: the window's "start a program" and "auto exit" boxes are cleared for
+// the others and put back afterwards, as is the read-in folder. Without such arguments each
+// "-S" or "-s" imports the saved read-in folder as an interactive run; with auto exit on, the
+// program then ends. An argument that looks like a folder (doesn't start with "-") but names
+// none is reported, so that a script with a mistyped path notices; other options are ignored.
+#include "engine/run/Dialogs.h"
+#include "engine/run/RunWindow.h"
+
+#include <string>
+#include <vector>
+
+namespace pixbako {
+
+// The parts of the main window that the command-line runs use.
+class ICommandLineWindow : public IDialogs {
+public:
+    virtual void showWindow() = 0;
+    virtual std::string readInFolder() = 0; // ReadInEdit
+    virtual void setReadInFolder(const std::string& folder) = 0;
+    virtual bool startProgramChecked() = 0; // RunChkBox
+    virtual void setStartProgramChecked(bool checked) = 0;
+    virtual bool autoExitChecked() = 0; // AutoExitChkBox
+    virtual void setAutoExitChecked(bool checked) = 0;
+    // One press of the run button; true when the run reached its end with every file
+    // transferred.
+    virtual bool runImport(RunSender sender) = 0;
+};
+
+struct CommandLineOutcome {
+    bool endRequest = false; // the program is to end once its windows are created
+    bool failed = false;     // a folder was missing, or some run didn't transfer every file
+};
+
+// `endAfterFailure`: also end the program (with auto exit on) when the last folder run stopped
+// before its end, so that a run nobody watches never waits in the message loop.
+CommandLineOutcome PARARUN(ICommandLineWindow& window, const std::vector<std::string>& arguments,
+                           bool endAfterFailure);
+
+// The error box text for a folder argument that names no folder.
+std::string missingFolderText(const std::string& argument);
+
+} // namespace pixbako

@@ -1,0 +1,51 @@
+#include "engine/post/LogFile.h"
+
+#include "engine/datepattern/DateFormat.h"
+#include "platform/AtomicFile.h"
+#include "platform/Encoding.h"
+#include "platform/FileTime.h"
+#include "platform/Paths.h"
+
+#include <ctime>
+
+namespace pixbako {
+
+std::string logFileName(TDateTime now) {
+    return FormatDateText(kLogFileNamePattern, now);
+}
+
+std::string logFileText(std::string_view readInFolder, const FileList& list) {
+    std::string text = "Pixbakoファイル操作ログファイル\r\n\r\n";
+    text += "読込フォルダ名\t";
+    text += readInFolder;
+    text += "\r\n\r\n";
+    text += "元のファイル名\t新フォルダ名\t新ファイル名\tタイムスタンプ\r\n";
+    const std::size_t n = fileRowCount(list);
+    for (std::size_t r = 1; r <= n; ++r) {
+        const FileListRow& row = list[r];
+        text += row[kOldNameColumn] + "\t" + row[kNewFolderColumn] + "\t" + row[kNewNameColumn] +
+                "\t" + row[kTimeStampColumn];
+        if (r < n)
+            text += "\r\n";
+    }
+    return text;
+}
+
+LogFileResult writeLogFile(std::string_view saveFolder, std::string_view readInFolder,
+                           const FileList& list, TDateTime now) {
+    LogFileResult result;
+    result.path = withTrailingDelimiter(saveFolder) + logFileName(now);
+    AtomicWriteResult written =
+        writeFileAtomically(result.path, encodeTextFile(logFileText(readInFolder, list)));
+    result.ok = written.ok;
+    result.reason = written.message;
+    return result;
+}
+
+TDateTime localNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return localDateTime(UnixTime{now.tv_sec, now.tv_nsec}).value_or(0);
+}
+
+} // namespace pixbako

@@ -1,0 +1,128 @@
+#include "platform/Leftovers.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <dirent.h>
+#include <fcntl.h>
+#include <memory>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pixbako {
+namespace {
+
+constexpr std::string_view kTransferPrefix = ".pixbako-";
+constexpr std::string_view kTransferSuffix = ".tmp";
+constexpr std::string_view kCounterPrefix = ".PXBK.tmp";
+
+bool allDigits(std::string_view text) {
+    if (text.empty())
+        return false;
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return true;
+}
+
+bool isAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+// ".pixbako-" + six letters or digits + ".tmp", as the file transfer names its copies.
+bool isTransferTemporary(std::string_view name) {
+    if (name.size() != kTransferPrefix.size() + 6 + kTransferSuffix.size() ||
+        !name.starts_with(kTransferPrefix) || !name.ends_with(kTransferSuffix))
+        return false;
+    for (char c : name.substr(kTransferPrefix.size(), 6))
+        if (!isAlnum(c))
+            return false;
+    return true;
+}
+
+// ".PXBK.tmp" + process id + "-" + counter: the writer's process id, or 0 when the name isn't
+// of that form.
+pid_t counterTemporaryOwner(std::string_view name) {
+    if (!name.starts_with(kCounterPrefix))
+        return 0;
+    std::string_view rest = name.substr(kCounterPrefix.size());
+    auto dash = rest.find('-');
+    if (dash == std::string_view::npos || dash > 9 || !allDigits(rest.substr(0, dash)) ||
+        !allDigits(rest.substr(dash + 1)))
+        return 0;
+    return static_cast<pid_t>(std::atol(std::string(rest.substr(0, dash)).c_str()));
+}
+
+bool processRuns(pid_t pid) {
+    // EPERM: it runs, under another user.
+    return ::kill(pid, 0) == 0 || errno != ESRCH;
+}
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+using DirHandle = std::unique_ptr<DIR, DirCloser>;
+
+// Whether some process this user can see holds the file open: the transfer keeps its copy
+// open from creation until just before the rename.
+bool heldOpen(dev_t device, ino_t inode) {
+    DirHandle proc(::opendir("/proc"));
+    if (!proc)
+        return true; // can't tell: keep the file
+    while (dirent* process = ::readdir(proc.get())) {
+        if (!allDigits(process->d_name))
+            continue;
+        const std::string fds = std::string("/proc/") + process->d_name + "/fd";
+        DirHandle dir(::opendir(fds.c_str()));
+        if (!dir)
+            continue;
+        while (dirent* fd = ::readdir(dir.get())) {
+            if (!allDigits(fd->d_name))
+                continue;
+            struct stat open {};
+            if (::stat((fds + "/" + fd->d_name).c_str(), &open) == 0 && open.st_dev == device &&
+                open.st_ino == inode)
+                return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+bool isTransferLeftoverName(std::string_view name) {
+    return (name.starts_with(kTransferPrefix) && name.ends_with(kTransferSuffix) &&
+            name.size() > kTransferPrefix.size() + kTransferSuffix.size()) ||
+           name.starts_with(kCounterPrefix);
+}
+
+std::vector<std::string> removeStaleLeftovers(const std::string& folder) {
+    std::vector<std::string> removed;
+    int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0)
+        return removed;
+    DirHandle dir(::fdopendir(folderFd));
+    if (!dir) {
+        ::close(folderFd);
+        return removed;
+    }
+    std::vector<std::string> candidates;
+    while (dirent* entry = ::readdir(dir.get())) {
+        std::string_view name = entry->d_name;
+        if (isTransferTemporary(name) || counterTemporaryOwner(name) > 0)
+            candidates.emplace_back(name);
+    }
+    for (const std::string& name : candidates) {
+        struct stat status {};
+        if (::fstatat(folderFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(status.st_mode))
+            continue;
+        const pid_t owner = counterTemporaryOwner(name);
+        const bool live = owner > 0 ? processRuns(owner) : heldOpen(status.st_dev, status.st_ino);
+        if (!live && ::unlinkat(folderFd, name.c_str(), 0) == 0)
+            removed.push_back(name);
+    }
+    return removed;
+}
+
+} // namespace pixbako

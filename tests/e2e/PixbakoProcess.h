@@ -1,0 +1,125 @@
+#pragma once
+// The built pixbako program as a process on a temporary folder: its own copy of the program
+// (so that its settings file, the program's path with ".INI", lies in the test's folder),
+// a prepared settings file, the offscreen platform, and its exit status and standard error.
+#include "support/TempFolder.h"
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace pixbako::test {
+
+namespace fs = std::filesystem;
+
+struct ProcessResult {
+    int status = -1; // exit status; 124 when the time guard ended it
+    std::string stderrText;
+};
+
+class PixbakoInstall {
+public:
+    PixbakoInstall() {
+        bin_ = root_.path() + "/bin";
+        fs::create_directories(bin_);
+        fs::create_directories(runtime());
+        fs::permissions(runtime(), fs::perms::owner_all);
+        std::error_code ec;
+        fs::create_hard_link(PIXBAKO_PATH, program(), ec);
+        if (ec)
+            fs::copy_file(PIXBAKO_PATH, program());
+    }
+
+    const std::string& root() const { return root_.path(); }
+    std::string program() const { return bin_ + "/pixbako"; }
+    std::string iniPath() const { return bin_ + "/pixbako.INI"; }
+
+    // Section INI0 of the settings file, one "KEY=value" a line, written with CRLF.
+    void writeSettings(const std::vector<std::string>& lines) const {
+        std::ofstream ini(iniPath(), std::ios::binary);
+        ini << "[INI0]\r\n";
+        for (const std::string& line : lines)
+            ini << line << "\r\n";
+    }
+
+    // Starts the program; its standard error goes to a file of the test.
+    pid_t start(const std::vector<std::string>& arguments, int guardSeconds = 30) const {
+        // A guard ends a program that would wait for ever, so that a fault fails the test
+        // instead of hanging the suite.
+        std::vector<std::string> command = {"timeout", std::to_string(guardSeconds), program()};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (std::string& part : command)
+            argv.push_back(part.data());
+        argv.push_back(nullptr);
+
+        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen",
+                                        "HOME=" + root(),
+                                        "XDG_CONFIG_HOME=" + root() + "/config",
+                                        "XDG_RUNTIME_DIR=" + runtime(),
+                                        "TZ=UTC",
+                                        "LANG=C.UTF-8",
+                                        "PATH=/usr/bin:/bin"};
+        std::vector<char*> envp;
+        for (std::string& part : env)
+            envp.push_back(part.data());
+        envp.push_back(nullptr);
+
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 2, stderrPath().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+        pid_t pid = -1;
+        if (posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), envp.data()) != 0)
+            pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+        return pid;
+    }
+
+    ProcessResult finish(pid_t pid) const {
+        ProcessResult result;
+        int status = 0;
+        if (pid > 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status))
+            result.status = WEXITSTATUS(status);
+        std::ifstream err(stderrPath(), std::ios::binary);
+        result.stderrText.assign(std::istreambuf_iterator<char>(err), {});
+        return result;
+    }
+
+    ProcessResult run(const std::vector<std::string>& arguments) const {
+        return finish(start(arguments));
+    }
+
+private:
+    std::string runtime() const { return root() + "/runtime"; }
+    std::string stderrPath() const { return root() + "/stderr.txt"; }
+
+    TempFolder root_;
+    std::string bin_;
+};
+
+// Waits until `path` exists (a program started by Pixbako is not waited for); false after
+// `seconds`.
+inline bool waitForFile(const std::string& path, int seconds = 20) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (!fs::exists(path)) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+} // namespace pixbako::test

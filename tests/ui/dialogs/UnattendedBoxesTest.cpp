@@ -1,0 +1,70 @@
+// Without a screen (scripts, cron, udev rules) no box may wait for an answer: each one goes to
+// standard error and gets the answer that replaces, stops and deletes nothing.
+#include "ui/dialogs/QtDialogs.h"
+#include "ui/dialogs/QtTransferDialogs.h"
+
+#include <QGuiApplication>
+#include <QProgressDialog>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+namespace pixbako {
+namespace {
+
+class UnattendedBoxes : public ::testing::Test {
+protected:
+    void SetUp() override { setBoxDisplay(BoxDisplay::StandardError); }
+    void TearDown() override { setBoxDisplay(BoxDisplay::Screen); }
+};
+
+TEST_F(UnattendedBoxes, EveryBoxGoesToStandardErrorWithTheSafeAnswer) {
+    struct Case {
+        BoxButtons buttons;
+        BoxAnswer answer;
+    };
+    const Case cases[] = {
+        {BoxButtons::Ok, BoxAnswer::Ok},
+        {BoxButtons::YesNo, BoxAnswer::No},       // "中断しますか": the run goes on
+        {BoxButtons::YesNoCancel, BoxAnswer::No}, // replace the file? No: skipped, run goes on
+        {BoxButtons::OkCancel, BoxAnswer::Cancel},
+        {BoxButtons::YesAbort, BoxAnswer::Abort},
+    };
+    QWidget window;
+    QtDialogs dialogs(&window);
+    for (const Case& c : cases) {
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(dialogs.messageBox("処理を中断しました\r\n2件のファイルを処理しました",
+                                     BoxIcon::Warning, c.buttons),
+                  c.answer);
+        EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+                  "Pixbako: 処理を中断しました\n         2件のファイルを処理しました\n");
+    }
+    EXPECT_TRUE(window.findChildren<QWidget*>().isEmpty()) << "no box was made";
+}
+
+TEST_F(UnattendedBoxes, OverwriteQuestionSkipsTheFileAndNoProgressWindowAppears) {
+    QWidget window;
+    QtDialogs boxes(&window);
+    QtTransferDialogs dialogs(&window, boxes);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(dialogs.askOverwrite("/save/IMG_0001.JPG"), OverwriteAnswer::No);
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("IMG_0001.JPG"), std::string::npos);
+
+    std::int64_t now = 0;
+    dialogs.setClock([&now] { return now; });
+    dialogs.progressStart("/card/MVI_0001.MOV", 100);
+    now = 60'000;
+    EXPECT_TRUE(dialogs.progressUpdate(10));
+    EXPECT_EQ(dialogs.progressWindow(), nullptr);
+    dialogs.progressEnd();
+}
+
+TEST(BoxDisplayTest, OffscreenPlatformMeansStandardErrorUnlessTheScreenIsAskedFor) {
+    setBoxDisplay(BoxDisplay::Automatic);
+    EXPECT_EQ(boxesGoToStandardError(), QGuiApplication::platformName() == "offscreen");
+    setBoxDisplay(BoxDisplay::Screen);
+    EXPECT_FALSE(boxesGoToStandardError());
+}
+
+} // namespace
+} // namespace pixbako

@@ -1,0 +1,32 @@
+#pragma once
+// The completion notice: "N件のファイルを処理しました" and an OK button, centred on the main
+// window, above all other windows while it is shown. Unlike the processing notice it is fully
+// opaque, so that its button can be read. Created once at start-up, shown modally after each
+// interactive run:
+//
+//     form6->showNotice(QStringLiteral("3件のファイルを処理しました")); // returns after OK
+#include "ui/TForm4.h"
+
+class QPushButton;
+
+namespace pixbako {
+
+class TForm6 : public TForm4 {
+    Q_OBJECT
+
+public:
+    static constexpr int kClientWidth = 191;
+    static constexpr int kClientHeight = 72;
+
+    explicit TForm6(QWidget* mainWindow);
+
+    // Sets the text and shows the notice modally; 1 (OK) when it was closed with its button.
+    int showNotice(const QString& text);
+
+    void FormShow();     // makes the notice topmost as it appears
+    void Button1Click(); // not topmost any more, closed with the result OK
+
+    QPushButton* Button1 = nullptr;
+};
+
+} // namespace pixbako
