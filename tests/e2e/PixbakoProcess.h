@@ -4,6 +4,8 @@
 // a prepared settings file, the offscreen platform, and its exit status and standard error.
 #include "support/TempFolder.h"
 
+#include "platform/Encoding.h"
+
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -45,12 +47,14 @@ public:
     std::string program() const { return bin_ + "/pixbako"; }
     std::string iniPath() const { return bin_ + "/pixbako.INI"; }
 
-    // Section INI0 of the settings file, one "KEY=value" a line, written with CRLF.
+    // Section INI0 of the settings file, one "KEY=value" a line, written with CRLF and encoded
+    // as the program writes it (CP932, or UTF-8 with its mark): a file without the mark reads
+    // as CP932, so UTF-8 bytes of a Japanese folder name would name another folder.
     void writeSettings(const std::vector<std::string>& lines) const {
-        std::ofstream ini(iniPath(), std::ios::binary);
-        ini << "[INI0]\r\n";
+        std::string text = "[INI0]\r\n";
         for (const std::string& line : lines)
-            ini << line << "\r\n";
+            text += line + "\r\n";
+        std::ofstream(iniPath(), std::ios::binary) << encodeTextFile(text);
     }
 
     // Starts the program; its standard error goes to a file of the test.

@@ -9,10 +9,11 @@ card="$demo/media/CARD"
 save="$demo/Pictures"
 mkdir -p "$demo/bin" "$save"
 
-# The program with its settings file beside it (the program's path with ".INI").
+# The program with its settings file beside it (the program's path with ".INI"), in UTF-8
+# with its byte-order mark: without the mark the file would be read as CP932.
 cp "$build/app/pixbako" "$demo/bin/pixbako"
 crlf() { sed 's/$/\r/'; }
-crlf > "$demo/bin/pixbako.INI" <<INI
+{ printf '\357\273\277'; crlf; } > "$demo/bin/pixbako.INI" <<INI
 [INI0]
 READ=$card/DCIM
 WRITE=$save
