@@ -88,6 +88,21 @@ std::optional<std::int64_t> QtThumbnailSource::build(const std::string& path, in
     if (!writer.write(image.convertToFormat(QImage::Format_RGB888)))
         return std::nullopt;
 
+    // The name is taken when the file is created, so that two boxes (or two programs in the
+    // same folder) never share a cache file.
+    if (!created_) {
+        for (int n = 0;; ++n) {
+            const QDir dir(folder_.isEmpty() ? QDir::currentPath() : folder_);
+            cachePath_ = dir.filePath(QStringLiteral("thumb%1.tmp").arg(n));
+            QFile fresh(cachePath_);
+            if (fresh.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+                break;
+            if (!QFileInfo::exists(cachePath_) || n > 100000)
+                throw ThumbnailCacheError(fresh.errorString().toStdString() + ": " +
+                                          cachePath_.toStdString());
+        }
+        created_ = true;
+    }
     QFile cache(cachePath_);
     if (!cache.open(QIODevice::ReadWrite))
         throw ThumbnailCacheError(cache.errorString().toStdString() + ": " +
@@ -108,7 +123,9 @@ QImage QtThumbnailSource::read(std::int64_t pos) {
 }
 
 void QtThumbnailSource::deleteCache() {
-    QFile::remove(cachePath_);
+    if (created_)
+        QFile::remove(cachePath_);
+    created_ = false;
 }
 
 void QtThumbnailSource::setCacheFolder(const QString& folder) {
@@ -118,7 +135,7 @@ void QtThumbnailSource::setCacheFolder(const QString& folder) {
         return;
     folder_ = folder;
     const QString newPath = freeCachePath(folder.isEmpty() ? QDir::rootPath() : folder);
-    if (QFileInfo::exists(cachePath_)) {
+    if (created_) {
         QFile::copy(cachePath_, newPath);
         QFile::remove(cachePath_);
     }

@@ -210,3 +210,4 @@ QString fileNamePart(const std::string& path);
 QString folderPart(const std::string& path);
 
 } // namespace pixbako
+using pixbako::TThumbnailBox; // uic names the class without its namespace

@@ -51,7 +51,7 @@ ThumbnailDimensions thumbnailDimensions(int width, int height, int size);
 class QtThumbnailSource final : public IThumbnailSource {
 public:
     // The cache file "thumb" + N + ".tmp" with the smallest free N, in `folder` (empty: the
-    // current working folder).
+    // current working folder). The file is made with the first thumbnail.
     explicit QtThumbnailSource(const QString& folder = QString());
     ~QtThumbnailSource() override;
 
@@ -64,6 +64,7 @@ public:
 private:
     QString folder_;
     QString cachePath_;
+    bool created_ = false; // cachePath_ is a file of ours
 };
 
 } // namespace pixbako

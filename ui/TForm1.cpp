@@ -56,6 +56,7 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     setUpControls();
     connectControls();
     connectDropTargets();
+    setUpFileSelection();
 
     programEndRequest() = false;
     versionText_ = QStringLiteral(PIXBAKO_VERSION_TEXT);
@@ -70,6 +71,7 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     ReNameChkBoxClick();
     FNUMCHKClick();
     TYPERADIOClick();
+    applyStoredThumbnailSize();
     showTabReaction(ui->PageControl1->currentIndex());
     // Hints of the thumbnail box stand beside the mouse; see eventFilter.
     qApp->installEventFilter(this);

@@ -18,16 +18,20 @@
 #include "settings/SettingsFile.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QSpinBox;
 class QTableView;
+class QWidget;
 
 namespace Ui {
 class TForm1;
@@ -54,6 +58,8 @@ struct TForm1Setup {
     // The setup wizard and the About dialog, shown modally.
     std::function<void()> openWizard;
     std::function<void()> openAbout;
+    // Opening a file of the thumbnail box with its program; unset: QDesktopServices.
+    std::function<void(const QString& path)> openFile;
 };
 
 // Set by a command-line run whose settings ask for the program to end; the program start
@@ -102,6 +108,25 @@ public:
     void CHKHOGOClick();
     void FormResize();
 
+    // The file-selection tab (TForm1FileSelection.cpp).
+    void BTNREADDATAClick();
+    void BTNTUIKAClick();
+    void DropDst4FileDrop(const std::vector<std::string>& files);
+    void BTNCLRClick();
+    void BTNSELALLClick();
+    void BTNSELCLRClick();
+    void ThumbnailBox1MouseUp();
+    void ThumbnailBox1MouseMove(QPoint pos);
+    void ThumbnailBox1DblClick();
+    void RadioTHMClick();
+    void TrackTHMChange();
+    void BTNTHMClick(QObject* sender);
+    void TextAClick();
+    void TextBClick();
+    void TEXTCClick();
+    void TEXTSET();
+    void READINEDIT2Change() {}
+
     void LOADINI(const QString& section);
     void SAVEINI(const QString& section);
 
@@ -114,14 +139,14 @@ public:
     int pageIndex() const override;
     int panelHeight() const override;
     void setPanelHeight(int height) override; // the splitter position; never below 421
-    int thumbnailMode() const override { return thumbnailMode_; }
-    void setThumbnailMode(int mode) override { thumbnailMode_ = mode; }
-    int thumbnailSize() const override { return thumbnailSize_; }
-    void setThumbnailSize(int size) override { thumbnailSize_ = size; }
-    int sortType() const override { return sortType_; }
-    void setSortType(int type) override { sortType_ = type; }
-    bool sortUp() const override { return sortUp_; }
-    void setSortUp(bool up) override { sortUp_ = up; }
+    int thumbnailMode() const override;       // RadioTHM
+    void setThumbnailMode(int mode) override;
+    int thumbnailSize() const override; // TrackTHM
+    void setThumbnailSize(int size) override;
+    int sortType() const override; // the box's Sorted, 0 to 3
+    void setSortType(int type) override;
+    bool sortUp() const override; // the box's SortUP
+    void setSortUp(bool up) override;
     void refreshSamples() override { FNUMComboChange(); }
 
     const QString& iniPath() const { return setup_.iniPath; }
@@ -169,6 +194,11 @@ private:
     void showHintBesideMouse(QWidget* control, QEvent* event);
 
     void connectDropTargets();
+    void setUpFileSelection();
+    void applyStoredThumbnailSize();
+    void loadFiles(const std::string& folder, bool filtered);
+    void showProcessingNotice(bool on);
+    void setSelectionStatus();
 
     TForm1Setup setup_;
     std::unique_ptr<IDialogs> ownDialogs_;
@@ -180,14 +210,11 @@ private:
     ExtensionChoice extensionChoice_;
     QString versionText_;
     int currentTab_ = -1;
-    bool refreshing_ = false; // inside the sample refresh
-    bool waitCursor_ = false; // execSTART set the hourglass
-    bool closing_ = false;    // the close has been accepted; INI0 saved once
-    // Held by the file-selection tab once it exists; kept here for the settings file.
-    int thumbnailMode_ = 1;
-    int thumbnailSize_ = 120;
-    int sortType_ = 3;
-    bool sortUp_ = true;
+    bool refreshing_ = false;             // inside the sample refresh
+    bool waitCursor_ = false;             // execSTART set the hourglass
+    bool closing_ = false;                // the close has been accepted; INI0 saved once
+    QWidget* processingNotice_ = nullptr; // "処理中です" while the tab loads files
+    QString extraFolder_;                 // the folder last chosen for an additional load
 };
 
 } // namespace pixbako
