@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -57,6 +58,9 @@ QString folderPart(const std::string& path) {
 TThumbnailBox::TThumbnailBox(QWidget* parent)
     : QAbstractScrollArea(parent), source_(std::make_unique<QtThumbnailSource>()),
       pictures_(kPicturesKept) {
+    // The C locale means no preference; the program is written for Japanese systems.
+    if (QLocale().language() == QLocale::C)
+        collator_.setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
     collator_.setCaseSensitivity(Qt::CaseInsensitive);
     selectedColor_ = palette().color(QPalette::Highlight);
     setFocusPolicy(Qt::StrongFocus);
@@ -136,7 +140,17 @@ void TThumbnailBox::setSelectedColor(const QColor& color) {
 
 void TThumbnailBox::setScrollBar(TScrollDirection direction) {
     scrollBar_ = direction;
+    applyScrollBarPolicies();
     UpdateLayout();
+}
+
+// The bar of the growth direction is always there, so that its coming and going never
+// changes the number of columns (or rows) it depends on.
+void TThumbnailBox::applyScrollBarPolicies() {
+    const bool horizontal =
+        viewMode_ == TViewMode::vmThumbnail && scrollBar_ == TScrollDirection::sdHorizontal;
+    setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
 }
 
 void TThumbnailBox::setShowCaptions(bool on) {
@@ -184,6 +198,7 @@ void TThumbnailBox::setThumbnailSize(int pixels) {
 
 void TThumbnailBox::setViewMode(TViewMode mode) {
     viewMode_ = mode;
+    applyScrollBarPolicies();
     UpdateLayout();
     viewport()->update();
 }
@@ -289,6 +304,7 @@ void TThumbnailBox::ClearSelection() {
 
 void TThumbnailBox::SetCaption(int index, const QString& text) {
     Items(index).Caption = text;
+    Items(index).keyType = -1;
     const int width = fontMetrics().horizontalAdvance(text);
     if (width > maxTextWidth_) {
         maxTextWidth_ = width;
@@ -339,8 +355,12 @@ QString TThumbnailBox::sortKey(const TFileItem& item) const {
     return {};
 }
 
-int TThumbnailBox::compareKeys(const QString& a, const QString& b) const {
-    return collator_.compare(a, b);
+const QCollatorSortKey& TThumbnailBox::collationKey(const TFileItem& item) const {
+    if (item.keyType != static_cast<int>(sorted_) || !item.collationKey) {
+        item.collationKey = collator_.sortKey(sortKey(item));
+        item.keyType = static_cast<int>(sorted_);
+    }
+    return *item.collationKey;
 }
 
 // Sorts the keys, then takes for each sorted key the first remaining item whose key equals it
@@ -351,16 +371,15 @@ void TThumbnailBox::resort() {
     std::vector<QString> keys;
     keys.reserve(items_.size());
     std::map<QString, std::deque<std::unique_ptr<TFileItem>>> byKey;
-    for (auto& item : items_) {
-        keys.push_back(sortKey(*item));
-        byKey[asciiFolded(keys.back())].push_back(std::move(item));
-    }
     std::vector<QCollatorSortKey> sortKeys;
-    std::vector<std::size_t> order(keys.size());
-    for (std::size_t i = 0; i < keys.size(); ++i) {
-        sortKeys.push_back(collator_.sortKey(keys[i]));
+    std::vector<std::size_t> order(items_.size());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        keys.push_back(sortKey(*items_[i]));
+        sortKeys.push_back(collationKey(*items_[i]));
         order[i] = i;
     }
+    for (auto& item : items_)
+        byKey[asciiFolded(sortKey(*item))].push_back(std::move(item));
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
         const int d = sortKeys[a].compare(sortKeys[b]);
         return sortUp_ ? d < 0 : d > 0;
@@ -377,12 +396,12 @@ void TThumbnailBox::resort() {
 int TThumbnailBox::placeNewItem(int position) {
     if (sorted_ == TSortType::stNone)
         return position;
-    const QCollatorSortKey key = collator_.sortKey(sortKey(*items_[position]));
+    const QCollatorSortKey key = collationKey(*items_[position]);
     int p = position;
     for (int i = 0; i < Count(); ++i) {
         if (i == p)
             continue;
-        const int d = collator_.sortKey(sortKey(*items_[i])).compare(key);
+        const int d = collationKey(*items_[i]).compare(key);
         const bool move =
             sortUp_ ? (d < 0 && p < i) || (d > 0 && i < p) : (d > 0 && p < i) || (d < 0 && i < p);
         if (!move)

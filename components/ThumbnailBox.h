@@ -27,6 +27,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,11 @@ struct TFileItem {
     bool Selected = false;
     int State = 2;             // 2 not built yet, 1 cached at CachePos, 0 no picture
     std::int64_t CachePos = 0; // offset of the thumbnail in the cache file
+
+    // The box's collation key of the item's sort key, for the sort type it was made for
+    // (-1: none); SetCaption forgets it.
+    mutable int keyType = -1;
+    mutable std::optional<QCollatorSortKey> collationKey;
 };
 
 class TThumbnailBox : public QAbstractScrollArea {
@@ -153,7 +159,7 @@ protected:
 
 private:
     QString sortKey(const TFileItem& item) const;
-    int compareKeys(const QString& a, const QString& b) const;
+    const QCollatorSortKey& collationKey(const TFileItem& item) const;
     void resort();
     int placeNewItem(int position);
     void selectBlock(QPoint from, QPoint to);
@@ -161,6 +167,7 @@ private:
     void repaintItem(int index);
     void removeCurrentFor(int index);
     void updateScrollBars();
+    void applyScrollBarPolicies();
     void ensureCellVisible(QPoint cell);
     int columnLeft(int column) const;
     int textHeight() const;
