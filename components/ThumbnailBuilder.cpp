@@ -26,7 +26,8 @@ std::optional<DecodedPicture> ReadBitmapPicture(const std::string& path, int /*t
             return std::nullopt;
         char buffer[64 * 1024];
         std::size_t n = 0;
-        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0 && bytes.size() <= kMaxBitmapFileBytes)
+        while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0 &&
+               bytes.size() <= kMaxBitmapFileBytes)
             bytes.append(buffer, static_cast<qsizetype>(n));
         bool failed = std::ferror(file) != 0;
         std::fclose(file);
@@ -38,8 +39,7 @@ std::optional<DecodedPicture> ReadBitmapPicture(const std::string& path, int /*t
     QImageReader reader(&device, "bmp");
     reader.setDecideFormatFromContent(false);
     QSize size = reader.size();
-    if (!size.isValid() ||
-        static_cast<std::int64_t>(size.width()) * size.height() > kMaxJpegPixels)
+    if (!size.isValid() || static_cast<std::int64_t>(size.width()) * size.height() > kMaxJpegPixels)
         return std::nullopt;
     QImage image = reader.read();
     if (image.isNull())
@@ -67,8 +67,7 @@ QImage ToQImage(const RgbImage& image) {
     return result;
 }
 
-ThumbnailBuilder::ThumbnailBuilder(const QString& folder)
-    : ThumbnailMaker(folder.toStdString()) {
+ThumbnailBuilder::ThumbnailBuilder(const QString& folder) : ThumbnailMaker(folder.toStdString()) {
     RegisterFormat(".bmp", ReadBitmapPicture);
     RegisterFormat(".dib", ReadBitmapPicture);
 }

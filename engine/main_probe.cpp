@@ -50,8 +50,8 @@ int thumbnails(int size, const std::string& outDir, const std::vector<std::strin
             if (result.state != 1) {
                 line += "Non Image";
             } else {
-                std::string out = outDir + "/" + std::to_string(++index) + "-" + baseName(file) +
-                                  ".jpg";
+                std::string out =
+                    outDir + "/" + std::to_string(++index) + "-" + baseName(file) + ".jpg";
                 std::FILE* f = std::fopen(out.c_str(), "wb");
                 bool written = f && std::fwrite(result.jpeg.data(), 1, result.jpeg.size(), f) ==
                                         result.jpeg.size();

@@ -159,7 +159,8 @@ std::optional<std::int64_t> ValueTextNumber(std::string_view text) {
     if (i < text.size() && text[i] == '$') {
         base = 16;
         ++i;
-    } else if (i + 1 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X')) {
+    } else if (i + 1 < text.size() && text[i] == '0' &&
+               (text[i + 1] == 'x' || text[i + 1] == 'X')) {
         base = 16;
         i += 2;
     }
@@ -193,8 +194,8 @@ std::optional<std::string_view> FindExifThumbnail(std::string_view collected) {
     if (collected.size() < kTiffStart || collected.substr(0, 5) != std::string_view("Exif\0", 5))
         return std::nullopt;
     std::string_view tiff = collected.substr(kTiffStart);
-    TiffByteOrder order = tiff.substr(0, 2) == "MM" ? TiffByteOrder::BigEndian
-                                                    : TiffByteOrder::LittleEndian;
+    TiffByteOrder order =
+        tiff.substr(0, 2) == "MM" ? TiffByteOrder::BigEndian : TiffByteOrder::LittleEndian;
     TiffCursor in(tiff, order);
 
     // IFD0 is taken to start right after the 8-byte header; its next-directory offset leads to

@@ -115,9 +115,9 @@ bool decodeWithLibjpeg(const DecodeInput& in, DecodeOutput& out) {
     bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     if (in.thumbnailSize > 0) {
-        PictureSize target = ComputeThumbnailSize(static_cast<int>(cinfo.image_width),
-                                                  static_cast<int>(cinfo.image_height),
-                                                  in.thumbnailSize);
+        PictureSize target =
+            ComputeThumbnailSize(static_cast<int>(cinfo.image_width),
+                                 static_cast<int>(cinfo.image_height), in.thumbnailSize);
         cinfo.scale_denom = 8;
         for (unsigned num = 1; num <= 8; ++num) {
             cinfo.scale_num = num;

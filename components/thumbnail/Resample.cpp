@@ -37,7 +37,8 @@ RgbImage ResizeImage(const RgbImage& source, PictureSize size) {
     // Columns: source.height rows of size.width pixels, as sums scaled by 256 / count.
     std::vector<std::uint32_t> wide(static_cast<std::size_t>(source.height) * size.width * 3);
     for (int y = 0; y < source.height; ++y) {
-        const std::uint8_t* row = source.pixels.data() + static_cast<std::size_t>(y) * source.width * 3;
+        const std::uint8_t* row =
+            source.pixels.data() + static_cast<std::size_t>(y) * source.width * 3;
         std::uint32_t* dst = wide.data() + static_cast<std::size_t>(y) * size.width * 3;
         for (int x = 0; x < size.width; ++x) {
             const Span& span = xs[static_cast<std::size_t>(x)];

@@ -65,7 +65,9 @@ std::string FreeCacheFileName(const std::string& folder) {
     for (unsigned long n = 0;; ++n) {
         std::string path = base + "thumb" + std::to_string(n) + ".tmp";
         struct stat st {};
-        if (::lstat(path.c_str(), &st) != 0 && errno == ENOENT)
+        // Any failure counts as free: a folder that can't be searched then fails when the
+        // file is created, instead of the search running on for ever.
+        if (::lstat(path.c_str(), &st) != 0)
             return path;
     }
 }

@@ -32,8 +32,7 @@ private:
 // Opens the cache file at `path` for reading and writing. While `created` is false the file
 // is made anew and exclusively, so that it is ours: when another program took the name in the
 // meantime, `path` moves on to the next free name in `folder`. Throws ThumbnailCacheError.
-CacheFileHandle OpenCacheFileForAppend(std::string& path, bool& created,
-                                       const std::string& folder);
+CacheFileHandle OpenCacheFileForAppend(std::string& path, bool& created, const std::string& folder);
 
 // Writes `bytes` at the end of the file; their offset, or nullopt when the write failed (what
 // was written of them is cut off again).
