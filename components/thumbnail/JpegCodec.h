@@ -19,7 +19,7 @@ namespace pixbako {
 inline constexpr std::int64_t kMaxJpegPixels = 300'000'000;
 inline constexpr int kMaxJpegScans = 100;
 // libjpeg's own working memory (progressive files keep every coefficient of the picture).
-inline constexpr long kMaxJpegMemoryBytes = 1024L * 1024 * 1024;
+inline constexpr long kMaxJpegMemoryBytes = 512L * 1024 * 1024;
 
 // Decodes a JPEG for a thumbnail whose longer side is thumbnailSize: libjpeg's DCT scaling
 // picks the smallest scale whose output is still at least the thumbnail's size (see
