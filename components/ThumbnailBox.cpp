@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 #include <map>
 
 namespace pixbako {
@@ -56,7 +57,7 @@ QString folderPart(const std::string& path) {
 }
 
 TThumbnailBox::TThumbnailBox(QWidget* parent)
-    : QAbstractScrollArea(parent), source_(std::make_unique<QtThumbnailSource>()),
+    : QAbstractScrollArea(parent), source_(std::make_unique<BuilderSource>()),
       pictures_(kPicturesKept) {
     // The C locale means no preference; the program is written for Japanese systems.
     if (QLocale().language() == QLocale::C)
@@ -264,6 +265,10 @@ void TThumbnailBox::removeCurrentFor(int index) {
     }
 }
 
+void TThumbnailBox::RegisterFormat(const std::string& extension, PictureReader reader) {
+    source_->registerFormat(extension, std::move(reader));
+}
+
 int TThumbnailBox::IndexOf(const TFileItem* item) const {
     for (int i = 0; i < Count(); ++i) {
         if (items_[i].get() == item)
@@ -322,7 +327,8 @@ void TThumbnailBox::BuildThumbnails() {
         TFileItem& item = *owned;
         if (item.State != 2)
             continue;
-        if (!QFileInfo::exists(decodePath(item.FileName))) {
+        std::error_code error;
+        if (!std::filesystem::exists(item.FileName, error)) {
             item.State = 0;
             continue;
         }

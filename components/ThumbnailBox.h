@@ -65,7 +65,8 @@ public:
     explicit TThumbnailBox(QWidget* parent = nullptr);
     ~TThumbnailBox() override;
 
-    // The source of thumbnails; the box starts with a QtThumbnailSource in the working folder.
+    // The source of thumbnails; the box starts with the thumbnail builder, cache file in the
+    // working folder.
     void setThumbnailSource(std::unique_ptr<IThumbnailSource> source);
     IThumbnailSource& thumbnailSource() { return *source_; }
 
@@ -125,6 +126,7 @@ public:
     int ColCount() const { return colCount_; }
     int RowCount() const { return rowCount_; }
     void BuildThumbnails();
+    void RegisterFormat(const std::string& extension, PictureReader reader);
     void UpdateLayout();
     TFileItem* CurrentItem() const { return current_; }
     int IndexOf(const TFileItem* item) const; // -1 when not an item of the box

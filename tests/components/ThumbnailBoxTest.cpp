@@ -452,46 +452,5 @@ TEST_F(ThumbnailBoxTest, NewThumbnailSizeRebuildsEveryThumbnail) {
     EXPECT_EQ(box->Items(box->Count() - 1).State, 1);
 }
 
-TEST(ThumbnailDimensions, LongerSideBecomesTheSizeWithHalvingFirst) {
-    struct Case {
-        int w, h, size, expectedW, expectedH;
-    };
-    const Case cases[] = {
-        {4000, 3000, 120, 120, 90},                         // halved five times to 125 × 94 first
-        {3000, 4000, 120, 90, 120}, {60, 40, 120, 120, 80}, // small pictures are enlarged
-        {160, 120, 120, 120, 90},   {2400, 2400, 120, 120, 120}, // s = 0.05 exactly: halving
-        {1, 1000, 60, 1, 60},
-    };
-    for (const Case& c : cases) {
-        const ThumbnailDimensions d = thumbnailDimensions(c.w, c.h, c.size);
-        EXPECT_EQ(d.width, c.expectedW) << c.w << "x" << c.h;
-        EXPECT_EQ(d.height, c.expectedH) << c.w << "x" << c.h;
-    }
-}
-
-TEST(QtThumbnailSource, StoresThumbnailsOneAfterAnotherAndGivesNonImageForText) {
-    TempFolder temp;
-    QtThumbnailSource source(QString::fromStdString(temp.path()));
-    QImage picture(400, 300, QImage::Format_RGB32);
-    picture.fill(Qt::blue);
-    const std::string jpeg = temp.path() + "/a.jpg";
-    ASSERT_TRUE(picture.save(QString::fromStdString(jpeg), "JPG"));
-    std::ofstream(temp.path() + "/b.jpg") << "not a picture";
-    const auto first = source.build(jpeg, 120);
-    const auto second = source.build(jpeg, 60);
-    ASSERT_TRUE(first && second);
-    EXPECT_EQ(*first, 0);
-    EXPECT_GT(*second, 0);
-    EXPECT_EQ(source.read(*first).size(), QSize(120, 90));
-    EXPECT_EQ(source.read(*second).size(), QSize(60, 45));
-    EXPECT_EQ(source.build(temp.path() + "/b.jpg", 120), std::nullopt);
-    EXPECT_EQ(fs::path(source.cacheFileName().toStdString()).filename(), "thumb0.tmp");
-    QtThumbnailSource other(QString::fromStdString(temp.path()));
-    ASSERT_TRUE(other.build(jpeg, 120));
-    EXPECT_NE(other.cacheFileName(), source.cacheFileName()) << "two boxes never share a file";
-    source.deleteCache();
-    EXPECT_FALSE(fs::exists(source.cacheFileName().toStdString()));
-}
-
 } // namespace
 } // namespace pixbako

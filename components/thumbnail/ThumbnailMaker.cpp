@@ -1,0 +1,212 @@
+// The build of one thumbnail and the format table.
+#include "components/thumbnail/ThumbnailMaker.h"
+
+#include "components/thumbnail/ExifThumbnail.h"
+#include "components/thumbnail/JpegCodec.h"
+#include "components/thumbnail/Resample.h"
+#include "components/thumbnail/ThumbnailCacheFile.h"
+#include "components/thumbnail/ThumbnailGeometry.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pixbako {
+namespace {
+
+constexpr int kThumbnailQuality = 90;
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string lowerExtension(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        c = lowerAscii(c);
+    return ext;
+}
+
+// A regular file opened for reading, closed when the object goes.
+class InputFile final : public ByteSource {
+public:
+    explicit InputFile(const std::string& path) {
+        // O_NONBLOCK keeps a named pipe from blocking the open; only regular files are read.
+        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        struct stat st {};
+        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
+            ::close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~InputFile() override {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+
+    bool isOpen() const { return fd_ >= 0; }
+
+    // Read errors end the data: a file that can't be read has no EXIF thumbnail.
+    std::size_t read(std::uint8_t* dst, std::size_t n) override {
+        for (;;) {
+            ssize_t count = ::pread(fd_, dst, n, offset_);
+            if (count >= 0) {
+                offset_ += count;
+                return static_cast<std::size_t>(count);
+            }
+            if (errno != EINTR)
+                return 0;
+        }
+    }
+
+    void skip(std::uint64_t n) override {
+        constexpr std::uint64_t limit = 1ull << 62;
+        offset_ = static_cast<off_t>(std::min<std::uint64_t>(limit, offset_ + n));
+    }
+
+private:
+    int fd_ = -1;
+    off_t offset_ = 0;
+};
+
+} // namespace
+
+std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumbnailSize) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return std::nullopt;
+    // libjpeg asks for 4 KiB at a time; a larger stdio buffer saves system calls.
+    std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
+    auto picture = DecodeJpegFile(file, thumbnailSize);
+    std::fclose(file);
+    return picture;
+}
+
+ThumbnailMaker::ThumbnailMaker(const std::string& folder)
+    : folder_(folder), cachePath_(FreeCacheFileName(CacheFolder(folder))) {
+    RegisterFormat(".jpg", ReadJpegPicture);
+    RegisterFormat(".jpeg", ReadJpegPicture);
+}
+
+ThumbnailMaker::~ThumbnailMaker() {
+    DeleteCacheFile();
+}
+
+void ThumbnailMaker::RegisterFormat(std::string extension, PictureReader reader) {
+    if (extension.empty() || extension[0] != '.')
+        extension.insert(extension.begin(), '.');
+    for (char& c : extension)
+        c = lowerAscii(c);
+    formats_.push_back({std::move(extension), std::move(reader)});
+}
+
+bool ThumbnailMaker::HasFormat(const std::string& extension) const {
+    return readerFor(extension.starts_with('.') ? "x" + extension : "x." + extension) != nullptr;
+}
+
+const PictureReader* ThumbnailMaker::readerFor(const std::string& path) const {
+    std::string ext = lowerExtension(path);
+    for (const Format& format : formats_)
+        if (format.extension == ext)
+            return &format.reader;
+    return nullptr;
+}
+
+ThumbnailResult ThumbnailMaker::Build(const std::string& path, int thumbnailSize) {
+    ThumbnailResult result;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || thumbnailSize < 1)
+        return result;
+    // The cache file is opened before anything is decoded: when it can't be, the error goes
+    // to the caller whatever the file is.
+    CacheFileHandle cache = OpenCacheFileForAppend(cachePath_, created_, CacheFolder(folder_));
+
+    const PictureReader* reader = readerFor(path);
+    if (!reader)
+        return result;
+
+    std::optional<DecodedPicture> picture;
+    {
+        InputFile input(path);
+        std::optional<std::string> exif;
+        if (input.isOpen())
+            exif = ReadExifThumbnail(input);
+        if (exif) {
+            // An embedded thumbnail that can't be decoded makes the file "Non Image": the
+            // whole picture is not tried then.
+            picture = DecodeJpeg(*exif, thumbnailSize);
+            result.origin = ThumbnailOrigin::Exif;
+        } else {
+            picture = (*reader)(path, thumbnailSize);
+            result.origin = ThumbnailOrigin::WholePicture;
+        }
+    }
+    if (!picture || picture->pixels.empty() || picture->width <= 0 || picture->height <= 0) {
+        result.origin = ThumbnailOrigin::None;
+        return result;
+    }
+
+    PictureSize size = ComputeThumbnailSize(picture->width, picture->height, thumbnailSize);
+    auto jpeg = EncodeJpeg(ResizeImage(picture->pixels, size), kThumbnailQuality);
+    std::optional<std::int64_t> pos = jpeg ? AppendToCacheFile(cache, *jpeg) : std::nullopt;
+    if (!pos) {
+        result.origin = ThumbnailOrigin::None;
+        return result;
+    }
+    result.state = 1;
+    result.cachePos = *pos;
+    result.width = size.width;
+    result.height = size.height;
+    result.jpeg = std::move(*jpeg);
+    return result;
+}
+
+std::optional<RgbImage> ThumbnailMaker::Read(std::int64_t pos) const {
+    if (!created_ || pos < 0)
+        return std::nullopt;
+    std::FILE* file = std::fopen(cachePath_.c_str(), "rb");
+    if (!file)
+        return std::nullopt;
+    std::optional<RgbImage> image;
+    if (::fseeko(file, pos, SEEK_SET) == 0) {
+        if (auto picture = DecodeJpegFile(file, 0))
+            image = std::move(picture->pixels);
+    }
+    std::fclose(file);
+    return image;
+}
+
+void ThumbnailMaker::DeleteCacheFile() {
+    // Only a file this object created is removed: the name may have been free when it was
+    // chosen and taken by another program since.
+    if (created_)
+        ::unlink(cachePath_.c_str());
+    created_ = false;
+}
+
+void ThumbnailMaker::SetThumbnailFile(const std::string& folder) {
+    if (!folder.empty() && !MakeFolder(folder))
+        throw ThumbnailCacheError("フォルダを作成できません: " + folder);
+    if (EqualIgnoringAsciiCase(folder, folder_))
+        return;
+    std::string dir = CacheFolder(folder);
+    std::string newPath = FreeCacheFileName(dir);
+    bool moved = false;
+    if (created_ && ::access(cachePath_.c_str(), F_OK) == 0) {
+        newPath = CopyCacheFile(cachePath_, dir);
+        ::unlink(cachePath_.c_str());
+        moved = true;
+    }
+    folder_ = folder;
+    cachePath_ = newPath;
+    created_ = moved;
+}
+
+} // namespace pixbako
