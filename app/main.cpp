@@ -13,6 +13,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral(PIXBAKO_VERSION_TEXT));
     // Month and weekday names, AM/PM and separators for every date the program writes.
     pixbako::dateTextSettings() = pixbako::dateTextSettingsFromLocale();
+    // Boxes and hints in the window's Japanese font.
+    QFont font(QStringLiteral("Noto Sans CJK JP"));
+    font.setPixelSize(12);
+    QApplication::setFont(font);
 
     pixbako::TForm1Setup setup;
     setup.iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());

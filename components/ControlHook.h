@@ -32,9 +32,9 @@ public:
     explicit TControlHook(QObject* owner = nullptr);
     ~TControlHook() override;
 
+    // Both setters unhook, store the value and hook again; with htForm they throw
+    // HookTargetError when no window can be found (the value stays stored, unhooked).
     QWidget* Control() const { return control_; }
-    // Unhooks, stores the control and hooks again. Throws HookTargetError for htForm when no
-    // window can be found.
     void setControl(QWidget* control);
     THookTarget Target() const { return target_; }
     void setTarget(THookTarget target);

@@ -8,6 +8,12 @@
 // The main window implements ISettingsForm, creates one SettingsFile with the path from
 // settingsFilePath(), calls LOADINI("INI0") while it is being created, routes the ten preset
 // menu items to POPMENUClick(itemName), and on exit calls saveOnExit().
+//
+// Properties used: QLineEdit "text"; the editable pattern lists DDATEEdit and FDATEEdit
+// "currentText"; the drop-down lists FNUMCombo and FTYPECombo "currentIndex"; check boxes and
+// the radio buttons RedioButtonCOPY / RedioButtonMOVE "checked"; StartEdit "value"; the radio
+// groups TYPERADIO and RUNPARACHK2 "itemIndex". A control the window lacks is skipped on loading
+// and keeps its stored value on saving.
 #include "engine/run/Dialogs.h"
 #include "engine/run/ExtensionChoice.h"
 

@@ -1,5 +1,5 @@
-// The main window: construction, layout details uic can't express, signal wiring, tabs,
-// menus, protection, resizing, hints and the exit command.
+// The main window: construction, the layout details uic can't express and the signal
+// wiring.
 #include "ui/TForm1.h"
 
 #include "components/DropDst.h"
@@ -12,14 +12,8 @@
 #include "ui/dialogs/QtTransferDialogs.h"
 #include "ui_TForm1.h"
 
-#include <QCloseEvent>
 #include <QFile>
 #include <QHeaderView>
-#include <QHelpEvent>
-#include <QMouseEvent>
-#include <QProgressDialog> // QtTransferDialogs.h needs the complete type
-#include <QScreen>
-#include <QToolTip>
 
 namespace pixbako {
 namespace {
@@ -73,12 +67,12 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     TYPERADIOClick();
     applyStoredThumbnailSize();
     showTabReaction(ui->PageControl1->currentIndex());
-    // Hints of the thumbnail box stand beside the mouse; see eventFilter.
-    qApp->installEventFilter(this);
+    // Hints of the thumbnail box stand beside the mouse (DoShowHint).
+    qApp->installEventFilter(&hintPlacement_);
 }
 
 TForm1::~TForm1() {
-    qApp->removeEventFilter(this);
+    qApp->removeEventFilter(&hintPlacement_);
 }
 
 void TForm1::setUpControls() {
@@ -230,192 +224,6 @@ void TForm1::connectDropTargets() {
 
 QTableView* TForm1::fileListView() const {
     return ui->StringGrid1;
-}
-
-// --- tabs ---
-
-void TForm1::showTabReaction(int index) {
-    if (currentTab_ == 0 && index != 0)
-        TabSheet1Hide();
-    currentTab_ = index;
-    switch (index) {
-    case 0:
-        TabSheet1Show();
-        break;
-    case 1:
-        TabSheet2Show();
-        break;
-    case 2:
-        TabSheet3Show();
-        break;
-    default:
-        break;
-    }
-}
-
-void TForm1::TabSheet1Show() {
-    ui->LAB1->setText(ui->ReadInEdit->text());
-    ui->LAB2->setText(ui->SaveOutEdit->text());
-    ui->CHKHOGO->setVisible(true);
-    ui->STATUSTEXT->setText(QStringLiteral("  ウィザードにより簡単に取り込めます"));
-}
-
-void TForm1::TabSheet1Hide() {
-    ui->CHKHOGO->setVisible(false);
-}
-
-void TForm1::TabSheet2Show() {
-    ui->STATUSTEXT->setText(QStringLiteral("  Pixbakoの詳細設定を行います"));
-}
-
-void TForm1::TabSheet3Show() {
-    ui->STATUSTEXT->setText(QStringLiteral("  読込みボタンを押してデータを読み込みます"));
-}
-
-// --- dialogs and menus ---
-
-void TForm1::BTNWIZAClick() {
-    if (setup_.openWizard)
-        setup_.openWizard();
-}
-
-void TForm1::N4Click() {
-    ui->PageControl1->setCurrentIndex(0);
-    BTNWIZAClick();
-}
-
-void TForm1::About1Click() {
-    if (setup_.openAbout)
-        setup_.openAbout();
-}
-
-// Protection: no tab, no preset and no wizard can be used; running and exiting still can.
-void TForm1::CHKHOGOClick() {
-    const bool locked = ui->CHKHOGO->isChecked();
-    ui->PageControl1->setEnabled(!locked);
-    ui->N3->menuAction()->setEnabled(!locked);
-    ui->N4->setEnabled(!locked);
-    ui->LabelHOGO->setVisible(locked);
-    ui->HOGOIMG->setVisible(locked);
-}
-
-// --- exit ---
-
-void TForm1::ExitButtonClick(QObject* sender) {
-    settings_->saveOnExit();
-    if (sender == ui->ExitButton || sender == ui->Exit1)
-        close();
-}
-
-void TForm1::closeEvent(QCloseEvent* event) {
-    // A run is unwinding: it stops at its next check and then closes the window itself.
-    if (!run_.requestClose()) {
-        event->ignore();
-        return;
-    }
-    // Closing destroys the window, and its destruction saves INI0.
-    if (!closing_) {
-        closing_ = true;
-        ExitButtonClick(this);
-    }
-    event->accept();
-}
-
-// --- size, splitter and overlays ---
-
-QRect TForm1::workArea() const {
-    return screen()->availableGeometry();
-}
-
-int TForm1::panelHeight() const {
-    return ui->Panel1->height();
-}
-
-void TForm1::setPanelHeight(int height) {
-    height = std::max(height, kPanelMinimumHeight);
-    const int room = ui->Splitter1->height() - ui->Splitter1->handleWidth();
-    ui->Splitter1->setSizes({height, std::max(0, room - height)});
-}
-
-void TForm1::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    FormResize();
-}
-
-// When the window has become lower than the settings panel and the list need, the panel goes
-// back to its minimum and the list gets its room back.
-void TForm1::FormResize() {
-    // The splitter keeps the list at its smallest height and takes the rest from the panel.
-    const int smallestList =
-        std::max(ui->PanelGrid->minimumHeight(), ui->PanelGrid->minimumSizeHint().height());
-    const bool listSqueezed = ui->PanelGrid->height() <= smallestList;
-    if (listSqueezed && ui->Panel1->height() > kPanelMinimumHeight)
-        setPanelHeight(kPanelMinimumHeight);
-}
-
-// The run and exit buttons stand over the lower edge of the settings panel, on every tab; the
-// protection box stands over the upper right of the tab area.
-void TForm1::placeOverlays() {
-    QWidget* panel = ui->Panel1;
-    const int bottom = panel->height() - 3 - 6;
-    const int right = panel->width() - 3 - 8;
-    ui->ExitButton->move(right - ui->ExitButton->width(), bottom - ui->ExitButton->height());
-    ui->RunButton->move(ui->ExitButton->x() - 8 - ui->RunButton->width(),
-                        bottom - ui->RunButton->height());
-    const QPoint panelTopRight = panel->geometry().topRight();
-    ui->CHKHOGO->adjustSize();
-    ui->CHKHOGO->move(panelTopRight.x() - ui->CHKHOGO->width() - 8, panelTopRight.y() + 5);
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    switch (event->type()) {
-    case QEvent::Resize:
-        if (watched == ui->Panel1 || watched == ui->centralwidget)
-            placeOverlays();
-        break;
-    case QEvent::Move:
-        if (watched == ui->Panel1)
-            placeOverlays();
-        break;
-    case QEvent::MouseButtonRelease:
-        if (watched == ui->FNUMCHK || watched == ui->sUbdirchk1) {
-            auto* box = static_cast<QCheckBox*>(watched);
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            if (mouse->button() != Qt::LeftButton)
-                break;
-            // The box takes the release first (and toggles); the warning looks at the result.
-            const bool over = box->rect().contains(mouse->position().toPoint());
-            static_cast<QObject*>(box)->event(event);
-            if (over && box == ui->FNUMCHK)
-                FNUMCHKMouseUp();
-            else if (over)
-                sUbdirchk1MouseUp();
-            return true;
-        }
-        break;
-    case QEvent::MouseButtonDblClick:
-        if (watched == ui->READINEDIT2) {
-            ReadInButtonClick();
-            return true;
-        }
-        break;
-    case QEvent::ToolTip:
-        if (watched->isWidgetType() && watched->objectName() == QLatin1String("ThumbnailBox1")) {
-            showHintBesideMouse(static_cast<QWidget*>(watched), event);
-            return true;
-        }
-        break;
-    default:
-        break;
-    }
-    return QMainWindow::eventFilter(watched, event);
-}
-
-// The thumbnail box's hint stands 5 pixels right of and 20 pixels below the mouse.
-void TForm1::showHintBesideMouse(QWidget* control, QEvent* event) {
-    const auto* help = static_cast<QHelpEvent*>(event);
-    const QPoint at = control->mapToGlobal(help->pos() + QPoint(5, 20));
-    QToolTip::showText(at, control->toolTip(), control);
 }
 
 } // namespace pixbako

@@ -26,10 +26,6 @@
 #include <string>
 #include <vector>
 
-class QCheckBox;
-class QComboBox;
-class QLineEdit;
-class QSpinBox;
 class QTableView;
 class QWidget;
 
@@ -55,7 +51,7 @@ struct TForm1Setup {
     // The program file dialog: the chosen file's full path (empty: cancelled); unset: a
     // QFileDialog.
     std::function<QString()> pickProgram;
-    // The setup wizard and the About dialog, shown modally.
+    // The setup wizard and the About dialog, shown modally; unset: small stand-ins.
     std::function<void()> openWizard;
     std::function<void()> openAbout;
     // Opening a file of the thumbnail box with its program; unset: QDesktopServices.
@@ -65,6 +61,13 @@ struct TForm1Setup {
 // Set by a command-line run whose settings ask for the program to end; the program start
 // tests it once after the windows are created.
 bool& programEndRequest();
+
+// Installed on the application: places the hints of the thumbnail box beside the mouse.
+class HintPlacement : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+};
 
 class TForm1 : public QMainWindow, public IRunWindow, public ISettingsForm {
     Q_OBJECT
@@ -191,7 +194,6 @@ private:
     void showTabReaction(int index);
     void enableField(QWidget* field, bool enabled);
     QString pickFolder(const QString& title, const QString& initialFolder);
-    void showHintBesideMouse(QWidget* control, QEvent* event);
 
     void connectDropTargets();
     void setUpFileSelection();
@@ -202,6 +204,7 @@ private:
 
     TForm1Setup setup_;
     std::unique_ptr<IDialogs> ownDialogs_;
+    HintPlacement hintPlacement_;
     std::unique_ptr<ITransferDialogs> ownTransferDialogs_;
     std::unique_ptr<Ui::TForm1> ui;
     ImportRun run_{*this};

@@ -11,6 +11,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -21,7 +22,10 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableView>
+#include <QToolTip>
 #include <QUrl>
+
+#include <set>
 
 namespace pixbako::test {
 namespace {
@@ -353,11 +357,55 @@ TEST_F(RulesTest, WindowHasDesignSizesAndListColumns) {
             EXPECT_EQ(grid->columnWidth(column), widths[column]) << column;
         }
     }
-    EXPECT_EQ(grid->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(grid->focusPolicy(), Qt::ClickFocus); // a click, never the Tab key
     EXPECT_EQ(find<QComboBox>("DDATEEdit")->count(), 19);
     EXPECT_EQ(find<QComboBox>("FDATEEdit")->count(), 23);
     EXPECT_EQ(find<QComboBox>("FNUMCombo")->count(), 11);
     EXPECT_EQ(find<QListWidget>("FormatExp")->count(), 24);
+}
+
+// Where the tip window of a tool-tip request at `pos` of `control` appears.
+QPoint tipPosition(QWidget* control, QPoint pos) {
+    QHelpEvent help(QEvent::ToolTip, pos, control->mapToGlobal(pos));
+    QCoreApplication::sendEvent(control, &help);
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->inherits("QTipLabel") && top->isVisible())
+            return top->pos();
+    return {-1, -1};
+}
+
+TEST_F(RulesTest, ThumbnailHintStandsBesideTheMouseOthersKeepTheirPlace) {
+    find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+    auto* page = find("TabSheet3");
+    auto* thumbnails = new QLabel(page);
+    thumbnails->setObjectName("ThumbnailBox1");
+    thumbnails->setToolTip("IMG_0001.JPG");
+    thumbnails->setGeometry(10, 60, 200, 100);
+    auto* other = new QLabel(page);
+    other->setToolTip("other");
+    other->setGeometry(10, 60, 200, 100);
+    thumbnails->show();
+    other->show();
+    const QPoint platform = tipPosition(other, {20, 10});
+    QToolTip::hideText();
+    const QPoint beside = tipPosition(thumbnails, {20, 10});
+    EXPECT_EQ(QToolTip::text(), "IMG_0001.JPG");
+    EXPECT_EQ(beside - platform, QPoint(5, 20));
+    QToolTip::hideText();
+}
+
+TEST_F(RulesTest, TabKeyNeverLandsOnTheListTheTokensOrTheSamples) {
+    window->activateWindow();
+    QApplication::setActiveWindow(window.get());
+    find("ReadInEdit")->setFocus();
+    std::set<QString> reached;
+    for (int press = 0; press < 80; ++press) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached.insert(QApplication::focusWidget()->objectName());
+    }
+    EXPECT_TRUE(reached.count("SaveOutEdit")); // the walk does go round the fields
+    for (const char* name : {"StringGrid1", "FormatExp", "DDATESample", "FDATESample"})
+        EXPECT_FALSE(reached.count(name)) << name;
 }
 
 TEST(FormatExpLines, TokensArePaddedToTenColumnsCountingDoubleByteCharactersTwice) {

@@ -1,8 +1,10 @@
 // Runs started from the main window on real temporary folders, the abort request, closing the
 // window during a run, the overwrite question and the settings file of a first start.
 #include "ui/FileListModel.h"
+#include "ui/TXPRadioGroup.h"
 #include "ui/UiTestSupport.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -100,6 +102,21 @@ TEST_F(RunTest, RunButtonCopiesAndMovesEveryFileAndListsIt) {
     }
 }
 
+TEST_F(RunTest, RunMenuItemRunsLikeTheButtonAndIsLockedDuringTheRun) {
+    bool menusLocked = false;
+    QTimer::singleShot(0, window.get(), [&] {
+        menusLocked = !find<QMenu>("File1")->menuAction()->isEnabled() &&
+                      !find<QMenu>("Help1")->menuAction()->isEnabled() &&
+                      !find<QMenu>("N3")->menuAction()->isEnabled() &&
+                      !find("ExitButton")->isEnabled() && !find("PageControl1")->isEnabled() &&
+                      runButton()->text() == "中止";
+    });
+    find<QAction>("EXEC1")->trigger();
+    EXPECT_TRUE(menusLocked);
+    EXPECT_EQ(filesIn(target), 3);
+    expectIdle();
+}
+
 TEST_F(RunTest, RenamedRunNumbersFilesInDateFolders) {
     find<QCheckBox>("DIRCHKBOX")->setChecked(true);
     find<QComboBox>("DDATEEdit")->setCurrentText("\"day\"");
@@ -114,6 +131,15 @@ TEST_F(RunTest, RenamedRunNumbersFilesInDateFolders) {
     EXPECT_TRUE(dialogs.boxes.empty());
     EXPECT_TRUE(fs::exists(target / "day" / "P_005.JPG"));
     EXPECT_TRUE(fs::exists(target / "day" / "P_007.JPG"));
+}
+
+TEST_F(RunTest, AutoExitClosesTheWindowOnceTheRunHasEnded) {
+    find<QCheckBox>("AutoExitChkBox")->setChecked(true);
+    pressRun();
+    EXPECT_EQ(filesIn(target), 3);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(window->importRun().running());
+    EXPECT_FALSE(programEndRequest()); // only a command-line run sets the end request
 }
 
 TEST_F(RunTest, EmptySaveFolderStopsWithItsWarning) {
@@ -211,6 +237,23 @@ TEST_F(RunTest, ProtectedSettingsStayLockedAfterARun) {
     EXPECT_TRUE(find<QMenu>("File1")->menuAction()->isEnabled());
 }
 
+TEST_F(RunTest, ClearingProtectionDuringARunKeepsTheWindowLockedUntilItEnds) {
+    find<QTabWidget>("PageControl1")->setCurrentIndex(0);
+    auto* protection = find<QCheckBox>("CHKHOGO");
+    protection->setChecked(true);
+    bool lockedMeanwhile = false;
+    QTimer::singleShot(0, protection, [&] {
+        protection->setChecked(false);
+        lockedMeanwhile =
+            !find("PageControl1")->isEnabled() && !find<QMenu>("N3")->menuAction()->isEnabled();
+    });
+    pressRun();
+    EXPECT_TRUE(lockedMeanwhile);
+    EXPECT_EQ(filesIn(target), 3);
+    expectIdle();
+    EXPECT_TRUE(find<QMenu>("N3")->menuAction()->isEnabled());
+}
+
 TEST_F(WindowTest, FirstStartThenExitWritesINI0InTableOrderAndForm) {
     EXPECT_TRUE(QFile::exists(iniPath()));
     QTest::mouseClick(find("ExitButton"), Qt::LeftButton);
@@ -235,6 +278,53 @@ TEST_F(WindowTest, FirstStartThenExitWritesINI0InTableOrderAndForm) {
         "SORTTYPE",    "SORTUP",      "SUBDIR",      "PAGENO",      "[Form]",      "WindowState",
         "PANELHI",     "Top",         "Left",        "Width",       "Height"};
     EXPECT_EQ(lines, expected);
+}
+
+TEST_F(WindowTest, SettingsSurviveBetweenStartsThroughEveryKindOfControl) {
+    find<QLineEdit>("ReadInEdit")->setText("/media/カード");
+    find<QComboBox>("DDATEEdit")->setCurrentText("yyyy\"年\"mm");
+    find<QComboBox>("FNUMCombo")->setCurrentIndex(8);
+    find<QSpinBox>("StartEdit")->setValue(42);
+    find<TXPRadioGroup>("RUNPARACHK2")->setItemIndex(2);
+    find<TXPRadioGroup>("TYPERADIO")->setItemIndex(1);
+    find<QRadioButton>("RedioButtonMOVE")->setChecked(true);
+    find<QCheckBox>("sUbdirchk1")->setChecked(true);
+    find<QTabWidget>("PageControl1")->setCurrentIndex(2);
+    window->resize(TForm1::kDesignWidth, 800);
+    QCoreApplication::processEvents();
+    window->setPanelHeight(500);
+    QCoreApplication::processEvents();
+    find<QAction>("Exit1")->trigger();
+    ASSERT_FALSE(window->isVisible());
+
+    createWindow();
+    EXPECT_EQ(find<QLineEdit>("ReadInEdit")->text(), "/media/カード");
+    EXPECT_EQ(find<QLineEdit>("READINEDIT2")->text(), "/media/カード");
+    EXPECT_EQ(find<QComboBox>("DDATEEdit")->currentText(), "yyyy\"年\"mm");
+    EXPECT_EQ(find<QComboBox>("FNUMCombo")->currentIndex(), 8);
+    EXPECT_EQ(find<QSpinBox>("StartEdit")->value(), 42);
+    EXPECT_EQ(find<TXPRadioGroup>("RUNPARACHK2")->itemIndex(), 2);
+    EXPECT_TRUE(find("RUNPARACHKSTR")->isEnabled());
+    EXPECT_TRUE(find("TYPESETBUTTON")->isEnabled());
+    EXPECT_TRUE(find<QRadioButton>("RedioButtonMOVE")->isChecked());
+    EXPECT_TRUE(find<QCheckBox>("sUbdirchk1")->isChecked());
+    EXPECT_EQ(find<QTabWidget>("PageControl1")->currentIndex(), 2);
+    EXPECT_EQ(window->height(), 800);
+    EXPECT_EQ(window->panelHeight(), 500);
+    EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+TEST_F(WindowTest, ProtectedStartOpensOnEasyRunLocked) {
+    find<QTabWidget>("PageControl1")->setCurrentIndex(0);
+    find<QCheckBox>("CHKHOGO")->setChecked(true);
+    find<QTabWidget>("PageControl1")->setCurrentIndex(1); // only possible before the lock
+    QTest::mouseClick(find("ExitButton"), Qt::LeftButton);
+    createWindow();
+    EXPECT_EQ(find<QTabWidget>("PageControl1")->currentIndex(), 0);
+    EXPECT_TRUE(find<QCheckBox>("CHKHOGO")->isVisible());
+    EXPECT_FALSE(find("PageControl1")->isEnabled());
+    EXPECT_FALSE(find<QAction>("N4")->isEnabled());
+    EXPECT_TRUE(find("LabelHOGO")->isVisible());
 }
 
 TEST(FileListModel, ReadsNothingWhileFrozenAndShowsAHundredThousandRowsOnRefresh) {

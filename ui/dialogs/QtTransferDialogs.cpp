@@ -37,6 +37,10 @@ QtTransferDialogs::~QtTransferDialogs() {
     delete window_.data();
 }
 
+QProgressDialog* QtTransferDialogs::progressWindow() const {
+    return window_.data();
+}
+
 OverwriteAnswer QtTransferDialogs::askOverwrite(const std::string& destination) {
     if (abortRequested_ && abortRequested_())
         return OverwriteAnswer::Cancel;

@@ -48,7 +48,7 @@ public:
     void progressEnd() override;
 
     // The progress window while it is shown (objectName "TransferProgress"), else null.
-    QProgressDialog* progressWindow() const { return window_; }
+    QProgressDialog* progressWindow() const;
 
 private:
     void showProgressWindow();

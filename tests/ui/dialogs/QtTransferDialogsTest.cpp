@@ -57,12 +57,10 @@ TEST(QtTransferDialogs, OverwriteQuestionAsksWithYesNoCancelAndMapsEveryAnswer) 
         EXPECT_EQ(boxes.icons[0], BoxIcon::Question);
         EXPECT_EQ(boxes.buttons[0], BoxButtons::YesNoCancel);
     }
-}
-
-TEST(QtTransferDialogs, AbortRequestedCancelsTheOverwriteQuestionUnasked) {
+    // Once the run is being aborted, nobody is asked any more.
     RecordingDialogs boxes;
-    QtTransferDialogs dialogs(nullptr, boxes, [] { return true; });
-    EXPECT_EQ(dialogs.askOverwrite("/save/a.jpg"), OverwriteAnswer::Cancel);
+    QtTransferDialogs aborting(nullptr, boxes, [] { return true; });
+    EXPECT_EQ(aborting.askOverwrite("/save/a.jpg"), OverwriteAnswer::Cancel);
     EXPECT_TRUE(boxes.texts.empty());
 }
 
