@@ -211,13 +211,14 @@ int TThumbnailBox::Add(const std::string& fileName) {
     owned->FileName = fileName;
     TFileItem& item = *owned;
     items_.push_back(std::move(owned));
+    // An error ends Add with the item in the list (as the last one), shown by the layout.
     try {
         item.Caption = QString::fromStdString(FormatDateText(kCaptionPattern, EXIFDATE(fileName)));
+        BuildThumbnails();
     } catch (...) {
         UpdateLayout();
         throw;
     }
-    BuildThumbnails();
     maxTextWidth_ =
         std::max(maxTextWidth_, fontMetrics().horizontalAdvance(fileNamePart(fileName)));
     const int index = placeNewItem(Count() - 1);

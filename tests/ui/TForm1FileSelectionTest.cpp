@@ -2,6 +2,7 @@
 // drops, clearing, selection and its status texts, hints, double-click, view mode, thumbnail
 // size, sorting headers, the settings round trip, and a run that imports only the selection.
 #include "components/ThumbnailBox.h"
+#include "support/JpegBuilder.h"
 #include "ui/TXPRadioGroup.h"
 #include "ui/UiTestSupport.h"
 
@@ -119,6 +120,20 @@ TEST_F(FileSelectionTest, LoadWithoutFolderWarnsAndMissingFolderLoadsNothing) {
     press("BTNREADDATA");
     EXPECT_EQ(status(), " 0件読み込みました 取込むデータを選択してください");
     EXPECT_EQ(box()->Count(), 0);
+}
+
+TEST_F(FileSelectionTest, UnreadableShotDateEndsTheLoadAndKeepsWhatWasAdded) {
+    picture(card, "1-good.jpg");
+    writeTestFile((card / "2-bad.jpg").string(), cameraJpeg("not a date at all"));
+    picture(card, "3-never.jpg");
+    loadCard();
+    ASSERT_EQ(dialogs.boxes.size(), 1u);
+    EXPECT_EQ(dialogs.boxes[0].icon, BoxIcon::Error);
+    EXPECT_NE(dialogs.boxes[0].text.find("not a date at all"), std::string::npos)
+        << dialogs.boxes[0].text;
+    EXPECT_EQ(names(), (std::vector<std::string>{"1-good.jpg", "2-bad.jpg"}));
+    EXPECT_TRUE(window->isEnabled());
+    EXPECT_FALSE(find("TForm4")->isVisible());
 }
 
 TEST_F(FileSelectionTest, AdditionalLoadTakesEveryTypeFromThePickedFolder) {
