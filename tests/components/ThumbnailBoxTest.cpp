@@ -5,6 +5,7 @@
 #include "support/TempFolder.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
@@ -456,6 +457,86 @@ TEST_F(ThumbnailBoxTest, NewThumbnailSizeRebuildsEveryThumbnail) {
     EXPECT_EQ(box->Items(box->Count() - 1).State, 2) << "pending until RightAway";
     box->setRightAway(true);
     EXPECT_EQ(box->Items(box->Count() - 1).State, 1);
+}
+
+} // namespace
+} // namespace pixbako
+
+namespace pixbako {
+namespace {
+
+// The thumbnail builder behind a counter: how often painting asked for what.
+class CountingSource final : public IThumbnailSource {
+public:
+    explicit CountingSource(const QString& folder) : inner_(folder) {}
+    std::optional<std::int64_t> build(const std::string& path, int size) override {
+        ++builds;
+        return inner_.build(path, size);
+    }
+    QImage read(std::int64_t pos) override {
+        ++reads;
+        return inner_.read(pos);
+    }
+    void deleteCache() override { inner_.deleteCache(); }
+    void setCacheFolder(const QString& folder) override { inner_.setCacheFolder(folder); }
+    QString cacheFileName() const override { return inner_.cacheFileName(); }
+    int builds = 0;
+    int reads = 0;
+
+private:
+    BuilderSource inner_;
+};
+
+long residentKilobytes() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return -1;
+}
+
+// A measurement, not a test (run it by name with --gtest_also_run_disabled_tests): ten
+// thousand real thumbnails in the box, then scrolling from top to bottom page by page.
+TEST(ThumbnailBoxMeasure, DISABLED_TenThousandItemsScrollWithoutDecodingPictures) {
+    TempFolder temp;
+    std::vector<std::string> files;
+    for (int i = 0; i < 100; ++i) {
+        QImage image(1600, 1200, QImage::Format_RGB32);
+        image.fill(QColor::fromHsv(i * 3, 200, 200));
+        files.push_back(temp.path() + "/P" + std::to_string(i) + ".jpg");
+        image.save(QString::fromStdString(files.back()), "JPG", 85);
+    }
+    TThumbnailBox box;
+    auto counting = std::make_unique<CountingSource>(QString::fromStdString(temp.path()));
+    CountingSource& source = *counting;
+    box.setThumbnailSource(std::move(counting));
+    box.setSorted(TSortType::stCaption);
+    box.setShowCaptions(true);
+    box.resize(760, 500);
+    box.show();
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < 10000; ++i)
+        box.Add(files[i % files.size()]);
+    const qint64 addMs = timer.elapsed();
+    const int builds = source.builds;
+    timer.restart();
+    int pages = 0;
+    for (int v = 0;; v += box.verticalScrollBar()->pageStep(), ++pages) {
+        box.verticalScrollBar()->setValue(v);
+        box.viewport()->grab();
+        if (v >= box.verticalScrollBar()->maximum())
+            break;
+    }
+    const qint64 scrollMs = timer.elapsed();
+    std::printf("add 10000: %lld ms; scroll %d pages: %lld ms; thumbnails read %d; "
+                "pictures decoded while scrolling %d; resident %ld KB\n",
+                static_cast<long long>(addMs), pages, static_cast<long long>(scrollMs),
+                source.reads, source.builds - builds, residentKilobytes());
+    EXPECT_EQ(source.builds, builds);
+    EXPECT_LT(residentKilobytes(), 300 * 1024);
 }
 
 } // namespace
