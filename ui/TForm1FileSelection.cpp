@@ -87,6 +87,7 @@ private:
 
 void TForm1::setUpFileSelection() {
     TThumbnailBox* box = ui->ThumbnailBox1;
+    box->setOmitted(true);
     box->setShowCaptions(true);
     box->setSorted(TSortType::stCaption);
     box->setSpacing(2);

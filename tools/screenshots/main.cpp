@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -146,6 +147,8 @@ int main(int argc, char* argv[]) {
     box->Items(3).Selected = true;
     box->viewport()->update();
     ok = save(window, output, QStringLiteral("tab2-thumbnails.png")) && ok;
+    box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
+    ok = save(window, output, QStringLiteral("tab2-thumbnails-end.png")) && ok;
     window.findChild<pixbako::TXPRadioGroup*>(QStringLiteral("RadioTHM"))->setItemIndex(0);
     ok = save(window, output, QStringLiteral("tab2-file-names.png")) && ok;
     return ok ? 0 : 1;
