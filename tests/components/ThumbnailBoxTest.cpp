@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QHelpEvent>
 #include <QRegularExpression>
 #include <QScrollBar>
 #include <QTest>
@@ -419,6 +420,43 @@ TEST_F(ThumbnailBoxTest, RemovingTheCurrentItemMovesCurrentToTheNearestSelectedB
     box->Delete(0);
     EXPECT_EQ(box->CurrentItem(), nullptr) << "the only item";
     EXPECT_EQ(source->deletions, deletions + 1) << "the cache file goes with the last item";
+}
+
+TEST_F(ThumbnailBoxTest, FolderAddsPlainVisibleFilesWithProgressAndAddedEvents) {
+    file("pics/b.jpg");
+    file("pics/a.txt");
+    file("pics/.hidden.jpg");
+    fs::create_directories(temp.path() + "/pics/sub");
+    file("pics/sub/deep.jpg");
+    box->Add(file("kept.jpg"));
+    std::vector<std::pair<int, int>> progress;
+    std::vector<std::string> added;
+    box->OnProgress = [&](TThumbnailBox&, int k, int total) { progress.emplace_back(k, total); };
+    box->OnAdded = [&](TThumbnailBox&, int, const std::string& name) { added.push_back(name); };
+    box->setFolder(QString::fromStdString(temp.path() + "/pics"));
+    EXPECT_EQ(names(), (std::vector<std::string>{"kept.jpg", "a.txt", "b.jpg"}));
+    EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
+    EXPECT_EQ(added,
+              (std::vector<std::string>{temp.path() + "/pics/a.txt", temp.path() + "/pics/b.jpg"}));
+    box->setFolder(QString::fromStdString(temp.path() + "/missing"));
+    EXPECT_EQ(box->Count(), 3);
+}
+
+TEST_F(ThumbnailBoxTest, HintRequestsOverTheCellsReachTheBox) {
+    box->setToolTip(QStringLiteral("the box's own hint"));
+    int seen = 0;
+    struct Watch : QObject {
+        int* seen;
+        bool eventFilter(QObject*, QEvent* event) override {
+            *seen += event->type() == QEvent::ToolTip;
+            return false;
+        }
+    } watch;
+    watch.seen = &seen;
+    box->installEventFilter(&watch);
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), box->viewport()->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(box->viewport(), &help);
+    EXPECT_EQ(seen, 1);
 }
 
 TEST_F(ThumbnailBoxTest, PaintingDecodesOnlyCachedThumbnailsOfVisibleCells) {
