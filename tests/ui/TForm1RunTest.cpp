@@ -314,6 +314,22 @@ TEST_F(WindowTest, SettingsSurviveBetweenStartsThroughEveryKindOfControl) {
     EXPECT_TRUE(dialogs.boxes.empty());
 }
 
+TEST_F(WindowTest, StartWithLoadedSwitchesOffEnablesExactlyAsTheyDemand) {
+    window.reset();
+    writeAll(iniPath().toStdString(), "[INI0]\r\nDIRCHKBOX=0\r\nRENAME=0\r\nRUNF=0\r\n"
+                                      "RUNPARA2=2\r\nTYPEF=1\r\nFNUM=0\r\nSTART=150\r\n");
+    createWindow();
+    for (const char* name : {"DMAEEDIT", "DDATEEdit", "FMAEEdit", "FNUMCombo", "StartEdit",
+                             "RunProcEdit", "RunProcButton", "RUNPARACHK2"})
+        EXPECT_FALSE(find(name)->isEnabled()) << name;
+    EXPECT_TRUE(find("RUNPARACHKSTR")->isEnabled());
+    EXPECT_TRUE(find("TYPESETBUTTON")->isEnabled());
+    // The style came first and limits the spin field; a larger stored start number is held at
+    // the style's highest.
+    EXPECT_EQ(find<QSpinBox>("StartEdit")->value(), 99);
+    EXPECT_EQ(find<QLineEdit>("READINEDIT2")->text(), "");
+}
+
 TEST_F(WindowTest, ProtectedStartOpensOnEasyRunLocked) {
     find<QTabWidget>("PageControl1")->setCurrentIndex(0);
     find<QCheckBox>("CHKHOGO")->setChecked(true);
