@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@ namespace pixbako {
 namespace {
 
 constexpr int kThumbnailQuality = 90;
+constexpr off_t kWholeFileReadBytes = 64 * 1024 * 1024;
 
 char lowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -82,9 +84,21 @@ std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumb
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return std::nullopt;
-    // libjpeg asks for 4 KiB at a time; a larger stdio buffer saves system calls.
-    std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
-    auto picture = DecodeJpegFile(file, thumbnailSize);
+    std::optional<DecodedPicture> picture;
+    // Camera files are decoded from memory: libjpeg's entropy decoder takes its fast path only
+    // while enough input is buffered, and a whole file is the largest buffer. Larger files
+    // (or ones whose size can't be told) are streamed.
+    struct stat st {};
+    if (::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        st.st_size <= kWholeFileReadBytes) {
+        auto size = static_cast<std::size_t>(st.st_size);
+        auto bytes = std::make_unique_for_overwrite<char[]>(size);
+        std::size_t got = std::fread(bytes.get(), 1, size, file);
+        picture = DecodeJpeg(std::string_view(bytes.get(), got), thumbnailSize);
+    } else {
+        std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
+        picture = DecodeJpegFile(file, thumbnailSize);
+    }
     std::fclose(file);
     return picture;
 }
