@@ -34,12 +34,16 @@ RgbImage ResizeImage(const RgbImage& source, PictureSize size) {
     const std::vector<Span> xs = spans(source.width, size.width);
     const std::vector<Span> ys = spans(source.height, size.height);
 
-    // Columns: source.height rows of size.width pixels, as sums scaled by 256 / count.
-    std::vector<std::uint32_t> wide(static_cast<std::size_t>(source.height) * size.width * 3);
+    if (source.width == size.width && source.height == size.height)
+        return source;
+
+    // Columns: source.height rows of size.width pixels, as averages in 1/256 steps (at most
+    // 255 * 256, so 16 bits hold them and the buffer stays small).
+    std::vector<std::uint16_t> wide(static_cast<std::size_t>(source.height) * size.width * 3);
     for (int y = 0; y < source.height; ++y) {
         const std::uint8_t* row =
             source.pixels.data() + static_cast<std::size_t>(y) * source.width * 3;
-        std::uint32_t* dst = wide.data() + static_cast<std::size_t>(y) * size.width * 3;
+        std::uint16_t* dst = wide.data() + static_cast<std::size_t>(y) * size.width * 3;
         for (int x = 0; x < size.width; ++x) {
             const Span& span = xs[static_cast<std::size_t>(x)];
             std::uint32_t sum[3] = {0, 0, 0};
@@ -50,7 +54,8 @@ RgbImage ResizeImage(const RgbImage& source, PictureSize size) {
                 sum[2] += p[2];
             }
             for (int c = 0; c < 3; ++c)
-                dst[x * 3 + c] = (sum[c] * 256 + span.count / 2) / span.count;
+                dst[x * 3 + c] =
+                    static_cast<std::uint16_t>((sum[c] * 256 + span.count / 2) / span.count);
         }
     }
 
@@ -63,7 +68,7 @@ RgbImage ResizeImage(const RgbImage& source, PictureSize size) {
         const Span& span = ys[static_cast<std::size_t>(y)];
         std::fill(sum.begin(), sum.end(), 0);
         for (int i = 0; i < span.count; ++i) {
-            const std::uint32_t* src = wide.data() + (span.first + i) * rowValues;
+            const std::uint16_t* src = wide.data() + (span.first + i) * rowValues;
             for (std::size_t v = 0; v < rowValues; ++v)
                 sum[v] += src[v];
         }

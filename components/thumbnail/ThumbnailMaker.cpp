@@ -1,21 +1,20 @@
 // The build of one thumbnail and the format table.
 #include "components/thumbnail/ThumbnailMaker.h"
 
-#include "components/thumbnail/ExifThumbnail.h"
 #include "components/thumbnail/JpegCodec.h"
-#include "components/thumbnail/Resample.h"
 #include "components/thumbnail/ThumbnailCacheFile.h"
-#include "components/thumbnail/ThumbnailGeometry.h"
+#include "components/thumbnail/ThumbnailPrefetch.h"
 
 #include <cerrno>
 #include <fcntl.h>
+#include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace pixbako {
 namespace {
 
-constexpr int kThumbnailQuality = 90;
+constexpr off_t kWholeFileReadBytes = 64 * 1024 * 1024;
 
 char lowerAscii(char c) {
     return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
@@ -32,59 +31,27 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
-// A regular file opened for reading, closed when the object goes.
-class InputFile final : public ByteSource {
-public:
-    explicit InputFile(const std::string& path) {
-        // O_NONBLOCK keeps a named pipe from blocking the open; only regular files are read.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        struct stat st {};
-        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-            ::close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~InputFile() override {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    InputFile(const InputFile&) = delete;
-    InputFile& operator=(const InputFile&) = delete;
-
-    bool isOpen() const { return fd_ >= 0; }
-
-    // Read errors end the data: a file that can't be read has no EXIF thumbnail.
-    std::size_t read(std::uint8_t* dst, std::size_t n) override {
-        for (;;) {
-            ssize_t count = ::pread(fd_, dst, n, offset_);
-            if (count >= 0) {
-                offset_ += count;
-                return static_cast<std::size_t>(count);
-            }
-            if (errno != EINTR)
-                return 0;
-        }
-    }
-
-    void skip(std::uint64_t n) override {
-        constexpr std::uint64_t limit = 1ull << 62;
-        offset_ = static_cast<off_t>(std::min<std::uint64_t>(limit, offset_ + n));
-    }
-
-private:
-    int fd_ = -1;
-    off_t offset_ = 0;
-};
-
 } // namespace
 
 std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumbnailSize) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file)
         return std::nullopt;
-    // libjpeg asks for 4 KiB at a time; a larger stdio buffer saves system calls.
-    std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
-    auto picture = DecodeJpegFile(file, thumbnailSize);
+    std::optional<DecodedPicture> picture;
+    // Camera files are decoded from memory: libjpeg's entropy decoder takes its fast path only
+    // while enough input is buffered, and a whole file is the largest buffer. Larger files
+    // (or ones whose size can't be told) are streamed.
+    struct stat st {};
+    if (::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        st.st_size <= kWholeFileReadBytes) {
+        auto size = static_cast<std::size_t>(st.st_size);
+        auto bytes = std::make_unique_for_overwrite<char[]>(size);
+        std::size_t got = std::fread(bytes.get(), 1, size, file);
+        picture = DecodeJpeg(std::string_view(bytes.get(), got), thumbnailSize);
+    } else {
+        std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
+        picture = DecodeJpegFile(file, thumbnailSize);
+    }
     std::fclose(file);
     return picture;
 }
@@ -99,7 +66,18 @@ ThumbnailMaker::~ThumbnailMaker() {
     DeleteCacheFile();
 }
 
+void ThumbnailMaker::Prefetch(std::vector<std::string> paths, int thumbnailSize) {
+    prefetch_.reset();
+    unsigned threads = std::thread::hardware_concurrency();
+    if (threads < 2 || paths.size() < 2 || thumbnailSize < 1)
+        return;
+    prefetch_ = std::make_unique<ThumbnailPrefetcher>(
+        std::move(paths), thumbnailSize,
+        [this](const std::string& path) { return readerFor(path); }, std::min(threads, 8u));
+}
+
 void ThumbnailMaker::RegisterFormat(std::string extension, PictureReader reader) {
+    prefetch_.reset(); // the workers read the table
     if (extension.empty() || extension[0] != '.')
         extension.insert(extension.begin(), '.');
     for (char& c : extension)
@@ -132,39 +110,22 @@ ThumbnailResult ThumbnailMaker::Build(const std::string& path, int thumbnailSize
     if (!reader)
         return result;
 
-    std::optional<DecodedPicture> picture;
-    {
-        InputFile input(path);
-        std::optional<std::string> exif;
-        if (input.isOpen())
-            exif = ReadExifThumbnail(input);
-        if (exif) {
-            // An embedded thumbnail that can't be decoded makes the file "Non Image": the
-            // whole picture is not tried then.
-            picture = DecodeJpeg(*exif, thumbnailSize);
-            result.origin = ThumbnailOrigin::Exif;
-        } else {
-            picture = (*reader)(path, thumbnailSize);
-            result.origin = ThumbnailOrigin::WholePicture;
-        }
-    }
-    if (!picture || picture->pixels.empty() || picture->width <= 0 || picture->height <= 0) {
-        result.origin = ThumbnailOrigin::None;
+    std::optional<PreparedThumbnail> prepared;
+    if (prefetch_)
+        prepared = prefetch_->take(path, thumbnailSize);
+    if (!prepared)
+        prepared = PrepareThumbnail(path, thumbnailSize, *reader);
+    if (prepared->jpeg.empty())
         return result;
-    }
-
-    PictureSize size = ComputeThumbnailSize(picture->width, picture->height, thumbnailSize);
-    auto jpeg = EncodeJpeg(ResizeImage(picture->pixels, size), kThumbnailQuality);
-    std::optional<std::int64_t> pos = jpeg ? AppendToCacheFile(cache, *jpeg) : std::nullopt;
-    if (!pos) {
-        result.origin = ThumbnailOrigin::None;
+    std::optional<std::int64_t> pos = AppendToCacheFile(cache, prepared->jpeg);
+    if (!pos)
         return result;
-    }
     result.state = 1;
     result.cachePos = *pos;
-    result.width = size.width;
-    result.height = size.height;
-    result.jpeg = std::move(*jpeg);
+    result.origin = prepared->origin;
+    result.width = prepared->width;
+    result.height = prepared->height;
+    result.jpeg = std::move(prepared->jpeg);
     return result;
 }
 
@@ -184,6 +145,8 @@ std::optional<RgbImage> ThumbnailMaker::Read(std::int64_t pos) const {
 }
 
 void ThumbnailMaker::DeleteCacheFile() {
+    // Every thumbnail is built anew after this (for a new size, or for other files).
+    prefetch_.reset();
     // Only a file this object created is removed: the name may have been free when it was
     // chosen and taken by another program since.
     if (created_)

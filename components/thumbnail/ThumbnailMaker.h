@@ -15,12 +15,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 namespace pixbako {
+
+class ThumbnailPrefetcher;
 
 // The cache file can't be opened, created or moved; what() is the user's text (UTF-8).
 class ThumbnailCacheError : public std::runtime_error {
@@ -75,6 +78,14 @@ public:
     // item then stays unbuilt).
     ThumbnailResult Build(const std::string& path, int thumbnailSize);
 
+    // Lets worker threads (one per core) decode and encode the thumbnails of `paths` ahead,
+    // in this order, while Build stores them: pass the files that Build is about to be called
+    // for. Build's results, the cache contents and offsets stay exactly those of building one
+    // by one; Build of a file not in the list, or at another size, just works as always. The
+    // work stops with the next Prefetch, DeleteCacheFile, RegisterFormat or the destructor.
+    // Readers in the table must then be safe to call from several threads at once.
+    void Prefetch(std::vector<std::string> paths, int thumbnailSize);
+
     // The thumbnail whose JPEG starts at `pos` in the cache file, decoded up to its end
     // marker; nullopt when there is none to read.
     std::optional<RgbImage> Read(std::int64_t pos) const;
@@ -103,6 +114,7 @@ private:
     int openCacheForAppend();
 
     std::vector<Format> formats_;
+    std::unique_ptr<ThumbnailPrefetcher> prefetch_;
     std::string folder_;    // as set (ThumbnailFile)
     std::string cachePath_; // CacheFileName
     bool created_ = false;  // we created the file at cachePath_ and it is ours

@@ -163,6 +163,49 @@ TEST_F(ThumbnailBuilderTest, NewThumbnailSizeRebuildsTheCacheFromScratch) {
     EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(name)), end);
 }
 
+TEST_F(ThumbnailBuilderTest, PrefetchingChangesNeitherResultsNorCacheBytes) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i) {
+        std::string name = "p" + std::to_string(i);
+        if (i % 7 == 3)
+            paths.push_back(file(name + ".jpg", "broken"));
+        else if (i % 11 == 5)
+            paths.push_back(dir.path() + "/missing" + name + ".jpg");
+        else if (i % 5 == 1)
+            paths.push_back(file(name + ".bmp", test::bitmap(30 + i, 20)));
+        else
+            paths.push_back(file(name + ".jpg", test::pictureJpeg(100 + i, 80)));
+    }
+    const std::string other = file("other.jpg", test::pictureJpeg(50, 50));
+
+    auto run = [&](bool prefetch, int prefetchSize) {
+        const std::string folder = dir.path() + (prefetch ? "/ahead" : "/plain");
+        fs::create_directories(folder);
+        ThumbnailBuilder builder(QString::fromStdString(folder));
+        if (prefetch)
+            builder.prefetch(paths, prefetchSize);
+        std::vector<ThumbnailResult> results;
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            results.push_back(builder.Build(paths[i], 64));
+            if (i == 10)
+                results.push_back(builder.Build(other, 64)); // not in the list
+        }
+        return std::make_pair(results, test::readFile(builder.CacheFileName()));
+    };
+    auto [plain, plainBytes] = run(false, 0);
+    for (int size : {64, 32}) {
+        auto [ahead, aheadBytes] = run(true, size);
+        ASSERT_EQ(ahead.size(), plain.size());
+        for (std::size_t i = 0; i < plain.size(); ++i) {
+            EXPECT_EQ(ahead[i].state, plain[i].state) << i;
+            EXPECT_EQ(ahead[i].cachePos, plain[i].cachePos) << i;
+            EXPECT_EQ(ahead[i].origin, plain[i].origin) << i;
+            EXPECT_EQ(ahead[i].jpeg, plain[i].jpeg) << i;
+        }
+        EXPECT_EQ(aheadBytes, plainBytes) << "prefetched at " << size;
+    }
+}
+
 TEST_F(ThumbnailBuilderTest, OnlyTheBuildersOwnCacheFileIsEverDeleted) {
     const std::string folder = cacheFolder();
     file("cache/thumb0.tmp", "another program's");
