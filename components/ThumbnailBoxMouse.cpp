@@ -10,6 +10,7 @@
 #include <algorithm>
 
 namespace pixbako {
+
 // --- mouse and keys ---
 
 void TThumbnailBox::mousePressEvent(QMouseEvent* event) {

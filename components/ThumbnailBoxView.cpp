@@ -15,10 +15,12 @@ const QString kNonImage = QStringLiteral("Non Image");
 constexpr int kListColumnWidth = 180;
 
 } // namespace
+
 // --- layout ---
 
 int TThumbnailBox::textHeight() const {
-    return fontMetrics().boundingRect(QStringLiteral("ABCDEFG")).height();
+    // The height of a line of text in the box's font (what a line of "ABCDEFG" takes).
+    return fontMetrics().height();
 }
 
 void TThumbnailBox::UpdateLayout() {
@@ -258,7 +260,8 @@ void TThumbnailBox::drawListCell(QPainter& painter, const TFileItem& item, int c
     const QPen textPen = painter.pen();
     painter.setPen(QPen(palette().color(QPalette::Disabled, QPalette::Text), 1));
     painter.setBrush(Qt::NoBrush);
-    painter.drawRect(rect.left(), rect.top(), kListColumnWidth, rect.height() - 1);
+    // A frame 180 pixels wide, the cell's height high (a 1-pixel pen draws one more).
+    painter.drawRect(rect.left(), rect.top(), kListColumnWidth - 1, rect.height() - 1);
     painter.setPen(textPen);
     painter.drawText(QRect(rect.left() + spacing_, rect.top() + spacing_ / 2,
                            kListColumnWidth - spacing_, rect.height()),
