@@ -95,6 +95,7 @@ void TThumbnailBox::setFolder(const QString& folder) {
         paths.push_back(base.toStdString() + entry.name);
     }
     const int total = static_cast<int>(paths.size());
+    PrefetchThumbnails(paths);
     for (int k = 0; k < total; ++k) {
         Add(paths[k]);
         if (OnProgress)
@@ -183,8 +184,12 @@ void TThumbnailBox::setThumbnailSize(int pixels) {
     thumbnailSize_ = pixels;
     source_->deleteCache();
     forgetPictures();
-    for (auto& item : items_)
+    std::vector<std::string> paths;
+    for (auto& item : items_) {
         item->State = 2;
+        paths.push_back(item->FileName);
+    }
+    PrefetchThumbnails(std::move(paths));
     BuildThumbnails();
     UpdateLayout();
 }
@@ -256,6 +261,11 @@ void TThumbnailBox::removeCurrentFor(int index) {
             return;
         }
     }
+}
+
+void TThumbnailBox::PrefetchThumbnails(std::vector<std::string> paths) {
+    if (rightAway_)
+        source_->prefetch(std::move(paths), thumbnailSize_);
 }
 
 void TThumbnailBox::RegisterFormat(const std::string& extension, PictureReader reader) {

@@ -126,6 +126,9 @@ public:
     int ColCount() const { return colCount_; }
     int RowCount() const { return rowCount_; }
     void BuildThumbnails();
+    // The files about to be added, in their order: their thumbnails may be made ahead on
+    // other cores (when RightAway); what the box shows does not change.
+    void PrefetchThumbnails(std::vector<std::string> paths);
     void RegisterFormat(const std::string& extension, PictureReader reader);
     void UpdateLayout();
     TFileItem* CurrentItem() const { return current_; }

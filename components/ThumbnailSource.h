@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pixbako {
 
@@ -30,6 +31,12 @@ public:
     // "フォルダを作成できません: " + folder when the folder can't be made.
     virtual void setCacheFolder(const QString& folder) = 0;
     virtual QString cacheFileName() const = 0;
+    // The files that build() is about to be called for, in that order, at this size: a
+    // source may make their thumbnails ahead on other threads. Nothing observable changes.
+    virtual void prefetch(std::vector<std::string> paths, int size) {
+        (void)paths;
+        (void)size;
+    }
     // Adds a row to the picture-format table.
     virtual void registerFormat(const std::string& extension, PictureReader reader) {
         (void)extension;
@@ -49,6 +56,9 @@ public:
     void deleteCache() override { builder_.deleteCache(); }
     void setCacheFolder(const QString& folder) override { builder_.setCacheFolder(folder); }
     QString cacheFileName() const override { return builder_.cacheFileName(); }
+    void prefetch(std::vector<std::string> paths, int size) override {
+        builder_.prefetch(std::move(paths), size);
+    }
     void registerFormat(const std::string& extension, PictureReader reader) override {
         builder_.RegisterFormat(extension, std::move(reader));
     }

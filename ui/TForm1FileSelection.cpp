@@ -186,6 +186,7 @@ void TForm1::loadFiles(const std::string& folder, bool filtered) {
     const int total = static_cast<int>(paths.size());
     ui->ProgressBar1->setRange(0, std::max(total, 1));
     int loaded = 0;
+    ui->ThumbnailBox1->PrefetchThumbnails(paths);
     try {
         for (const std::string& path : paths) {
             ui->ProgressBar1->setValue(loaded);
@@ -213,6 +214,7 @@ void TForm1::DropDst4FileDrop(const std::vector<std::string>& files) {
     showProcessingNotice(true);
     ui->ProgressBar1->setRange(0, std::max(total, 1));
     int added = 0;
+    box->PrefetchThumbnails(files);
     try {
         for (int i = 0; i < total; ++i) {
             const std::string& path = files[i];
@@ -227,7 +229,9 @@ void TForm1::DropDst4FileDrop(const std::vector<std::string>& files) {
                 QCoreApplication::processEvents();
                 ++added;
             } else if (std::filesystem::is_directory(status)) {
-                for (const std::string& file : filesIn(path)) {
+                const std::vector<std::string> inside = filesIn(path);
+                box->PrefetchThumbnails(inside);
+                for (const std::string& file : inside) {
                     ui->ProgressBar1->setValue(i);
                     ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
                     box->Add(file);
