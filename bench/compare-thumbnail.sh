@@ -4,6 +4,8 @@
 #   - files with an EXIF thumbnail: thumbnails per second, which must be at least 1000;
 #   - the same pictures without one: ours against vipsthumbnail (one thread, VIPS_CONCURRENCY=1,
 #     120-pixel thumbnails at quality 90) on the same files; ours must be at least as fast.
+#     Both rates are printed, but the check compares CPU time per file: on a machine that
+#     other work keeps busy the wall clock says more about that work than about ours.
 # THUMBNAIL_FILES sets the number of files of each kind (500 unless told otherwise).
 # vipsthumbnail comes from Debian's libvips-tools, installed here when missing (as root).
 set -eu
@@ -24,7 +26,8 @@ trap 'rm -rf "$dir"' EXIT INT TERM
 cat "$dir"/exif/*.jpg "$dir"/plain/*.jpg > /dev/null # warm the page cache
 
 exif=$("$bench" --time-ours "$dir/exif" 120)
-plain=$("$bench" --time-ours "$dir/plain" 120)
+# CPU seconds too: on a busy machine they say more than the wall clock.
+plain=$(/usr/bin/time -o "$dir/ours.time" -f "%U %S" "$bench" --time-ours "$dir/plain" 120)
 ahead=$("$bench" --time-ours "$dir/plain" 120 ahead)
 printf "files: %d of 4000 x 3000 pixels, thumbnails of 120 pixels\n" "$count"
 printf "ours, EXIF thumbnails:    %10.1f files/s (must be >= 1000)\n" "$exif"
@@ -38,15 +41,20 @@ if ! command -v vipsthumbnail > /dev/null 2>&1; then
 fi
 mkdir "$dir/vips"
 start=$(date +%s.%N)
-VIPS_CONCURRENCY=1 vipsthumbnail -s 120 -o "$dir/vips/%s.jpg[Q=90]" "$dir"/plain/*.jpg
+VIPS_CONCURRENCY=1 /usr/bin/time -o "$dir/vips.time" -f "%U %S" vipsthumbnail -s 120 -o "$dir/vips/%s.jpg[Q=90]" "$dir"/plain/*.jpg
 end=$(date +%s.%N)
 made=$(find "$dir/vips" -name '*.jpg' | wc -l)
 [ "$made" -eq "$count" ] || { echo "vipsthumbnail made $made of $count" >&2; exit 1; }
 
-awk -v n="$count" -v exif="$exif" -v ours="$plain" -v ahead="$ahead" -v start="$start" -v end="$end" 'BEGIN {
+oursCpu=$(awk '{ print $1 + $2 }' "$dir/ours.time")
+vipsCpu=$(awk '{ print $1 + $2 }' "$dir/vips.time")
+awk -v n="$count" -v exif="$exif" -v ours="$plain" -v ahead="$ahead" -v start="$start" -v end="$end" \
+    -v oursCpu="$oursCpu" -v vipsCpu="$vipsCpu" 'BEGIN {
     vips = n / (end - start)
     printf "vipsthumbnail, 1 thread:  %10.1f files/s\n", vips
-    printf "ours / vipsthumbnail:     %10.2f (one thread each; must be >= 1)\n", ours / vips
+    printf "ours / vipsthumbnail:     %10.2f (one thread each, wall clock)\n", ours / vips
     printf "ahead / vipsthumbnail:    %10.2f\n", ahead / vips
-    exit !(exif >= 1000 && ours / vips >= 1)
+    printf "CPU ms per file: ours %.1f, vipsthumbnail %.1f\n", 1000 * oursCpu / n, 1000 * vipsCpu / n
+    printf "vipsthumbnail CPU / ours: %10.2f (must be >= 1)\n", vipsCpu / oursCpu
+    exit !(exif >= 1000 && vipsCpu / oursCpu >= 1)
 }'

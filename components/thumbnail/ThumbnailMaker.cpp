@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <fcntl.h>
 #include <memory>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,9 +46,11 @@ std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumb
     if (::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
         st.st_size <= kWholeFileReadBytes) {
         auto size = static_cast<std::size_t>(st.st_size);
-        auto bytes = std::make_unique_for_overwrite<char[]>(size);
-        std::size_t got = std::fread(bytes.get(), 1, size, file);
-        picture = DecodeJpeg(std::string_view(bytes.get(), got), thumbnailSize);
+        std::unique_ptr<char[]> bytes(new (std::nothrow) char[size]);
+        if (bytes) {
+            std::size_t got = std::fread(bytes.get(), 1, size, file);
+            picture = DecodeJpeg(std::string_view(bytes.get(), got), thumbnailSize);
+        }
     } else {
         std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
         picture = DecodeJpegFile(file, thumbnailSize);

@@ -111,7 +111,6 @@ private:
         PictureReader reader;
     };
     const PictureReader* readerFor(const std::string& path) const;
-    int openCacheForAppend();
 
     std::vector<Format> formats_;
     std::unique_ptr<ThumbnailPrefetcher> prefetch_;

@@ -127,11 +127,18 @@ void ThumbnailPrefetcher::work() {
         slots_[i].state = SlotState::Working;
         lock.unlock();
         PreparedThumbnail result;
-        if (const PictureReader* reader = lookup_(paths_[i]))
-            result = PrepareThumbnail(paths_[i], thumbnailSize_, *reader);
+        bool failed = false;
+        try {
+            if (const PictureReader* reader = lookup_(paths_[i]))
+                result = PrepareThumbnail(paths_[i], thumbnailSize_, *reader);
+        } catch (...) {
+            // Out of memory, say: the file is left to the caller, whose own attempt then
+            // fails the way building without workers does.
+            failed = true;
+        }
         lock.lock();
         slots_[i].result = std::move(result);
-        slots_[i].state = SlotState::Done;
+        slots_[i].state = failed ? SlotState::Failed : SlotState::Done;
         changed_.notify_all();
     }
 }

@@ -53,7 +53,7 @@ public:
     static constexpr std::size_t kWindow = 16;
 
 private:
-    enum class SlotState { Pending, Working, Done, Taken };
+    enum class SlotState { Pending, Working, Done, Failed, Taken };
     struct Slot {
         SlotState state = SlotState::Pending;
         PreparedThumbnail result;
