@@ -4,12 +4,21 @@
 // it. A file that fails gets its path and the error message instead; the exit code is then 1.
 // Control characters in any field are written as escapes (\t, \n, \r, \xHH; a backslash as
 // \\), so that every file is exactly one line and nothing reaches the terminal raw.
+//
+// pixbako-probe --thumbnail SIZE OUTDIR FILE...: builds each file's thumbnail as the thumbnail
+// box does (longer side SIZE) and writes the JPEG it would keep in its cache file into OUTDIR
+// as N-NAME.jpg (N counting the files from 1); prints per file the path, the written file,
+// width, height and "exif" (the embedded EXIF thumbnail) or "picture" (the whole picture), or
+// the path and "Non Image". Bitmaps are read by the program's Qt reader, which the probe does
+// not link: here they get "Non Image" like every file outside the JPEG types.
+#include "components/thumbnail/ThumbnailMaker.h"
 #include "engine/datepattern/DateFormat.h"
 #include "engine/shotdate/ShotDate.h"
 #include "platform/FileSizeSignal.h"
 #include "platform/FileTime.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -21,8 +30,53 @@ namespace {
 using namespace pixbako;
 
 int usage() {
-    std::fputs("usage: pixbako-probe [--pattern P] FILE...\n", stderr);
+    std::fputs("usage: pixbako-probe [--pattern P] FILE...\n"
+               "       pixbako-probe --thumbnail SIZE OUTDIR FILE...\n",
+               stderr);
     return 2;
+}
+
+std::string baseName(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+int thumbnails(int size, const std::string& outDir, const std::vector<std::string>& files) {
+    if (size < 1)
+        return usage();
+    int status = 0;
+    try {
+        ThumbnailMaker maker(outDir);
+        int index = 0;
+        for (const auto& file : files) {
+            ThumbnailResult result = maker.Build(file, size);
+            std::string line = file + "\t";
+            if (result.state != 1) {
+                line += "Non Image";
+            } else {
+                std::string out =
+                    outDir + "/" + std::to_string(++index) + "-" + baseName(file) + ".jpg";
+                std::FILE* f = std::fopen(out.c_str(), "wb");
+                bool written = f && std::fwrite(result.jpeg.data(), 1, result.jpeg.size(), f) ==
+                                        result.jpeg.size();
+                if (f && std::fclose(f) != 0)
+                    written = false;
+                if (!written)
+                    status = 1;
+                line += out + "\t" + std::to_string(result.width) + "\t" +
+                        std::to_string(result.height) + "\t" +
+                        (result.origin == ThumbnailOrigin::Exif ? "exif" : "picture");
+                if (!written)
+                    line += "\tcannot write";
+            }
+            line += "\n";
+            std::fwrite(line.data(), 1, line.size(), stdout);
+        }
+    } catch (const ThumbnailCacheError& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return status;
 }
 
 std::string dateText(TDateTime value) {
@@ -73,6 +127,12 @@ int main(int argc, char** argv) {
     ignoreFileSizeSignal();
     std::optional<std::string> pattern;
     std::vector<std::string> files;
+    if (argc >= 2 && std::string(argv[1]) == "--thumbnail") {
+        if (argc < 5)
+            return usage();
+        return thumbnails(std::atoi(argv[2]), argv[3],
+                          std::vector<std::string>(argv + 4, argv + argc));
+    }
     bool options = true;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];

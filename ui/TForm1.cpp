@@ -50,6 +50,7 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     setUpControls();
     connectControls();
     connectDropTargets();
+    setUpFileSelection();
 
     programEndRequest() = false;
     versionText_ = QStringLiteral(PIXBAKO_VERSION_TEXT);
@@ -64,6 +65,7 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     ReNameChkBoxClick();
     FNUMCHKClick();
     TYPERADIOClick();
+    applyStoredThumbnailSize();
     showTabReaction(ui->PageControl1->currentIndex());
     if (!setup_.arguments.isEmpty())
         PARARUN();

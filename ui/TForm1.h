@@ -19,14 +19,18 @@
 #include "ui/PostRunServices.h"
 
 #include <QMainWindow>
+#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <vector>
 
 class QTableView;
+class QWidget;
 
 namespace Ui {
 class TForm1;
@@ -58,6 +62,8 @@ struct TForm1Setup {
     std::function<void()> openAbout;
     // The file manager, program start and clock of the actions after a run.
     PostRunServices postRun;
+    // Opening a file of the thumbnail box with its program; unset: QDesktopServices.
+    std::function<void(const QString& path)> openFile;
 };
 
 // Set by a command-line run whose settings ask for the program to end; the program start
@@ -128,6 +134,24 @@ public:
     int exitStatus() const { return failed_ ? 1 : 0; }
     TForm4* processingNotice() const { return form4_; }
     TForm6* completionNotice() const { return form6_; }
+    // The file-selection tab (TForm1FileSelection.cpp).
+    void BTNREADDATAClick();
+    void BTNTUIKAClick();
+    void DropDst4FileDrop(const std::vector<std::string>& files);
+    void BTNCLRClick();
+    void BTNSELALLClick();
+    void BTNSELCLRClick();
+    void ThumbnailBox1MouseUp();
+    void ThumbnailBox1MouseMove(QPoint pos);
+    void ThumbnailBox1DblClick();
+    void RadioTHMClick();
+    void TrackTHMChange();
+    void BTNTHMClick(QObject* sender);
+    void TextAClick();
+    void TextBClick();
+    void TEXTCClick();
+    void TEXTSET();
+    void READINEDIT2Change() {}
 
     void LOADINI(const QString& section);
     void SAVEINI(const QString& section);
@@ -141,14 +165,14 @@ public:
     int pageIndex() const override;
     int panelHeight() const override;
     void setPanelHeight(int height) override; // the splitter position; never below 421
-    int thumbnailMode() const override { return thumbnailMode_; }
-    void setThumbnailMode(int mode) override { thumbnailMode_ = mode; }
-    int thumbnailSize() const override { return thumbnailSize_; }
-    void setThumbnailSize(int size) override { thumbnailSize_ = size; }
-    int sortType() const override { return sortType_; }
-    void setSortType(int type) override { sortType_ = type; }
-    bool sortUp() const override { return sortUp_; }
-    void setSortUp(bool up) override { sortUp_ = up; }
+    int thumbnailMode() const override;       // RadioTHM
+    void setThumbnailMode(int mode) override;
+    int thumbnailSize() const override; // TrackTHM
+    void setThumbnailSize(int size) override;
+    int sortType() const override; // the box's Sorted, 0 to 3
+    void setSortType(int type) override;
+    bool sortUp() const override; // the box's SortUP
+    void setSortUp(bool up) override;
     void refreshSamples() override { FNUMComboChange(); }
 
     // The extension dialog, created once at program start after the window and shown by
@@ -201,6 +225,11 @@ private:
     void connectDropTargets();
     void startProgram(const RunCompletion& completion);
     void showCompletionNotice(std::size_t files);
+    void setUpFileSelection();
+    void applyStoredThumbnailSize();
+    void loadFiles(const std::string& folder, bool filtered);
+    void showProcessingNotice(bool on);
+    void setSelectionStatus();
 
     TForm1Setup setup_;
     std::unique_ptr<IDialogs> ownDialogs_;
@@ -221,11 +250,10 @@ private:
     TForm6* form6_ = nullptr;
     std::optional<std::size_t> pendingNotice_; // files of a "-S" run, for the notice
     bool failed_ = false;                      // see exitStatus
-    // Held by the file-selection tab once it exists; kept here for the settings file.
-    int thumbnailMode_ = 1;
-    int thumbnailSize_ = 120;
-    int sortType_ = 3;
-    bool sortUp_ = true;
+    bool refreshing_ = false;                  // inside the sample refresh
+    bool waitCursor_ = false;                  // execSTART set the hourglass
+    bool closing_ = false;                     // the close has been accepted; INI0 saved once
+    QString extraFolder_;                      // the folder last chosen for an additional load
 };
 
 } // namespace pixbako

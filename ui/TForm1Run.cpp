@@ -64,21 +64,6 @@ void TForm1::showListRow(std::size_t row) {
     grid->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
 }
 
-// No thumbnail box yet: runs take the read-in folder.
-std::size_t TForm1::thumbnailCount() {
-    return 0;
-}
-
-std::vector<std::string> TForm1::thumbnailSelectedFiles() {
-    return {};
-}
-
-std::string TForm1::thumbnailFileName(std::size_t) {
-    return {};
-}
-
-void TForm1::thumbnailDelete(std::size_t) {}
-
 int TForm1::pageIndex() {
     return ui->PageControl1->currentIndex();
 }

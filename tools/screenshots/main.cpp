@@ -3,15 +3,20 @@
 // the extension dialog, every page of the setup wizard and the About dialog.
 //     pixbako-screenshots OUTPUT_FOLDER
 // Run it under a real X server (xvfb-run) so that fonts and styles are those of a desktop.
+#include "components/ThumbnailBox.h"
 #include "engine/datepattern/DateFormat.h"
 #include "ui/TForm1.h"
+#include "ui/TXPRadioGroup.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
@@ -49,6 +54,32 @@ bool save(QWidget& window, const QString& folder, const QString& name) {
     const bool ok = window.grab().save(QDir(folder).filePath(name));
     std::fprintf(stderr, "%s %s\n", ok ? "wrote" : "FAILED", qPrintable(name));
     return ok;
+}
+
+// A few JPEG pictures of different shapes and one file that holds no picture.
+void makePictures(const QString& folder) {
+    QDir().mkpath(folder);
+    const QSize sizes[] = {{640, 480}, {480, 640}, {800, 450}, {300, 300}, {1200, 900}, {90, 60}};
+    int number = 0;
+    for (const QSize& size : sizes) {
+        QImage image(size, QImage::Format_RGB32);
+        QPainter painter(&image);
+        QLinearGradient sky(0, 0, 0, size.height());
+        sky.setColorAt(0, QColor::fromHsv((number * 50) % 360, 120, 250));
+        sky.setColorAt(1, QColor::fromHsv((number * 50 + 180) % 360, 200, 120));
+        painter.fillRect(image.rect(), sky);
+        painter.setBrush(QColor::fromHsv((number * 70 + 30) % 360, 230, 230));
+        painter.setPen(Qt::NoPen);
+        painter.drawEllipse(QPoint(size.width() / 3, size.height() / 2), size.width() / 5,
+                            size.width() / 5);
+        painter.end();
+        image.save(QDir(folder).filePath(
+                       QStringLiteral("DSC%1.JPG").arg(++number, 5, 10, QLatin1Char('0'))),
+                   "JPG", 90);
+    }
+    QFile notes(QDir(folder).filePath(QStringLiteral("とても長い名前のメモファイル.txt")));
+    if (notes.open(QIODevice::WriteOnly))
+        notes.write("no picture");
 }
 
 } // namespace
@@ -108,6 +139,22 @@ int main(int argc, char* argv[]) {
     window.findChild<QLineEdit*>(QStringLiteral("SaveOutEdit"))->setText(target);
     window.findChild<QPushButton*>(QStringLiteral("RunButton"))->click();
     ok = save(window, output, QStringLiteral("after-run.png")) && ok;
+
+    // The file-selection tab with real pictures, in both views, two of them selected.
+    const QString pictures = temp.filePath(QStringLiteral("pictures"));
+    makePictures(pictures);
+    window.findChild<QLineEdit*>(QStringLiteral("ReadInEdit"))->setText(pictures);
+    tabs->setCurrentIndex(2);
+    window.findChild<QPushButton*>(QStringLiteral("BTNREADDATA"))->click();
+    auto* box = window.findChild<pixbako::TThumbnailBox*>(QStringLiteral("ThumbnailBox1"));
+    box->Items(1).Selected = true;
+    box->Items(3).Selected = true;
+    box->viewport()->update();
+    ok = save(window, output, QStringLiteral("tab2-thumbnails.png")) && ok;
+    box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
+    ok = save(window, output, QStringLiteral("tab2-thumbnails-end.png")) && ok;
+    window.findChild<pixbako::TXPRadioGroup*>(QStringLiteral("RadioTHM"))->setItemIndex(0);
+    ok = save(window, output, QStringLiteral("tab2-file-names.png")) && ok;
     ok = saveDialogScreenshots(window, dialogs, output) && ok;
     return ok ? 0 : 1;
 }

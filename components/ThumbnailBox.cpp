@@ -1,0 +1,426 @@
+// The thumbnail box: items, properties, thumbnails and sorting.
+#include "components/ThumbnailBox.h"
+
+#include "engine/datepattern/DateFormat.h"
+#include "engine/shotdate/ShotDate.h"
+#include "platform/DirectoryListing.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QScrollBar>
+
+#include <algorithm>
+#include <deque>
+#include <filesystem>
+#include <map>
+
+namespace pixbako {
+namespace {
+
+const char* const kCaptionPattern = "YYYY/MM/DD(aaa) HH:MM:SS";
+constexpr int kPicturesKept = 600; // decoded thumbnails kept for repainting
+
+QString decodePath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// Equal length and equal ignoring the case of ASCII letters.
+QString asciiFolded(const QString& text) {
+    QString folded = text;
+    for (QChar& c : folded) {
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    }
+    return folded;
+}
+
+} // namespace
+
+QString fileNamePart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return decodePath(slash == std::string::npos ? path : path.substr(slash + 1));
+}
+
+QString folderPart(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? QString() : decodePath(path.substr(0, slash + 1));
+}
+
+TThumbnailBox::TThumbnailBox(QWidget* parent)
+    : QAbstractScrollArea(parent), source_(std::make_unique<BuilderSource>()),
+      pictures_(kPicturesKept) {
+    // The C locale means no preference; the program is written for Japanese systems.
+    if (QLocale().language() == QLocale::C)
+        collator_.setLocale(QLocale(QLocale::Japanese, QLocale::Japan));
+    collator_.setCaseSensitivity(Qt::CaseInsensitive);
+    selectedColor_ = palette().color(QPalette::Highlight);
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setMouseTracking(true);
+    viewport()->setAutoFillBackground(true);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+}
+
+TThumbnailBox::~TThumbnailBox() {
+    source_->deleteCache();
+}
+
+void TThumbnailBox::setThumbnailSource(std::unique_ptr<IThumbnailSource> source) {
+    source_->deleteCache();
+    source_ = std::move(source);
+    forgetPictures();
+    for (auto& item : items_)
+        item->State = 2;
+    BuildThumbnails();
+    viewport()->update();
+}
+
+// --- properties ---
+
+void TThumbnailBox::setFolder(const QString& folder) {
+    folder_ = folder;
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return;
+    std::vector<std::string> paths;
+    QByteArray base = QFile::encodeName(folder);
+    if (!base.endsWith('/'))
+        base += '/';
+    // Plain files only: no folders, no hidden files; the listing's name order.
+    const auto entries = listDirectory(base.toStdString(), "*.*");
+    for (const DirectoryEntry& entry : entries.value_or(std::vector<DirectoryEntry>{})) {
+        if (entry.isDirectory || entry.isHidden || entry.isSystem)
+            continue;
+        paths.push_back(base.toStdString() + entry.name);
+    }
+    const int total = static_cast<int>(paths.size());
+    PrefetchThumbnails(paths);
+    for (int k = 0; k < total; ++k) {
+        Add(paths[k]);
+        if (OnProgress)
+            OnProgress(*this, k + 1, total);
+    }
+}
+
+void TThumbnailBox::setMultiSelect(bool on) {
+    multiSelect_ = on;
+    if (on)
+        return;
+    for (auto& item : items_) {
+        item->Selected = false;
+        current_ = item.get();
+    }
+    viewport()->update();
+}
+
+void TThumbnailBox::setOmitted(bool on) {
+    omitted_ = on;
+    UpdateLayout();
+}
+
+void TThumbnailBox::setRightAway(bool on) {
+    rightAway_ = on;
+    if (on) {
+        BuildThumbnails();
+        viewport()->update();
+    }
+}
+
+void TThumbnailBox::setSelectedColor(const QColor& color) {
+    selectedColor_ = color;
+    viewport()->update();
+}
+
+void TThumbnailBox::setScrollBar(TScrollDirection direction) {
+    scrollBar_ = direction;
+    applyScrollBarPolicies();
+    UpdateLayout();
+}
+
+// The bar of the growth direction is always there, so that its coming and going never
+// changes the number of columns (or rows) it depends on.
+void TThumbnailBox::applyScrollBarPolicies() {
+    const bool horizontal =
+        viewMode_ == TViewMode::vmThumbnail && scrollBar_ == TScrollDirection::sdHorizontal;
+    setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
+}
+
+void TThumbnailBox::setShowCaptions(bool on) {
+    showCaptions_ = on;
+    UpdateLayout();
+}
+
+void TThumbnailBox::setShowFileName(bool on) {
+    showFileName_ = on;
+    UpdateLayout();
+}
+
+void TThumbnailBox::setSorted(TSortType type) {
+    sorted_ = type;
+    resort();
+    viewport()->update();
+    UpdateLayout();
+}
+
+void TThumbnailBox::setSortUP(bool up) {
+    sortUp_ = up;
+    setSorted(sorted_);
+    UpdateLayout();
+}
+
+void TThumbnailBox::setSpacing(int pixels) {
+    spacing_ = pixels;
+    UpdateLayout();
+}
+
+void TThumbnailBox::setThumbnailFile(const QString& folder) {
+    source_->setCacheFolder(folder);
+    thumbnailFile_ = folder;
+}
+
+void TThumbnailBox::setThumbnailSize(int pixels) {
+    thumbnailSize_ = pixels;
+    source_->deleteCache();
+    forgetPictures();
+    std::vector<std::string> paths;
+    for (auto& item : items_) {
+        item->State = 2;
+        paths.push_back(item->FileName);
+    }
+    PrefetchThumbnails(std::move(paths));
+    BuildThumbnails();
+    UpdateLayout();
+}
+
+void TThumbnailBox::setViewMode(TViewMode mode) {
+    viewMode_ = mode;
+    applyScrollBarPolicies();
+    UpdateLayout();
+    viewport()->update();
+}
+
+// --- items ---
+
+int TThumbnailBox::Add(const std::string& fileName) {
+    auto owned = std::make_unique<TFileItem>();
+    owned->FileName = fileName;
+    TFileItem& item = *owned;
+    items_.push_back(std::move(owned));
+    // An error ends Add with the item in the list (as the last one), shown by the layout.
+    try {
+        item.Caption = QString::fromStdString(FormatDateText(kCaptionPattern, EXIFDATE(fileName)));
+        BuildThumbnails();
+    } catch (...) {
+        UpdateLayout();
+        throw;
+    }
+    maxTextWidth_ =
+        std::max(maxTextWidth_, fontMetrics().horizontalAdvance(fileNamePart(fileName)));
+    const int index = placeNewItem(Count() - 1);
+    UpdateLayout();
+    if (OnAdded)
+        OnAdded(*this, index, fileName);
+    return index;
+}
+
+void TThumbnailBox::Clear() {
+    items_.clear();
+    current_ = nullptr;
+    maxTextWidth_ = 0;
+    source_->deleteCache();
+    forgetPictures();
+    UpdateLayout();
+    viewport()->update();
+}
+
+void TThumbnailBox::Delete(int index) {
+    if (index < 0 || index >= Count())
+        return;
+    if (items_[index].get() == current_)
+        removeCurrentFor(index);
+    items_.erase(items_.begin() + index);
+    if (items_.empty()) {
+        source_->deleteCache();
+        forgetPictures();
+    }
+    UpdateLayout();
+    viewport()->update();
+}
+
+// The removed item was current: the nearest selected item before it becomes current,
+// searching backwards and wrapping round; none when no other item is selected.
+void TThumbnailBox::removeCurrentFor(int index) {
+    current_ = nullptr;
+    const int n = Count();
+    for (int step = 1; step < n; ++step) {
+        TFileItem& other = *items_[(index - step + n) % n];
+        if (other.Selected) {
+            current_ = &other;
+            return;
+        }
+    }
+}
+
+void TThumbnailBox::PrefetchThumbnails(std::vector<std::string> paths) {
+    if (rightAway_)
+        source_->prefetch(std::move(paths), thumbnailSize_);
+}
+
+void TThumbnailBox::RegisterFormat(const std::string& extension, PictureReader reader) {
+    source_->registerFormat(extension, std::move(reader));
+}
+
+int TThumbnailBox::IndexOf(const TFileItem* item) const {
+    for (int i = 0; i < Count(); ++i) {
+        if (items_[i].get() == item)
+            return i;
+    }
+    return -1;
+}
+
+const std::vector<std::string>& TThumbnailBox::SelectedFiles() {
+    selectedFiles_.clear();
+    for (const auto& item : items_) {
+        if (item->Selected)
+            selectedFiles_.push_back(item->FileName);
+    }
+    return selectedFiles_;
+}
+
+void TThumbnailBox::SelectAll() {
+    if (items_.empty())
+        return;
+    if (multiSelect_) {
+        for (auto& item : items_)
+            item->Selected = true;
+    } else {
+        ClearSelection();
+        items_.back()->Selected = true;
+    }
+    current_ = items_.back().get();
+    viewport()->update();
+}
+
+void TThumbnailBox::ClearSelection() {
+    for (auto& item : items_)
+        item->Selected = false;
+    current_ = nullptr;
+    viewport()->update();
+}
+
+void TThumbnailBox::SetCaption(int index, const QString& text) {
+    Items(index).Caption = text;
+    Items(index).keyType = -1;
+    const int width = fontMetrics().horizontalAdvance(text);
+    if (width > maxTextWidth_) {
+        maxTextWidth_ = width;
+        UpdateLayout();
+    }
+    repaintItem(index);
+}
+
+// Builds every pending thumbnail. A file that is gone or holds no readable picture shows
+// "Non Image"; only a cache file that can't be used stops the building (and its caller).
+void TThumbnailBox::BuildThumbnails() {
+    if (!rightAway_)
+        return;
+    for (auto& owned : items_) {
+        TFileItem& item = *owned;
+        if (item.State != 2)
+            continue;
+        std::error_code error;
+        if (!std::filesystem::exists(item.FileName, error)) {
+            item.State = 0;
+            continue;
+        }
+        std::optional<std::int64_t> pos;
+        try {
+            pos = source_->build(item.FileName, thumbnailSize_);
+        } catch (const ThumbnailCacheError&) {
+            throw;
+        } catch (const std::exception&) {
+            pos.reset();
+        }
+        item.State = pos ? 1 : 0;
+        item.CachePos = pos.value_or(0);
+    }
+}
+
+// --- sorting ---
+
+QString TThumbnailBox::sortKey(const TFileItem& item) const {
+    switch (sorted_) {
+    case TSortType::stFileName:
+        return fileNamePart(item.FileName);
+    case TSortType::stFullName:
+        return decodePath(item.FileName);
+    case TSortType::stCaption:
+        return item.Caption;
+    case TSortType::stNone:
+        break;
+    }
+    return {};
+}
+
+const QCollatorSortKey& TThumbnailBox::collationKey(const TFileItem& item) const {
+    if (item.keyType != static_cast<int>(sorted_) || !item.collationKey) {
+        item.collationKey = collator_.sortKey(sortKey(item));
+        item.keyType = static_cast<int>(sorted_);
+    }
+    return *item.collationKey;
+}
+
+// Sorts the keys, then takes for each sorted key the first remaining item whose key equals it
+// (ignoring ASCII case): items with equal keys keep their relative order.
+void TThumbnailBox::resort() {
+    if (sorted_ == TSortType::stNone || Count() < 2)
+        return;
+    std::vector<QString> keys;
+    keys.reserve(items_.size());
+    std::map<QString, std::deque<std::unique_ptr<TFileItem>>> byKey;
+    std::vector<QCollatorSortKey> sortKeys;
+    std::vector<std::size_t> order(items_.size());
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        keys.push_back(sortKey(*items_[i]));
+        sortKeys.push_back(collationKey(*items_[i]));
+        order[i] = i;
+    }
+    for (auto& item : items_)
+        byKey[asciiFolded(sortKey(*item))].push_back(std::move(item));
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int d = sortKeys[a].compare(sortKeys[b]);
+        return sortUp_ ? d < 0 : d > 0;
+    });
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        auto& queue = byKey[asciiFolded(keys[order[i]])];
+        items_[i] = std::move(queue.front());
+        queue.pop_front();
+    }
+}
+
+// The new item starts at `position` (the end) and moves in front of the first item whose key
+// is greater (ascending) or smaller (descending): after every equal key.
+int TThumbnailBox::placeNewItem(int position) {
+    if (sorted_ == TSortType::stNone)
+        return position;
+    const QCollatorSortKey key = collationKey(*items_[position]);
+    int p = position;
+    for (int i = 0; i < Count(); ++i) {
+        if (i == p)
+            continue;
+        const int d = collationKey(*items_[i]).compare(key);
+        const bool move =
+            sortUp_ ? (d < 0 && p < i) || (d > 0 && i < p) : (d > 0 && p < i) || (d < 0 && i < p);
+        if (!move)
+            continue;
+        auto item = std::move(items_[p]);
+        items_.erase(items_.begin() + p);
+        items_.insert(items_.begin() + i, std::move(item));
+        p = i;
+    }
+    return p;
+}
+
+} // namespace pixbako

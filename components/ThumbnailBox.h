@@ -1,0 +1,225 @@
+#pragma once
+// TThumbnailBox shows a list of files as a grid of thumbnails with captions, or as a plain
+// list of names, and lets the user select files with the mouse:
+//
+//     auto* box = new TThumbnailBox(parent);
+//     box->setSorted(TSortType::stCaption);
+//     box->Add("/media/card/DCIM/IMG_0001.JPG"); // caption: the shot date
+//     ... box->SelectedFiles() ...
+//
+// Items are kept in display order: in thumbnail view item i sits at column i mod ColCount,
+// row i div ColCount; in list view item i is row i. Each picture gets one small JPEG
+// thumbnail, built once (when RightAway) by the thumbnail source and kept in its cache file;
+// painting decodes only the cached thumbnails of the cells on screen.
+//
+// The grid is drawn by the box itself (a scroll area over cells of one default width and
+// height; list view gives its middle column its own width). Mouse selection follows the
+// grid's cells: plain, Ctrl, right-button, Shift and Shift+Ctrl block clicks; keys only move
+// the focus cell. Owners hear of events through the On... members.
+#include "components/ThumbnailSource.h"
+
+#include <QAbstractScrollArea>
+#include <QCache>
+#include <QCollator>
+#include <QColor>
+#include <QPoint>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pixbako {
+
+enum class TSortType { stNone, stFileName, stFullName, stCaption };
+enum class TViewMode { vmFileName, vmThumbnail };
+enum class TScrollDirection { sdHorizontal, sdVertical };
+
+// One file of the box.
+struct TFileItem {
+    std::string FileName; // full path, the bytes of the name on disk
+    QString Caption;      // the shot date unless replaced with SetCaption
+    bool Selected = false;
+    int State = 2;             // 2 not built yet, 1 cached at CachePos, 0 no picture
+    std::int64_t CachePos = 0; // offset of the thumbnail in the cache file
+
+    // The box's collation key of the item's sort key, for the sort type it was made for
+    // (-1: none); SetCaption forgets it.
+    mutable int keyType = -1;
+    mutable std::optional<QCollatorSortKey> collationKey;
+};
+
+class TThumbnailBox : public QAbstractScrollArea {
+    Q_OBJECT
+public:
+    using TAddedEvent =
+        std::function<void(TThumbnailBox& Sender, int Index, const std::string& FileName)>;
+    using TProgressEvent = std::function<void(TThumbnailBox& Sender, int AddIndex, int Total)>;
+    using TMouseEvent = std::function<void(TThumbnailBox& Sender, Qt::MouseButton Button,
+                                           Qt::KeyboardModifiers Shift, QPoint Pos)>;
+    using TMoveEvent = std::function<void(TThumbnailBox& Sender, QPoint Pos)>;
+    using TNotifyEvent = std::function<void(TThumbnailBox& Sender)>;
+
+    explicit TThumbnailBox(QWidget* parent = nullptr);
+    ~TThumbnailBox() override;
+
+    // The source of thumbnails; the box starts with the thumbnail builder, cache file in the
+    // working folder.
+    void setThumbnailSource(std::unique_ptr<IThumbnailSource> source);
+    IThumbnailSource& thumbnailSource() { return *source_; }
+
+    // --- properties ---
+    QString Folder() const { return folder_; }
+    void setFolder(const QString& folder); // adds every plain file of the folder
+    bool MultiSelect() const { return multiSelect_; }
+    void setMultiSelect(bool on);
+    bool Omitted() const { return omitted_; }
+    void setOmitted(bool on);
+    bool RightAway() const { return rightAway_; }
+    void setRightAway(bool on);
+    QColor SelectedColor() const { return selectedColor_; }
+    void setSelectedColor(const QColor& color);
+    TScrollDirection ScrollBar() const { return scrollBar_; }
+    void setScrollBar(TScrollDirection direction);
+    bool ShowCaptions() const { return showCaptions_; }
+    void setShowCaptions(bool on);
+    bool ShowFileName() const { return showFileName_; }
+    void setShowFileName(bool on);
+    TSortType Sorted() const { return sorted_; }
+    void setSorted(TSortType type);
+    bool SortUP() const { return sortUp_; }
+    void setSortUP(bool up);
+    int Spacing() const { return spacing_; }
+    void setSpacing(int pixels);
+    QString ThumbnailFile() const { return thumbnailFile_; }
+    void setThumbnailFile(const QString& folder); // moves the cache file
+    int ThumbnailSize() const { return thumbnailSize_; }
+    void setThumbnailSize(int pixels); // rebuilds every thumbnail
+    TViewMode ViewMode() const { return viewMode_; }
+    void setViewMode(TViewMode mode);
+
+    TAddedEvent OnAdded;
+    TProgressEvent OnProgress;
+    TMouseEvent OnMouseUp; // only for a press and release inside cells
+    TMoveEvent OnMouseMove;
+    TNotifyEvent OnDblClick;
+
+    // --- operations ---
+    // Appends the file, builds its thumbnail, moves it to its sorted place; returns its index.
+    // An unreadable shot date ends Add with ShotDateError after the item was appended with an
+    // empty caption.
+    int Add(const std::string& fileName);
+    void Clear();
+    void Delete(int index);
+    int Count() const { return static_cast<int>(items_.size()); }
+    TFileItem& Items(int index) { return *items_.at(index); }
+    const TFileItem& Items(int index) const { return *items_.at(index); }
+    // The paths of the selected items in item order; the list is the box's and refilled on
+    // every call.
+    const std::vector<std::string>& SelectedFiles();
+    void SelectAll();
+    void ClearSelection();
+    QString GetCaption(int index) const { return Items(index).Caption; }
+    void SetCaption(int index, const QString& text);
+    int ColCount() const { return colCount_; }
+    int RowCount() const { return rowCount_; }
+    void BuildThumbnails();
+    // The files about to be added, in their order: their thumbnails may be made ahead on
+    // other cores (when RightAway); what the box shows does not change.
+    void PrefetchThumbnails(std::vector<std::string> paths);
+    void RegisterFormat(const std::string& extension, PictureReader reader);
+    void UpdateLayout();
+    TFileItem* CurrentItem() const { return current_; }
+    int IndexOf(const TFileItem* item) const; // -1 when not an item of the box
+
+    // --- the grid ---
+    // The cell (column, row) under a point of the viewport; (-1, -1) outside every cell.
+    QPoint MouseToCell(QPoint pos) const;
+    // A cell's rectangle in viewport coordinates (it may lie outside the visible part).
+    QRect CellRect(int column, int row) const;
+    int ItemIndexOfCell(QPoint cell) const; // as the drawing numbers cells; may be >= Count
+    int DefaultColWidth() const { return defaultColWidth_; }
+    int DefaultRowHeight() const { return defaultRowHeight_; }
+    int ColWidth(int column) const;
+    QPoint FocusCell() const { return focusCell_; }
+    QPoint AnchorCell() const { return anchorCell_; }
+    QPoint PressCell() const { return pressCell_; }
+    int MaxTextWidth() const { return maxTextWidth_; }
+    bool LayoutDone() const { return layoutDone_; }
+    // How many thumbnails painting has decoded from the cache file so far.
+    std::int64_t DecodedThumbnails() const { return decoded_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    QString sortKey(const TFileItem& item) const;
+    const QCollatorSortKey& collationKey(const TFileItem& item) const;
+    void resort();
+    int placeNewItem(int position);
+    void selectBlock(QPoint from, QPoint to);
+    void setSelected(TFileItem& item, bool on);
+    void repaintItem(int index);
+    void removeCurrentFor(int index);
+    void updateScrollBars();
+    void applyScrollBarPolicies();
+    void ensureCellVisible(QPoint cell);
+    int columnLeft(int column) const;
+    int textHeight() const;
+    void drawCell(class QPainter& painter, int column, int row, const QRect& rect);
+    void drawThumbnailCell(QPainter& painter, const TFileItem& item, const QRect& rect,
+                           bool selected);
+    void drawListCell(QPainter& painter, const TFileItem& item, int column, const QRect& rect);
+    void forgetPictures();
+
+    std::vector<std::unique_ptr<TFileItem>> items_;
+    std::vector<std::string> selectedFiles_;
+    std::unique_ptr<IThumbnailSource> source_;
+    QCache<std::int64_t, QImage> pictures_; // decoded thumbnails of recently painted cells
+    QCollator collator_;
+    TFileItem* current_ = nullptr;
+
+    QString folder_;
+    bool multiSelect_ = true;
+    bool omitted_ = false;
+    bool rightAway_ = true;
+    QColor selectedColor_;
+    TScrollDirection scrollBar_ = TScrollDirection::sdVertical;
+    bool showCaptions_ = false;
+    bool showFileName_ = true;
+    TSortType sorted_ = TSortType::stNone;
+    bool sortUp_ = true;
+    int spacing_ = 4;
+    QString thumbnailFile_;
+    int thumbnailSize_ = 120;
+    TViewMode viewMode_ = TViewMode::vmThumbnail;
+
+    int colCount_ = 1;
+    int rowCount_ = 1;
+    int defaultColWidth_ = 64;
+    int defaultRowHeight_ = 24;
+    QPoint focusCell_{0, 0};
+    QPoint anchorCell_{0, 0};
+    QPoint pressCell_{0, 0};
+    int maxTextWidth_ = 0;
+    bool layoutDone_ = false;
+    std::int64_t decoded_ = 0;
+};
+
+// The file-name part of a path (after the last "/").
+QString fileNamePart(const std::string& path);
+// The folder part of a path, up to and including the last "/".
+QString folderPart(const std::string& path);
+
+} // namespace pixbako
+using pixbako::TThumbnailBox; // uic names the class without its namespace

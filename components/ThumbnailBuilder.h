@@ -1,0 +1,57 @@
+#pragma once
+// The thumbnail builder of the thumbnail box: ThumbnailMaker with the platform's bitmap reader
+// in its picture-format table and the cached thumbnails handed out as QImage.
+//
+// Picture-format table: ".bmp", ".dib" (Qt's BMP reader), ".jpg", ".jpeg" (libjpeg). Metafiles
+// (".wmf", ".emf") have no reader: Debian offers no maintained library that renders both, so
+// such files are left out of the table and get state 0 ("Non Image").
+//
+// The box calls, per item in state 2 (see TFileItem):
+//     std::optional<std::int64_t> pos = builder.build(item.FileName, ThumbnailSize);
+//     item.State = pos ? 1 : 0;  item.CachePos = pos.value_or(0);
+// (build throws ThumbnailCacheError when the cache file can't be used: the item stays in 2;
+// calling prefetch() with the paths of the items in state 2 first makes a long loop faster),
+// paints with builder.read(item.CachePos), calls deleteCache() on Clear, on removing the last
+// item and when ThumbnailSize is set, and setCacheFolder() from the ThumbnailFile setter.
+// The destructor deletes the cache file.
+#include "components/thumbnail/ThumbnailMaker.h"
+
+#include <QImage>
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pixbako {
+
+// Qt's BMP reader as a table reader (used for ".bmp" and ".dib").
+std::optional<DecodedPicture> ReadBitmapPicture(const std::string& path, int thumbnailSize);
+
+QImage ToQImage(const RgbImage& image);
+
+class ThumbnailBuilder : public ThumbnailMaker {
+public:
+    // The cache file "thumb" + N + ".tmp" goes into `folder` (empty: the current folder).
+    explicit ThumbnailBuilder(const QString& folder = QString());
+
+    // Builds and stores the thumbnail of `path` (the bytes of its name on disk) with the
+    // longer side `size`: its offset in the cache file, or nullopt for "Non Image". Throws
+    // ThumbnailCacheError when the cache file can't be opened or created.
+    std::optional<std::int64_t> build(const std::string& path, int size);
+    // Lets worker threads decode the thumbnails of `paths` (the files build is about to be
+    // called for, in that order) ahead; see ThumbnailMaker::Prefetch. Nothing observable
+    // changes but the speed.
+    void prefetch(std::vector<std::string> paths, int size) { Prefetch(std::move(paths), size); }
+    // The thumbnail stored at `pos`; a null image when it can't be read.
+    QImage read(std::int64_t pos) const;
+    // Deletes the cache file.
+    void deleteCache() { DeleteCacheFile(); }
+    // The ThumbnailFile setter: see ThumbnailMaker::SetThumbnailFile. Throws
+    // ThumbnailCacheError "フォルダを作成できません: " + folder.
+    void setCacheFolder(const QString& folder);
+    QString cacheFileName() const { return QString::fromStdString(CacheFileName()); }
+};
+
+} // namespace pixbako

@@ -1,0 +1,12 @@
+#pragma once
+// Resizing a picture to a thumbnail's size: each target pixel is the average of the source
+// pixels it covers (or the one nearest source pixel when enlarging), so a shrunk thumbnail
+// shows no dropped-pixel noise.
+#include "components/thumbnail/RgbImage.h"
+#include "components/thumbnail/ThumbnailGeometry.h"
+
+namespace pixbako {
+
+RgbImage ResizeImage(const RgbImage& source, PictureSize size);
+
+} // namespace pixbako

@@ -1,0 +1,178 @@
+// The build of one thumbnail and the format table.
+#include "components/thumbnail/ThumbnailMaker.h"
+
+#include "components/thumbnail/JpegCodec.h"
+#include "components/thumbnail/ThumbnailCacheFile.h"
+#include "components/thumbnail/ThumbnailPrefetch.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <memory>
+#include <new>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pixbako {
+namespace {
+
+constexpr off_t kWholeFileReadBytes = 64 * 1024 * 1024;
+
+char lowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string lowerExtension(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = path.substr(dot);
+    for (char& c : ext)
+        c = lowerAscii(c);
+    return ext;
+}
+
+} // namespace
+
+std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumbnailSize) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file)
+        return std::nullopt;
+    std::optional<DecodedPicture> picture;
+    // Camera files are decoded from memory: libjpeg's entropy decoder takes its fast path only
+    // while enough input is buffered, and a whole file is the largest buffer. Larger files
+    // (or ones whose size can't be told) are streamed.
+    struct stat st {};
+    if (::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        st.st_size <= kWholeFileReadBytes) {
+        auto size = static_cast<std::size_t>(st.st_size);
+        std::unique_ptr<char[]> bytes(new (std::nothrow) char[size]);
+        if (bytes) {
+            std::size_t got = std::fread(bytes.get(), 1, size, file);
+            picture = DecodeJpeg(std::string_view(bytes.get(), got), thumbnailSize);
+        }
+    } else {
+        std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
+        picture = DecodeJpegFile(file, thumbnailSize);
+    }
+    std::fclose(file);
+    return picture;
+}
+
+ThumbnailMaker::ThumbnailMaker(const std::string& folder)
+    : folder_(folder), cachePath_(FreeCacheFileName(CacheFolder(folder))) {
+    RegisterFormat(".jpg", ReadJpegPicture);
+    RegisterFormat(".jpeg", ReadJpegPicture);
+}
+
+ThumbnailMaker::~ThumbnailMaker() {
+    DeleteCacheFile();
+}
+
+void ThumbnailMaker::Prefetch(std::vector<std::string> paths, int thumbnailSize) {
+    prefetch_.reset();
+    unsigned threads = std::thread::hardware_concurrency();
+    if (threads < 2 || paths.size() < 2 || thumbnailSize < 1)
+        return;
+    prefetch_ = std::make_unique<ThumbnailPrefetcher>(
+        std::move(paths), thumbnailSize,
+        [this](const std::string& path) { return readerFor(path); }, std::min(threads, 8u));
+}
+
+void ThumbnailMaker::RegisterFormat(std::string extension, PictureReader reader) {
+    prefetch_.reset(); // the workers read the table
+    if (extension.empty() || extension[0] != '.')
+        extension.insert(extension.begin(), '.');
+    for (char& c : extension)
+        c = lowerAscii(c);
+    formats_.push_back({std::move(extension), std::move(reader)});
+}
+
+bool ThumbnailMaker::HasFormat(const std::string& extension) const {
+    return readerFor(extension.starts_with('.') ? "x" + extension : "x." + extension) != nullptr;
+}
+
+const PictureReader* ThumbnailMaker::readerFor(const std::string& path) const {
+    std::string ext = lowerExtension(path);
+    for (const Format& format : formats_)
+        if (format.extension == ext)
+            return &format.reader;
+    return nullptr;
+}
+
+ThumbnailResult ThumbnailMaker::Build(const std::string& path, int thumbnailSize) {
+    ThumbnailResult result;
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || thumbnailSize < 1)
+        return result;
+    // The cache file is opened before anything is decoded: when it can't be, the error goes
+    // to the caller whatever the file is.
+    CacheFileHandle cache = OpenCacheFileForAppend(cachePath_, created_, CacheFolder(folder_));
+
+    const PictureReader* reader = readerFor(path);
+    if (!reader)
+        return result;
+
+    std::optional<PreparedThumbnail> prepared;
+    if (prefetch_)
+        prepared = prefetch_->take(path, thumbnailSize);
+    if (!prepared)
+        prepared = PrepareThumbnail(path, thumbnailSize, *reader);
+    if (prepared->jpeg.empty())
+        return result;
+    std::optional<std::int64_t> pos = AppendToCacheFile(cache, prepared->jpeg);
+    if (!pos)
+        return result;
+    result.state = 1;
+    result.cachePos = *pos;
+    result.origin = prepared->origin;
+    result.width = prepared->width;
+    result.height = prepared->height;
+    result.jpeg = std::move(prepared->jpeg);
+    return result;
+}
+
+std::optional<RgbImage> ThumbnailMaker::Read(std::int64_t pos) const {
+    if (!created_ || pos < 0)
+        return std::nullopt;
+    std::FILE* file = std::fopen(cachePath_.c_str(), "rb");
+    if (!file)
+        return std::nullopt;
+    std::optional<RgbImage> image;
+    if (::fseeko(file, pos, SEEK_SET) == 0) {
+        if (auto picture = DecodeJpegFile(file, 0))
+            image = std::move(picture->pixels);
+    }
+    std::fclose(file);
+    return image;
+}
+
+void ThumbnailMaker::DeleteCacheFile() {
+    // Every thumbnail is built anew after this (for a new size, or for other files).
+    prefetch_.reset();
+    // Only a file this object created is removed: the name may have been free when it was
+    // chosen and taken by another program since.
+    if (created_)
+        ::unlink(cachePath_.c_str());
+    created_ = false;
+}
+
+void ThumbnailMaker::SetThumbnailFile(const std::string& folder) {
+    if (!folder.empty() && !MakeFolder(folder))
+        throw ThumbnailCacheError("フォルダを作成できません: " + folder);
+    if (EqualIgnoringAsciiCase(folder, folder_))
+        return;
+    std::string dir = CacheFolder(folder);
+    std::string newPath = FreeCacheFileName(dir);
+    bool moved = false;
+    if (created_ && ::access(cachePath_.c_str(), F_OK) == 0) {
+        newPath = CopyCacheFile(cachePath_, dir);
+        ::unlink(cachePath_.c_str());
+        moved = true;
+    }
+    folder_ = folder;
+    cachePath_ = newPath;
+    created_ = moved;
+}
+
+} // namespace pixbako

@@ -1,0 +1,38 @@
+// Arbitrary bytes through the thumbnail builder's picture path: the EXIF thumbnail lookup on
+// the marker walk and on the raw input (so that the fuzzer reaches the directories without
+// first building a JPEG structure), the decoder with DCT scaling, the resize and the encoder.
+#include "components/thumbnail/ExifThumbnail.h"
+#include "components/thumbnail/JpegCodec.h"
+#include "components/thumbnail/Resample.h"
+#include "components/thumbnail/ThumbnailGeometry.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace {
+
+void thumbnailOf(std::string_view jpeg) {
+    using namespace pixbako;
+    auto picture = DecodeJpeg(jpeg, 120);
+    if (!picture)
+        return;
+    PictureSize size = ComputeThumbnailSize(picture->width, picture->height, 120);
+    EncodeJpeg(ResizeImage(picture->pixels, size), 90);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace pixbako;
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+
+    MemorySource source(bytes);
+    if (auto thumb = ReadExifThumbnail(source))
+        thumbnailOf(*thumb);
+    else
+        thumbnailOf(bytes);
+    if (auto thumb = FindExifThumbnail(bytes))
+        thumbnailOf(*thumb);
+    return 0;
+}

@@ -1,0 +1,353 @@
+// The thumbnail builder on real files: which picture a thumbnail comes from, its size, the
+// cache file's bytes and offsets, its deletion and move, and hostile input.
+#include "components/ThumbnailBuilder.h"
+#include "components/ThumbnailTestSupport.h"
+#include "components/thumbnail/JpegCodec.h"
+#include "components/thumbnail/ThumbnailGeometry.h"
+#include "support/JpegBuilder.h"
+#include "support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pixbako {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A JPEG whose scan data are filler: any attempt to decode the whole picture fails.
+std::string undecodableCameraJpeg(const std::string& exifPayload) {
+    test::JpegLayout layout;
+    layout.exif = exifPayload;
+    return test::buildJpeg(layout);
+}
+
+class ThumbnailBuilderTest : public ::testing::Test {
+protected:
+    std::string file(const std::string& name, std::string_view bytes) {
+        std::string path = dir.path() + "/" + name;
+        test::writeTestFile(path, bytes);
+        return path;
+    }
+    std::string cacheFolder() {
+        std::string path = dir.path() + "/cache";
+        fs::create_directories(path);
+        return path;
+    }
+    static PictureSize sizeOf(const std::string& jpeg) {
+        auto picture = DecodeJpeg(jpeg, 0);
+        return picture ? PictureSize{picture->width, picture->height} : PictureSize{};
+    }
+
+    TempFolder dir;
+};
+
+TEST_F(ThumbnailBuilderTest, TakesEachThumbnailFromTheRightPictureAtTheRightSize) {
+    const std::string thumb160 = test::pictureJpeg(160, 120);
+    struct Case {
+        std::string name;
+        std::string bytes;
+        ThumbnailOrigin origin;
+        PictureSize size;
+    };
+    const Case cases[] = {
+        {"big.jpg", test::pictureJpeg(4000, 3000), ThumbnailOrigin::WholePicture, {120, 90}},
+        {"tall.JPEG", test::pictureJpeg(300, 400), ThumbnailOrigin::WholePicture, {90, 120}},
+        {"small.bmp", test::bitmap(60, 40), ThumbnailOrigin::WholePicture, {120, 80}},
+        {"small.dib", test::bitmap(40, 60), ThumbnailOrigin::WholePicture, {80, 120}},
+        // The full picture can't be decoded: only the embedded thumbnail can give this.
+        {"camera.jpg",
+         undecodableCameraJpeg(test::exifWithThumbnail(thumb160)),
+         ThumbnailOrigin::Exif,
+         {120, 90}},
+        {"camera-mm.jpg",
+         undecodableCameraJpeg(test::exifWithThumbnail(thumb160, {.bigEndian = true})),
+         ThumbnailOrigin::Exif,
+         {120, 90}},
+        // XMP first: the EXIF thumbnail (160 x 120) is ignored, the 640 x 400 picture used.
+        {"xmp-first.jpg",
+         test::withApp1(test::pictureJpeg(640, 400),
+                        {std::string("http://ns.adobe.com/xap/1.0/\0<x/>", 33),
+                         test::exifWithThumbnail(thumb160)}),
+         ThumbnailOrigin::WholePicture,
+         {120, 75}},
+        // A broken IFD1 is no thumbnail: the whole picture is read instead.
+        {"broken-ifd1.jpg",
+         test::withApp1(test::pictureJpeg(200, 100),
+                        {test::exifWithThumbnail(thumb160, {.offsetDelta = 100000})}),
+         ThumbnailOrigin::WholePicture,
+         {120, 60}},
+    };
+    ThumbnailBuilder builder(QString::fromStdString(cacheFolder()));
+    for (const Case& c : cases) {
+        ThumbnailResult r = builder.Build(file(c.name, c.bytes), 120);
+        EXPECT_EQ(r.state, 1) << c.name;
+        EXPECT_EQ(r.origin, c.origin) << c.name;
+        EXPECT_EQ((PictureSize{r.width, r.height}), c.size) << c.name;
+        EXPECT_EQ(sizeOf(r.jpeg), c.size) << c.name;
+    }
+}
+
+TEST_F(ThumbnailBuilderTest, DctScaledDecodingGivesTheSizesOfTheFullPicture) {
+    ThumbnailMaker maker(cacheFolder());
+    const std::pair<int, int> sizes[] = {{3001, 2001}, {641, 479}, {17, 9}, {2399, 1201}};
+    for (int thumbnailSize : {120, 60, 250}) {
+        for (auto [w, h] : sizes) {
+            ThumbnailResult r = maker.Build(file("p.jpg", test::pictureJpeg(w, h)), thumbnailSize);
+            EXPECT_EQ((PictureSize{r.width, r.height}), ComputeThumbnailSize(w, h, thumbnailSize))
+                << w << "x" << h << " at " << thumbnailSize;
+        }
+    }
+}
+
+TEST_F(ThumbnailBuilderTest, CacheFileHoldsTheJpegsBackToBackAtTheirOffsets) {
+    const std::string folder = cacheFolder();
+    ThumbnailBuilder builder(QString::fromStdString(folder));
+    EXPECT_EQ(builder.CacheFileName(), folder + "/thumb0.tmp");
+    EXPECT_FALSE(fs::exists(builder.CacheFileName())); // nothing stored yet
+
+    std::vector<std::string> paths = {file("a.jpg", test::pictureJpeg(300, 200)),
+                                      file("b.txt", "text"),
+                                      file("c.bmp", test::bitmap(50, 50)),
+                                      file("d.jpg", "not a picture"),
+                                      dir.path() + "/missing.jpg",
+                                      file("e.jpg", test::pictureJpeg(90, 120))};
+    std::string expected;
+    std::vector<ThumbnailResult> results;
+    for (const auto& p : paths) {
+        results.push_back(builder.Build(p, 100));
+        expected += results.back().jpeg;
+    }
+    const int states[] = {1, 0, 1, 0, 0, 1};
+    for (std::size_t i = 0; i < results.size(); ++i)
+        EXPECT_EQ(results[i].state, states[i]) << paths[i];
+    EXPECT_EQ(results[0].cachePos, 0);
+    EXPECT_EQ(results[2].cachePos, static_cast<std::int64_t>(results[0].jpeg.size()));
+    EXPECT_EQ(results[5].cachePos,
+              static_cast<std::int64_t>(results[0].jpeg.size() + results[2].jpeg.size()));
+    EXPECT_EQ(test::readFile(builder.CacheFileName()), expected);
+
+    QImage third = builder.read(results[5].cachePos);
+    EXPECT_EQ(third.size(), QSize(75, 100));
+    QImage bmp = builder.read(results[2].cachePos);
+    ASSERT_EQ(bmp.size(), QSize(100, 100));
+    EXPECT_NEAR(qGreen(bmp.pixel(50, 50)), 200, 6);
+    EXPECT_TRUE(builder.read(7).isNull()); // no JPEG starts there
+}
+
+TEST_F(ThumbnailBuilderTest, NewThumbnailSizeRebuildsTheCacheFromScratch) {
+    ThumbnailMaker maker(cacheFolder());
+    std::vector<std::string> paths;
+    for (int i = 0; i < 10; ++i)
+        paths.push_back(file("p" + std::to_string(i) + ".jpg", test::pictureJpeg(200 + i, 150)));
+    for (const auto& p : paths)
+        ASSERT_EQ(maker.Build(p, 120).state, 1);
+    const std::string name = maker.CacheFileName();
+
+    maker.DeleteCacheFile();
+    EXPECT_FALSE(fs::exists(name));
+    std::int64_t end = 0;
+    for (const auto& p : paths) {
+        ThumbnailResult r = maker.Build(p, 60);
+        EXPECT_EQ(r.cachePos, end);
+        EXPECT_EQ(r.width, 60);
+        end += static_cast<std::int64_t>(r.jpeg.size());
+        auto image = maker.Read(r.cachePos);
+        ASSERT_TRUE(image);
+        EXPECT_EQ(std::max(image->width, image->height), 60);
+    }
+    EXPECT_EQ(maker.CacheFileName(), name);
+    EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(name)), end);
+}
+
+TEST_F(ThumbnailBuilderTest, PrefetchingChangesNeitherResultsNorCacheBytes) {
+    std::vector<std::string> paths;
+    for (int i = 0; i < 40; ++i) {
+        std::string name = "p" + std::to_string(i);
+        if (i % 7 == 3)
+            paths.push_back(file(name + ".jpg", "broken"));
+        else if (i % 11 == 5)
+            paths.push_back(dir.path() + "/missing" + name + ".jpg");
+        else if (i % 5 == 1)
+            paths.push_back(file(name + ".bmp", test::bitmap(30 + i, 20)));
+        else
+            paths.push_back(file(name + ".jpg", test::pictureJpeg(100 + i, 80)));
+    }
+    const std::string other = file("other.jpg", test::pictureJpeg(50, 50));
+
+    auto run = [&](bool prefetch, int prefetchSize) {
+        const std::string folder = dir.path() + (prefetch ? "/ahead" : "/plain");
+        fs::create_directories(folder);
+        ThumbnailBuilder builder(QString::fromStdString(folder));
+        if (prefetch)
+            builder.prefetch(paths, prefetchSize);
+        std::vector<ThumbnailResult> results;
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            results.push_back(builder.Build(paths[i], 64));
+            if (i == 10)
+                results.push_back(builder.Build(other, 64)); // not in the list
+        }
+        return std::make_pair(results, test::readFile(builder.CacheFileName()));
+    };
+    auto [plain, plainBytes] = run(false, 0);
+    for (int size : {64, 32}) {
+        auto [ahead, aheadBytes] = run(true, size);
+        ASSERT_EQ(ahead.size(), plain.size());
+        for (std::size_t i = 0; i < plain.size(); ++i) {
+            EXPECT_EQ(ahead[i].state, plain[i].state) << i;
+            EXPECT_EQ(ahead[i].cachePos, plain[i].cachePos) << i;
+            EXPECT_EQ(ahead[i].origin, plain[i].origin) << i;
+            EXPECT_EQ(ahead[i].jpeg, plain[i].jpeg) << i;
+        }
+        EXPECT_EQ(aheadBytes, plainBytes) << "prefetched at " << size;
+    }
+}
+
+TEST_F(ThumbnailBuilderTest, OnlyTheBuildersOwnCacheFileIsEverDeleted) {
+    const std::string folder = cacheFolder();
+    file("cache/thumb0.tmp", "another program's");
+    std::string name;
+    {
+        ThumbnailMaker maker(folder);
+        EXPECT_EQ(maker.CacheFileName(), folder + "/thumb1.tmp");
+        // Another program takes the chosen name before the first thumbnail is stored.
+        file("cache/thumb1.tmp", "taken meanwhile");
+        ASSERT_EQ(maker.Build(file("a.jpg", test::pictureJpeg(40, 30)), 120).state, 1);
+        name = maker.CacheFileName();
+        EXPECT_EQ(name, folder + "/thumb2.tmp");
+        maker.DeleteCacheFile();
+        maker.DeleteCacheFile();
+        ASSERT_EQ(maker.Build(dir.path() + "/a.jpg", 120).state, 1);
+        EXPECT_TRUE(fs::exists(name));
+    } // the destructor deletes it
+    EXPECT_FALSE(fs::exists(name));
+    EXPECT_EQ(test::readFile(folder + "/thumb0.tmp"), "another program's");
+    EXPECT_EQ(test::readFile(folder + "/thumb1.tmp"), "taken meanwhile");
+}
+
+TEST_F(ThumbnailBuilderTest, CacheFileThatCannotBeCreatedIsReportedToTheCaller) {
+    const std::string blocker = file("plain-file", "x");
+    ThumbnailMaker maker(blocker); // a "folder" that is a file: nothing can be created in it
+    const std::string text = file("a.txt", "text");
+    EXPECT_THROW(maker.Build(text, 120), ThumbnailCacheError);
+    // A missing file is decided before the cache file is opened.
+    EXPECT_EQ(maker.Build(dir.path() + "/missing.jpg", 120).state, 0);
+}
+
+TEST_F(ThumbnailBuilderTest, MovingTheCacheKeepsOffsetsAndRefusesFoldersThatCantBeMade) {
+    ThumbnailBuilder builder(QString::fromStdString(cacheFolder()));
+    ThumbnailResult a = builder.Build(file("a.jpg", test::pictureJpeg(64, 48)), 120);
+    ThumbnailResult b = builder.Build(file("b.jpg", test::pictureJpeg(48, 64)), 120);
+    const std::string old = builder.CacheFileName();
+    const std::string content = test::readFile(old);
+
+    const std::string target = dir.path() + "/new/deeper";
+    builder.setCacheFolder(QString::fromStdString(target));
+    EXPECT_EQ(builder.ThumbnailFile(), target);
+    EXPECT_EQ(builder.CacheFileName(), target + "/thumb0.tmp");
+    EXPECT_FALSE(fs::exists(old));
+    EXPECT_EQ(test::readFile(builder.CacheFileName()), content);
+    EXPECT_EQ(builder.read(b.cachePos).size(), QSize(90, 120));
+    EXPECT_EQ(builder.read(a.cachePos).size(), QSize(120, 90));
+
+    // The same folder in other letters: nothing happens.
+    builder.setCacheFolder(QString::fromStdString(dir.path() + "/NEW/deeper"));
+    EXPECT_EQ(builder.ThumbnailFile(), target);
+
+    const std::string impossible = file("blocker", "x") + "/sub";
+    try {
+        builder.setCacheFolder(QString::fromStdString(impossible));
+        ADD_FAILURE() << "no error";
+    } catch (const ThumbnailCacheError& e) {
+        EXPECT_EQ(std::string(e.what()), "フォルダを作成できません: " + impossible);
+    }
+    EXPECT_EQ(builder.ThumbnailFile(), target);
+    EXPECT_EQ(builder.CacheFileName(), target + "/thumb0.tmp");
+}
+
+TEST_F(ThumbnailBuilderTest, MovingBeforeTheFirstThumbnailCreatesNoFile) {
+    ThumbnailMaker maker(cacheFolder());
+    const std::string target = dir.path() + "/other";
+    maker.SetThumbnailFile(target);
+    EXPECT_EQ(maker.CacheFileName(), target + "/thumb0.tmp");
+    EXPECT_TRUE(fs::is_directory(target));
+    EXPECT_FALSE(fs::exists(maker.CacheFileName()));
+}
+
+TEST_F(ThumbnailBuilderTest, HostileOrBrokenPicturesAreNonImageWithoutCrashing) {
+    const std::string good = test::pictureJpeg(320, 240);
+    const std::string thumb = test::pictureJpeg(160, 120);
+    std::string corrupt = good;
+    for (std::size_t i = corrupt.size() / 2; i < corrupt.size() - 2; i += 7)
+        corrupt[i] = static_cast<char>(0xFF);
+    std::string brokenThumb = thumb.substr(0, thumb.size() / 2);
+    const std::pair<const char*, std::string> cases[] = {
+        {"empty.jpg", ""},
+        {"text.jpg", "just text"},
+        {"half.jpg", good.substr(0, good.size() / 2)},
+        {"head-only.jpg", good.substr(0, 700)},
+        {"corrupt.jpg", corrupt},
+        {"claims-50000.jpg", test::withClaimedSize(test::pictureJpeg(16, 16), 50000, 50000)},
+        {"claims-16000.jpg", test::withClaimedSize(test::pictureJpeg(16, 16), 16000, 16000)},
+        {"scans-127.jpg", test::progressiveJpeg(64, 64, 127)},
+        // An embedded thumbnail that can't be decoded: the (good) whole picture is not tried.
+        {"broken-exif-thumbnail.jpg", test::withApp1(good, {test::exifWithThumbnail(brokenThumb)})},
+        {"claims-50000.bmp",
+         test::bitmap(8, 8).replace(18, 8, std::string("\x50\xC3\0\0\x50\xC3\0\0", 8))},
+        {"picture.wmf", good},
+        {"picture.emf", good},
+    };
+    ThumbnailBuilder builder(QString::fromStdString(cacheFolder()));
+    for (const auto& [name, bytes] : cases) {
+        ThumbnailResult r = builder.Build(file(name, bytes), 120);
+        EXPECT_EQ(r.state, 0) << name;
+    }
+    EXPECT_EQ(fs::file_size(builder.CacheFileName()), 0u);
+    // Within the limits a progressive file is fine.
+    EXPECT_EQ(builder.Build(file("scans-64.jpg", test::progressiveJpeg(64, 64, 64)), 120).state, 1);
+}
+
+TEST(ThumbnailFormats, RegisteredExtensionsGetADotAndLowerCase) {
+    TempFolder dir;
+    ThumbnailMaker maker(dir.path());
+    EXPECT_FALSE(maker.HasFormat(".png"));
+    maker.RegisterFormat("PnG", ReadJpegPicture);
+    EXPECT_TRUE(maker.HasFormat(".png"));
+    EXPECT_TRUE(maker.HasFormat("png"));
+    // A JPEG named .png is now read as one.
+    test::writeTestFile(dir.path() + "/x.PNG", test::pictureJpeg(20, 10));
+    EXPECT_EQ(maker.Build(dir.path() + "/x.PNG", 40).width, 40);
+}
+
+TEST(ThumbnailProbe, WritesEachThumbnailAndSaysWhereItCameFrom) {
+    TempFolder dir;
+    const std::string jpg = dir.path() + "/a.jpg";
+    const std::string txt = dir.path() + "/b.txt";
+    test::writeTestFile(jpg,
+                        test::withApp1(test::pictureJpeg(800, 600),
+                                       {test::exifWithThumbnail(test::pictureJpeg(160, 120))}));
+    test::writeTestFile(txt, "text");
+    std::string command = std::string("'") + PIXBAKO_PROBE_PATH + "' --thumbnail 100 '" +
+                          dir.path() + "' '" + jpg + "' '" + txt + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_TRUE(pipe);
+    std::string output;
+    char buffer[4096];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        output.append(buffer, n);
+    EXPECT_EQ(::pclose(pipe), 0);
+    const std::string out = dir.path() + "/1-a.jpg.jpg";
+    EXPECT_EQ(output, jpg + "\t" + out + "\t100\t75\texif\n" + txt + "\tNon Image\n");
+    auto picture = DecodeJpeg(test::readFile(out), 0);
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->width, 100);
+    // The probe's cache file is gone.
+    EXPECT_FALSE(fs::exists(dir.path() + "/thumb0.tmp"));
+}
+
+} // namespace
+} // namespace pixbako
