@@ -46,7 +46,8 @@ end=$(date +%s.%N)
 made=$(find "$dir/vips" -name '*.jpg' | wc -l)
 [ "$made" -eq "$count" ] || { echo "vipsthumbnail made $made of $count" >&2; exit 1; }
 
-oursCpu=$(awk '{ print $1 + $2 }' "$dir/ours.time")
+# At least a millisecond, so that a run too short to be measured divides by something.
+oursCpu=$(awk '{ t = $1 + $2; print (t > 0 ? t : 0.001) }' "$dir/ours.time")
 vipsCpu=$(awk '{ print $1 + $2 }' "$dir/vips.time")
 awk -v n="$count" -v exif="$exif" -v ours="$plain" -v ahead="$ahead" -v start="$start" -v end="$end" \
     -v oursCpu="$oursCpu" -v vipsCpu="$vipsCpu" 'BEGIN {

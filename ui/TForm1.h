@@ -250,9 +250,6 @@ private:
     TForm6* form6_ = nullptr;
     std::optional<std::size_t> pendingNotice_; // files of a "-S" run, for the notice
     bool failed_ = false;                      // see exitStatus
-    bool refreshing_ = false;                  // inside the sample refresh
-    bool waitCursor_ = false;                  // execSTART set the hourglass
-    bool closing_ = false;                     // the close has been accepted; INI0 saved once
     QString extraFolder_;                      // the folder last chosen for an additional load
 };
 

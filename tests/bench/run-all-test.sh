@@ -25,18 +25,30 @@ case "$*" in
 *) echo "unrecognized arguments: $*" >&2; exit 1 ;;
 esac'
 stub "$work/build/bench/bench_formatdatetext" '[ $# -eq 0 ] || exit 1; echo "BM_Format 1 ns"'
+stub "$work/build/bench/bench_thumbnail" '
+case "$*" in
+"") echo "BM_Thumbnail 1 ns" ;;
+--make-files\ *) [ $# -eq 4 ] || exit 2; mkdir -p "$2"; i=0; while [ $i -lt "$3" ]; do : > "$2/IMG_$i.jpg"; i=$((i + 1)); done ;;
+--time-ours\ *) [ $# -ge 3 ] && [ $# -le 4 ] && [ -d "$2" ] || exit 2; echo 5000 ;;
+*) echo "unrecognized arguments: $*" >&2; exit 1 ;;
+esac'
+stub "$work/bin/vipsthumbnail" '
+out=
+while [ $# -gt 0 ]; do case $1 in -s) shift 2 ;; -o) out=$2; shift 2 ;; *) break ;; esac; done
+i=0; while [ $i -lt 20000 ]; do i=$((i + 1)); done
+for f; do : > "$(dirname "$out")/$(basename "$f")"; done'
 stub "$work/bin/exiftool" '
 for last; do :; done
 for f in "$last"/*.JPG; do echo "2024:01:02 03:04:05"; done'
 
-PATH="$work/bin:$PATH" SHOTDATE_FILES=3 TRANSFER_FILES=2 TRANSFER_ROUNDS=1 \
+PATH="$work/bin:$PATH" SHOTDATE_FILES=3 THUMBNAIL_FILES=2 TRANSFER_FILES=2 TRANSFER_ROUNDS=1 \
     sh "$here/bench/run-all.sh" "$work/build" > "$work/output" 2>&1 || {
     cat "$work/output"
     echo "FAIL: run-all.sh stopped with an error"
     exit 1
 }
 for line in "== bench_transfer" "copy: done" "move: done" "== compare-shotdate.sh" \
-    "== compare-transfer.sh"; do
+    "== compare-thumbnail.sh" "== compare-transfer.sh"; do
     grep -q "^$line" "$work/output" || {
         cat "$work/output"
         echo "FAIL: no line \"$line\""
