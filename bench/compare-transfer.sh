@@ -41,7 +41,8 @@ fi
 
 work=$(mktemp -d "$build/transfer-bench.XXXXXX")
 card=$(mktemp -d "$cardbase/pixbako-card.XXXXXX")
-trap 'rm -rf "$work" "$card"' EXIT INT TERM
+trap 'rm -rf "$work" "$card"' EXIT
+trap 'exit 1' INT TERM
 echo "disk $work on $(stat -f -c %T "$work"), card $card on tmpfs," \
     "$count files of 1 MiB, $rounds rounds, load $(cut -d' ' -f1-3 /proc/loadavg)"
 
