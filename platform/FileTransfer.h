@@ -71,9 +71,10 @@ public:
     virtual void showWarning(const std::string& file, const std::string& reason) {
         showError(file, reason);
     }
-    // Bytes to be read and written for this file (a cross-device move reads its copy back, so
-    // it counts the size twice). The window shows its progress window only when the transfer
-    // lasts longer than about a second.
+    // Bytes to be read and written for this file (a cross-device move by transferFile reads
+    // its copy back within the bracket, so it counts the size twice; begun by beginTransfer,
+    // the read-back comes after the bracket). The window shows its progress window only when
+    // the transfer lasts longer than about a second.
     virtual void progressStart(const std::string& source, std::uint64_t total) = 0;
     // Bytes done so far; false when the user pressed Cancel.
     virtual bool progressUpdate(std::uint64_t done) = 0;

@@ -106,10 +106,10 @@ class ReadBackBuffers {
 public:
     ReadBackBuffers() {
         std::lock_guard<std::mutex> lock(mutex());
-        auto& free = pool();
-        if (!free.empty()) {
-            block_ = std::move(free.back());
-            free.pop_back();
+        auto& spare = pool();
+        if (!spare.empty()) {
+            block_ = std::move(spare.back());
+            spare.pop_back();
         } else {
             block_.reset(new char[2 * kChunkSize]);
         }
