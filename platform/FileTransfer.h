@@ -150,7 +150,7 @@ private:
 // How far a run may get ahead of its flushes: at most this many transfers, holding at most
 // this many bytes, begun and not finished. The disk writes fastest with many files queued
 // (their flushes share journal commits); more would only hold more memory and descriptors.
-constexpr std::size_t kTransfersInFlight = 16;
+constexpr std::size_t kTransfersInFlight = 64;
 constexpr std::uint64_t kBytesInFlight = 256 << 20;
 
 // Begins a transfer on the caller's thread: the checks, and for a copy (or a move across file
