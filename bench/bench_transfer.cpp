@@ -1,7 +1,8 @@
 // bench_transfer copy|move SOURCE_FOLDER DESTINATION_FOLDER
 //
-// Transfers every regular file of the source folder into the destination folder, one
-// transferFile call each as the import run makes them, and prints the time taken. Used by
+// Transfers every regular file of the source folder into the destination folder as the import
+// run does (files begun while the flushes of earlier ones complete, finished in order),
+// and prints the time taken. Used by
 // compare-transfer.sh to hold our durable transfer against cp + sync and mv.
 #include "platform/FileTransfer.h"
 
@@ -9,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <dirent.h>
 #include <string>
 #include <sys/stat.h>
@@ -72,11 +74,24 @@ int main(int argc, char** argv) {
     SilentDialogs dialogs;
     int failures = 0;
     auto start = std::chrono::steady_clock::now();
+    std::deque<TransferInFlight> pending;
+    std::uint64_t pendingBytes = 0;
+    auto finishFirst = [&] {
+        pendingBytes -= pending.front().bytes();
+        if (pending.front().finish(false) != 0)
+            ++failures;
+        pending.pop_front();
+    };
     for (const auto& name : names) {
         TransferRequest request{operation, from + "/" + name, to + "/" + name, false, false};
-        if (transferFile(request, dialogs) != 0)
-            ++failures;
+        while (!pending.empty() && (pending.size() >= kTransfersInFlight ||
+                                    pendingBytes >= kBytesInFlight || !pending.back().overlaps()))
+            finishFirst();
+        pending.push_back(beginTransfer(request, dialogs));
+        pendingBytes += pending.back().bytes();
     }
+    while (!pending.empty())
+        finishFirst();
     std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - start;
 
     std::printf("%s: %zu files, %llu bytes, %.3f s, %.1f MiB/s, %d failures\n", argv[1],

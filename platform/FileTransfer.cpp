@@ -32,6 +32,10 @@ Outcome askToReplace(const std::string& destination, ITransferDialogs& dialogs) 
     return failure(TransferError::Cancelled, destination);
 }
 
+} // namespace
+
+namespace transfer {
+
 Outcome inspectSource(const TransferRequest& request, struct stat& source) {
     if (::stat(request.source.c_str(), &source) != 0) {
         int error = errno;
@@ -98,6 +102,10 @@ Outcome decidePlacement(const TransferRequest& request, const Destination& desti
     return std::nullopt;
 }
 
+} // namespace transfer
+
+namespace {
+
 Outcome runTransfer(const TransferRequest& request, ITransferDialogs& dialogs) {
     struct stat source {};
     if (auto problem = inspectSource(request, source))
@@ -147,43 +155,35 @@ Outcome settlePlacement(int error, const Placement& placement,
     }
 }
 
-Outcome copyToDestination(const TransferRequest& request, const struct stat& source,
-                          Destination& destination, const Placement& placement, bool forMove,
-                          ITransferDialogs& dialogs) {
-    const bool verify = forMove;
+Outcome openCopy(const TransferRequest& request, const struct stat& source, CopyJob& job) {
     // O_NONBLOCK: should the path have become a pipe since we looked, don't hang on it.
-    UniqueFd sourceFd(::open(request.source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
-    if (!sourceFd) {
+    job.sourceFd =
+        UniqueFd(::open(request.source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!job.sourceFd) {
         if (errno == ENOENT)
             return failure(TransferError::SourceMissing, request.source);
         return failureFromErrno(errno, TransferError::ReadFailed, request.source);
     }
-    struct stat status {};
-    if (::fstat(sourceFd.get(), &status) != 0)
+    if (::fstat(job.sourceFd.get(), &job.status) != 0)
         return failureFromErrno(errno, TransferError::ReadFailed, request.source);
-    if (!sameFile(status, source))
+    if (!sameFile(job.status, source))
         return failure(TransferError::SourceChanged, request.source);
+    job.sourcePath = request.source;
+    return job.temp.create();
+}
 
-    TemporaryFile temp(destination.folder.get(), request.destination);
-    if (auto problem = temp.create())
-        return problem;
-    {
-        auto total = static_cast<std::uint64_t>(status.st_size) * (verify ? 2 : 1);
-        ProgressReport progress(dialogs, request.source, total);
-        if (auto problem =
-                writeDurableCopy({sourceFd.get(), status, request.source}, temp, verify, progress))
-            return problem;
-    } // the progress window closes before a question about the name may come
-
+Outcome nameCopy(const TransferRequest& request, const Destination& destination,
+                 const Placement& placement, bool forMove, CopyJob& job,
+                 ITransferDialogs& dialogs) {
     const int folder = destination.folder.get();
     auto claim = [&](bool replace) {
-        return placeFile(folder, temp.name(), folder, destination.name, replace,
+        return placeFile(folder, job.temp.name(), folder, destination.name, replace,
                          OldName::Temporary);
     };
     if (auto problem = settlePlacement(claim(placement.replace), placement, claim,
                                        request.destination, dialogs))
         return problem;
-    temp.markPublished();
+    job.temp.markPublished();
     // The bytes are durable before the name exists, so a crash leaves the whole file or none
     // under the name. A plain copy leaves its source in place, so a name lost in a crash loses
     // nothing and the folder is not flushed for every file (that flush doubled the journal
@@ -193,18 +193,40 @@ Outcome copyToDestination(const TransferRequest& request, const struct stat& sou
     return syncFolder(folder, destination.folderPath);
 }
 
-} // namespace transfer
+Outcome copyToDestination(const TransferRequest& request, const struct stat& source,
+                          Destination& destination, const Placement& placement, bool forMove,
+                          ITransferDialogs& dialogs) {
+    const bool verify = forMove;
+    CopyJob job(destination.folder.get(), request.destination);
+    if (auto problem = openCopy(request, source, job))
+        return problem;
+    {
+        auto total = static_cast<std::uint64_t>(job.status.st_size) * (verify ? 2 : 1);
+        ProgressReport progress(dialogs, request.source, total);
+        if (auto problem = writeCopy(job.source(), job.temp, progress))
+            return problem;
+        if (auto problem = makeDurable(job.source(), job.temp, verify, &progress))
+            return problem;
+    } // the progress window closes before a question about the name may come
+    return nameCopy(request, destination, placement, forMove, job, dialogs);
+}
 
-int transferFile(const TransferRequest& request, ITransferDialogs& dialogs) {
-    // A copy beyond the file-size limit must fail as this file's error, not end the program.
-    ignoreFileSizeSignal();
-    Outcome outcome = runTransfer(request, dialogs);
+int reportOutcome(const TransferRequest& request, const Outcome& outcome,
+                  ITransferDialogs& dialogs) {
     if (!outcome)
         return 0;
     if (outcome->error != TransferError::Skipped && outcome->error != TransferError::Cancelled)
         dialogs.showError(outcome->path,
                           transferErrorText(request.operation, outcome->error, outcome->errnum));
     return static_cast<int>(outcome->error);
+}
+
+} // namespace transfer
+
+int transferFile(const TransferRequest& request, ITransferDialogs& dialogs) {
+    // A copy beyond the file-size limit must fail as this file's error, not end the program.
+    ignoreFileSizeSignal();
+    return reportOutcome(request, runTransfer(request, dialogs), dialogs);
 }
 
 } // namespace pixbako

@@ -21,8 +21,15 @@
 // - The same file as source and destination (same device and inode, through any path) is an
 //   error that changes nothing.
 //
+// - A run of many files may transfer them in two halves (beginTransfer, then
+//   TransferInFlight::finish), so that one file's flush and read-back proceed while the next
+//   file is copied. The guarantees above hold unchanged: a copy is named only in finish, after
+//   its flush (and read-back) succeeded, and a moved source is deleted only after that.
+//
 // The window shows the dialogs; tests script them.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 namespace pixbako {
@@ -65,9 +72,10 @@ public:
     virtual void showWarning(const std::string& file, const std::string& reason) {
         showError(file, reason);
     }
-    // Bytes to be read and written for this file (a cross-device move reads its copy back, so
-    // it counts the size twice). The window shows its progress window only when the transfer
-    // lasts longer than about a second.
+    // Bytes to be read and written for this file (a cross-device move by transferFile reads
+    // its copy back within the bracket, so it counts the size twice; begun by beginTransfer,
+    // the read-back comes after the bracket). The window shows its progress window only when
+    // the transfer lasts longer than about a second.
     virtual void progressStart(const std::string& source, std::uint64_t total) = 0;
     // Bytes done so far; false when the user pressed Cancel.
     virtual bool progressUpdate(std::uint64_t done) = 0;
@@ -100,6 +108,59 @@ enum class TransferError : int {
 // TransferError value). Errors other than Skipped and Cancelled are shown through showError
 // before the call returns.
 int transferFile(const TransferRequest& request, ITransferDialogs& dialogs);
+
+// A transfer begun by beginTransfer. Its copy is written under a temporary name; its flush,
+// and the read-back of a move across file systems, run on a helper thread until finish().
+// Destroying it without finish() abandons it: it waits for the helper, removes the temporary
+// file and leaves the source where it is.
+class TransferInFlight {
+public:
+    TransferInFlight();
+    // One that is already over, with transferFile's result (a window that transfers whole).
+    static TransferInFlight done(int result);
+    TransferInFlight(TransferInFlight&&) noexcept;
+    TransferInFlight& operator=(TransferInFlight&&) noexcept;
+    ~TransferInFlight();
+
+    // True while its flush may still be running: the caller may begin the next transfer
+    // before finishing this one. False when finish() has nothing to wait for (a failure found
+    // before the copy, a cancel, a move by rename, a transfer that needs a question): the
+    // caller finishes it before it begins another, so that dialogs keep the order of files.
+    bool overlaps() const;
+
+    // Waits for the flush, gives the copy its final name and deletes a moved source, on the
+    // caller's thread; shows the transfer's error or warning. Returns what transferFile
+    // returns. `mayReplace` is the request's, decided again now: a file transferred since the
+    // begin may have taken the name. Calls after the first return 0.
+    int finish(bool mayReplace);
+
+    // The bytes of the copy still on their way to the disk (0 once finished).
+    std::uint64_t bytes() const;
+
+    // Called with finish()'s result when it returns (a window recording its transfers).
+    std::function<void(int result)> onFinished;
+
+    struct State;
+
+private:
+    friend TransferInFlight beginTransfer(const TransferRequest& request,
+                                          ITransferDialogs& dialogs);
+    std::unique_ptr<State> state_;
+};
+
+// How far a run may get ahead of its flushes: at most this many transfers, holding at most
+// this many bytes, begun and not finished. The disk writes fastest with many files queued
+// (their flushes share journal commits); more would only hold more memory and descriptors.
+constexpr std::size_t kTransfersInFlight = 64;
+constexpr std::uint64_t kBytesInFlight = 256 << 20;
+
+// Begins a transfer on the caller's thread: the checks, and for a copy (or a move across file
+// systems) to a free name, the copy itself under a temporary name, with its progress window.
+// Shows no dialog: everything the user is told or asked waits for finish(). A move on one
+// file system, and a transfer to a name that exists, are done whole in finish(), as by
+// transferFile. `dialogs` must outlive the transfer's finish(). A move's read-back is not
+// counted as progress here (it runs after the progress window has closed).
+TransferInFlight beginTransfer(const TransferRequest& request, ITransferDialogs& dialogs);
 
 // The Japanese text of a failed transfer: a first line naming the operation ("ファイルを
 // コピーできません" / "ファイルを移動できません"), the reason, and the system's error name

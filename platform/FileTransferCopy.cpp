@@ -8,29 +8,17 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
+#include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace pixbako::transfer {
 namespace {
 
 Outcome cancelled() {
     return TransferFailure{TransferError::Cancelled, 0, {}};
-}
-
-Outcome copyBytes(const CopySource& source, TemporaryFile& temp, char* buffer,
-                  ProgressReport& progress) {
-    for (;;) {
-        long got = readSome(source.fd, buffer, kChunkSize);
-        if (got < 0)
-            return failureFromErrno(errno, TransferError::ReadFailed, source.path);
-        if (got == 0)
-            return std::nullopt;
-        if (int error = writeAll(temp.fd(), buffer, static_cast<std::size_t>(got)))
-            return failureFromErrno(error, TransferError::WriteFailed, temp.destinationPath());
-        if (!progress.advance(static_cast<std::uint64_t>(got)))
-            return cancelled();
-    }
 }
 
 Outcome giveSourceAttributes(const CopySource& source, TemporaryFile& temp) {
@@ -65,7 +53,7 @@ long readFull(int fd, char* buffer, std::size_t size, off_t offset) {
 
 // Compares the flushed copy, as the disk returns it, with the source.
 Outcome verifyCopy(const CopySource& source, TemporaryFile& temp, char* sourceBuffer,
-                   char* copyBuffer, ProgressReport& progress) {
+                   char* copyBuffer, ProgressReport* progress) {
     const std::string& destination = temp.destinationPath();
     // The copy's pages are clean after the flush; dropping them makes the reads below come
     // from the disk instead of from the memory that was just written.
@@ -91,7 +79,7 @@ Outcome verifyCopy(const CopySource& source, TemporaryFile& temp, char* sourceBu
         if (fromSource == 0)
             return std::nullopt;
         offset += fromSource;
-        if (!progress.advance(static_cast<std::uint64_t>(fromSource)))
+        if (progress && !progress->advance(static_cast<std::uint64_t>(fromSource)))
             return cancelled();
     }
 }
@@ -106,25 +94,90 @@ Outcome checkSourceUnchanged(const CopySource& source) {
     return std::nullopt;
 }
 
+// Asks the disk to start writing what has been copied so far, without waiting for it: the
+// final flush then finds little left to write, and the copy doesn't pile up dirty pages.
+void startWriteBack(int fd, off_t from, off_t to) {
+    ::sync_file_range(fd, from, to - from, SYNC_FILE_RANGE_WRITE);
+}
+
+// The buffers of the read-back, which may run on helper threads: a few are kept for reuse,
+// because a fresh 2 MiB block per file would be mapped and faulted in anew each time.
+class ReadBackBuffers {
+public:
+    ReadBackBuffers() {
+        std::lock_guard<std::mutex> lock(mutex());
+        auto& spare = pool();
+        if (!spare.empty()) {
+            block_ = std::move(spare.back());
+            spare.pop_back();
+        } else {
+            block_.reset(new char[2 * kChunkSize]);
+        }
+    }
+    ~ReadBackBuffers() {
+        std::lock_guard<std::mutex> lock(mutex());
+        if (pool().size() < 4)
+            pool().push_back(std::move(block_));
+    }
+    ReadBackBuffers(const ReadBackBuffers&) = delete;
+    ReadBackBuffers& operator=(const ReadBackBuffers&) = delete;
+    char* source() { return block_.get(); }
+    char* copy() { return block_.get() + kChunkSize; }
+
+private:
+    static std::mutex& mutex() {
+        static std::mutex m;
+        return m;
+    }
+    static std::vector<std::unique_ptr<char[]>>& pool() {
+        static std::vector<std::unique_ptr<char[]>> p;
+        return p;
+    }
+    std::unique_ptr<char[]> block_;
+};
+
 } // namespace
 
-Outcome writeDurableCopy(const CopySource& source, TemporaryFile& temp, bool verify,
-                         ProgressReport& progress) {
-    // One pair of buffers for every copy of the program's (single) thread: a fresh 2 MiB block
-    // per file would be mapped and faulted in anew each time.
-    thread_local std::unique_ptr<char[]> buffers(new char[2 * kChunkSize]);
+Outcome writeCopy(const CopySource& source, TemporaryFile& temp, ProgressReport& progress) {
+    // One buffer for every copy of the calling (GUI) thread: a fresh 1 MiB block per file
+    // would be mapped and faulted in anew each time.
+    thread_local std::unique_ptr<char[]> buffer(new char[kChunkSize]);
     ::posix_fadvise(source.fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    if (auto failure = copyBytes(source, temp, buffers.get(), progress))
-        return failure;
-    if (auto failure = giveSourceAttributes(source, temp))
-        return failure;
-    // A failed flush means the disk may not hold the data: that file has failed, for good.
-    // Retrying could report success for pages the kernel has already dropped.
+    ::posix_fadvise(source.fd, 0, 0, POSIX_FADV_WILLNEED);
+    off_t written = 0;
+    off_t flushedTo = 0;
+    for (;;) {
+        long got = readSome(source.fd, buffer.get(), kChunkSize);
+        if (got < 0)
+            return failureFromErrno(errno, TransferError::ReadFailed, source.path);
+        if (got == 0)
+            break;
+        if (int error = writeAll(temp.fd(), buffer.get(), static_cast<std::size_t>(got)))
+            return failureFromErrno(error, TransferError::WriteFailed, temp.destinationPath());
+        written += got;
+        if (written - flushedTo >= kWriteBackStep) {
+            startWriteBack(temp.fd(), flushedTo, written);
+            flushedTo = written;
+        }
+        if (!progress.advance(static_cast<std::uint64_t>(got)))
+            return cancelled();
+    }
+    if (written > flushedTo)
+        startWriteBack(temp.fd(), flushedTo, written);
+    return giveSourceAttributes(source, temp);
+}
+
+Outcome makeDurable(const CopySource& source, TemporaryFile& temp, bool verify,
+                    ProgressReport* progress) {
+    // fsync, not fdatasync: the times and permission bits must be on the disk with the bytes
+    // before the copy gets its name. A failed flush means the disk may not hold the data: that
+    // file has failed, for good. Retrying could report success for pages the kernel has
+    // already dropped.
     if (::fsync(temp.fd()) != 0)
         return failureFromErrno(errno, TransferError::FlushFailed, temp.destinationPath());
     if (verify) {
-        if (auto failure =
-                verifyCopy(source, temp, buffers.get(), buffers.get() + kChunkSize, progress))
+        ReadBackBuffers buffers;
+        if (auto failure = verifyCopy(source, temp, buffers.source(), buffers.copy(), progress))
             return failure;
     }
     if (auto failure = checkSourceUnchanged(source))

@@ -14,44 +14,34 @@ Outcome failure(TransferError error, const std::string& path, int errnum = 0) {
     return TransferFailure{error, errnum, path};
 }
 
-struct SourceFolder {
-    UniqueFd fd;
-    std::string path;
-    std::string name;
-};
+} // namespace
 
-Outcome openSourceFolder(const std::string& source, SourceFolder& folder) {
-    PathParts parts = splitPath(source);
+Outcome prepareMoveAcross(const TransferRequest& request, SourceFolder& folder) {
+    PathParts parts = splitPath(request.source);
     folder.fd = UniqueFd(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.fd) {
         if (errno == ENOENT || errno == ENOTDIR)
-            return failure(TransferError::SourceMissing, source);
-        return failureFromErrno(errno, TransferError::ReadFailed, source);
+            return failure(TransferError::SourceMissing, request.source);
+        return failureFromErrno(errno, TransferError::ReadFailed, request.source);
     }
     folder.path = parts.folder;
     folder.name = parts.name;
-    return std::nullopt;
-}
-
-Outcome moveAcrossFileSystems(const TransferRequest& request, const struct stat& source,
-                              Destination& destination, const Placement& placement,
-                              const SourceFolder& folder, ITransferDialogs& dialogs) {
     // A source that can't be deleted (a write-protected card, a read-only folder) would leave
     // the file in two places after a long copy; refuse before copying.
     if (::faccessat(folder.fd.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
         return failureFromErrno(errno, TransferError::SourceNotRemoved, request.source);
-    struct stat entry {};
-    if (::fstatat(folder.fd.get(), folder.name.c_str(), &entry, AT_SYMLINK_NOFOLLOW) != 0)
+    if (::fstatat(folder.fd.get(), folder.name.c_str(), &folder.entry, AT_SYMLINK_NOFOLLOW) != 0)
         return failure(TransferError::SourceMissing, request.source);
+    return std::nullopt;
+}
 
-    if (auto problem = copyToDestination(request, source, destination, placement, true, dialogs))
-        return problem;
-
+Outcome removeMovedSource(const TransferRequest& request, const SourceFolder& folder,
+                          ITransferDialogs& dialogs) {
     // The copy is durable, identical and under its final name. Delete the source only when
     // its name still holds the file we copied.
     struct stat now {};
     if (::fstatat(folder.fd.get(), folder.name.c_str(), &now, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !sameFile(now, entry) || !unchangedSince(entry, now))
+        !sameFile(now, folder.entry) || !unchangedSince(folder.entry, now))
         return failure(TransferError::SourceChanged, request.source);
     if (::unlinkat(folder.fd.get(), folder.name.c_str(), 0) != 0)
         return failure(TransferError::SourceNotRemoved, request.source, errno);
@@ -62,8 +52,6 @@ Outcome moveAcrossFileSystems(const TransferRequest& request, const struct stat&
         dialogs.showWarning(request.source, transferWarningText(unconfirmed->errnum));
     return std::nullopt;
 }
-
-} // namespace
 
 Outcome moveFile(const TransferRequest& request, const struct stat& source,
                  Destination& destination, const Placement& placement, ITransferDialogs& dialogs) {
@@ -77,9 +65,12 @@ Outcome moveFile(const TransferRequest& request, const struct stat& source,
     int error = rename(placement.replace);
     if (error == EXDEV) {
         SourceFolder folder;
-        if (auto problem = openSourceFolder(request.source, folder))
+        if (auto problem = prepareMoveAcross(request, folder))
             return problem;
-        return moveAcrossFileSystems(request, source, destination, placement, folder, dialogs);
+        if (auto problem =
+                copyToDestination(request, source, destination, placement, true, dialogs))
+            return problem;
+        return removeMovedSource(request, folder, dialogs);
     }
     if (error == ENOENT)
         return failure(TransferError::SourceMissing, request.source);

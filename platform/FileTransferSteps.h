@@ -114,16 +114,38 @@ private:
     bool published_ = false;
 };
 
-// Fills `temp` with the source's bytes, its permission bits and times, and flushes it to the
-// disk. With `verify` the flushed copy is then read back past the page cache and compared
-// with the source. Progress counts the bytes read and written.
+// Starts the disk writing a copy every this many bytes, so that its flush finds little left.
+constexpr off_t kWriteBackStep = 8 << 20;
+
+// The source of a copy: its descriptor, its stat before the first read, and its path.
 struct CopySource {
     int fd;
     const struct stat& status; // fstat of fd before the first read
     const std::string& path;
 };
-Outcome writeDurableCopy(const CopySource& source, TemporaryFile& temp, bool verify,
-                         ProgressReport& progress);
+
+// Fills `temp` with the source's bytes, then its permission bits and times, and starts the
+// disk writing them. Progress counts the bytes written.
+Outcome writeCopy(const CopySource& source, TemporaryFile& temp, ProgressReport& progress);
+
+// Makes a written copy durable: flushes it (bytes, times and permission bits), with `verify`
+// reads it back past the page cache and compares it with the source, checks that the source
+// didn't change meanwhile, and closes it. Touches nothing but the two descriptors, so it may
+// run on a helper thread; `progress` (counting the read-back) only on the caller's thread,
+// null elsewhere.
+Outcome makeDurable(const CopySource& source, TemporaryFile& temp, bool verify,
+                    ProgressReport* progress);
+
+// A copy on its way: the source held open and checked to be the file inspected, and the
+// temporary file in the destination folder (whose descriptor must stay open meanwhile).
+struct CopyJob {
+    CopyJob(int folderFd, const std::string& destinationPath) : temp(folderFd, destinationPath) {}
+    UniqueFd sourceFd;
+    struct stat status {};
+    std::string sourcePath;
+    TemporaryFile temp;
+    CopySource source() const { return {sourceFd.get(), status, sourcePath}; }
+};
 
 // Whose name a file leaves when it is placed: a temporary file's, which may as well vanish in a
 // crash, or the original's, which may go only once the new name is on the disk.
@@ -161,15 +183,53 @@ Outcome settlePlacement(int error, const Placement& placement,
                         const std::function<int(bool replace)>& retry, const std::string& path,
                         ITransferDialogs& dialogs);
 
-// Copies the source into the destination (see writeDurableCopy) and gives the copy its final
-// name. `source` is the stat of the source path taken before anything else; a different file
-// found there now is SourceChanged. `forMove` reads the copy back before it is named and makes
-// the name itself durable, because the source is deleted next.
+// The checks before anything is touched. inspectSource fills `source` with the stat of the
+// source path; inspectDestination opens the destination folder and finds a file, a link or a
+// folder under the name; decidePlacement asks before replacing an existing file when the
+// request wants that.
+Outcome inspectSource(const TransferRequest& request, struct stat& source);
+Outcome inspectDestination(const TransferRequest& request, const struct stat& source,
+                           Destination& destination);
+Outcome decidePlacement(const TransferRequest& request, const Destination& destination,
+                        Placement& placement, ITransferDialogs& dialogs);
+
+// Opens the source for a copy into the destination's folder and creates the temporary file.
+// `source` is the stat of the source path taken before anything else; a different file found
+// there now is SourceChanged.
+Outcome openCopy(const TransferRequest& request, const struct stat& source, CopyJob& job);
+
+// Gives a durable copy its final name. `forMove` makes the name itself durable, because the
+// source is deleted next.
+Outcome nameCopy(const TransferRequest& request, const Destination& destination,
+                 const Placement& placement, bool forMove, CopyJob& job, ITransferDialogs& dialogs);
+
+// Copies the source into the destination (openCopy, writeCopy, makeDurable) and gives the
+// copy its final name (nameCopy). `forMove` reads the copy back before it is named.
 Outcome copyToDestination(const TransferRequest& request, const struct stat& source,
                           Destination& destination, const Placement& placement, bool forMove,
                           ITransferDialogs& dialogs);
 
 Outcome moveFile(const TransferRequest& request, const struct stat& source,
                  Destination& destination, const Placement& placement, ITransferDialogs& dialogs);
+
+// The folder of a source that a move across file systems deletes, held open from the checks
+// before the copy to the deletion.
+struct SourceFolder {
+    UniqueFd fd;
+    std::string path;
+    std::string name;
+    struct stat entry {}; // the source's entry as found before copying
+};
+
+// Opens the source's folder and checks that the source could be deleted after its copy.
+Outcome prepareMoveAcross(const TransferRequest& request, SourceFolder& folder);
+// Deletes the source of a copy that is durable, identical and under its final name, when its
+// name still holds the file that was copied.
+Outcome removeMovedSource(const TransferRequest& request, const SourceFolder& folder,
+                          ITransferDialogs& dialogs);
+
+// Shows the failure of a transfer as transferFile does and returns its result code.
+int reportOutcome(const TransferRequest& request, const Outcome& outcome,
+                  ITransferDialogs& dialogs);
 
 } // namespace pixbako::transfer

@@ -206,6 +206,7 @@ public:
     void execSTART() override;
     void execEND() override;
     int shellFileOperation(const TransferRequest& request) override;
+    TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;
     void closeWindow() override;
 

@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QScrollBar>
 
+#include <memory>
+
 namespace pixbako {
 
 void TForm1::RunButtonClick(RunSender sender) {
@@ -146,6 +148,15 @@ int TForm1::shellFileOperation(const TransferRequest& request) {
     // The abort flag (an abort confirmed, the window closed) cancels a copy in progress.
     AbortAwareTransferDialogs dialogs(*setup_.transferDialogs);
     return transferFile(request, dialogs);
+}
+
+TransferInFlight TForm1::beginFileOperation(const TransferRequest& request) {
+    // The dialogs must outlive the begin: the finish shows the row's error or warning. The
+    // transfer keeps them alive through its onFinished handler.
+    auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*setup_.transferDialogs);
+    TransferInFlight transfer = beginTransfer(request, *dialogs);
+    transfer.onFinished = [dialogs](int) {};
+    return transfer;
 }
 
 void TForm1::closeWindow() {

@@ -1,10 +1,14 @@
-// The transfer stage of the import run: one file operation per row, in list order.
+// The transfer stage of the import run: one file operation per row, in list order, the copies
+// of the next rows overlapping the flushes of the previous ones.
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
 #include "platform/FileTransfer.h"
 #include "platform/Leftovers.h"
 #include "platform/Paths.h"
 
+#include <cstdint>
+#include <deque>
+#include <optional>
 #include <set>
 
 namespace pixbako {
@@ -38,6 +42,67 @@ ImportRun::Outcome ImportRun::transferRows() {
     // temporary files, once, before the first file goes in.
     std::set<std::string> cleaned;
 
+    // Rows in flight: copied, their flushes (and a move's read-backs) still running while the
+    // next rows are copied. They are finished (named, counted, their errors shown) in row
+    // order, and before anything of a later row is shown, so that everything the user sees
+    // keeps row order.
+    struct InFlight {
+        std::size_t row;
+        std::string destination;
+        std::string folder;
+        TransferInFlight transfer;
+    };
+    std::deque<InFlight> pending;
+    std::uint64_t pendingBytes = 0;
+    // Finishes the first row in flight; a value when the run stops there (the rows after it
+    // are abandoned: their copies are removed, their sources stay).
+    auto finishFirst = [&]() -> std::optional<Outcome> {
+        InFlight done = std::move(pending.front());
+        pending.pop_front();
+        pendingBytes -= done.transfer.bytes();
+        // Rows finished since this one began may hold its name now.
+        auto existing = fileIdentity(done.destination);
+        const int result = done.transfer.finish(!(existing && keep.count(*existing)));
+        if (result == kTransferCancelled) {
+            // Cancelled by the abort flag (an abort request or the close box): no report.
+            if (runAbortFlag())
+                return Outcome::Abort;
+            window_.beep(BeepKind::Exclamation);
+            window_.messageBox("処理を中断しました\r\n" + std::to_string(done.row - 1) +
+                                   "件のファイルを処理しました",
+                               BoxIcon::Warning, BoxButtons::Ok);
+            return Outcome::Stop;
+        }
+        // Any other failure has been shown by the operation itself; the row counts as done.
+        if (result != 0) {
+            ++report_.failedTransfers;
+        } else {
+            if (auto identity = fileIdentity(done.destination))
+                keep.insert(*identity);
+            if (settings_.copy)
+                copiedFolders_.insert(done.folder);
+        }
+        return std::nullopt;
+    };
+    // Finishes every row in flight.
+    auto finishAll = [&]() -> std::optional<Outcome> {
+        while (!pending.empty())
+            if (auto stop = finishFirst())
+                return stop;
+        return std::nullopt;
+    };
+    // Finishes rows until the next one may begin: one that can't overlap (it waits for a
+    // question or does its work in finish) is finished with all before it at once.
+    auto makeRoom = [&]() -> std::optional<Outcome> {
+        if (!pending.empty() && !pending.back().transfer.overlaps())
+            return finishAll();
+        while (!pending.empty() &&
+               (pending.size() >= kTransfersInFlight || pendingBytes >= kBytesInFlight))
+            if (auto stop = finishFirst())
+                return stop;
+        return std::nullopt;
+    };
+
     for (std::size_t r = 1; r <= n; ++r) {
         const FileListRow& row = list_[r];
         window_.setProgressPosition(static_cast<int>(r));
@@ -53,8 +118,11 @@ ImportRun::Outcome ImportRun::transferRows() {
         request.destination = joinPath(folder, row[kNewNameColumn]);
         request.confirmOverwrite = settings_.overwriteConfirmation;
 
-        if (checkAbort())
+        if (checkAbort()) {
+            if (auto stop = finishAll())
+                return *stop;
             return Outcome::Abort;
+        }
         window_.showListRow(r);
         if (cleaned.insert(folder).second)
             removeStaleLeftovers(folder);
@@ -64,6 +132,8 @@ ImportRun::Outcome ImportRun::transferRows() {
         // only say the folder is missing.
         FolderCreateError folderError;
         if (!createFolderWithParents(folder, &folderError)) {
+            if (auto stop = finishAll())
+                return *stop;
             showError(std::string(settings_.copy ? "ファイルをコピーできません"
                                                  : "ファイルを移動できません") +
                       "\r\n" + request.source + "\r\n" + folderCreateErrorText(folderError));
@@ -71,29 +141,19 @@ ImportRun::Outcome ImportRun::transferRows() {
             continue;
         }
 
+        if (auto stop = makeRoom())
+            return *stop;
         auto existing = fileIdentity(request.destination);
         request.mayReplace = !(existing && keep.count(*existing));
-        const int result = window_.shellFileOperation(request);
-        if (result == kTransferCancelled) {
-            // Cancelled by the abort flag (an abort request or the close box): no report.
-            if (runAbortFlag())
-                return Outcome::Abort;
-            window_.beep(BeepKind::Exclamation);
-            window_.messageBox("処理を中断しました\r\n" + std::to_string(r - 1) +
-                                   "件のファイルを処理しました",
-                               BoxIcon::Warning, BoxButtons::Ok);
-            return Outcome::Stop;
-        }
-        // Any other failure has been shown by the operation itself; the row counts as done.
-        if (result != 0) {
-            ++report_.failedTransfers;
-        } else {
-            if (auto identity = fileIdentity(request.destination))
-                keep.insert(*identity);
-            if (settings_.copy)
-                copiedFolders_.insert(destinationFolder(row));
+        pending.push_back({r, request.destination, folder, window_.beginFileOperation(request)});
+        pendingBytes += pending.back().transfer.bytes();
+        if (!pending.back().transfer.overlaps()) {
+            if (auto stop = finishAll())
+                return *stop;
         }
     }
+    if (auto stop = finishAll())
+        return *stop;
     return Outcome::Done;
 }
 

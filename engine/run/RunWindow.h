@@ -74,6 +74,12 @@ public:
     // the copy (progressUpdate returns false) while runAbortFlag() is set, so that closing the
     // window cancels a long copy.
     virtual int shellFileOperation(const TransferRequest& request) = 0;
+    // The same in two halves (beginTransfer with the same dialogs), so that the run copies
+    // the next row while this one's flush completes. A window that offers only
+    // shellFileOperation transfers whole, one row after the other.
+    virtual TransferInFlight beginFileOperation(const TransferRequest& request) {
+        return TransferInFlight::done(shellFileOperation(request));
+    }
 
     // The actions after a run that reached its end, in their order: log, open folders, program
     // start, then auto exit (end request or closing the window) or the completion notice.

@@ -96,6 +96,24 @@ int FakeRunWindow::shellFileOperation(const TransferRequest& request) {
     return result;
 }
 
+TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& request) {
+    if (wholeTransfers)
+        return TransferInFlight::done(shellFileOperation(request));
+    transfers.push_back(request);
+    const std::size_t number = transfers.size();
+    if (auto scripted = onTransfer ? onTransfer(request, number) : std::nullopt) {
+        transferResults.push_back(*scripted);
+        return TransferInFlight::done(*scripted);
+    }
+    auto answers = std::make_shared<ScriptedTransferDialogs>(*this, number);
+    auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*answers);
+    transferDialogs.push_back(answers);
+    transferDialogs.push_back(dialogs);
+    TransferInFlight transfer = beginTransfer(request, *dialogs);
+    transfer.onFinished = [this](int result) { transferResults.push_back(result); };
+    return transfer;
+}
+
 void FakeRunWindow::completionSequence(const RunCompletion& completion) {
     events.push_back("complete");
     if (onCompletion)

@@ -2,13 +2,14 @@
 // A window for the import run in tests: records every call (beeps, boxes, status texts, list
 // redraws, transfers) and answers from scripts. Its transfers are real: shellFileOperation
 // calls transferFile with scripted dialogs, wrapped like the real window's so that the abort
-// flag cancels a copy in progress.
+// flag cancels a copy in progress, and beginFileOperation beginTransfer with the same.
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunWindow.h"
 
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,6 +63,9 @@ public:
     int progressPosition = 0;
     bool redraw = true;
     int processEventsCalls = 0;
+    std::vector<std::shared_ptr<ITransferDialogs>> transferDialogs; // alive until the end
+    // Transfers whole through shellFileOperation instead of in two halves.
+    bool wholeTransfers = false;
 
     // IDialogs
     void beep(BeepKind kind) override { beeps.push_back(kind); }
@@ -86,6 +90,7 @@ public:
     void execSTART() override { events.push_back("execSTART"); }
     void execEND() override;
     int shellFileOperation(const TransferRequest& request) override;
+    TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;
     void closeWindow() override { events.push_back("close"); }
 

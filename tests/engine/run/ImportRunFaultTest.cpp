@@ -30,6 +30,37 @@ TEST_F(ImportRunTest, TwoRowsWithTheSameDestinationNeverLoseTheFirstFile) {
     EXPECT_EQ(window.count("complete"), 1);
 }
 
+// Copies are named only when they are finished, rows in flight after the rows before them:
+// the second copy to one name finds the first there and must not replace it, also when it
+// began before the first was named.
+TEST_F(ImportRunTest, CopiesInFlightWithTheSameDestinationNeverLoseTheFirstFile) {
+    ImportSettings& s = window.settings;
+    s.copy = true;
+    s.numbering = false; // files of one day all get the name 20050312_.JPG
+    s.overwriteConfirmation = false;
+    std::string first = readBytes(jpeg("A.JPG", "2005:03:12 10:00:00"));
+    jpeg("B.JPG", "2005:03:12 11:00:00");
+    jpeg("C.JPG", "2005:03:12 12:00:00");
+    for (bool whole : {false, true}) {
+        SCOPED_TRACE(whole ? "one transfer at a time" : "transfers in flight");
+        std::filesystem::remove_all(out);
+        window.wholeTransfers = whole;
+        window.transferErrors.clear();
+        window.transferResults.clear();
+
+        run.RunButtonClick(RunSender::Interactive);
+
+        const int exists = static_cast<int>(TransferError::DestinationExists);
+        EXPECT_EQ(window.transferResults, (std::vector<int>{0, exists, exists}));
+        EXPECT_EQ(window.transferErrors.size(), 2u);
+        EXPECT_EQ(readBytes(out + "/2005_03_12/20050312_.JPG"), first);
+        EXPECT_EQ(filesUnder(out), (Strings{"2005_03_12/20050312_.JPG"}))
+            << "no temporary file is left";
+        EXPECT_EQ(filesUnder(in), (Strings{"A.JPG", "B.JPG", "C.JPG"}));
+        EXPECT_EQ(window.count("complete"), whole ? 2 : 1);
+    }
+}
+
 TEST_F(ImportRunTest, FileThatIsItsOwnDestinationIsReportedAndLeftAlone) {
     std::string bytes = readBytes(jpeg("A.JPG", "2005:03:12 10:00:00"));
     ImportSettings& s = window.settings;
