@@ -1,6 +1,7 @@
 // The embedded EXIF thumbnail: the first APP1 payload, IFD0 at the TIFF header + 8, the
 // next-directory offset behind it, and the tags of IFD1 read as value texts.
 #include "components/thumbnail/ExifThumbnail.h"
+#include "engine/shotdate/TiffCursor.h"
 
 #include <cstdio>
 
@@ -9,48 +10,10 @@ namespace {
 
 // The TIFF header follows "Exif", a zero byte and one more byte.
 constexpr std::uint64_t kTiffStart = 6;
-constexpr std::uint64_t kEntrySize = 12;
+constexpr std::uint64_t kEntrySize = TiffCursor::kEntrySize;
 constexpr std::uint16_t kCompressionTag = 0x0103;
 constexpr std::uint16_t kJpegOffsetTag = 0x0201;
 constexpr std::int64_t kJpegCompression = 6;
-
-// Bounds-checked numbers of the TIFF block in its byte order. Positions are 64-bit so that a
-// 32-bit offset plus a start can't wrap around.
-class TiffCursor {
-public:
-    TiffCursor(std::string_view data, TiffByteOrder order) : data_(data), order_(order) {}
-
-    bool holds(std::uint64_t pos, std::uint64_t size) const {
-        return pos <= data_.size() && size <= data_.size() - pos;
-    }
-
-    std::optional<std::uint32_t> number(std::uint64_t pos, int size) const {
-        if (!holds(pos, static_cast<std::uint64_t>(size)))
-            return std::nullopt;
-        std::uint32_t n = 0;
-        for (int i = 0; i < size; ++i) {
-            int index = order_ == TiffByteOrder::BigEndian ? i : size - 1 - i;
-            n = n << 8 | static_cast<std::uint8_t>(data_[pos + index]);
-        }
-        return n;
-    }
-
-    std::optional<TiffEntry> entry(std::uint64_t pos) const {
-        if (!holds(pos, kEntrySize))
-            return std::nullopt;
-        TiffEntry e;
-        e.tag = static_cast<std::uint16_t>(*number(pos, 2));
-        e.type = static_cast<std::uint16_t>(*number(pos + 2, 2));
-        e.count = *number(pos + 4, 4);
-        e.value = *number(pos + 8, 4);
-        e.valuePos = static_cast<std::size_t>(pos + 8);
-        return e;
-    }
-
-private:
-    std::string_view data_;
-    TiffByteOrder order_;
-};
 
 // Whether the value lies in the entry's own value field.
 bool valueInField(const TiffEntry& e) {

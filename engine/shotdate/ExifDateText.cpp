@@ -1,6 +1,7 @@
 // Finding DateTimeOriginal in the collected APP1 data: EXIF header, TIFF header, the first
 // directory up to its EXIF pointer, and every entry of the EXIF directory.
 #include "engine/shotdate/ShotDate.h"
+#include "engine/shotdate/TiffCursor.h"
 
 #include <array>
 #include <charconv>
@@ -12,71 +13,27 @@ namespace {
 constexpr std::uint64_t kTiffStart = 6;
 constexpr std::uint16_t kExifPointerTag = 0x8769;
 constexpr std::uint16_t kDateTimeOriginalTag = 0x9003;
-constexpr std::uint64_t kEntrySize = 12;
+constexpr std::uint64_t kEntrySize = TiffCursor::kEntrySize;
 
-// Bounds-checked reads of the collected data in the TIFF header's byte order. Positions are
-// 64-bit so that a 32-bit offset plus the header start can't wrap around.
-class TiffReader {
+// The shot-date reader's view of the cursor: an entry or entry count outside the data is a read
+// error of the file.
+class TiffReader : public TiffCursor {
 public:
-    TiffReader(std::string_view data, TiffByteOrder order) : data_(data), order_(order) {}
+    using TiffCursor::TiffCursor;
 
-    bool holds(std::uint64_t pos, std::uint64_t size) const {
-        return pos <= data_.size() && size <= data_.size() - pos;
-    }
-
-    std::optional<std::uint16_t> u16(std::uint64_t pos) const {
-        if (!holds(pos, 2))
-            return std::nullopt;
-        return static_cast<std::uint16_t>(number(pos, 2));
-    }
-
-    std::optional<std::uint32_t> u32(std::uint64_t pos) const {
-        if (!holds(pos, 4))
-            return std::nullopt;
-        return static_cast<std::uint32_t>(number(pos, 4));
-    }
-
-    std::optional<std::uint8_t> u8(std::uint64_t pos) const {
-        if (!holds(pos, 1))
-            return std::nullopt;
-        return static_cast<std::uint8_t>(data_[pos]);
-    }
-
-    // The entry at pos; a read error when any of its 12 bytes lies outside the data.
     TiffEntry entry(std::uint64_t pos) const {
-        if (!holds(pos, kEntrySize))
+        auto e = TiffCursor::entry(pos);
+        if (!e)
             throw ShotDateError::readError();
-        TiffEntry e;
-        e.tag = static_cast<std::uint16_t>(number(pos, 2));
-        e.type = static_cast<std::uint16_t>(number(pos + 2, 2));
-        e.count = static_cast<std::uint32_t>(number(pos + 4, 4));
-        e.value = static_cast<std::uint32_t>(number(pos + 8, 4));
-        e.valuePos = static_cast<std::size_t>(pos + 8);
-        return e;
+        return *e;
     }
 
-    // A directory's entry count; a read error when it lies outside the data.
     std::uint16_t entryCount(std::uint64_t pos) const {
         auto count = u16(pos);
         if (!count)
             throw ShotDateError::readError();
         return *count;
     }
-
-    std::string_view data() const { return data_; }
-
-private:
-    std::uint32_t number(std::uint64_t pos, int size) const {
-        std::uint32_t n = 0;
-        for (int i = 0; i < size; ++i) {
-            int index = order_ == TiffByteOrder::BigEndian ? i : size - 1 - i;
-            n = n << 8 | static_cast<std::uint8_t>(data_[pos + index]);
-        }
-        return n;
-    }
-
-    std::string_view data_;
-    TiffByteOrder order_;
 };
 
 char lowerAscii(char c) {
