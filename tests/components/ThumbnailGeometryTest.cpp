@@ -79,10 +79,10 @@ TEST(ExifThumbnailLookup, ValueTextsReadBackAsNumbers) {
 
 TEST(ExifThumbnailLookup, FindsTheThumbnailOnlyThroughAValidIfd1) {
     const std::string thumb = "\xFF\xD8thumbnail\xFF\xD9";
-    using test::ExifThumbnailSpec;
+    using test::ExifThumbnailLayout;
     struct Case {
         const char* name;
-        ExifThumbnailSpec spec;
+        ExifThumbnailLayout layout;
         bool found;
     };
     const Case cases[] = {
@@ -98,7 +98,7 @@ TEST(ExifThumbnailLookup, FindsTheThumbnailOnlyThroughAValidIfd1) {
         {"offset beyond the data", {.offsetDelta = 1000}, false},
     };
     for (const Case& c : cases) {
-        std::string payload = test::exifWithThumbnail(thumb, c.spec);
+        std::string payload = test::exifWithThumbnail(thumb, c.layout);
         auto found = FindExifThumbnail(payload);
         ASSERT_EQ(found.has_value(), c.found) << c.name;
         if (c.found) {

@@ -57,23 +57,23 @@ std::string withApp1(std::string_view jpeg, const std::vector<std::string>& payl
     return out;
 }
 
-std::string exifWithThumbnail(std::string_view thumbnail, const ExifThumbnailSpec& spec) {
-    const bool big = spec.bigEndian;
+std::string exifWithThumbnail(std::string_view thumbnail, const ExifThumbnailLayout& layout) {
+    const bool big = layout.bigEndian;
     std::string tiff = big ? std::string("MM\0\x2A", 4) : std::string("II\x2A\0", 4);
     put32(tiff, 8, big);
-    put16(tiff, static_cast<std::uint32_t>(spec.ifd0Entries), big);
-    for (int i = 0; i < spec.ifd0Entries; ++i)
+    put16(tiff, static_cast<std::uint32_t>(layout.ifd0Entries), big);
+    for (int i = 0; i < layout.ifd0Entries; ++i)
         entry(tiff, static_cast<std::uint16_t>(0x0110 + i), 3, 1, 1, big);
     const std::uint32_t ifd1 = static_cast<std::uint32_t>(tiff.size() + 4);
     put32(tiff, ifd1, big);
-    const int entries = (spec.withCompression ? 1 : 0) + (spec.withOffset ? 1 : 0) + 1;
+    const int entries = (layout.withCompression ? 1 : 0) + (layout.withOffset ? 1 : 0) + 1;
     const auto dataAt = static_cast<std::uint32_t>(ifd1 + 2 + entries * 12 + 4);
     put16(tiff, static_cast<std::uint32_t>(entries), big);
-    if (spec.withCompression)
-        entry(tiff, 0x0103, spec.compressionType, 1,
-              spec.compressionType == 2 ? '0' + spec.compression : spec.compression, big);
-    if (spec.withOffset)
-        entry(tiff, 0x0201, 4, 1, static_cast<std::uint32_t>(dataAt + spec.offsetDelta), big);
+    if (layout.withCompression)
+        entry(tiff, 0x0103, layout.compressionType, 1,
+              layout.compressionType == 2 ? '0' + layout.compression : layout.compression, big);
+    if (layout.withOffset)
+        entry(tiff, 0x0201, 4, 1, static_cast<std::uint32_t>(dataAt + layout.offsetDelta), big);
     entry(tiff, 0x0202, 4, 1, static_cast<std::uint32_t>(thumbnail.size()), big);
     put32(tiff, 0, big);
     tiff += thumbnail;

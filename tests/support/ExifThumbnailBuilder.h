@@ -13,7 +13,7 @@ namespace pixbako::test {
 // The JPEG with the given APP1 payloads inserted right after its SOI marker, in this order.
 std::string withApp1(std::string_view jpeg, const std::vector<std::string>& payloads);
 
-struct ExifThumbnailSpec {
+struct ExifThumbnailLayout {
     bool bigEndian = false;
     int ifd0Entries = 2;               // filler entries in IFD0
     std::uint16_t compressionType = 3; // TIFF type of the Compression entry (1, 2, 3 or 4)
@@ -25,6 +25,6 @@ struct ExifThumbnailSpec {
 
 // An APP1 payload "Exif\0\0" + TIFF block whose IFD1 locates `thumbnail`, placed after the
 // directories.
-std::string exifWithThumbnail(std::string_view thumbnail, const ExifThumbnailSpec& spec = {});
+std::string exifWithThumbnail(std::string_view thumbnail, const ExifThumbnailLayout& layout = {});
 
 } // namespace pixbako::test
