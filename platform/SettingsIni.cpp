@@ -1,6 +1,7 @@
 #include "platform/SettingsIni.h"
 
 #include "platform/Encoding.h"
+#include "platform/SmallTextFile.h"
 
 #include <cerrno>
 #include <charconv>
@@ -68,36 +69,6 @@ std::string oneLine(std::string_view value) {
     return out;
 }
 
-// Reads at most `limit` + 1 bytes, so that an oversized file is recognised without reading it
-// all. O_NONBLOCK: a pipe under the file's name must not hang the program.
-int readCapped(const std::string& path, std::size_t limit, std::string& bytes) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return errno;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        int error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
-        return error;
-    }
-    char buffer[8192];
-    while (bytes.size() <= limit) {
-        ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0) {
-            int error = errno;
-            ::close(fd);
-            return error;
-        }
-        if (got == 0)
-            break;
-        bytes.append(buffer, static_cast<std::size_t>(got));
-    }
-    ::close(fd);
-    return 0;
-}
-
 std::optional<std::int32_t> parseInteger(std::string_view text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
@@ -153,13 +124,20 @@ bool isSettingsText(std::string_view bytes) {
 }
 
 SettingsIni::SettingsIni(std::string path) : path_(std::move(path)) {
-    std::string bytes;
-    if (int error = readCapped(path_, kMaxFileBytes, bytes)) {
+    SmallTextFileRead read = readSmallTextFile(path_, kMaxFileBytes);
+    const int error = read.error;
+    // A file too big for settings is garbage, kept until the user saves, like any other.
+    if (error == EFBIG) {
+        status_ = LoadStatus::NotSettings;
+        return;
+    }
+    if (error) {
         // ENOTDIR: a file stands where a folder of the path should be, so no settings exist.
         status_ = error == ENOENT || error == ENOTDIR ? LoadStatus::Missing : LoadStatus::Failed;
         loadError_ = status_ == LoadStatus::Failed ? error : 0;
         return;
     }
+    const std::string& bytes = read.bytes;
     if (!isSettingsText(bytes)) {
         status_ = LoadStatus::NotSettings;
         return;
