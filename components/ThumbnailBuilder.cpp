@@ -2,6 +2,7 @@
 #include "components/ThumbnailBuilder.h"
 
 #include "components/thumbnail/JpegCodec.h"
+#include "platform/PlainFile.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -21,7 +22,10 @@ std::optional<DecodedPicture> ReadBitmapPicture(const std::string& path, int /*t
     // keeps a header claiming a huge picture from costing memory.
     QByteArray bytes;
     {
-        std::FILE* file = std::fopen(path.c_str(), "rb");
+        int fd = openPlainFileForReading(path);
+        std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+        if (!file && fd >= 0)
+            ::close(fd);
         if (!file)
             return std::nullopt;
         char buffer[64 * 1024];

@@ -4,6 +4,7 @@
 #include "components/thumbnail/JpegCodec.h"
 #include "components/thumbnail/ThumbnailCacheFile.h"
 #include "components/thumbnail/ThumbnailPrefetch.h"
+#include "platform/PlainFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -35,7 +36,10 @@ std::string lowerExtension(const std::string& path) {
 } // namespace
 
 std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumbnailSize) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    int fd = openPlainFileForReading(path);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (!file && fd >= 0)
+        ::close(fd);
     if (!file)
         return std::nullopt;
     std::optional<DecodedPicture> picture;

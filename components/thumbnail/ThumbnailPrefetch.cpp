@@ -5,6 +5,7 @@
 #include "components/thumbnail/JpegCodec.h"
 #include "components/thumbnail/Resample.h"
 #include "components/thumbnail/ThumbnailGeometry.h"
+#include "platform/PlainFile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -22,12 +23,7 @@ class InputFile final : public ByteSource {
 public:
     explicit InputFile(const std::string& path) {
         // O_NONBLOCK keeps a named pipe from blocking the open; only regular files are read.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-        struct stat st {};
-        if (fd_ >= 0 && (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode))) {
-            ::close(fd_);
-            fd_ = -1;
-        }
+        fd_ = openPlainFileForReading(path);
     }
     ~InputFile() override {
         if (fd_ >= 0)

@@ -1,6 +1,8 @@
 // The shot date of a file: its EXIF date when it has one, else its last-write time.
 #include "engine/shotdate/ShotDate.h"
 
+#include "platform/PlainFile.h"
+
 #include "engine/datepattern/DateFormat.h"
 #include "platform/Encoding.h"
 #include "platform/FileTime.h"
@@ -66,14 +68,9 @@ namespace {
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(const std::string& path) {
-        // O_NONBLOCK keeps a named pipe from blocking the open; only regular files are read.
-        fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+        fd_ = openPlainFileForReading(path, &stat_);
         if (fd_ < 0)
             throw ShotDateError::cannotOpen(path);
-        if (::fstat(fd_, &stat_) != 0 || !S_ISREG(stat_.st_mode)) {
-            ::close(fd_);
-            throw ShotDateError::cannotOpen(path);
-        }
     }
     ~FileSource() override { ::close(fd_); }
     FileSource(const FileSource&) = delete;

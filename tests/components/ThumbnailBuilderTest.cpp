@@ -305,6 +305,12 @@ TEST_F(ThumbnailBuilderTest, HostileOrBrokenPicturesAreNonImageWithoutCrashing) 
         ThumbnailResult r = builder.Build(file(name, bytes), 120);
         EXPECT_EQ(r.state, 0) << name;
     }
+    // A named pipe under a picture's name would block a plain open for ever.
+    for (const char* name : {"pipe.jpg", "pipe.bmp"}) {
+        const std::string pipe = cacheFolder() + "/" + name;
+        ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0) << name;
+        EXPECT_EQ(builder.Build(pipe, 120).state, 0) << name;
+    }
     EXPECT_EQ(fs::file_size(builder.CacheFileName()), 0u);
     // Within the limits a progressive file is fine.
     EXPECT_EQ(builder.Build(file("scans-64.jpg", test::progressiveJpeg(64, 64, 64)), 120).state, 1);

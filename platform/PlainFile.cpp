@@ -1,0 +1,25 @@
+#include "platform/PlainFile.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace pixbako {
+
+int openPlainFileForReading(const std::string& path, struct stat* status) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        const int error = S_ISREG(st.st_mode) ? errno : EINVAL;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    if (status)
+        *status = st;
+    return fd;
+}
+
+} // namespace pixbako

@@ -1,0 +1,14 @@
+#pragma once
+// Opening a file that the program only reads (pictures): a named pipe under a picture's name
+// must not block the open, a terminal must not become the controlling one, and anything but a
+// plain file is refused, so that a hostile card can't hang or steer the program.
+#include <string>
+#include <sys/stat.h>
+
+namespace pixbako {
+
+// A read-only descriptor of the plain file at `path` (close-on-exec), or -1 with errno set
+// (EINVAL when it is no plain file). `status`, when given, receives the file's status.
+int openPlainFileForReading(const std::string& path, struct stat* status = nullptr);
+
+} // namespace pixbako
