@@ -1,6 +1,6 @@
 #pragma once
 // The names the program's writers give their temporary files, and the test that a name is one
-// of them. Each name ends in a check value computed from the rest of it, so a file that only
+// of them. Each name carries a check value computed from the rest of it, so a file that only
 // looks like a temporary (".pixbako-backup.tmp", a copy renamed by hand) is never taken for
 // one: the clean-up of leftovers deletes nothing whose name lacks a matching check.
 //
