@@ -1,7 +1,10 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/TemporaryName.h"
+
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,17 +26,17 @@ std::string folderOf(const std::string& path) {
     return path.substr(0, slash);
 }
 
-// A name beside the target that no other writer uses: process id and a per-process counter,
-// created with O_EXCL so that an old leftover is never reused. The leading dot keeps a
-// leftover from a crash out of ordinary listings.
+// A name beside the target that no other writer uses: process id and a per-process counter
+// (TemporaryName.h), created with O_EXCL so that an old leftover is never reused. The leading
+// dot keeps a leftover from a crash out of ordinary listings.
 int createTemporary(const std::string& path, mode_t mode, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
     auto slash = path.rfind('/');
     std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
     std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = folder + "." + name + ".tmp" + std::to_string(::getpid()) + "-" +
-                   std::to_string(counter++);
+        tempPath =
+            folder + writerTemporaryName(name, static_cast<std::uint64_t>(::getpid()), counter++);
         int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, mode);
         if (fd >= 0 || errno != EEXIST)
             return fd;

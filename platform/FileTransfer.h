@@ -4,9 +4,9 @@
 //
 // The transfer never loses data, whatever fails:
 // - A copy is written into a hidden temporary file in the destination folder
-//   (".pixbako-XXXXXX.tmp"), flushed to disk with the source's modification and access times
-//   and permission bits, and only then given its final name. No partial file ever carries the
-//   final name. The folder is flushed at once only where a source is deleted next (a move);
+//   (".pixbako-XXXXXX-check.tmp"), flushed to disk with the source's modification and access
+//   times and permission bits, and only then given its final name. No partial file ever carries
+//   the final name. The folder is flushed at once only where a source is deleted next (a move);
 //   the names of plain copies are made durable by the caller, once per folder after its last
 //   copy (flushFolderToDisk), before it reports them done. A crash can leave a temporary file
 //   behind, never anything else; no run imports it, and the next run that writes into that

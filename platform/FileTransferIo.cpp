@@ -2,6 +2,8 @@
 // interruptions, the temporary file, atomic naming and folder flushes.
 #include "platform/FileTransferSteps.h"
 
+#include "platform/TemporaryName.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
@@ -107,15 +109,11 @@ TemporaryFile::~TemporaryFile() {
 }
 
 Outcome TemporaryFile::create() {
-    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     for (int attempt = 0; attempt < 100; ++attempt) {
         unsigned char random[6];
         if (::getrandom(random, sizeof random, 0) != sizeof random)
             continue; // interrupted while the entropy pool starts up: draw again
-        std::string name = ".pixbako-";
-        for (unsigned char r : random)
-            name += kLetters[r % (sizeof kLetters - 1)];
-        name += ".tmp";
+        std::string name = transferTemporaryName(random);
         // Readable by the owner only until the copy is complete and gets its final bits.
         int fd = ::openat(folderFd_, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) {

@@ -87,9 +87,9 @@ private:
     bool open_ = true;
 };
 
-// A new hidden file ".pixbako-XXXXXX.tmp" in the destination folder, removed again unless it
-// was published under its final name. Its failures name the final destination, the file the
-// user knows.
+// A new hidden file ".pixbako-XXXXXX-check.tmp" (TemporaryName.h) in the destination folder,
+// removed again unless it was published under its final name. Its failures name the final
+// destination, the file the user knows.
 class TemporaryFile {
 public:
     TemporaryFile(int folderFd, std::string destinationPath)

@@ -1,7 +1,9 @@
 #include "platform/Leftovers.h"
 
+#include "platform/TemporaryName.h"
+
 #include <cerrno>
-#include <cstdlib>
+#include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <memory>
@@ -15,6 +17,7 @@ namespace {
 constexpr std::string_view kTransferPrefix = ".pixbako-";
 constexpr std::string_view kTransferSuffix = ".tmp";
 constexpr std::string_view kCounterPrefix = ".PXBK.tmp";
+constexpr std::string_view kCounterName = "PXBK";
 
 bool allDigits(std::string_view text) {
     if (text.empty())
@@ -25,32 +28,13 @@ bool allDigits(std::string_view text) {
     return true;
 }
 
-bool isAlnum(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-// ".pixbako-" + six letters or digits + ".tmp", as the file transfer names its copies.
-bool isTransferTemporary(std::string_view name) {
-    if (name.size() != kTransferPrefix.size() + 6 + kTransferSuffix.size() ||
-        !name.starts_with(kTransferPrefix) || !name.ends_with(kTransferSuffix))
-        return false;
-    for (char c : name.substr(kTransferPrefix.size(), 6))
-        if (!isAlnum(c))
-            return false;
-    return true;
-}
-
-// ".PXBK.tmp" + process id + "-" + counter: the writer's process id, or 0 when the name isn't
-// of that form.
+// The writer's process id of a counter-file replacement, or 0 when the name is none (or the
+// process id is no valid one).
 pid_t counterTemporaryOwner(std::string_view name) {
-    if (!name.starts_with(kCounterPrefix))
+    const auto process = writerTemporaryProcess(name, kCounterName);
+    if (!process || *process > static_cast<std::uint64_t>(INT32_MAX))
         return 0;
-    std::string_view rest = name.substr(kCounterPrefix.size());
-    auto dash = rest.find('-');
-    if (dash == std::string_view::npos || dash > 9 || !allDigits(rest.substr(0, dash)) ||
-        !allDigits(rest.substr(dash + 1)))
-        return 0;
-    return static_cast<pid_t>(std::atol(std::string(rest.substr(0, dash)).c_str()));
+    return static_cast<pid_t>(*process);
 }
 
 bool processRuns(pid_t pid) {
@@ -109,13 +93,15 @@ std::vector<std::string> removeStaleLeftovers(const std::string& folder) {
     std::vector<std::string> candidates;
     while (dirent* entry = ::readdir(dir.get())) {
         std::string_view name = entry->d_name;
-        if (isTransferTemporary(name) || counterTemporaryOwner(name) > 0)
+        if (isTransferTemporaryName(name) || counterTemporaryOwner(name) > 0)
             candidates.emplace_back(name);
     }
     for (const std::string& name : candidates) {
         struct stat status {};
+        // Another user's file may belong to a live run of theirs whose open files this user
+        // can't see: it stays.
         if (::fstatat(folderFd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(status.st_mode))
+            !S_ISREG(status.st_mode) || status.st_uid != ::geteuid())
             continue;
         const pid_t owner = counterTemporaryOwner(name);
         const bool live = owner > 0 ? processRuns(owner) : heldOpen(status.st_dev, status.st_ino);

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -226,6 +228,104 @@ TEST_F(ThumbnailBuilderTest, OnlyTheBuildersOwnCacheFileIsEverDeleted) {
     EXPECT_FALSE(fs::exists(name));
     EXPECT_EQ(test::readFile(folder + "/thumb0.tmp"), "another program's");
     EXPECT_EQ(test::readFile(folder + "/thumb1.tmp"), "taken meanwhile");
+}
+
+// Scenes in which a name the builder chose, but never created or no longer owns, belongs to
+// another program: whatever the builder does next, that file stays as it is.
+TEST_F(ThumbnailBuilderTest, ACacheNameTheBuilderNeverCreatedIsNeverDeleted) {
+    const std::string folder = cacheFolder();
+    const std::string other = dir.path() + "/other";
+    const std::string picture = file("a.jpg", test::pictureJpeg(40, 30));
+    {
+        ThumbnailMaker maker(folder);
+        file("cache/thumb0.tmp", "taken before the first thumbnail");
+        maker.DeleteCacheFile();
+    } // and the destructor
+    EXPECT_EQ(test::readFile(folder + "/thumb0.tmp"), "taken before the first thumbnail");
+    fs::remove(folder + "/thumb0.tmp");
+    {
+        ThumbnailMaker maker(folder);
+        ASSERT_EQ(maker.Build(picture, 120).state, 1);
+        maker.DeleteCacheFile();
+        file("cache/thumb0.tmp", "taken after the builder's was deleted");
+        maker.SetThumbnailFile(other); // nothing of the builder's to move
+        EXPECT_FALSE(fs::exists(other + "/thumb0.tmp"));
+        fs::create_directories(other);
+        test::writeTestFile(other + "/thumb0.tmp", "taken in the new folder");
+    }
+    EXPECT_EQ(test::readFile(folder + "/thumb0.tmp"), "taken after the builder's was deleted");
+    EXPECT_EQ(test::readFile(other + "/thumb0.tmp"), "taken in the new folder");
+}
+
+// A symbolic link that points nowhere holds its name: the builder takes the next one, neither
+// following the link (which would create its target) nor trying the same name for ever.
+TEST_F(ThumbnailBuilderTest, DanglingLinkUnderTheFirstCacheNameIsSkipped) {
+    const std::string folder = cacheFolder();
+    const std::string target = dir.path() + "/nowhere";
+    fs::create_symlink(target, folder + "/thumb0.tmp");
+    ThumbnailMaker maker(folder);
+    ASSERT_EQ(maker.CacheFileName(), folder + "/thumb1.tmp");
+    EXPECT_EQ(maker.Build(file("a.jpg", test::pictureJpeg(40, 30)), 120).state, 1);
+    EXPECT_TRUE(fs::is_regular_file(folder + "/thumb1.tmp"));
+    EXPECT_TRUE(fs::is_symlink(folder + "/thumb0.tmp"));
+    EXPECT_FALSE(fs::exists(target));
+}
+
+// The cache holds small copies of the user's pictures: only the user may read it, whichever
+// way it came to be and whatever the umask allows.
+TEST_F(ThumbnailBuilderTest, CacheFileIsPrivateHoweverItIsMade) {
+    struct UmaskGuard {
+        mode_t old = ::umask(0);
+        ~UmaskGuard() { ::umask(old); }
+    } openUmask;
+    auto mode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+    };
+    const std::string picture = file("a.jpg", test::pictureJpeg(40, 30));
+    ThumbnailMaker maker(cacheFolder());
+    ASSERT_EQ(maker.Build(picture, 120).state, 1);
+    EXPECT_EQ(mode(maker.CacheFileName()), 0600u) << "created";
+
+    fs::remove(maker.CacheFileName()); // removed behind the builder's back
+    ASSERT_EQ(maker.Build(picture, 120).state, 1);
+    EXPECT_EQ(mode(maker.CacheFileName()), 0600u) << "made again";
+
+    maker.SetThumbnailFile(dir.path() + "/moved");
+    EXPECT_EQ(mode(maker.CacheFileName()), 0600u) << "moved";
+}
+
+// A write that fails part way (the disk full, a file size limit) is cut off again: the file
+// holds exactly the thumbnails stored before, and the next one goes where it would have.
+TEST_F(ThumbnailBuilderTest, FailedAppendLeavesTheCacheFileAsItWas) {
+    ThumbnailMaker maker(cacheFolder());
+    const ThumbnailResult first = maker.Build(file("a.jpg", test::pictureJpeg(64, 48)), 120);
+    ASSERT_EQ(first.state, 1);
+    const std::string before = test::readFile(maker.CacheFileName());
+    const std::string second = file("b.jpg", test::pictureJpeg(48, 64));
+    {
+        // Room for ten more bytes: the write stops part way through the second thumbnail.
+        struct FileSizeLimit {
+            rlimit old{};
+            sighandler_t oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+            explicit FileSizeLimit(rlim_t bytes) {
+                ::getrlimit(RLIMIT_FSIZE, &old);
+                rlimit limited = old;
+                limited.rlim_cur = bytes;
+                ::setrlimit(RLIMIT_FSIZE, &limited);
+            }
+            ~FileSizeLimit() {
+                ::setrlimit(RLIMIT_FSIZE, &old);
+                std::signal(SIGXFSZ, oldHandler);
+            }
+        } limit(before.size() + 10);
+        EXPECT_EQ(maker.Build(second, 120).state, 0);
+    }
+    EXPECT_EQ(test::readFile(maker.CacheFileName()), before);
+    const ThumbnailResult again = maker.Build(second, 120);
+    ASSERT_EQ(again.state, 1);
+    EXPECT_EQ(again.cachePos, static_cast<std::int64_t>(before.size()));
+    EXPECT_EQ(test::readFile(maker.CacheFileName()), before + again.jpeg);
 }
 
 TEST_F(ThumbnailBuilderTest, CacheFileThatCannotBeCreatedIsReportedToTheCaller) {

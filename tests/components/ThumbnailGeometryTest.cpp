@@ -96,6 +96,9 @@ TEST(ExifThumbnailLookup, FindsTheThumbnailOnlyThroughAValidIfd1) {
         {"no compression tag", {.withCompression = false}, false},
         {"no offset tag", {.withOffset = false}, false},
         {"offset beyond the data", {.offsetDelta = 1000}, false},
+        {"offset at the very end of the data",
+         {.offsetDelta = static_cast<std::int64_t>(thumb.size())},
+         false},
     };
     for (const Case& c : cases) {
         std::string payload = test::exifWithThumbnail(thumb, c.layout);

@@ -5,6 +5,7 @@
 #include "support/JpegBuilder.h"
 
 #include "platform/Encoding.h"
+#include "platform/TemporaryName.h"
 
 #include <gtest/gtest.h>
 
@@ -276,12 +277,15 @@ TEST_F(E2eTest, CrashLeftoversAreNeverImportedAndStaleOnesGoFromTheDestination) 
     writeTestFile(card + "/.pixbako-Ab3xZ9.tmp", "half a copy");
     writeTestFile(card + "/.PXBK.tmp999999999-0", "half a counter");
     fs::create_directories(save + "/2024_05_01");
-    writeTestFile(save + "/2024_05_01/.pixbako-Zz9yY8.tmp", "half a copy");
+    const unsigned char random[6] = {9, 8, 7, 6, 5, 4};
+    writeTestFile(save + "/2024_05_01/" + transferTemporaryName(random), "half a copy");
     writeTestFile(save + "/2024_05_01/notes.tmp", "someone else's");
+    writeTestFile(save + "/2024_05_01/.pixbako-backup.tmp", "someone else's");
     pixbako.writeSettings(settings());
     const ProcessResult result = pixbako.run({card});
     EXPECT_EQ(result.status, 0) << result.stderrText;
-    EXPECT_EQ(filesUnder(save), (Strings{"2024_05_01/IMG_0001.JPG", "2024_05_01/notes.tmp"}));
+    EXPECT_EQ(filesUnder(save), (Strings{"2024_05_01/.pixbako-backup.tmp",
+                                         "2024_05_01/IMG_0001.JPG", "2024_05_01/notes.tmp"}));
     // The card keeps everything: a run reading from it deletes nothing there.
     EXPECT_EQ(filesUnder(card),
               (Strings{".PXBK.tmp999999999-0", ".pixbako-Ab3xZ9.tmp", "IMG_0001.JPG"}));

@@ -1,6 +1,7 @@
 // The atomic file writer under system calls that fail as a broken or failing disk makes them
 // fail: the target keeps its old content and no temporary file stays behind.
 #include "platform/AtomicFile.h"
+#include "platform/Leftovers.h"
 
 #include "FileTransferTestSupport.h"
 
@@ -79,6 +80,32 @@ TEST_F(AtomicFileFaultTest, WriteThatWritesNothingIsAnErrorNotAnEndlessLoop) {
 // failing flush must fail the write and leave the old content in place.
 TEST_F(AtomicFileFaultTest, RefusedFlushFailsTheWriteAndKeepsTheOldContent) {
     expectOldContentOnly(writeRefused({{SYS_fsync, EIO}, {SYS_fdatasync, EIO}}, "fsync", EIO));
+}
+
+// A writer that can neither rename nor remove its temporary file leaves it as a crash would;
+// once the writer has ended, the clean-up of leftovers knows it for the program's own.
+TEST_F(AtomicFileFaultTest, TemporaryLeftByAWriterThatEndedIsRemovedByTheCleanUp) {
+    const std::string report = writeRefused(
+        {
+#ifdef SYS_rename
+            {SYS_rename, EIO},
+#endif
+#ifdef SYS_unlink
+            {SYS_unlink, EIO},
+#endif
+            {SYS_renameat, EIO},
+            {SYS_renameat2, EIO},
+            {SYS_unlinkat, EIO}},
+        "rename", EIO);
+    if (report.rfind("SKIP:", 0) == 0)
+        GTEST_SKIP() << report;
+    EXPECT_EQ(report, "");
+    const std::vector<std::string> left = entriesOf(folder.path());
+    ASSERT_EQ(left.size(), 2u); // sorted: the temporary's leading dot comes first
+    EXPECT_EQ(left[1], "PXBK");
+    EXPECT_EQ(removeStaleLeftovers(folder.path()), std::vector<std::string>{left[0]});
+    EXPECT_EQ(entriesOf(folder.path()), std::vector<std::string>{"PXBK"});
+    EXPECT_TRUE(sameBytes(target, "old"));
 }
 
 } // namespace

@@ -663,7 +663,7 @@ TEST_F(FileTransferFaultTest, CancelDuringMoveAcrossFileSystemsKeepsTheSource) {
 }
 
 // SIGKILL at any moment leaves either no file or the whole file under the final name, and the
-// source intact. A temporary file under its hidden name ".pixbako-XXXXXX.tmp" may remain:
+// source intact. A temporary file under its hidden name ".pixbako-XXXXXX-check.tmp" may remain:
 // nothing runs after SIGKILL to remove it.
 TEST_F(FileTransferFaultTest, KilledMidTransferLeavesNoPartialFile) {
     constexpr std::size_t kSize = 64 * kMiB;

@@ -6,6 +6,7 @@
 // The checks return an empty text when all is well and a description otherwise, so that a
 // forked child can send its findings to the parent, which turns them into test failures.
 #include "platform/FileTransfer.h"
+#include "platform/TemporaryName.h"
 
 #include <algorithm>
 #include <cctype>
@@ -194,11 +195,7 @@ inline std::string checkAbsent(const std::string& path) {
 }
 
 inline bool isTemporaryName(const std::string& name) {
-    // ".pixbako-" + 6 letters or digits + ".tmp"
-    if (name.size() != 19 || name.rfind(".pixbako-", 0) != 0 || name.compare(15, 4, ".tmp") != 0)
-        return false;
-    return std::all_of(name.begin() + 9, name.begin() + 15,
-                       [](char c) { return std::isalnum(static_cast<unsigned char>(c)); });
+    return isTransferTemporaryName(name);
 }
 
 inline std::vector<std::string> entriesOf(const std::string& folder) {

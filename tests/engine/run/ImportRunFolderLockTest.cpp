@@ -6,8 +6,10 @@
 #include "engine/run/CounterFile.h"
 #include "platform/FileTransferTestSupport.h"
 #include "platform/FolderLock.h"
+#include "support/RunningProgram.h"
 
 #include <csignal>
+#include <memory>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -154,6 +156,29 @@ TEST_F(ImportRunTest, RunWaitingInADialogKeepsASecondProcessOutOfItsFolders) {
         EXPECT_EQ(secondRun(), "1 transfers") << "free once the first run has ended";
         EXPECT_EQ(readCounterFile(counter).record.lastNumber, before + 2);
     }
+}
+
+// Programs started while the run holds its folders (from a transfer, or as the run
+// completes) go on running after it; the folders are free all the same.
+TEST_F(ImportRunTest, ProgramsStartedDuringTheRunDoNotKeepItsFoldersLocked) {
+    jpeg("A.JPG", "2005:03:12 10:00:00");
+    std::vector<std::unique_ptr<RunningProgram>> programs;
+    auto start = [&] {
+        programs.push_back(std::make_unique<RunningProgram>());
+        ASSERT_TRUE(programs.back()->started());
+    };
+    window.onTransfer = [&](const TransferRequest&, std::size_t) -> std::optional<int> {
+        start();
+        return std::nullopt;
+    };
+    window.onCompletion = start;
+
+    run.RunButtonClick(RunSender::Interactive);
+
+    ASSERT_EQ(window.count("complete"), 1);
+    EXPECT_EQ(programs.size(), 2u);
+    const std::string folder = out + "/2005_03_12";
+    EXPECT_EQ(lockFolders({out, folder}).busy, std::nullopt);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 // run writes into; and the report that the program's exit status comes from.
 #include "engine/run/ImportRunFixture.h"
 
+#include "platform/TemporaryName.h"
+
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -32,13 +34,16 @@ TEST_F(ImportRunTest, StaleLeftoversInTheDestinationAreRemovedOthersKept) {
     jpeg("A.JPG", "2005:03:12 10:00:00");
     const std::string dateFolder = out + "/2005_03_12";
     std::filesystem::create_directories(dateFolder);
-    const std::string dead = std::to_string(endedProcess());
-    for (const std::string& name : Strings{".pixbako-Ab3xZ9.tmp", ".PXBK.tmp" + dead + "-1",
-                                           "other.tmp", ".pixbako-x.tmp.bak"})
+    const unsigned char random[6] = {1, 2, 3, 4, 5, 6};
+    const auto dead = static_cast<std::uint64_t>(endedProcess());
+    for (const std::string& name :
+         Strings{transferTemporaryName(random), writerTemporaryName("PXBK", dead, 1), "other.tmp",
+                 ".pixbako-x.tmp.bak", ".pixbako-backup.tmp"})
         writeTestFile(dateFolder + "/" + name, "old");
     run.RunButtonClick(RunSender::Interactive);
-    EXPECT_EQ(filesUnder(out), (Strings{"2005_03_12/.pixbako-x.tmp.bak",
-                                        "2005_03_12/20050312_001.JPG", "2005_03_12/other.tmp"}));
+    EXPECT_EQ(filesUnder(out),
+              (Strings{"2005_03_12/.pixbako-backup.tmp", "2005_03_12/.pixbako-x.tmp.bak",
+                       "2005_03_12/20050312_001.JPG", "2005_03_12/other.tmp"}));
 }
 
 TEST_F(ImportRunTest, ReportSaysWhetherEveryFileWasTransferred) {
