@@ -28,7 +28,8 @@ std::optional<ProgramAnswer> informationAnswer(const std::vector<std::string>& a
 
 std::optional<ProgramAnswer> unknownOptionAnswer(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
-        if (argument.empty() || argument[0] != '-' || argument == "-S" || argument == "-s")
+        if (argument.empty() || argument[0] != '-' || argument == "-S" || argument == "-s" ||
+            argument == "--help" || argument == "--version")
             continue;
         // A folder may have a name that starts with "-".
         if (isExistingFolder(argument))

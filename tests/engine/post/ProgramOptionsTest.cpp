@@ -1,4 +1,4 @@
-// The options answered before any window: the usage, the version and unknown options.
+// Unknown options, answered before any window (--help and --version: the end-to-end tests).
 #include "engine/post/ProgramOptions.h"
 #include "support/TempFolder.h"
 
@@ -9,21 +9,6 @@ namespace pixbako::test {
 namespace {
 
 using Strings = std::vector<std::string>;
-
-TEST(ProgramOptions, HelpAndVersionAreAnsweredOnStandardOutput) {
-    auto help = informationAnswer({"/media/card", "--help"}, "2.1.0.0");
-    ASSERT_TRUE(help);
-    EXPECT_EQ(help->status, 0);
-    EXPECT_EQ(help->standardOutput, usageText());
-    EXPECT_EQ(help->standardError, "");
-
-    auto version = informationAnswer({"--version", "--help"}, "2.1.0.0");
-    ASSERT_TRUE(version);
-    EXPECT_EQ(version->status, 0);
-    EXPECT_EQ(version->standardOutput, "Pixbako 2.1.0.0\n");
-
-    EXPECT_FALSE(informationAnswer({"-S", "/media/card", "-help", "--Help"}, "2.1.0.0"));
-}
 
 TEST(ProgramOptions, UnknownOptionIsAUsageError) {
     TempFolder temp;
