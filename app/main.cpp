@@ -3,6 +3,7 @@
 // message loop unless a command-line run asked for the end. The exit status is 0 when every
 // file of the runs that ended the program was transferred.
 #include "engine/datepattern/DateFormat.h"
+#include "engine/post/ProgramOptions.h"
 #include "platform/FileSizeSignal.h"
 #include "settings/SettingsFile.h"
 #include "settings/TTYPESET.h"
@@ -11,11 +12,30 @@
 #include "ui/TForm6.h"
 
 #include <QApplication>
+#include <QFile>
+
+namespace {
+
+// The arguments Qt left after taking its own options, in the bytes the system gave them.
+std::vector<std::string> programArguments() {
+    std::vector<std::string> arguments;
+    for (const QString& argument : QApplication::arguments().mid(1))
+        arguments.push_back(QFile::encodeName(argument).toStdString());
+    return arguments;
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     // Writing past `ulimit -f` is then one file's error, not the end of the program.
     pixbako::ignoreFileSizeSignal();
+    // "--help" and "--version" need no screen.
+    if (auto answer = pixbako::informationAnswer(std::vector<std::string>(argv + 1, argv + argc),
+                                                 PIXBAKO_VERSION_TEXT))
+        return pixbako::printAnswer(*answer);
     QApplication app(argc, argv);
+    if (auto answer = pixbako::unknownOptionAnswer(programArguments()))
+        return pixbako::printAnswer(*answer);
     QApplication::setApplicationName(QStringLiteral("Pixbako"));
     QApplication::setApplicationVersion(QStringLiteral(PIXBAKO_VERSION_TEXT));
     // Month and weekday names, AM/PM and separators for every date the program writes.

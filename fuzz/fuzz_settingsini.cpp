@@ -1,6 +1,6 @@
 // libFuzzer target: arbitrary bytes as a settings file. Whatever is accepted as settings text
 // must reach its written form in one step (writing it again changes nothing), and a value
-// written into it must read back as written, trimmed.
+// written into it must read back as written, blanks included.
 #include "platform/Encoding.h"
 #include "platform/SettingsIni.h"
 
@@ -26,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     again.writeInteger("Form", "Top", -7);
     SettingsIni reread;
     reread.parse(again.text());
-    if (reread.value("ini0", "read") != "/media/カード   x" ||
+    if (reread.value("ini0", "read") != "  /media/カード   x " ||
         reread.readInteger("FORM", "TOP", 0) != -7)
         std::abort();
     return 0;

@@ -69,6 +69,70 @@ std::string oneLine(std::string_view value) {
     return out;
 }
 
+bool isEnclosedInQuotes(std::string_view value) {
+    return value.size() >= 2 && value.front() == '"' && value.back() == '"';
+}
+
+// A value that reading would change: blanks at an end would be trimmed, and a quoted text
+// whose inside would need quotes would lose its pair. Everything else is written as it stands,
+// so files of values without blanks at their ends look exactly as they always did.
+bool needsQuotes(std::string_view value) {
+    while (true) {
+        if (value.empty())
+            return false;
+        if (isTrimmed(value.front()) || isTrimmed(value.back()))
+            return true;
+        if (!isEnclosedInQuotes(value))
+            return false;
+        value = value.substr(1, value.size() - 2);
+    }
+}
+
+std::string storedForm(std::string_view value) {
+    std::string line = oneLine(value);
+    return needsQuotes(line) ? '"' + line + '"' : line;
+}
+
+std::string_view valueOf(std::string_view stored) {
+    if (isEnclosedInQuotes(stored) && needsQuotes(stored.substr(1, stored.size() - 2)))
+        return stored.substr(1, stored.size() - 2);
+    return stored;
+}
+
+bool looksLikeUtf16(std::string_view bytes) {
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"))
+        return true;
+    // Without a byte-order mark: ASCII text with a NUL beside every character.
+    if (bytes.size() < 2)
+        return false;
+    auto ascii = [](char c) { return c != 0 && static_cast<unsigned char>(c) < 0x80; };
+    return (bytes[0] == 0 && ascii(bytes[1])) || (ascii(bytes[0]) && bytes[1] == 0);
+}
+
+// The target a chain of symbolic links at `path` ends in (the path itself when it is none), so
+// that a linked settings file is replaced where it lives and the link stays.
+std::string followLinks(std::string path) {
+    for (int hops = 0; hops < 40; ++hops) {
+        struct stat st {};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return path;
+        std::string target(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+        ssize_t length = ::readlink(path.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size())
+            return path;
+        target.resize(static_cast<std::size_t>(length));
+        if (target.empty())
+            return path;
+        if (target.front() != '/') {
+            auto slash = path.rfind('/');
+            target =
+                (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+        }
+        path = std::move(target);
+    }
+    return path;
+}
+
 std::optional<std::int32_t> parseInteger(std::string_view text) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
@@ -93,19 +157,25 @@ std::optional<std::int32_t> parseInteger(std::string_view text) {
 } // namespace
 
 bool isSettingsText(std::string_view bytes) {
+    return settingsTextProblem(bytes) == SettingsTextProblem::None;
+}
+
+SettingsTextProblem settingsTextProblem(std::string_view bytes) {
     if (bytes.size() > SettingsIni::kMaxFileBytes)
-        return false;
+        return SettingsTextProblem::TooLarge;
+    if (looksLikeUtf16(bytes))
+        return SettingsTextProblem::Utf16;
     for (char c : bytes) {
         auto byte = static_cast<unsigned char>(c);
         if (byte < 0x20 && !isAllowedControl(byte))
-            return false;
+            return SettingsTextProblem::ControlBytes;
     }
     bool tooLong = false;
     forEachLine(bytes, [&](std::string_view line) {
         tooLong = tooLong || line.size() > SettingsIni::kMaxLineBytes;
     });
     if (tooLong)
-        return false;
+        return SettingsTextProblem::LineTooLong;
     // Bytes that form no character are no sign of garbage: they cost one value its text, while
     // taking the whole file for garbage would let the next save drop every other section.
     std::string text = decodeTextFile(bytes);
@@ -120,7 +190,7 @@ bool isSettingsText(std::string_view bytes) {
         else
             stray = true;
     });
-    return section || !stray;
+    return section || !stray ? SettingsTextProblem::None : SettingsTextProblem::NoSection;
 }
 
 SettingsIni::SettingsIni(std::string path) : path_(std::move(path)) {
@@ -129,6 +199,7 @@ SettingsIni::SettingsIni(std::string path) : path_(std::move(path)) {
     // A file too big for settings is garbage, kept until the user saves, like any other.
     if (error == EFBIG) {
         status_ = LoadStatus::NotSettings;
+        problem_ = SettingsTextProblem::TooLarge;
         return;
     }
     if (error) {
@@ -138,7 +209,8 @@ SettingsIni::SettingsIni(std::string path) : path_(std::move(path)) {
         return;
     }
     const std::string& bytes = read.bytes;
-    if (!isSettingsText(bytes)) {
+    problem_ = settingsTextProblem(bytes);
+    if (problem_ != SettingsTextProblem::None) {
         status_ = LoadStatus::NotSettings;
         return;
     }
@@ -199,6 +271,14 @@ SettingsIni::Section* SettingsIni::findSection(std::string_view name) {
 
 std::optional<std::string> SettingsIni::value(std::string_view section,
                                               std::string_view key) const {
+    auto stored = storedValue(section, key);
+    if (!stored)
+        return std::nullopt;
+    return std::string(valueOf(*stored));
+}
+
+std::optional<std::string> SettingsIni::storedValue(std::string_view section,
+                                                    std::string_view key) const {
     const Section* found = findSection(section);
     if (!found)
         return std::nullopt;
@@ -233,7 +313,7 @@ bool SettingsIni::readBool(std::string_view section, std::string_view key,
 
 void SettingsIni::writeString(std::string_view section, std::string_view key,
                               std::string_view value) {
-    Line line{std::string(key) + '=' + oneLine(value), key.size()};
+    Line line{std::string(key) + '=' + storedForm(value), key.size()};
     Section* target = findSection(section);
     if (!target) {
         sections_.push_back({std::string(section), {}});
@@ -258,7 +338,7 @@ void SettingsIni::writeBool(std::string_view section, std::string_view key, bool
 }
 
 AtomicWriteResult SettingsIni::save() const {
-    return writeFileAtomically(path_, encodeTextFile(text()));
+    return writeFileAtomically(followLinks(path_), encodeTextFile(text()));
 }
 
 } // namespace pixbako

@@ -4,7 +4,11 @@
 // - every line is trimmed of blanks and control characters; empty lines and lines starting
 //   with ";" are skipped; lines before the first "[section]" are dropped; a line without "="
 //   stays in its section as it is; a key line keeps the trimmed name and the trimmed value;
-// - values are taken as they stand: no quotes are removed;
+// - a value that begins or ends with a blank (or a control character) is written between
+//   double quotes, and reading removes that one pair again, so every value reads back as it
+//   was written. Quotes are removed only where they protect such blanks: a hand-written
+//   "/media/card" in quotes keeps them, as it always did. To stay unambiguous, a value that is
+//   itself such a quoted text gets one more pair (see needsQuotes() in the source);
 // - section and key names match without regard to ASCII letter case; the first section of a
 //   name and the first key of a name count;
 // - writing replaces a key in place, appends a new key at the end of its section and a new
@@ -12,7 +16,8 @@
 // - the written form is each section's "[name]", its lines, then one empty line, all ending
 //   in CRLF, in CP932 (UTF-8 with a BOM when CP932 can't hold the text).
 // A file that is not a settings text at all (binary bytes, no section, oversized) reads as
-// empty with the status NotSettings, so the caller can leave it alone.
+// empty with the status NotSettings and the reason in problem(), so the caller can leave it
+// alone. A symbolic link under the file's name stays a link: saving writes to its target.
 #include "platform/AtomicFile.h"
 
 #include <cstdint>
@@ -22,6 +27,16 @@
 #include <vector>
 
 namespace pixbako {
+
+// Why bytes are no settings text.
+enum class SettingsTextProblem {
+    None,
+    TooLarge,     // more than SettingsIni::kMaxFileBytes
+    LineTooLong,  // a line of more than SettingsIni::kMaxLineBytes
+    Utf16,        // UTF-16 text, as Windows editors save "Unicode"
+    ControlBytes, // NUL or another control byte that no text file holds
+    NoSection,    // text, but no "[section]" line before other lines
+};
 
 class SettingsIni {
 public:
@@ -40,6 +55,8 @@ public:
 
     LoadStatus loadStatus() const { return status_; }
     int loadError() const { return loadError_; }
+    // Why the file is NotSettings.
+    SettingsTextProblem problem() const { return problem_; }
     const std::string& path() const { return path_; }
 
     // Builds the content from decoded text (UTF-8, any line ends), replacing what was there.
@@ -47,7 +64,10 @@ public:
     // The written form (UTF-8, CRLF).
     std::string text() const;
 
+    // The value as written (protecting quotes removed).
     std::optional<std::string> value(std::string_view section, std::string_view key) const;
+    // The value as it stands in the file, trimmed, quotes and all.
+    std::optional<std::string> storedValue(std::string_view section, std::string_view key) const;
     std::string readString(std::string_view section, std::string_view key,
                            std::string_view defaultValue) const;
     // Decimal with optional sign, or hexadecimal after "0x"/"0X" when the value is longer than
@@ -58,10 +78,12 @@ public:
     bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
     // Control characters in a value become blanks, so that every value stays on its line.
+    // Blanks at either end are kept (the value is then quoted).
     void writeString(std::string_view section, std::string_view key, std::string_view value);
     void writeInteger(std::string_view section, std::string_view key, std::int64_t value);
     void writeBool(std::string_view section, std::string_view key, bool value);
 
+    // Replaces the file, or the file a symbolic link under its name points to.
     AtomicWriteResult save() const;
 
 private:
@@ -81,6 +103,7 @@ private:
     std::vector<Section> sections_;
     LoadStatus status_ = LoadStatus::Missing;
     int loadError_ = 0;
+    SettingsTextProblem problem_ = SettingsTextProblem::None;
 };
 
 // True when `bytes` can be a settings file: at most kMaxFileBytes, no line longer than
@@ -88,5 +111,6 @@ private:
 // mark 0x1A, and at least one section heading unless the text is empty or holds only blanks
 // and comments.
 bool isSettingsText(std::string_view bytes);
+SettingsTextProblem settingsTextProblem(std::string_view bytes);
 
 } // namespace pixbako

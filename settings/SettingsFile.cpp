@@ -43,6 +43,32 @@ std::string withoutEnclosingCharacters(const std::string& value) {
     return utf8(text.mid(1, text.size() - 2));
 }
 
+bool isUnreadable(const SettingsIni& ini) {
+    auto status = ini.loadStatus();
+    return status == SettingsIni::LoadStatus::Failed ||
+           status == SettingsIni::LoadStatus::NotSettings;
+}
+
+std::string unreadableReason(const SettingsIni& ini) {
+    if (ini.loadStatus() == SettingsIni::LoadStatus::Failed)
+        return std::strerror(ini.loadError());
+    switch (ini.problem()) {
+    case SettingsTextProblem::TooLarge:
+        return "1 MiB を超える大きさです";
+    case SettingsTextProblem::LineTooLong:
+        return "128 KiB を超える行があります";
+    case SettingsTextProblem::Utf16:
+        return "UTF-16 で保存されています（Shift-JIS か UTF-8 で保存してください）";
+    case SettingsTextProblem::ControlBytes:
+        return "NUL などの制御文字を含んでいます";
+    case SettingsTextProblem::NoSection:
+        return "[INI0] のような見出しがありません";
+    case SettingsTextProblem::None:
+        break;
+    }
+    return {};
+}
+
 } // namespace
 
 QString settingsFilePath(const QString& programPath) {
@@ -87,12 +113,25 @@ void SettingsFile::reportWriteFailure(const std::string& reason) {
                                BoxIcon::Error, BoxButtons::Ok);
 }
 
+void SettingsFile::reportUnreadable(const SettingsIni& ini) {
+    if (toldUnreadable_)
+        return;
+    toldUnreadable_ = true;
+    form_.dialogs().beep(BeepKind::Exclamation);
+    form_.dialogs().messageBox("設定ファイルを読み込めませんでした\r\n" + utf8(path_) + "\r\n" +
+                                   unreadableReason(ini) +
+                                   "\r\n\r\n既定の設定で起動します。このファイルは、メニューの"
+                                   "「現在の設定を保存」で保存するまで書き換えません。",
+                               BoxIcon::Warning, BoxButtons::Ok);
+}
+
 void SettingsFile::LOADINI(const QString& qsection) {
     QRect area = form_.workArea();
     SettingsIni ini(fileName(path_));
     std::string section = utf8(qsection);
 
-    std::string version = ini.readString(section, "VER", utf8(form_.versionText()));
+    // The layout is told by VER as it stands in the file: the older one quoted it.
+    std::string version = ini.storedValue(section, "VER").value_or(utf8(form_.versionText()));
     bool olderLayout = version.empty() || version.front() == '"';
     int runParameterDefault = ini.readBool(section, "RUNPARA", false) ? 0 : 1;
 
@@ -100,14 +139,14 @@ void SettingsFile::LOADINI(const QString& qsection) {
         const OptionKey& option = *findOptionKey(key);
         switch (option.type) {
         case KeyType::Text: {
-            auto stored = ini.value(section, option.key);
+            const bool quoted = olderLayout && option.quotedInOlderLayout;
+            auto stored =
+                quoted ? ini.storedValue(section, option.key) : ini.value(section, option.key);
             // A missing key takes its default as it stands, also in the older layout: only
             // stored values were quoted.
             std::string value(option.textDefault);
             if (stored)
-                value = olderLayout && option.quotedInOlderLayout
-                            ? withoutEnclosingCharacters(*stored)
-                            : *stored;
+                value = quoted ? withoutEnclosingCharacters(*stored) : *stored;
             applyText(option, value);
             break;
         }
@@ -132,11 +171,12 @@ void SettingsFile::LOADINI(const QString& qsection) {
 
     // The file is written back as read, which creates it where none existed. A file that could
     // not be read, or holds no settings text, is left as it is: writing it back would lose it.
-    auto status = ini.loadStatus();
-    if (status == SettingsIni::LoadStatus::Loaded || status == SettingsIni::LoadStatus::Missing) {
-        if (auto result = ini.save(); !result.ok)
-            reportWriteFailure(result.message);
+    if (isUnreadable(ini)) {
+        reportUnreadable(ini);
+        return;
     }
+    if (auto result = ini.save(); !result.ok)
+        reportWriteFailure(result.message);
 }
 
 void SettingsFile::applyText(const OptionKey& option, const std::string& value) {
@@ -228,13 +268,21 @@ void SettingsFile::placeWindow(const SettingsIni& ini, const QRect& area) {
 }
 
 bool SettingsFile::SAVEINI(const QString& qsection) {
+    return save(utf8(qsection), true);
+}
+
+bool SettingsFile::save(const std::string& section, bool deliberate) {
     SettingsIni ini(fileName(path_));
+    if (!deliberate && isUnreadable(ini)) {
+        // The user has been told, and keeps what the file holds until saving on purpose.
+        reportUnreadable(ini);
+        return false;
+    }
     if (ini.loadStatus() == SettingsIni::LoadStatus::Failed) {
         // Writing now would replace sections that could not be read.
         reportWriteFailure(std::string("read: ") + std::strerror(ini.loadError()));
         return false;
     }
-    std::string section = utf8(qsection);
     for (const OptionKey& option : optionKeys())
         storeOption(ini, section, option);
 
@@ -365,7 +413,7 @@ void SettingsFile::applyExitReplacement() {
 
 void SettingsFile::saveOnExit() {
     applyExitReplacement();
-    SAVEINI(QStringLiteral("INI0"));
+    save(std::string(kCurrentSection), false);
 }
 
 } // namespace pixbako

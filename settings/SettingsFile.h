@@ -75,10 +75,12 @@ public:
     // Applies one options section ("INI0", or a preset "INI1".."INI5") to the window; INI0 also
     // chooses the tab and places the window from section Form. The file is then written back
     // (this creates it when missing), except when it could not be read as a settings file:
-    // such a file stays as it is until the next SAVEINI.
+    // the defaults apply, a warning box says once which file was not read and why, and the
+    // file stays as it is until the user saves a preset on purpose (saveOnExit leaves it).
     void LOADINI(const QString& section);
     // Writes the window's options into one section (INI0 also writes PAGENO and section Form).
-    // A file that can't be written gives an error box naming it and the reason, and false; the
+    // This is the user's deliberate save: it replaces a file that holds no settings text. A file
+    // that can't be read or written gives an error box naming it and the reason, and false; the
     // program goes on.
     bool SAVEINI(const QString& section);
     // The ten preset menu items LOAD_INI1..LOAD_INI5 and SAVE_INI1..SAVE_INI5: confirm, load or
@@ -87,7 +89,9 @@ public:
     void POPMENUClick(const QString& itemName);
     // An empty or single-blank date pattern in DDATEEdit or FDATEEdit becomes "DDDDD".
     void applyExitReplacement();
-    // The exit reaction's part: applyExitReplacement(), then SAVEINI("INI0").
+    // The exit reaction's part (also at the start of every run): applyExitReplacement(), then
+    // SAVEINI("INI0"), unless the file could not be read: a run or an exit never replaces
+    // settings it couldn't read.
     void saveOnExit();
 
 private:
@@ -100,10 +104,14 @@ private:
     void applyInteger(const OptionKey& option, int value);
     void placeWindow(const SettingsIni& ini, const QRect& area);
     void storeOption(SettingsIni& ini, const std::string& section, const OptionKey& option);
+    bool save(const std::string& section, bool deliberate);
     void reportWriteFailure(const std::string& reason);
+    // The warning about a file that was not read, once per program run.
+    void reportUnreadable(const SettingsIni& ini);
 
     ISettingsForm& form_;
     QString path_;
+    bool toldUnreadable_ = false;
 };
 
 } // namespace pixbako

@@ -9,18 +9,21 @@ bool isSwitchS(const std::string& argument) {
     return argument == "-S" || argument == "-s";
 }
 
+// Options were answered before the runs; an empty argument is a folder name left out.
 bool looksLikeFolder(const std::string& argument) {
-    return !argument.empty() && argument[0] != '-';
+    return argument.empty() || argument[0] != '-';
 }
 
 } // namespace
 
 std::string missingFolderText(const std::string& argument) {
+    if (argument.empty())
+        return "フォルダが見つかりません\r\n\r\n（フォルダ名が空です）";
     return "フォルダが見つかりません\r\n\r\n" + argument;
 }
 
 CommandLineOutcome PARARUN(ICommandLineWindow& window, const std::vector<std::string>& arguments,
-                           bool endAfterFailure) {
+                           bool unattended) {
     CommandLineOutcome outcome;
     window.showWindow();
     const std::string readIn = window.readInFolder();
@@ -41,12 +44,8 @@ CommandLineOutcome PARARUN(ICommandLineWindow& window, const std::vector<std::st
             window.setReadInFolder(argument);
             folderGiven = true;
             const bool transferred = window.runImport(RunSender::CommandLineFolder);
-            if (!transferred) {
+            if (!transferred)
                 outcome.failed = true;
-                // A completed last run with auto exit has asked for the end itself.
-                if (last && autoExit && endAfterFailure)
-                    outcome.endRequest = true;
-            }
         } else if (looksLikeFolder(argument)) {
             window.beep(BeepKind::Hand);
             window.messageBox(missingFolderText(argument), BoxIcon::Error, BoxButtons::Ok);
@@ -70,6 +69,8 @@ CommandLineOutcome PARARUN(ICommandLineWindow& window, const std::vector<std::st
                 outcome.endRequest = true;
         }
     }
+    if (unattended)
+        outcome.endRequest = true;
     return outcome;
 }
 

@@ -7,7 +7,8 @@
 // the others and put back afterwards, as is the read-in folder. Without such arguments each
 // "-S" or "-s" imports the saved read-in folder as an interactive run; with auto exit on, the
 // program then ends. An argument that looks like a folder (doesn't start with "-") but names
-// none is reported, so that a script with a mistyped path notices; other options are ignored.
+// none is reported, so that a script with a mistyped path notices, and so is an empty one (an
+// unset variable in a script); options are answered before (ProgramOptions.h).
 #include "engine/run/Dialogs.h"
 #include "engine/run/RunWindow.h"
 
@@ -36,10 +37,10 @@ struct CommandLineOutcome {
     bool failed = false;     // a folder was missing, or some run didn't transfer every file
 };
 
-// `endAfterFailure`: also end the program (with auto exit on) when the last folder run stopped
-// before its end, so that a run nobody watches never waits in the message loop.
+// `unattended`: nobody can see the window (no screen), so the program ends after the runs
+// whatever auto exit says: a run from cron or a udev rule never waits in the message loop.
 CommandLineOutcome PARARUN(ICommandLineWindow& window, const std::vector<std::string>& arguments,
-                           bool endAfterFailure);
+                           bool unattended);
 
 // The error box text for a folder argument that names no folder.
 std::string missingFolderText(const std::string& argument);

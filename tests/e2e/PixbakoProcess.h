@@ -1,7 +1,8 @@
 #pragma once
 // The built pixbako program as a process on a temporary folder: its own copy of the program
 // (so that its settings file, the program's path with ".INI", lies in the test's folder),
-// a prepared settings file, the offscreen platform, and its exit status and standard error.
+// a prepared settings file, the offscreen platform, and its exit status, standard output and
+// standard error.
 #include "support/TempFolder.h"
 
 #include "platform/Encoding.h"
@@ -28,6 +29,7 @@ namespace fs = std::filesystem;
 struct ProcessResult {
     int status = -1; // exit status; 124 when the time guard ended it
     std::string stderrText;
+    std::string stdoutText;
 };
 
 class PixbakoInstall {
@@ -84,6 +86,8 @@ public:
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_addopen(&actions, 2, stderrPath().c_str(),
                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutPath().c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0644);
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
         pid_t pid = -1;
         if (posix_spawnp(&pid, "timeout", &actions, nullptr, argv.data(), envp.data()) != 0)
@@ -99,16 +103,19 @@ public:
             result.status = WEXITSTATUS(status);
         std::ifstream err(stderrPath(), std::ios::binary);
         result.stderrText.assign(std::istreambuf_iterator<char>(err), {});
+        std::ifstream out(stdoutPath(), std::ios::binary);
+        result.stdoutText.assign(std::istreambuf_iterator<char>(out), {});
         return result;
     }
 
-    ProcessResult run(const std::vector<std::string>& arguments) const {
-        return finish(start(arguments));
+    ProcessResult run(const std::vector<std::string>& arguments, int guardSeconds = 30) const {
+        return finish(start(arguments, guardSeconds));
     }
 
 private:
     std::string runtime() const { return root() + "/runtime"; }
     std::string stderrPath() const { return root() + "/stderr.txt"; }
+    std::string stdoutPath() const { return root() + "/stdout.txt"; }
 
     TempFolder root_;
     std::string bin_;

@@ -4,6 +4,7 @@
 #include "support/TempFolder.h"
 #include "support/TestFiles.h"
 
+#include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -66,9 +67,10 @@ TEST(SettingsIni, ReplacesInPlaceAndAppendsNewKeysAtTheEndOfTheirSection) {
     ini.writeInteger("FORM", "Left", -7);                // the existing section, whatever its case
     ini.writeBool("INI1", "OVERW", true);                // a new section at the end of the file
     ini.writeString("INI0", "RUNPARASTR", "a\r\nb\x01"); // control characters can't break lines
-    EXPECT_EQ(ini.text(), "[INI0]\r\nread=new\r\nplain\r\nWRITE=/save\r\nRUNPARASTR=a  b \r\n\r\n"
-                          "[Form]\r\nTop=1\r\nLeft=-7\r\n\r\n"
-                          "[INI1]\r\nOVERW=1\r\n\r\n");
+    EXPECT_EQ(ini.text(),
+              "[INI0]\r\nread=new\r\nplain\r\nWRITE=/save\r\nRUNPARASTR=\"a  b \"\r\n\r\n"
+              "[Form]\r\nTop=1\r\nLeft=-7\r\n\r\n"
+              "[INI1]\r\nOVERW=1\r\n\r\n");
 }
 
 TEST(SettingsIni, InvalidIntegersGiveTheDefault) {
@@ -118,11 +120,10 @@ TEST(SettingsIni, SavesCp932AndFallsBackToUtf8WithBom) {
     {
         SettingsIni ini(path);
         EXPECT_EQ(ini.loadStatus(), SettingsIni::LoadStatus::Missing);
-        ini.writeString("INI0", "FATO", " №");
+        ini.writeString("INI0", "FATO", "№");
         ASSERT_TRUE(ini.save().ok);
     }
-    EXPECT_EQ(readFileBytes(path), "[INI0]\r\nFATO= \x87\x82\r\n\r\n"); // № in CP932
-    EXPECT_EQ(SettingsIni(path).value("INI0", "FATO"), "№"); // the blank is trimmed on reading
+    EXPECT_EQ(readFileBytes(path), "[INI0]\r\nFATO=\x87\x82\r\n\r\n"); // № in CP932
     {
         SettingsIni ini(path);
         ini.writeString("INI0", "READ", "/media/\xF0\x9F\x93\xB7"); // not in CP932
@@ -135,33 +136,118 @@ TEST(SettingsIni, SavesCp932AndFallsBackToUtf8WithBom) {
     EXPECT_EQ(again.value("INI0", "FATO"), "№");
 }
 
+// The default name patterns end and begin with a blank; losing them on the next start changed
+// the name form and restarted the numbering.
+TEST(SettingsIni, BlanksAtTheEndsOfAValueSurviveSaveAndLoad) {
+    struct Case {
+        std::string value;
+        std::string line; // as written
+    };
+    const Case cases[] = {
+        {" №", "FATO=\" №\""},
+        {"yyyy-mm-dd ", "FATO=\"yyyy-mm-dd \""},
+        {"  both  ", "FATO=\"  both  \""},
+        {" ", "FATO=\" \""},
+        {"tab\tat end\t", "FATO=\"tab at end \""}, // control characters become blanks
+        // Values without blanks at their ends are written exactly as they always were.
+        {"yyyy-mm-dd\"(\"aaa\")\"", "FATO=yyyy-mm-dd\"(\"aaa\")\""},
+        {"\"/media/card\"", "FATO=\"/media/card\""},
+        {"\"", "FATO=\""},
+        {"", "FATO="},
+        // A quoted text whose inside has blanks at its ends needs one more pair.
+        {"\" x \"", "FATO=\"\" x \"\""},
+        {"\"\" x\"\"", "FATO=\"\"\" x\"\"\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        SettingsIni ini;
+        ini.writeString("INI0", "FATO", c.value);
+        const std::string text = ini.text();
+        EXPECT_EQ(text, "[INI0]\r\n" + c.line + "\r\n\r\n");
+        SettingsIni again;
+        again.parse(text);
+        std::string expected = c.value;
+        for (char& ch : expected)
+            if (ch == '\t')
+                ch = ' ';
+        EXPECT_EQ(again.value("INI0", "FATO"), expected);
+        // Writing what was read changes nothing.
+        again.writeString("INI0", "FATO", *again.value("INI0", "FATO"));
+        EXPECT_EQ(again.text(), text);
+    }
+}
+
+TEST(SettingsIni, HandWrittenLinesReadAsBefore) {
+    SettingsIni ini;
+    ini.parse("[INI0]\r\n"
+              "  READ  =  /media/card  \r\n"
+              "WRITE=\"/home/me/写真\"\r\n"
+              "FATO = \" №\" \r\n"
+              "FMAE=\"a\" b\"\r\n");
+    EXPECT_EQ(ini.value("INI0", "READ"), "/media/card");
+    EXPECT_EQ(ini.value("INI0", "WRITE"), "\"/home/me/写真\""); // quotes kept, as always
+    EXPECT_EQ(ini.value("INI0", "FATO"), " №");
+    EXPECT_EQ(ini.value("INI0", "FMAE"), "\"a\" b\"");
+    EXPECT_EQ(ini.storedValue("INI0", "FATO"), "\" №\"");
+}
+
+TEST(SettingsIni, LinkedFileStaysALinkAndItsTargetIsWritten) {
+    TempFolder temp;
+    std::filesystem::create_directories(temp.path() + "/real");
+    const std::string target = temp.path() + "/real/settings.INI";
+    writeBytes(target, "[INI0]\r\nREAD=/a\r\n");
+    const std::string link = temp.path() + "/pixbako.INI";
+    ASSERT_EQ(::symlink("real/settings.INI", link.c_str()), 0);
+    SettingsIni ini(link);
+    ASSERT_EQ(ini.loadStatus(), SettingsIni::LoadStatus::Loaded);
+    ini.writeString("INI0", "READ", "/b");
+    ASSERT_TRUE(ini.save().ok);
+    struct stat st {};
+    ASSERT_EQ(::lstat(link.c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readFileBytes(target), "[INI0]\r\nREAD=/b\r\n\r\n");
+}
+
 TEST(SettingsIni, GarbageIsNotTakenForSettings) {
+    using P = SettingsTextProblem;
     struct Case {
         const char* what;
         std::string bytes;
-        bool settings;
+        SettingsTextProblem problem;
     };
+    const std::string longest = "READ=" + std::string(SettingsIni::kMaxLineBytes - 5, 'a');
     const Case cases[] = {
-        {"empty file", "", true},
-        {"comments only", "; nothing yet\r\n", true},
-        {"section without line end", "[INI0]", true},
-        {"CP932 text", "[INI0]\r\nFATO=\x87\x82\r\n", true},
-        {"end-of-file mark", "[INI0]\r\nREAD=x\r\n\x1A", true},
-        {"NUL byte", std::string("[INI0]\r\nREAD=\0x\r\n", 15), false},
-        {"binary bytes", "[INI0]\r\n\x01\x02\x03\x7F\x1B", false},
-        {"UTF-16", std::string("\xFF\xFE[\0I\0N\0I\0", 10), false},
-        {"text without any section", "hello\nworld\n", false},
-        {"one huge line", "[INI0]\r\nREAD=" + std::string(SettingsIni::kMaxLineBytes, 'a'), false},
-        {"no line ends", std::string(SettingsIni::kMaxLineBytes + 1, 'x'), false},
+        {"empty file", "", P::None},
+        {"comments only", "; nothing yet\r\n", P::None},
+        {"section without line end", "[INI0]", P::None},
+        {"CP932 text", "[INI0]\r\nFATO=\x87\x82\r\n", P::None},
+        {"end-of-file mark", "[INI0]\r\nREAD=x\r\n\x1A", P::None},
+        {"a line of the greatest length", "[INI0]\r\n" + longest + "\r\n", P::None},
+        {"NUL byte", std::string("[INI0]\r\nREAD=\0x\r\n", 15), P::ControlBytes},
+        {"binary bytes", "[INI0]\r\n\x01\x02\x03\x7F\x1B", P::ControlBytes},
+        {"UTF-16", std::string("\xFF\xFE[\0I\0N\0I\0", 10), P::Utf16},
+        {"UTF-16 big-endian", std::string("\xFE\xFF\0[\0I\0N", 8), P::Utf16},
+        {"UTF-16 without its mark", std::string("[\0I\0N\0I\0", 8), P::Utf16},
+        {"text without any section", "hello\nworld\n", P::NoSection},
+        {"one huge line", "[INI0]\r\n" + longest + "a", P::LineTooLong},
+        {"no line ends", std::string(SettingsIni::kMaxLineBytes + 1, 'x'), P::LineTooLong},
         // One broken value must not cost the other sections at the next save.
-        {"bytes that form no character", "[INI0]\r\nREAD=\x81\x20\xA0\x80\r\n", true},
+        {"bytes that form no character", "[INI0]\r\nREAD=\x81\x20\xA0\x80\r\n", P::None},
         {"over a mebibyte",
          "[INI0]\r\n" + std::string(SettingsIni::kMaxFileBytes / 10, '\n') +
              std::string(SettingsIni::kMaxFileBytes, ' '),
-         false},
+         P::TooLarge},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(isSettingsText(c.bytes), c.settings) << c.what;
+    for (const auto& c : cases) {
+        EXPECT_EQ(settingsTextProblem(c.bytes), c.problem) << c.what;
+        EXPECT_EQ(isSettingsText(c.bytes), c.problem == P::None) << c.what;
+    }
+    // A file of the greatest line is read, not only judged.
+    TempFolder temp;
+    writeBytes(temp.path() + "/long.INI", "[INI0]\r\n" + longest + "\r\n");
+    SettingsIni ini(temp.path() + "/long.INI");
+    EXPECT_EQ(ini.loadStatus(), SettingsIni::LoadStatus::Loaded);
+    EXPECT_EQ(ini.value("INI0", "READ")->size(), SettingsIni::kMaxLineBytes - 5);
 }
 
 TEST(SettingsIni, UnreadableAndGarbageFilesReadAsEmptyWithTheirStatus) {

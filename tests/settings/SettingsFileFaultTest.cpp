@@ -11,18 +11,25 @@
 namespace pixbako::test {
 namespace {
 
-TEST(SettingsFileFaults, GarbageStartsWithDefaultsAndIsKeptUntilTheUserSaves) {
+// Such a file was replaced with defaults by the save at the start of the next run, and with
+// it every preset and the save folder, without a word.
+TEST(SettingsFileFaults, UnreadableFileIsToldOnceAndKeptUntilTheUserSaves) {
     struct Case {
         const char* what;
         std::string bytes;
+        const char* reason;
     };
     const Case cases[] = {
-        {"binary bytes", "\x7F"
-                         "ELF\x02\x01\x01\x00\x00\x00\x03\x00\x3E\x00"},
-        {"NUL in a key", std::string("[INI0]\r\nREAD=/a\0b\r\n", 17)},
-        {"one huge line", "[INI0]\r\nREAD=" + std::string(200'000, 'x') + "\r\n"},
-        {"no line ends", std::string(200'000, 'y')},
-        {"over a mebibyte", "[INI0]\r\nREAD=/x\r\n" + std::string(1'100'000, '\n')},
+        {"binary bytes",
+         "\x7F"
+         "ELF\x02\x01\x01\x00\x00\x00\x03\x00\x3E\x00",
+         "制御文字"},
+        {"NUL in a key", std::string("[INI0]\r\nREAD=/a\0b\r\n", 17), "制御文字"},
+        {"saved as UTF-16", std::string("\xFF\xFE[\0I\0N\0I\0\x30\0]\0\r\0\n\0", 18), "UTF-16"},
+        {"one huge line", "[INI0]\r\nREAD=" + std::string(200'000, 'x') + "\r\n", "128 KiB"},
+        {"no line ends", std::string(200'000, 'y'), "128 KiB"},
+        {"over a mebibyte", "[INI0]\r\nREAD=/x\r\n" + std::string(1'100'000, '\n'), "1 MiB"},
+        {"no section", "READ=/media/card\r\n", "見出し"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -35,10 +42,24 @@ TEST(SettingsFileFaults, GarbageStartsWithDefaultsAndIsKeptUntilTheUserSaves) {
         EXPECT_EQ(form.find<QLineEdit>("ReadInEdit")->text(), "");
         EXPECT_EQ(form.find<QComboBox>("FNUMCombo")->currentIndex(), 3);
         EXPECT_EQ(ini.bytes(), c.bytes);
-        EXPECT_TRUE(form.recorder.boxes.empty());
+        ASSERT_EQ(form.recorder.boxes.size(), 1u);
+        const RecordedBox& box = form.recorder.boxes[0];
+        EXPECT_NE(box.text.find(ini.path), std::string::npos) << box.text;
+        EXPECT_NE(box.text.find(c.reason), std::string::npos) << box.text;
+        EXPECT_EQ(box.icon, BoxIcon::Warning);
+        EXPECT_EQ(form.recorder.beeps, std::vector{BeepKind::Exclamation});
 
-        settings.SAVEINI("INI0");
-        EXPECT_EQ(ini.text().substr(0, 15), "[INI0]\r\nREAD=\r\n");
+        // Runs and the exit leave it alone, and say nothing more.
+        settings.saveOnExit();
+        settings.saveOnExit();
+        EXPECT_EQ(ini.bytes(), c.bytes);
+        EXPECT_EQ(form.recorder.boxes.size(), 1u);
+
+        // Saving a preset is the user's own decision.
+        settings.POPMENUClick("SAVE_INI1");
+        EXPECT_EQ(ini.text().substr(0, 15), "[INI1]\r\nREAD=\r\n");
+        settings.saveOnExit();
+        EXPECT_NE(ini.text().find("[INI0]\r\nREAD=\r\n"), std::string::npos);
     }
 }
 
@@ -84,7 +105,7 @@ TEST(SettingsFileFaults, UnwritableFileGivesAnErrorBoxAndTheProgramGoesOn) {
     EXPECT_EQ(form.window.windowTitle(), "Pixbako"); // no preset was saved
 }
 
-TEST(SettingsFileFaults, UnreadableFileIsNotReplacedBySave) {
+TEST(SettingsFileFaults, FileThatCantBeReadIsNeverReplaced) {
     TempFolder temp;
     // A folder under the settings file's name can't be read as a file.
     std::string path = temp.path() + "/pixbako.INI";
@@ -93,11 +114,31 @@ TEST(SettingsFileFaults, UnreadableFileIsNotReplacedBySave) {
     StubForm form;
     SettingsFile settings(form, QString::fromStdString(path));
     settings.LOADINI("INI0");
-    EXPECT_TRUE(form.recorder.boxes.empty());
-    settings.SAVEINI("INI0");
     ASSERT_EQ(form.recorder.boxes.size(), 1u);
-    EXPECT_NE(form.recorder.boxes[0].text.find("read: Is a directory"), std::string::npos);
+    EXPECT_NE(form.recorder.boxes[0].text.find("Is a directory"), std::string::npos);
+    settings.saveOnExit();
+    EXPECT_EQ(form.recorder.boxes.size(), 1u);
+    // Even a deliberate save can't write what it couldn't read.
+    settings.SAVEINI("INI0");
+    ASSERT_EQ(form.recorder.boxes.size(), 2u);
+    EXPECT_NE(form.recorder.boxes[1].text.find("read: Is a directory"), std::string::npos);
     EXPECT_EQ(readFileBytes(path + "/inside"), "kept");
+}
+
+// Told at the first save when the file went bad after the start.
+TEST(SettingsFileFaults, FileSpoiledAfterTheStartIsToldAtTheNextRun) {
+    IniInTempFolder ini;
+    ini.write("[INI0]\nREAD=/media/card\n");
+    StubForm form;
+    SettingsFile settings(form, ini.qpath);
+    settings.LOADINI("INI0");
+    EXPECT_TRUE(form.recorder.boxes.empty());
+    const std::string utf16("\xFF\xFE[\0I\0", 6);
+    writeBytes(ini.path, utf16);
+    settings.saveOnExit();
+    settings.saveOnExit();
+    EXPECT_EQ(ini.bytes(), utf16);
+    EXPECT_EQ(form.recorder.boxes.size(), 1u);
 }
 
 TEST(SettingsFileFaults, WindowPlacementIsCorrectedIntoTheWorkArea) {

@@ -23,8 +23,8 @@ const std::string kFirstSave = "[INI0]\n"
                                "MODE=1\n"
                                "RENAME=1\n"
                                "FMAE=\n"
-                               "FDATE=yyyy-mm-dd \n"
-                               "FATO= №\n"
+                               "FDATE=\"yyyy-mm-dd \"\n"
+                               "FATO=\" №\"\n"
                                "FNUM=3\n"
                                "FTYPEC=0\n"
                                "DDATE=yyyy-mm-dd\"(\"aaa\")\"\n"
@@ -186,7 +186,7 @@ TEST(SettingsFile, OlderLayoutLosesTheQuotesOfItsTextKeysOnly) {
     for (const auto& c : cases) {
         IniInTempFolder ini;
         std::string text = "[INI0]\nREAD=\"/media/card\"\nFMAE=\"写真\"\nDDATE=x\n"
-                           "RUNPARASTR=\"p q\"\nREADTYPE=\"RAW\"\n";
+                           "RUNPARASTR=\"p q\"\nREADTYPE=\"RAW\"\nFATO=\" №\"\n";
         if (c.version)
             text += std::string("VER=") + c.version + "\n";
         ini.write(text);
@@ -199,6 +199,8 @@ TEST(SettingsFile, OlderLayoutLosesTheQuotesOfItsTextKeysOnly) {
         EXPECT_EQ(form.find<QComboBox>("DDATEEdit")->currentText(), older ? "" : "x");
         EXPECT_EQ(form.extensions.freeList, older ? "RAW" : "\"RAW\"");
         EXPECT_EQ(form.find<QLineEdit>("RUNPARACHKSTR")->text(), "\"p q\"");
+        // Quoted for its blank in either layout, and cut only once.
+        EXPECT_EQ(form.find<QLineEdit>("FATOEdit")->text(), " №");
         // A missing key keeps its whole default instead of losing its first and last letter.
         EXPECT_EQ(form.find<QComboBox>("FDATEEdit")->currentText(), "yyyy-mm-dd ");
     }
@@ -305,11 +307,47 @@ TEST(SettingsFile, ExitTurnsAnEmptyDatePatternIntoDDDDD) {
         SettingsFile(form, ini.qpath).saveOnExit();
         EXPECT_EQ(form.find<QComboBox>("DDATEEdit")->currentText(), c.expected);
         EXPECT_EQ(form.find<QComboBox>("FDATEEdit")->currentText(), c.expected);
-        std::string text = ini.text();
-        // Values are stored as shown; the blanks go on the next read.
-        EXPECT_NE(text.find(std::string("\r\nDDATE=") + c.expected + "\r\n"), std::string::npos);
-        EXPECT_NE(text.find(std::string("\r\nFDATE=") + c.expected + "\r\n"), std::string::npos);
+        StubForm next;
+        SettingsFile(next, ini.qpath).LOADINI("INI0");
+        EXPECT_EQ(next.find<QComboBox>("DDATEEdit")->currentText(), c.expected);
+        EXPECT_EQ(next.find<QComboBox>("FDATEEdit")->currentText(), c.expected);
     }
+}
+
+// With the default name patterns ("yyyy-mm-dd " and " №") the name form changed after the
+// first restart, and the numbering started again in folders already numbered.
+TEST(SettingsFile, DefaultNamePatternsKeepTheirBlanksAcrossRestarts) {
+    IniInTempFolder ini;
+    for (int start = 0; start < 3; ++start) {
+        SCOPED_TRACE(start);
+        StubForm form;
+        SettingsFile settings(form, ini.qpath);
+        settings.LOADINI("INI0");
+        EXPECT_EQ(form.find<QComboBox>("FDATEEdit")->currentText(), "yyyy-mm-dd ");
+        EXPECT_EQ(form.find<QLineEdit>("FATOEdit")->text(), " №");
+        settings.saveOnExit();
+    }
+}
+
+// A window built without some control must not lose that option from the file.
+TEST(SettingsFile, MissingControlKeepsItsStoredValueOnSave) {
+    IniInTempFolder ini;
+    ini.write("[INI0]\nREAD=/media/card\nFATO=\" 枚目\"\nOVERW=0\nMODE=0\nSTART=42\n");
+    StubForm form;
+    for (const char* name : {"ReadInEdit", "FATOEdit", "OverWriteChkBox", "StartEdit"})
+        delete form.window.findChild<QWidget*>(name);
+    delete form.window.findChild<QWidget*>("RedioButtonCOPY")->parentWidget();
+    SettingsFile settings(form, ini.qpath);
+    settings.LOADINI("INI0");
+    settings.SAVEINI("INI0");
+    const std::string text = ini.text();
+    for (const char* line : {"\r\nREAD=/media/card\r\n", "\r\nFATO=\" 枚目\"\r\n",
+                             "\r\nOVERW=0\r\n", "\r\nMODE=0\r\n", "\r\nSTART=42\r\n"})
+        EXPECT_NE(text.find(line), std::string::npos) << line << text;
+    // A key never stored gets its default.
+    IniInTempFolder empty;
+    SettingsFile(form, empty.qpath).SAVEINI("INI0");
+    EXPECT_NE(empty.text().find("\r\nOVERW=1\r\n"), std::string::npos);
 }
 
 TEST(SettingsFile, ProtectedSettingsOpenOnTheEasyRunTab) {

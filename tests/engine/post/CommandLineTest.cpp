@@ -121,10 +121,39 @@ TEST_F(CommandLineTest, SwitchSRunsTheSavedFolderOnlyWithoutFolderArguments) {
     }
 }
 
-TEST_F(CommandLineTest, SwitchSWithoutAutoExitKeepsTheProgramOpen) {
-    window.autoExit = false;
-    EXPECT_FALSE(PARARUN(window, {"-S"}, true).endRequest);
-    EXPECT_EQ(window.runs.size(), 1u);
+// Without a screen nobody can close the window: a run from cron or udev hung for ever.
+TEST_F(CommandLineTest, WithoutAScreenEveryCommandLineEndsTheProgram) {
+    struct Case {
+        const char* what;
+        Strings arguments;
+        bool autoExit;
+        bool runsSucceed;
+        bool unattended;
+        bool endRequest;
+    };
+    const Case cases[] = {
+        {"-S, auto exit off, on a screen", {"-S"}, false, true, false, false},
+        {"-S, auto exit off, no screen", {"-S"}, false, true, true, true},
+        {"folder, auto exit off, on a screen", {"A"}, false, true, false, false},
+        {"folder, auto exit off, no screen", {"A"}, false, true, true, true},
+        {"two folders, no screen", {"A", "B"}, false, true, true, true},
+        {"failed run, auto exit on, on a screen", {"A"}, true, false, false, false},
+        {"failed run, auto exit off, no screen", {"A"}, false, false, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakeCommandLineWindow w;
+        w.autoExit = c.autoExit;
+        w.runsSucceed = c.runsSucceed;
+        Strings arguments = c.arguments;
+        for (std::string& argument : arguments)
+            argument = argument == "A" ? a : argument == "B" ? b : argument;
+        const CommandLineOutcome outcome = PARARUN(w, arguments, c.unattended);
+        EXPECT_EQ(w.runs.size(), arguments.size());
+        EXPECT_EQ(outcome.endRequest, c.endRequest);
+        EXPECT_EQ(outcome.failed, !c.runsSucceed);
+        EXPECT_EQ(w.autoExit, c.autoExit) << "the saved box stays as it was";
+    }
 }
 
 TEST_F(CommandLineTest, MissingFolderIsAnErrorAndWithAutoExitEndsWithFailure) {
@@ -151,22 +180,20 @@ TEST_F(CommandLineTest, FileArgumentIsNoFolder) {
     EXPECT_EQ(window.boxes.size(), 1u);
 }
 
-TEST_F(CommandLineTest, FailedRunIsReportedAndEndsOnlyWhenNobodyWatches) {
-    window.runsSucceed = false;
-    const CommandLineOutcome watched = PARARUN(window, {a}, false);
-    EXPECT_TRUE(watched.failed);
-    EXPECT_FALSE(watched.endRequest);
+// `pixbako "$CARD"` with CARD unset imported nothing and said nothing.
+TEST_F(CommandLineTest, EmptyArgumentIsAnErrorLikeAMissingFolder) {
+    const CommandLineOutcome outcome = PARARUN(window, {""}, true);
+    EXPECT_TRUE(window.runs.empty());
+    EXPECT_EQ(window.boxes, Strings{"フォルダが見つかりません\r\n\r\n（フォルダ名が空です）"});
+    EXPECT_TRUE(outcome.failed);
+    EXPECT_TRUE(outcome.endRequest);
 
-    FakeCommandLineWindow headless;
-    headless.runsSucceed = false;
-    const CommandLineOutcome unattended = PARARUN(headless, {a}, true);
-    EXPECT_TRUE(unattended.failed);
-    EXPECT_TRUE(unattended.endRequest);
-
-    FakeCommandLineWindow first;
-    first.runsSucceed = false;
-    first.autoExit = false;
-    EXPECT_FALSE(PARARUN(first, {a, b}, true).endRequest) << "auto exit off";
+    // Beside a folder it is still an error, and no reason to skip the folder.
+    FakeCommandLineWindow both;
+    EXPECT_TRUE(PARARUN(both, {"", a}, false).failed);
+    ASSERT_EQ(both.runs.size(), 1u);
+    EXPECT_EQ(both.runs[0].readIn, a);
+    EXPECT_EQ(both.boxes.size(), 1u);
 }
 
 } // namespace
