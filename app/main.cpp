@@ -24,6 +24,16 @@ std::vector<std::string> programArguments() {
     return arguments;
 }
 
+// Under cron, udev or an ssh session there is no display to connect to, and Qt would abort
+// before a command-line run could begin. Such a run needs no screen: its boxes go to standard
+// error. A platform named on purpose (QT_QPA_PLATFORM, -platform) is left as it is.
+void runWithoutScreenWhereThereIsNone(int argc) {
+    if (argc < 2 || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -33,6 +43,7 @@ int main(int argc, char* argv[]) {
     if (auto answer = pixbako::informationAnswer(std::vector<std::string>(argv + 1, argv + argc),
                                                  PIXBAKO_VERSION_TEXT))
         return pixbako::printAnswer(*answer);
+    runWithoutScreenWhereThereIsNone(argc);
     QApplication app(argc, argv);
     if (auto answer = pixbako::unknownOptionAnswer(programArguments()))
         return pixbako::printAnswer(*answer);

@@ -139,18 +139,21 @@ TEST_F(E2eTest, SwitchSImportsTheSavedFolderAndAutoExitEndsIt) {
 
 // Nobody can close a window without a screen: cron and udev runs waited for ever.
 TEST_F(E2eTest, WithoutAScreenACommandLineRunEndsEvenWithAutoExitOff) {
-    for (const std::string& argument : {card, std::string("-S")}) {
-        SCOPED_TRACE(argument);
-        fs::remove_all(save);
-        fs::create_directories(save);
-        shot(card, "IMG_0001.JPG", "2024:05:01 10:00:00");
-        pixbako.writeSettings(settings({"AUTOQUIT=0"}));
-        const ProcessResult result = pixbako.run({argument}, 15);
-        EXPECT_EQ(result.status, 0) << result.stderrText;
-        EXPECT_EQ(filesUnder(save), Strings{"2024_05_01/IMG_0001.JPG"});
-        // The saved choice is kept for the next start with a screen.
-        EXPECT_NE(readBytes(pixbako.iniPath()).find("AUTOQUIT=0\r\n"), std::string::npos);
-    }
+    // Under cron or udev there is neither a display nor a platform named.
+    for (const char* platform : {"offscreen", ""})
+        for (const std::string& argument : {card, std::string("-S")}) {
+            SCOPED_TRACE(argument + " on platform '" + std::string(platform) + "'");
+            pixbako.platform = platform;
+            fs::remove_all(save);
+            fs::create_directories(save);
+            shot(card, "IMG_0001.JPG", "2024:05:01 10:00:00");
+            pixbako.writeSettings(settings({"AUTOQUIT=0"}));
+            const ProcessResult result = pixbako.run({argument}, 15);
+            EXPECT_EQ(result.status, 0) << result.stderrText;
+            EXPECT_EQ(filesUnder(save), Strings{"2024_05_01/IMG_0001.JPG"});
+            // The saved choice is kept for the next start with a screen.
+            EXPECT_NE(readBytes(pixbako.iniPath()).find("AUTOQUIT=0\r\n"), std::string::npos);
+        }
 }
 
 TEST_F(E2eTest, MissingFolderIsReportedAndFailsTheExitStatus) {

@@ -59,6 +59,10 @@ public:
         std::ofstream(iniPath(), std::ios::binary) << encodeTextFile(text);
     }
 
+    // The Qt platform the program is started on; empty: none named and no display either, as
+    // under cron or udev.
+    std::string platform = "offscreen";
+
     // Starts the program; its standard error goes to a file of the test.
     pid_t start(const std::vector<std::string>& arguments, int guardSeconds = 30) const {
         // A guard ends a program that would wait for ever, so that a fault fails the test
@@ -70,13 +74,14 @@ public:
             argv.push_back(part.data());
         argv.push_back(nullptr);
 
-        std::vector<std::string> env = {"QT_QPA_PLATFORM=offscreen",
-                                        "HOME=" + root(),
+        std::vector<std::string> env = {"HOME=" + root(),
                                         "XDG_CONFIG_HOME=" + root() + "/config",
                                         "XDG_RUNTIME_DIR=" + runtime(),
                                         "TZ=UTC",
                                         "LANG=C.UTF-8",
                                         "PATH=/usr/bin:/bin"};
+        if (!platform.empty())
+            env.push_back("QT_QPA_PLATFORM=" + platform);
         std::vector<char*> envp;
         for (std::string& part : env)
             envp.push_back(part.data());
