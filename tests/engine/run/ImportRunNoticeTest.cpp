@@ -64,14 +64,7 @@ TEST_F(ImportRunTest, NoticeCountsTheFilesNotTransferredByReason) {
     }
 }
 
-TEST_F(ImportRunTest, NoticeKeepsItsDesignedTextWhenEveryFileWasTransferred) {
-    jpeg("A.JPG", "2005:03:12 10:00:00");
-    jpeg("B.JPG", "2005:03:12 10:00:01");
-    run.RunButtonClick(RunSender::Interactive);
-    ASSERT_EQ(window.completions.size(), 1u);
-    EXPECT_EQ(window.completions[0].notice, "2件のファイルを処理しました");
-}
-
+// All transferred: the designed text; otherwise only the reasons that occurred get a line.
 TEST(CompletionNoticeText, OnlyReasonsThatOccurGetALine) {
     RunSummary summary;
     summary.reachedEnd = true;
