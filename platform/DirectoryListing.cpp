@@ -56,7 +56,8 @@ UnixTime toUnixTime(const struct statx_timestamp& t) {
 
 // Examines one entry of the open folder; false when it vanished or is a kind of file that a
 // listing leaves out.
-bool describeEntry(int dirFd, const std::string& name, bool onFat, DirectoryEntry& entry) {
+bool describeEntry(int dirFd, const std::string& name, bool onFat, bool withOther,
+                   DirectoryEntry& entry) {
     constexpr int kFlags = AT_STATX_SYNC_AS_STAT | AT_NO_AUTOMOUNT;
     constexpr unsigned kMask = STATX_BASIC_STATS | STATX_BTIME;
     struct statx sx {};
@@ -64,7 +65,8 @@ bool describeEntry(int dirFd, const std::string& name, bool onFat, DirectoryEntr
         ::statx(dirFd, name.c_str(), kFlags | AT_SYMLINK_NOFOLLOW, kMask, &sx) != 0)
         return false;
     const bool isDir = S_ISDIR(sx.stx_mode);
-    if (!isDir && !S_ISREG(sx.stx_mode) && !S_ISLNK(sx.stx_mode))
+    entry.isOther = !isDir && !S_ISREG(sx.stx_mode) && !S_ISLNK(sx.stx_mode);
+    if (entry.isOther && !withOther)
         return false;
     entry.name = name;
     entry.isDirectory = isDir;
@@ -120,8 +122,8 @@ bool matchesWildcard(std::string_view name, std::string_view pattern) {
     return false;
 }
 
-std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
-                                                         std::string_view pattern) {
+std::optional<std::vector<DirectoryEntry>>
+listDirectory(const std::string& folder, std::string_view pattern, bool withOtherFiles) {
     int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
@@ -144,7 +146,7 @@ std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& fold
         if (!matchesWildcard(name, pattern))
             continue;
         DirectoryEntry entry;
-        if (describeEntry(fd, name, onFat, entry))
+        if (describeEntry(fd, name, onFat, withOtherFiles, entry))
             entries.push_back(std::move(entry));
     }
     // By the names in ASCII upper case, byte by byte (std::string compares bytes unsigned, like

@@ -31,6 +31,7 @@ struct DirectoryEntry {
     bool isSystem = false;        // Linux has no such attribute
     bool isArchive = false;       // every entry that is not a folder
     bool hasCreationTime = false; // the file system keeps birth times (statx)
+    bool isOther = false;         // a FIFO, socket or device file (listed only on request)
     UnixTime creationTime;
     UnixTime lastWriteTime;
     UnixTime lastAccessTime;
@@ -40,9 +41,10 @@ struct DirectoryEntry {
 
 // The entries of `folder` whose names match `pattern`, in name order, with "." and ".." like
 // the Windows search reports them (every folder but the root "/" has them). Device files,
-// FIFOs and sockets are left out: a Windows folder holds no such things, and reading one could
-// block forever. nullopt when the folder can't be opened.
-std::optional<std::vector<DirectoryEntry>> listDirectory(const std::string& folder,
-                                                         std::string_view pattern);
+// FIFOs and sockets are left out unless `withOtherFiles` asks for them (isOther): a Windows
+// folder holds no such things, and reading one could block forever. nullopt when the folder
+// can't be opened.
+std::optional<std::vector<DirectoryEntry>>
+listDirectory(const std::string& folder, std::string_view pattern, bool withOtherFiles = false);
 
 } // namespace pixbako

@@ -43,7 +43,8 @@ void TForm1::completionSequence(const RunCompletion& completion) {
         return;
     }
     if (completion.sender == RunSender::Interactive)
-        showCompletionNotice(fileRowCount(completion.list));
+        showCompletionNotice(completionNoticeText(completion.summary, fileRowCount(completion.list),
+                                                  !settings.copy));
 }
 
 void TForm1::LOGSAVE(const RunCompletion& completion) {
@@ -110,28 +111,27 @@ void TForm1::setNotices(TForm4* processing, TForm6* completion) {
 // An interactive run: the main window comes to the front and stays there while the notice is
 // shown. A "-S" run reaches this while the main window is still being created, before the
 // notice exists: the notice then waits until the program's windows are all there.
-void TForm1::showCompletionNotice(std::size_t files) {
-    const QString text = QString::number(files) + QStringLiteral("件のファイルを処理しました");
+void TForm1::showCompletionNotice(const std::string& text) {
     if (boxesGoToStandardError()) {
-        writeBoxToStandardError(text.toStdString());
+        writeBoxToStandardError(text);
         return;
     }
     if (!form6_) {
-        pendingNotice_ = files;
+        pendingNotice_ = text;
         return;
     }
     setTopmost(this, true);
     beep(BeepKind::Exclamation);
-    form6_->showNotice(text);
+    form6_->showNotice(boxText(text));
     setTopmost(this, false);
 }
 
 void TForm1::showPendingCompletionNotice() {
     if (!pendingNotice_ || !form6_)
         return;
-    const std::size_t files = *pendingNotice_;
+    const std::string text = *pendingNotice_;
     pendingNotice_.reset();
-    showCompletionNotice(files);
+    showCompletionNotice(text);
 }
 
 } // namespace pixbako

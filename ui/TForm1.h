@@ -225,7 +225,7 @@ private:
 
     void connectDropTargets();
     void startProgram(const RunCompletion& completion);
-    void showCompletionNotice(std::size_t files);
+    void showCompletionNotice(const std::string& text);
     void setUpFileSelection();
     void applyStoredThumbnailSize();
     void loadFiles(const std::string& folder, bool filtered);
@@ -249,7 +249,7 @@ private:
     bool closing_ = false;    // the close has been accepted; INI0 saved once
     TForm4* form4_ = nullptr;
     TForm6* form6_ = nullptr;
-    std::optional<std::size_t> pendingNotice_; // files of a "-S" run, for the notice
+    std::optional<std::string> pendingNotice_; // the notice of a "-S" run
     bool failed_ = false;                      // see exitStatus
     QString extraFolder_;                      // the folder last chosen for an additional load
 };

@@ -1,8 +1,9 @@
 #pragma once
 // The completion notice: "N件のファイルを処理しました" and an OK button, centred on the main
-// window, above all other windows while it is shown. Unlike the processing notice it is fully
-// opaque, so that its button can be read. Created once at start-up, shown modally after each
-// interactive run:
+// window, above all other windows while it is shown. A notice of several lines (files that
+// were not transferred, and why) makes it as large as its text needs. Unlike the processing notice
+// it is fully opaque, so that its button can be read. Created once at start-up, shown modally after
+// each interactive run:
 //
 //     form6->showNotice(QStringLiteral("3件のファイルを処理しました")); // returns after OK
 #include "ui/TForm4.h"
@@ -17,6 +18,10 @@ class TForm6 : public TForm4 {
 public:
     static constexpr int kClientWidth = 191;
     static constexpr int kClientHeight = 72;
+    static constexpr int kLabelHeight = 33;
+    static constexpr int kButtonLeft = 40;
+    static constexpr int kButtonTop = 40;
+    static constexpr int kTextMargin = 8;
 
     explicit TForm6(QWidget* mainWindow);
 
@@ -27,6 +32,9 @@ public:
     void Button1Click(); // not topmost any more, closed with the result OK
 
     QPushButton* Button1 = nullptr;
+
+private:
+    void fitText();
 };
 
 } // namespace pixbako

@@ -25,6 +25,7 @@ void ImportRun::RunButtonClick(RunSender sender) {
     } catch (const std::exception& error) {
         // Nothing below is expected to throw; if something does (memory, say), the window must
         // not stay locked, and what was copied must still reach the disk.
+        settleCounterFiles();
         flushCopiedFolders();
         folderLocks_.release();
         showError(error.what());
@@ -97,9 +98,15 @@ void ImportRun::run(RunSender sender) {
     // The mode follows from the thumbnail box alone, whatever tab is active.
     const bool selectionMode = window_.thumbnailCount() > 0;
     list_ = emptyFileList();
+    notFiles_.clear();
+    counters_.clear();
+    rowNumbers_.clear();
+    rowTransferred_.clear();
     Outcome outcome = planRows(collectCandidates(selectionMode), selectionMode);
     if (outcome == Outcome::Done && !checkTexts())
         outcome = Outcome::Stop;
+    if (outcome == Outcome::Done && !selectionMode && fileRowCount(list_) == 0 && notFiles_.empty())
+        outcome = checkNothingFound();
     if (outcome == Outcome::Done && !selectionMode &&
         !sortRowsByTimeStamp(list_, [this] { return !checkAbort(); }))
         outcome = Outcome::Abort;
@@ -107,10 +114,14 @@ void ImportRun::run(RunSender sender) {
         outcome = lockDestinations();
     if (outcome == Outcome::Done)
         outcome = nameRows();
-    if (outcome == Outcome::Done)
+    if (outcome == Outcome::Done) {
+        reportNotFiles();
         outcome = transferRows();
-    // However the transfers ended, what was copied is made durable before the run reports
-    // anything, and only then may another run use the folders.
+    }
+    // However the transfers ended, the counters give out no number that no file has, what was
+    // copied is made durable before the run reports anything, and only then may another run
+    // use the folders.
+    settleCounterFiles();
     const bool flushed = flushCopiedFolders();
     folderLocks_.release();
 
@@ -121,7 +132,7 @@ void ImportRun::run(RunSender sender) {
     if (outcome != Outcome::Done)
         return;
     report_.reachedEnd = true;
-    window_.completionSequence({sender, settings_, saveFolder_, list_});
+    window_.completionSequence({sender, settings_, saveFolder_, list_, report_});
     finish();
 }
 
@@ -145,6 +156,25 @@ bool ImportRun::validate() {
     if (items == 0 && settings_.readInFolder.empty())
         return fail("読込みフォルダを指定して下さい");
     return true;
+}
+
+// A folder-mode run that found no file: a read-in folder that isn't there is an error; files
+// only in its sub-folders, with sub-folders off, are pointed out. Either way the run stops
+// there. A folder that holds nothing to import completes with 0 files.
+ImportRun::Outcome ImportRun::checkNothingFound() {
+    if (!isExistingFolder(fullPathName(settings_.readInFolder))) {
+        showError("読込みフォルダが見つかりません\r\n\r\n" + settings_.readInFolder);
+        return Outcome::Stop;
+    }
+    if (settings_.includeSubfolders || !filesInSubfolders())
+        return Outcome::Done;
+    window_.beep(BeepKind::Asterisk);
+    window_.messageBox("読込みフォルダには対象のファイルがありません\r\n"
+                       "サブフォルダにあるファイルを読み込むには\r\n"
+                       "「サブフォルダ含む」をチェックして下さい\r\n\r\n" +
+                           settings_.readInFolder,
+                       BoxIcon::Warning, BoxButtons::Ok);
+    return Outcome::Stop;
 }
 
 // These come after the planning stage, so a bad prefix is reported only after the folder

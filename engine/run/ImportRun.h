@@ -16,14 +16,21 @@
 // them stops with an error before it touches anything.
 //
 // What a stopped run leaves behind: the list keeps the rows planned (and named) so far;
-// folders created while naming stay; counter files hold what was written for the groups named
-// before the stop; files transferred before a cancel or an abort stay at their destination.
+// folders created while naming stay; files transferred before a cancel or an abort stay at
+// their destination. Counter files are written while naming, before the first transfer, so
+// that a crash can leave a gap in the numbers but never a number given twice. Once the
+// transfers are over, a counter file whose numbers were not all used (a stop, a failed or
+// refused file) is set back to the last number given to a transferred file, or, when no file
+// of its folder was transferred, to exactly what it held before the run (no file stays no file).
+#include "engine/run/CounterFile.h"
 #include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
+#include "engine/run/RunSummary.h"
 #include "engine/run/RunWindow.h"
 #include "platform/FolderLock.h"
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -51,12 +58,8 @@ public:
     // The processed-file list: row 0 the headings, rows 1..n the files of the last run.
     const FileList& list() const { return list_; }
 
-    // How the last run went, for the program's exit status.
-    struct Report {
-        bool reachedEnd = false;         // the completion sequence ran
-        std::size_t failedTransfers = 0; // rows not transferred (errors, overwrites declined)
-        bool allTransferred() const { return reachedEnd && failedTransfers == 0; }
-    };
+    // How the last run went, for the completion notice and the program's exit status.
+    using Report = RunSummary;
     const Report& lastReport() const { return report_; }
 
 private:
@@ -72,11 +75,19 @@ private:
 
     bool validate();
     std::vector<std::string> collectCandidates(bool selectionMode);
+    bool importableName(const std::string& name, bool selectionMode) const;
+    bool filesInSubfolders();
+    Outcome checkNothingFound();
+    void reportNotFiles();
     Outcome planRows(const std::vector<std::string>& candidates, bool selectionMode);
     bool checkTexts();
+    bool checkNewName(const std::string& name, int mode);
     Outcome lockDestinations();
     Outcome nameRows();
     Outcome transferRows();
+    void countTransfer(std::size_t row, int result);
+    std::size_t useCounterFile(const std::string& path);
+    void settleCounterFiles();
     bool flushCopiedFolders(); // false when a folder's flush failed (shown already)
     std::string destinationFolder(const FileListRow& row) const;
 
@@ -87,6 +98,23 @@ private:
     std::string extensionList_;
     FolderLocks folderLocks_;             // from before naming to the last transfer
     std::set<std::string> copiedFolders_; // destination folders that copies were named in
+    std::vector<std::string> notFiles_;   // FIFOs and the like found under importable names
+
+    // A counter file the naming stage has written, and what it held before the run.
+    struct CounterUse {
+        std::string path;
+        bool keep = false;                 // left as a limit stop has set it
+        bool beforeKnown = false;          // its earlier bytes could be read (or it was absent)
+        std::optional<std::string> before; // its bytes before the run; none: no file
+    };
+    struct RowNumber {
+        std::size_t counter; // index into counters_
+        std::int64_t number;
+    };
+    CounterRecord counterNaming_;                      // the naming fields the counter files get
+    std::vector<CounterUse> counters_;                 // of this run
+    std::vector<std::optional<RowNumber>> rowNumbers_; // by row: the number a counter gave
+    std::vector<bool> rowTransferred_;                 // by row
     bool running_ = false;
     bool active_ = false; // inside RunButtonClick's run, also after an abort restored the window
     bool closeRequested_ = false;

@@ -14,7 +14,8 @@ namespace {
 
 // The counter file of the numbering group being named. It is written once, when the group
 // ends or the run stops inside it, and then holds exactly what writing it at every row of the
-// group would have left. All counter files are written before the first transfer.
+// group would have left. All counter files are written before the first transfer; the run
+// sets them back afterwards where numbers went unused (settleCounterFiles).
 struct PendingCounter {
     bool due = false;
     std::string path;
@@ -34,6 +35,8 @@ ImportRun::Outcome ImportRun::nameRows() {
                                 settings_.middleText, settings_.numbering, style};
     const CounterRecord naming{0, settings_.sequenceStyleIndex, settings_.fileDatePattern,
                                settings_.filePrefix, settings_.middleText};
+    counterNaming_ = naming;
+    std::size_t counter = 0; // the group's index into counters_
 
     PendingCounter pending;
     std::int64_t number = 0;
@@ -53,6 +56,7 @@ ImportRun::Outcome ImportRun::nameRows() {
         window_.beep(BeepKind::Hand);
         window_.messageBox(limitMessage(limit), BoxIcon::Error, BoxButtons::Ok);
         if (resetCounter) {
+            counters_[counter].keep = true;
             pending.record.lastNumber = resetValue;
             pending.due = true;
             writePending();
@@ -62,6 +66,8 @@ ImportRun::Outcome ImportRun::nameRows() {
     };
 
     const std::size_t n = fileRowCount(list_);
+    rowNumbers_.assign(n + 1, std::nullopt);
+    rowTransferred_.assign(n + 1, false);
     for (std::size_t r = 1; r <= n; ++r) {
         FileListRow& row = list_[r];
         const std::string folder = destinationFolder(row);
@@ -113,6 +119,7 @@ ImportRun::Outcome ImportRun::nameRows() {
                     continued = true;
                 }
                 pending = {true, path, naming};
+                counter = useCounterFile(path);
             }
             // The start number is the group's first number whatever its width (a settings file
             // can hold 101 for two digits). A number continued from the counter file can lie
@@ -128,11 +135,13 @@ ImportRun::Outcome ImportRun::nameRows() {
                 return limitStop(settings_.autoContinue);
         }
         pending.record.lastNumber = number;
+        if (settings_.autoContinue)
+            rowNumbers_[r] = RowNumber{counter, number};
 
         // The name's date is the stamp read back: the shot date cut to whole seconds.
         const TDateTime date = namingDate(row[kTimeStampColumn]).value_or(0);
         row[kNewNameColumn] = newFileName(fields, date, number, row[kExtensionColumn]);
-        if (!pathchk(row[kNewNameColumn], kCheckFileName, window_)) {
+        if (!checkNewName(row[kNewNameColumn], kCheckFileName)) {
             writePending();
             return Outcome::Stop;
         }

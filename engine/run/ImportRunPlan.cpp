@@ -5,8 +5,12 @@
 #include "engine/run/ImportRun.h"
 #include "engine/scan/SearchFile.h"
 #include "engine/shotdate/ShotDate.h"
+#include "platform/FileTransfer.h"
 #include "platform/Leftovers.h"
 #include "platform/Paths.h"
+
+#include <algorithm>
+#include <string_view>
 
 namespace pixbako {
 namespace {
@@ -23,37 +27,104 @@ SplitPath splitPath(const std::string& path) {
     return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
 }
 
+// The walk of the read-in folder. It never enters the save folder (nor a link to it): with
+// sub-folders on, a save folder inside the read-in folder would bring every earlier import
+// back in. The read-in folder itself is walked even when it is the save folder.
+void scanFolder(const std::string& folder, bool recursive, const std::string& saveFolder,
+                const TSearchFile::TFindFileEvent& onFind) {
+    const std::optional<FileIdentity> save = fileIdentity(saveFolder);
+    TSearchFile search;
+    search.Directory = folder;
+    search.Recursive = recursive;
+    search.SearchName = "*.*";
+    search.FindOtherFiles = true;
+    search.OnFindDir = [&](TSearchFile&, const std::string& name, const TSearchFileData&,
+                           bool& skip, bool&) { skip = save && fileIdentity(name) == save; };
+    search.OnFind = onFind;
+    search.Execute();
+}
+
 } // namespace
 
 std::vector<std::string> ImportRun::collectCandidates(bool selectionMode) {
     if (selectionMode)
         return window_.thumbnailSelectedFiles();
     std::vector<std::string> candidates;
-    TSearchFile search;
-    search.Directory = settings_.readInFolder;
-    search.Recursive = settings_.includeSubfolders;
-    search.SearchName = "*.*";
-    search.OnFind = [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool&) {
-        if (!data.IsDirectory)
-            candidates.push_back(name);
-    };
-    // A read-in folder that doesn't exist yields nothing: the run completes with 0 files.
-    search.Execute();
+    // A read-in folder that doesn't exist yields nothing (checkNothingFound reports it).
+    scanFolder(settings_.readInFolder, settings_.includeSubfolders, saveFolder_,
+               [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool&) {
+                   if (data.IsOther) {
+                       // Not a file to read: reported as not transferred, never opened.
+                       if (importableName(splitPath(name).name, false))
+                           notFiles_.push_back(name);
+                   } else if (!data.IsDirectory) {
+                       candidates.push_back(name);
+                   }
+               });
     return candidates;
+}
+
+bool ImportRun::importableName(const std::string& name, bool selectionMode) const {
+    if (!selectionMode && settings_.extensionMode == 1 && !extensionAccepted(name, extensionList_))
+        return false;
+    // Counter files are never imported (a former save folder as read-in folder), nor is what a
+    // crash left of a copy or a counter file: half a picture at best.
+    return name != "PXBK" && !isTransferLeftoverName(name);
+}
+
+// Whether the sub-folders of the read-in folder hold a file that a run with sub-folders would
+// import; the walk ends at the first one.
+bool ImportRun::filesInSubfolders() {
+    bool found = false;
+    scanFolder(
+        settings_.readInFolder, true, saveFolder_,
+        [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool& carryOn) {
+            if (!data.IsDirectory && importableName(splitPath(name).name, false)) {
+                found = true;
+                carryOn = false;
+            }
+        });
+    return found;
+}
+
+// A FIFO, socket or device under a picture's name can't be transferred: each is reported as a
+// transfer error would be, and counted as a file not transferred.
+void ImportRun::reportNotFiles() {
+    const FileOperation operation = settings_.copy ? FileOperation::Copy : FileOperation::Move;
+    for (const std::string& path : notFiles_) {
+        showError(transferErrorText(operation, TransferError::SourceNotFile, 0) + "\r\n\r\n" +
+                  path);
+        ++report_.failedTransfers;
+        ++report_.notFiles;
+    }
+}
+
+// A new folder or file name as pathchk checks it; also refused (with the same message) when one
+// of its levels is "." or "..", which would name the save folder's parent or the folder itself
+// instead of a new one.
+bool ImportRun::checkNewName(const std::string& name, int mode) {
+    if (!pathchk(name, mode, window_))
+        return false;
+    const char delimiter = mode == kCheckFolderName ? '\\' : '/';
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(name.find(delimiter, start), name.size());
+        const std::string_view level(name.data() + start, end - start);
+        if (level == "." || level == "..") {
+            window_.beep(BeepKind::Hand);
+            window_.messageBox(pathchkMessage(name), BoxIcon::Error, BoxButtons::Ok);
+            return false;
+        }
+        if (end == name.size())
+            return true;
+        start = end + 1;
+    }
 }
 
 ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidates,
                                        bool selectionMode) {
     for (const std::string& path : candidates) {
         SplitPath split = splitPath(path);
-        if (!selectionMode && settings_.extensionMode == 1 &&
-            !extensionAccepted(split.name, extensionList_))
-            continue;
-        // Counter files are never imported (a former save folder as read-in folder).
-        if (split.name == "PXBK")
-            continue;
-        // Nor is what a crash left of a copy or a counter file: half a picture at best.
-        if (isTransferLeftoverName(split.name))
+        if (!importableName(split.name, selectionMode))
             continue;
 
         // One read gives the folder name and both halves of the time stamp, so they can't
@@ -84,7 +155,7 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
             convertExtensionCase(extensionOf(split.name), settings_.extensionCase);
         list_.push_back(std::move(row));
 
-        if (!pathchk(list_.back()[kNewFolderColumn], kCheckFolderName, window_))
+        if (!checkNewName(list_.back()[kNewFolderColumn], kCheckFolderName))
             return Outcome::Stop;
         if (checkAbort())
             return Outcome::Abort;

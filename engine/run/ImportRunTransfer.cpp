@@ -6,6 +6,7 @@
 #include "platform/Leftovers.h"
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <deque>
 #include <optional>
@@ -24,7 +25,8 @@ ImportRun::Outcome ImportRun::transferRows() {
     window_.setListRedraw(true);
     window_.repaintList();
     const std::size_t n = fileRowCount(list_);
-    window_.setProgressRange(0, static_cast<int>(n));
+    // A range of 0..0 would make the bar a busy indicator that never stops.
+    window_.setProgressRange(0, static_cast<int>(std::max<std::size_t>(n, 1)));
 
     // Files this run must not replace, by identity:
     // - the files it has written: a later row with the same destination (two files that got
@@ -74,9 +76,8 @@ ImportRun::Outcome ImportRun::transferRows() {
             return Outcome::Stop;
         }
         // Any other failure has been shown by the operation itself; the row counts as done.
-        if (result != 0) {
-            ++report_.failedTransfers;
-        } else {
+        countTransfer(done.row, result);
+        if (result == 0) {
             if (auto identity = fileIdentity(done.destination))
                 keep.insert(*identity);
             if (settings_.copy)
@@ -137,7 +138,7 @@ ImportRun::Outcome ImportRun::transferRows() {
             showError(std::string(settings_.copy ? "ファイルをコピーできません"
                                                  : "ファイルを移動できません") +
                       "\r\n" + request.source + "\r\n" + folderCreateErrorText(folderError));
-            ++report_.failedTransfers;
+            countTransfer(r, static_cast<int>(TransferError::DestinationFolderMissing));
             continue;
         }
 

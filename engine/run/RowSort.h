@@ -1,12 +1,11 @@
 #pragma once
 // Sorting the processed-file list by time stamp (folder mode).
 //
-// The order is exactly the one a selection sort gives: for each position p, the first row with
-// the smallest stamp among rows p..n (a later row wins only with a strictly smaller stamp) is
-// exchanged with row p. Rows with equal stamps can therefore change their relative order, and
-// files shot in the same second are numbered in that order, as they always have been. The
-// same permutation is reached in O(n log n): a segment tree answers "first minimum in p..n"
-// and is updated at the two exchanged positions.
+// The sort is stable: rows with equal stamps keep the order in which the folder scan found
+// them, so pictures shot within one second are numbered in the camera's own order
+// (IMG_0001, IMG_0002, ...). Rows with different stamps end up in time order. The order is
+// computed first and then brought about by exchanges of whole rows, each exchange putting one
+// row in its final place, so that the sort can stop between two exchanges.
 #include "engine/run/FileList.h"
 
 #include <functional>

@@ -10,6 +10,7 @@
 #include "engine/run/Dialogs.h"
 #include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
+#include "engine/run/RunSummary.h"
 #include "platform/FileTransfer.h"
 
 #include <cstddef>
@@ -30,6 +31,7 @@ struct RunCompletion {
     const ImportSettings& settings; // as read at the start of the run
     const std::string& saveFolder;  // the save folder with its trailing "/"
     const FileList& list;           // rows 1..n, one per file of the run
+    const RunSummary& summary;      // how many files were transferred, why others were not
 };
 
 class IRunWindow : public IDialogs {

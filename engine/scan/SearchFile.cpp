@@ -32,6 +32,7 @@ TSearchFileData searchFileData(const DirectoryEntry& entry) {
     data.IsHidden = entry.isHidden;
     data.IsSystem = entry.isSystem;
     data.IsArchive = entry.isArchive;
+    data.IsOther = entry.isOther;
     return data;
 }
 
@@ -61,7 +62,7 @@ bool TSearchFile::Execute() {
 
 bool TSearchFile::walk(const std::string& folder) {
     // A folder that can't be listed (no permission, vanished meanwhile) contributes nothing.
-    const auto entries = listDirectory(folder, SearchName);
+    const auto entries = listDirectory(folder, SearchName, FindOtherFiles);
     if (!entries)
         return true;
     for (const DirectoryEntry& entry : *entries) {

@@ -41,6 +41,7 @@ struct TSearchFileData {
     bool IsHidden = false;
     bool IsSystem = false;
     bool IsArchive = false;
+    bool IsOther = false; // a FIFO, socket or device file (reported only with FindOtherFiles)
 };
 
 // The find data of a listing entry, times in local time.
@@ -61,6 +62,7 @@ public:
     std::string Directory;          // may be relative; made absolute when the walk starts
     bool Recursive = false;         // walk into sub-folders
     std::string SearchName = "*.*"; // wildcard for every folder; it filters folders as well
+    bool FindOtherFiles = false;    // report FIFOs, sockets and device files too (IsOther)
     TFindFileEvent OnFind;
     TFindDirEvent OnFindDir;
 

@@ -118,7 +118,10 @@ void FakeRunWindow::completionSequence(const RunCompletion& completion) {
     events.push_back("complete");
     if (onCompletion)
         onCompletion();
-    completions.push_back({completion.sender, fileRowCount(completion.list)});
+    const std::size_t rows = fileRowCount(completion.list);
+    completions.push_back(
+        {completion.sender, rows,
+         completionNoticeText(completion.summary, rows, !completion.settings.copy)});
 }
 
 std::vector<std::string> FakeRunWindow::boxTexts() const {

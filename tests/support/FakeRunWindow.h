@@ -25,6 +25,7 @@ struct RecordedBox {
 struct RecordedCompletion {
     RunSender sender;
     std::size_t rows;
+    std::string notice; // the completion notice's text for this run
 };
 
 class FakeRunWindow : public IRunWindow {

@@ -30,6 +30,9 @@ struct NoticeSeen {
     bool noticeTopmost = false;
     bool mainTopmost = false;
     std::size_t beepsBefore = 0;
+    QRect label, button; // geometries while shown
+    QSize textSize;      // what the label's text needs
+    QSize client;
 };
 
 class CompletionTest : public ::testing::Test {
@@ -103,6 +106,10 @@ protected:
             seen->noticeTopmost = isTopmost(form6);
             seen->mainTopmost = isTopmost(window.get());
             seen->beepsBefore = dialogs.beeps.size();
+            seen->label = form6->Label1->geometry();
+            seen->button = form6->Button1->geometry();
+            seen->textSize = form6->Label1->sizeHint();
+            seen->client = form6->size();
             form6->Button1->click();
             timer->stop();
         });
@@ -135,6 +142,8 @@ TEST_F(CompletionTest, NoticeShowsTheCountWithTheWindowInFrontUntilOk) {
     const NoticeSeen seen = notice();
     ASSERT_TRUE(seen.shown);
     EXPECT_EQ(seen.text, "3件のファイルを処理しました");
+    EXPECT_EQ(seen.client, QSize(191, 72));
+    EXPECT_EQ(seen.button, QRect(40, 40, 97, 25));
     EXPECT_TRUE(seen.mainTopmost);
     EXPECT_TRUE(seen.noticeTopmost);
     EXPECT_EQ(dialogs.beeps, std::vector<BeepKind>{BeepKind::Exclamation});
@@ -145,6 +154,26 @@ TEST_F(CompletionTest, NoticeShowsTheCountWithTheWindowInFrontUntilOk) {
     EXPECT_TRUE(window->isVisible()) << "topmost switching must not hide the window";
     EXPECT_EQ(find<QPushButton>("RunButton")->text(), "処理実行");
     EXPECT_TRUE(dialogs.boxes.empty());
+}
+
+// The notice said "2件のファイルを処理しました" for a run that could not copy one of the two.
+TEST_F(CompletionTest, NoticeOfFilesNotTransferredShowsEveryLineInFull) {
+    picture("IMG_0001.JPG", "2024-05-01");
+    picture("IMG_0002.JPG", "2024-05-01");
+    fs::create_directories(save / "2024_05_01" / "IMG_0002.JPG"); // a folder takes the name
+    writeSettings();
+    createWindow();
+    window->show();
+    run();
+    const NoticeSeen seen = notice();
+    ASSERT_TRUE(seen.shown);
+    EXPECT_EQ(seen.text, "1件のファイルをコピーしました\n1件のファイルはコピーしていません\n"
+                         "　エラー: 1件");
+    EXPECT_GE(seen.label.width(), seen.textSize.width());
+    EXPECT_GE(seen.label.height(), seen.textSize.height());
+    EXPECT_GE(seen.button.top(), seen.label.bottom());
+    EXPECT_LE(seen.button.bottom(), seen.client.height());
+    EXPECT_EQ(dialogs.boxes.size(), 1u) << "the copy's own error box";
 }
 
 TEST_F(CompletionTest, LogThenFoldersThenProgramInThatOrder) {

@@ -142,22 +142,84 @@ TEST_F(ImportRunTest, EveryGroupWritesItsOwnCounterAndDateFoldersOffUseTheSaveFo
     EXPECT_TRUE(std::filesystem::exists(out + "/20050314_001.JPG"));
 }
 
-TEST_F(ImportRunTest, AbortWhileNamingLeavesTheCounterOfTheRowsNamedSoFar) {
+// Counters were written for every planned file before the transfers: a stopped run left the
+// next run going on past numbers that no file ever got.
+TEST_F(ImportRunTest, StoppedRunLeavesNoGapInTheNumbers) {
     window.settings.autoContinue = true;
-    for (int i = 0; i < 5; ++i)
+    window.settings.copy = true;
+    for (int i = 0; i < 6; ++i)
         jpeg("IMG" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
-    // 5 planning rows; calls 6, 7, 8 name rows 1, 2, 3: abort at row 3's check.
+    window.onProgress = [](std::size_t transfer) { return transfer != 3; }; // Cancel
+    run.RunButtonClick(RunSender::Interactive);
+    ASSERT_EQ(window.boxTexts(), Strings{"処理を中断しました\r\n2件のファイルを処理しました"});
+    EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 2);
+
+    window.onProgress = nullptr;
+    run.RunButtonClick(RunSender::Interactive);
+    EXPECT_EQ(column(kNewNameColumn).front(), "20050312_003.JPG");
+    EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 8);
+}
+
+// A stop before any transfer gives every counter back what it held: no file stays no file,
+// and a file keeps its exact bytes (another section and all).
+TEST_F(ImportRunTest, AbortWhileNamingGivesTheCountersBackWhatTheyHeld) {
+    window.settings.autoContinue = true;
+    const std::string earlier = "[AUTONUM]\r\nLASTNUM=41\r\nFNUM=1\r\nFDATE=\"yyyymmdd\"\r\n"
+                                "FMAE=\"\"\r\nFATO=\"_\"\r\n[OTHER]\r\nKEY=1\r\n";
+    for (int i = 0; i < 4; ++i)
+        jpeg("IMG" + std::to_string(i) + ".JPG",
+             "2005:03:1" + std::to_string(2 + i / 2) + " 10:00:0" + std::to_string(i));
+    std::filesystem::create_directories(out + "/2005_03_13");
+    writeTestFile(out + "/2005_03_13/PXBK", earlier);
+    // 4 planning rows, a sort without exchanges; calls 5 to 8 name rows 1 to 4: abort at row 4,
+    // after the second day's group has been named and written.
     window.onProcessEvents = [](FakeRunWindow& w) {
         if (w.processEventsCalls == 8)
             w.run->RunButtonClick(RunSender::Interactive);
     };
     run.RunButtonClick(RunSender::Interactive);
     EXPECT_EQ(window.boxTexts(), Strings{"中断しますか"});
-    EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 2);
     EXPECT_EQ(column(kNewNameColumn),
-              (Strings{"20050312_001.JPG", "20050312_002.JPG", "", "", ""}));
+              (Strings{"20050312_001.JPG", "20050312_002.JPG", "20050313_042.JPG", ""}));
     EXPECT_TRUE(window.transfers.empty());
-    EXPECT_TRUE(std::filesystem::is_directory(out + "/2005_03_12"));
+    EXPECT_FALSE(std::filesystem::exists(out + "/2005_03_12/PXBK"));
+    EXPECT_EQ(readBytes(out + "/2005_03_13/PXBK"), earlier);
+}
+
+// After the transfers a counter holds the number of the last file that got its name. A name
+// that another file holds on the disk stays used, so the next run is not offered it again.
+TEST_F(ImportRunTest, FailedLastFilesGiveTheirNumbersBackUnlessTheNameIsTaken) {
+    struct Case {
+        const char* what;
+        int lastResult; // of the third file's transfer
+        bool nameTaken; // its destination exists
+        std::int64_t counter;
+    };
+    const Case cases[] = {
+        {"all transferred", 0, false, 3},
+        {"disk full", static_cast<int>(TransferError::DiskFull), false, 2},
+        {"replacement declined", static_cast<int>(TransferError::Skipped), true, 3},
+    };
+    window.settings.autoContinue = true;
+    window.settings.copy = true;
+    for (int i = 0; i < 3; ++i)
+        jpeg("IMG" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(out);
+        if (c.nameTaken) {
+            std::filesystem::create_directories(out + "/2005_03_12");
+            writeTestFile(out + "/2005_03_12/20050312_003.JPG", "someone else's");
+        }
+        window.onTransfer = [&](const TransferRequest&, std::size_t n) -> std::optional<int> {
+            if (n % 3 == 0 && c.lastResult != 0)
+                return c.lastResult;
+            return std::nullopt;
+        };
+        run.RunButtonClick(RunSender::Interactive);
+        EXPECT_EQ(window.count("complete"), &c - cases + 1);
+        EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, c.counter);
+    }
 }
 
 TEST_F(ImportRunTest, FolderNamedLikeTheListHeadingStillStartsAGroup) {

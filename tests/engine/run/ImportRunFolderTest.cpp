@@ -151,16 +151,6 @@ TEST_F(ImportRunTest, DateFoldersOffPutsEveryFileIntoTheSaveFolderAsOneGroup) {
     EXPECT_EQ(window.transfers[1].destination, out + "/20060101_002.JPG");
 }
 
-TEST_F(ImportRunTest, MissingReadInFolderCompletesWithNoFiles) {
-    window.settings.readInFolder = tmp.path() + "/no such card";
-    run.RunButtonClick(RunSender::Interactive);
-    EXPECT_TRUE(window.boxes.empty());
-    ASSERT_EQ(window.completions.size(), 1u);
-    EXPECT_EQ(window.completions[0].rows, 0u);
-    EXPECT_EQ(run.list().size(), 1u);
-    EXPECT_EQ(window.progressMaximum, 0);
-}
-
 TEST_F(ImportRunTest, FolderThatCannotBeMadeShowsItsCauseForEachFileAndTheRunGoesOn) {
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:12 10:00:01");

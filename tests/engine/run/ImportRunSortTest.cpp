@@ -1,23 +1,17 @@
 #include "engine/run/RowSort.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <random>
 
 namespace pixbako {
 namespace {
 
-// The sort as it has always been written: first minimum, cell-by-cell exchange of rows p, m.
-void plainSelectionSort(FileList& list) {
-    const std::size_t n = list.size() - 1;
-    for (std::size_t p = 1; p < n; ++p) {
-        std::size_t m = p;
-        for (std::size_t r = p + 1; r <= n; ++r)
-            if (list[r][kTimeStampColumn] < list[m][kTimeStampColumn])
-                m = r;
-        if (m != p)
-            for (std::size_t c = 0; c < kFileListColumns; ++c)
-                std::swap(list[p][c], list[m][c]);
-    }
+// What the sort must give: the rows in time order, equal stamps in the order found.
+void referenceSort(FileList& list) {
+    std::stable_sort(list.begin() + 1, list.end(), [](const FileListRow& a, const FileListRow& b) {
+        return a[kTimeStampColumn] < b[kTimeStampColumn];
+    });
 }
 
 FileList randomList(std::mt19937& random, std::size_t rows, int distinctStamps) {
@@ -32,7 +26,7 @@ FileList randomList(std::mt19937& random, std::size_t rows, int distinctStamps) 
     return list;
 }
 
-TEST(RowSort, GivesTheSelectionSortPermutationWithManyEqualStamps) {
+TEST(RowSort, SortsByStampKeepingTheFoundOrderOfEqualStamps) {
     std::mt19937 random(20050312);
     const struct {
         std::size_t rows;
@@ -43,11 +37,29 @@ TEST(RowSort, GivesTheSelectionSortPermutationWithManyEqualStamps) {
         for (int round = 0; round < (shape.rows > 100 ? 3 : 20); ++round) {
             FileList expected = randomList(random, shape.rows, shape.distinct);
             FileList actual = expected;
-            plainSelectionSort(expected);
+            referenceSort(expected);
             ASSERT_TRUE(sortRowsByTimeStamp(actual));
             ASSERT_EQ(actual, expected) << shape.rows << " rows, " << shape.distinct;
         }
     }
+}
+
+// A selection sort moved IMG_0001 behind IMG_0003 when an earlier picture was exchanged
+// with it: three pictures of one second were numbered 3, 1, 2.
+TEST(RowSort, PicturesOfOneSecondKeepTheCameraOrder) {
+    FileList list = emptyFileList();
+    for (const char* name : {"IMG_0001.JPG", "IMG_0002.JPG", "IMG_0003.JPG", "IMG_0004.JPG"}) {
+        FileListRow row;
+        row[kOldNameColumn] = name;
+        row[kTimeStampColumn] = name[7] == '4' ? "20240506100000" : "20240506100001";
+        list.push_back(row);
+    }
+    ASSERT_TRUE(sortRowsByTimeStamp(list));
+    std::vector<std::string> names;
+    for (std::size_t r = 1; r < list.size(); ++r)
+        names.push_back(list[r][kOldNameColumn]);
+    EXPECT_EQ(names, (std::vector<std::string>{"IMG_0004.JPG", "IMG_0001.JPG", "IMG_0002.JPG",
+                                               "IMG_0003.JPG"}));
 }
 
 TEST(RowSort, AbortAfterAnExchangeLeavesWholeRowsOnly) {
