@@ -7,6 +7,7 @@
 #include "settings/TWIZA.h"
 #include "ui_TForm1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QHelpEvent>
 #include <QMouseEvent>
@@ -217,8 +218,15 @@ bool HintPlacement::eventFilter(QObject* watched, QEvent* event) {
         return false;
     auto* control = static_cast<QWidget*>(watched);
     const auto* help = static_cast<QHelpEvent*>(event);
-    QToolTip::showText(control->mapToGlobal(help->pos() + QPoint(5, 20)), control->toolTip(),
-                       control);
+    const QPoint corner = control->mapToGlobal(help->pos() + QPoint(5, 20));
+    QToolTip::showText(corner, control->toolTip(), control);
+    // Qt sets its tip a cursor's height below the point it is given. Put the tip's corner on
+    // the point itself, unless Qt had to move the tip back onto the screen.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QTipLabel") && window->isVisible() && window->x() >= corner.x() &&
+            window->y() >= corner.y())
+            window->move(corner);
+    }
     return true;
 }
 
