@@ -1,6 +1,7 @@
 #include "settings/TWIZA.h"
 
 #include "components/BrowseFolder.h"
+#include "components/PopupWidth.h"
 #include "engine/naming/Names.h"
 #include "platform/DateTime.h"
 #include "ui_TWIZA.h"
@@ -103,6 +104,8 @@ void TWIZA::setUpControls() {
             for (int item = 0; item < list->count(); ++item)
                 own->addItem(list->itemText(item));
     }
+    widenPopupToItems(*ui->WIZADSTR);
+    widenPopupToItems(*ui->WIZAFSTR);
     ui->WIZADSTR->setCurrentIndex(ui->WIZADSTR->count() > 1 ? 1 : -1);
     ui->WIZAFSTR->setCurrentIndex(ui->WIZAFSTR->count() > 0 ? 0 : -1);
 

@@ -3,6 +3,7 @@
 #include "ui/TForm1.h"
 
 #include "components/DropDst.h"
+#include "components/PopupWidth.h"
 #include "engine/run/RunAbort.h"
 #include "ui/FileListModel.h"
 #include "ui/FormatExpLines.h"
@@ -112,6 +113,9 @@ void TForm1::setUpControls() {
         ui->FormatExp->addItem(QString::fromStdString(line));
 
     // Sequence style: no item until the settings are loaded.
+    for (QComboBox* pattern : {ui->DDATEEdit, ui->FDATEEdit})
+        widenPopupToItems(*pattern);
+
     ui->FNUMCombo->setCurrentIndex(-1);
     ui->DDATEEdit->setEditText(QStringLiteral("yyyy_mm_dd"));
     ui->FDATEEdit->setEditText(QString());
