@@ -154,6 +154,9 @@ void TForm1::setUpControls() {
     ui->PanelGrid->setMinimumHeight(0);
     grid->setMinimumHeight(0);
     ui->Splitter1->setStretchFactor(0, 0);
+    // The list's height is cut to whole rows (fitListToWholeRows); aligned to the top, it does
+    // not bound the panel's height, so the splitter can still give the panel more room.
+    ui->PanelGridLayout->setAlignment(grid, Qt::AlignTop);
     ui->Splitter1->setStretchFactor(1, 1);
 
     ui->ProgressBar1->setRange(0, 100);
@@ -163,6 +166,7 @@ void TForm1::setUpControls() {
     ui->ExitButton->raise();
     ui->Panel1->installEventFilter(this);
     ui->centralwidget->installEventFilter(this);
+    ui->PanelGrid->installEventFilter(this);
     ui->FNUMCHK->installEventFilter(this);
     ui->sUbdirchk1->installEventFilter(this);
     ui->READINEDIT2->installEventFilter(this);

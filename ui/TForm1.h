@@ -220,6 +220,7 @@ private:
     void connectControls();
     void placeOverlays();
     void showTabReaction(int index);
+    void fitListToWholeRows();
     void enableField(QWidget* field, bool enabled);
     QString pickFolder(const QString& title, const QString& initialFolder);
 
