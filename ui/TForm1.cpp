@@ -49,6 +49,7 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
         setup_.transferDialogs = ownTransferDialogs_.get();
     }
     setUpControls();
+    setDetailedTabOrder();
     connectControls();
     connectDropTargets();
     setUpFileSelection();
@@ -170,6 +171,30 @@ void TForm1::setUpControls() {
     ui->FNUMCHK->installEventFilter(this);
     ui->sUbdirchk1->installEventFilter(this);
     ui->READINEDIT2->installEventFilter(this);
+}
+
+// Tab walks the detailed tab in reading order: the left column group by group, then the right
+// one, then the run and exit buttons. A check box standing over a group's edge comes before the
+// group's fields; the token list and the folder sample take no focus by Tab.
+void TForm1::setDetailedTabOrder() {
+    static const char* const order[] = {
+        "sUbdirchk1",      "ReadInEdit",   "ReadInButton",  "RedioButtonCOPY", "RedioButtonMOVE",
+        "TYPERADIO0",      "TYPERADIO1",   "TYPESETBUTTON", "DirOpenChkBox",   "AutoExitChkBox",
+        "LOGSAVECHKBOX",   "RunChkBox",    "RunProcEdit",   "RunProcButton",   "RUNPARACHK20",
+        "RUNPARACHK21",    "RUNPARACHK22", "RUNPARACHKSTR", "SaveOutEdit",     "SaveOutButton",
+        "OverWriteChkBox", "DIRCHKBOX",    "DMAEEDIT",      "DDATEEdit",       "DATOEDIT",
+        "ReNameChkBox",    "FMAEEdit",     "FDATEEdit",     "FATOEdit",        "FNUMCHK",
+        "FNUMCombo",       "StartEdit",    "FAUTONUM",      "FTYPECombo",      "RunButton",
+        "ExitButton"};
+    QWidget* previous = nullptr;
+    for (const char* name : order) {
+        QWidget* next = findChild<QWidget*>(QLatin1String(name));
+        if (!next)
+            continue;
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 // Every reaction of the window is connected here.

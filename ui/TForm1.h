@@ -217,10 +217,11 @@ protected:
 
 private:
     void setUpControls();
+    void setDetailedTabOrder();
     void connectControls();
     void placeOverlays();
-    void showTabReaction(int index);
     void fitListToWholeRows();
+    void showTabReaction(int index);
     void enableField(QWidget* field, bool enabled);
     QString pickFolder(const QString& title, const QString& initialFolder);
 
