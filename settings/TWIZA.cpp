@@ -84,7 +84,7 @@ void TWIZA::setUpControls() {
     for (int page = 1; page < kPageCount - 1; ++page)
         findChild<QLabel*>(QStringLiteral("Heading%1").arg(page))->setFont(pixelFont(16, true));
     fillMessagePage(ui->WZ1,
-                    {QStringLiteral("Pixbakoへよこうこそ！！"), QString(),
+                    {QStringLiteral("Pixbakoへようこそ！！"), QString(),
                      QStringLiteral("これから、Pixbakoの設定を始めます"),
                      QStringLiteral("デジカメを接続して、次へをクリックしてください"), QString(),
                      QStringLiteral("※キャンセルボタンでいつでも取り消しできます")});
