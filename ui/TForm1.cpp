@@ -113,10 +113,10 @@ void TForm1::setUpControls() {
     for (const std::string& line : formatExpLines())
         ui->FormatExp->addItem(QString::fromStdString(line));
 
-    // Sequence style: no item until the settings are loaded.
     for (QComboBox* pattern : {ui->DDATEEdit, ui->FDATEEdit})
         widenPopupToItems(*pattern);
 
+    // Sequence style: no item until the settings are loaded.
     ui->FNUMCombo->setCurrentIndex(-1);
     ui->DDATEEdit->setEditText(QStringLiteral("yyyy_mm_dd"));
     ui->FDATEEdit->setEditText(QString());
@@ -154,10 +154,10 @@ void TForm1::setUpControls() {
 
     ui->PanelGrid->setMinimumHeight(0);
     grid->setMinimumHeight(0);
-    ui->Splitter1->setStretchFactor(0, 0);
     // The list's height is cut to whole rows (fitListToWholeRows); aligned to the top, it does
     // not bound the panel's height, so the splitter can still give the panel more room.
     ui->PanelGridLayout->setAlignment(grid, Qt::AlignTop);
+    ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
 
     ui->ProgressBar1->setRange(0, 100);
@@ -166,8 +166,8 @@ void TForm1::setUpControls() {
     ui->RunButton->raise();
     ui->ExitButton->raise();
     ui->Panel1->installEventFilter(this);
-    ui->centralwidget->installEventFilter(this);
     ui->PanelGrid->installEventFilter(this);
+    ui->centralwidget->installEventFilter(this);
     ui->FNUMCHK->installEventFilter(this);
     ui->sUbdirchk1->installEventFilter(this);
     ui->READINEDIT2->installEventFilter(this);
