@@ -295,12 +295,5 @@ TEST_F(AfterRunTest, AutoExitAfterAFileLeftBehindFailsTheExitStatus) {
     EXPECT_EQ(window->exitStatus(), 1);
 }
 
-TEST_F(AfterRunTest, AutoExitAfterEveryFileTransferredKeepsTheExitStatus) {
-    check("AutoExitChkBox", true);
-    window->RunButtonClick();
-    EXPECT_EQ(fs::exists(save / "IMG_1002.JPG"), true);
-    EXPECT_EQ(window->exitStatus(), 0);
-}
-
 } // namespace
 } // namespace pixbako::test
