@@ -7,6 +7,7 @@
 #include "platform/FileSizeSignal.h"
 #include "settings/SettingsFile.h"
 #include "settings/TTYPESET.h"
+#include "ui/QtTranslations.h"
 #include "ui/TForm1.h"
 #include "ui/TForm4.h"
 #include "ui/TForm6.h"
@@ -49,6 +50,7 @@ int main(int argc, char* argv[]) {
         return pixbako::printAnswer(*answer);
     QApplication::setApplicationName(QStringLiteral("Pixbako"));
     QApplication::setApplicationVersion(QStringLiteral(PIXBAKO_VERSION_TEXT));
+    pixbako::installQtTranslations(app);
     // Month and weekday names, AM/PM and separators for every date the program writes.
     pixbako::dateTextSettings() = pixbako::dateTextSettingsFromLocale();
     // Boxes and hints in the window's Japanese font.

@@ -1,6 +1,7 @@
 #include "settings/TWIZA.h"
 
 #include "components/BrowseFolder.h"
+#include "components/PopupWidth.h"
 #include "engine/naming/Names.h"
 #include "platform/DateTime.h"
 #include "ui_TWIZA.h"
@@ -83,7 +84,7 @@ void TWIZA::setUpControls() {
     for (int page = 1; page < kPageCount - 1; ++page)
         findChild<QLabel*>(QStringLiteral("Heading%1").arg(page))->setFont(pixelFont(16, true));
     fillMessagePage(ui->WZ1,
-                    {QStringLiteral("Pixbakoへよこうこそ！！"), QString(),
+                    {QStringLiteral("Pixbakoへようこそ！！"), QString(),
                      QStringLiteral("これから、Pixbakoの設定を始めます"),
                      QStringLiteral("デジカメを接続して、次へをクリックしてください"), QString(),
                      QStringLiteral("※キャンセルボタンでいつでも取り消しできます")});
@@ -103,6 +104,8 @@ void TWIZA::setUpControls() {
             for (int item = 0; item < list->count(); ++item)
                 own->addItem(list->itemText(item));
     }
+    widenPopupToItems(*ui->WIZADSTR);
+    widenPopupToItems(*ui->WIZAFSTR);
     ui->WIZADSTR->setCurrentIndex(ui->WIZADSTR->count() > 1 ? 1 : -1);
     ui->WIZAFSTR->setCurrentIndex(ui->WIZAFSTR->count() > 0 ? 0 : -1);
 

@@ -3,6 +3,7 @@
 #include "ui/TForm1.h"
 
 #include "components/DropDst.h"
+#include "components/PopupWidth.h"
 #include "engine/run/RunAbort.h"
 #include "ui/FileListModel.h"
 #include "ui/FormatExpLines.h"
@@ -48,6 +49,7 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
         setup_.transferDialogs = ownTransferDialogs_.get();
     }
     setUpControls();
+    setDetailedTabOrder();
     connectControls();
     connectDropTargets();
     setUpFileSelection();
@@ -111,6 +113,9 @@ void TForm1::setUpControls() {
     for (const std::string& line : formatExpLines())
         ui->FormatExp->addItem(QString::fromStdString(line));
 
+    for (QComboBox* pattern : {ui->DDATEEdit, ui->FDATEEdit})
+        widenPopupToItems(*pattern);
+
     // Sequence style: no item until the settings are loaded.
     ui->FNUMCombo->setCurrentIndex(-1);
     ui->DDATEEdit->setEditText(QStringLiteral("yyyy_mm_dd"));
@@ -149,6 +154,9 @@ void TForm1::setUpControls() {
 
     ui->PanelGrid->setMinimumHeight(0);
     grid->setMinimumHeight(0);
+    // The list's height is cut to whole rows (fitListToWholeRows); aligned to the top, it does
+    // not bound the panel's height, so the splitter can still give the panel more room.
+    ui->PanelGridLayout->setAlignment(grid, Qt::AlignTop);
     ui->Splitter1->setStretchFactor(0, 0);
     ui->Splitter1->setStretchFactor(1, 1);
 
@@ -158,10 +166,35 @@ void TForm1::setUpControls() {
     ui->RunButton->raise();
     ui->ExitButton->raise();
     ui->Panel1->installEventFilter(this);
+    ui->PanelGrid->installEventFilter(this);
     ui->centralwidget->installEventFilter(this);
     ui->FNUMCHK->installEventFilter(this);
     ui->sUbdirchk1->installEventFilter(this);
     ui->READINEDIT2->installEventFilter(this);
+}
+
+// Tab walks the detailed tab in reading order: the left column group by group, then the right
+// one, then the run and exit buttons. A check box standing over a group's edge comes before the
+// group's fields; the token list and the folder sample take no focus by Tab.
+void TForm1::setDetailedTabOrder() {
+    static const char* const order[] = {
+        "sUbdirchk1",      "ReadInEdit",   "ReadInButton",  "RedioButtonCOPY", "RedioButtonMOVE",
+        "TYPERADIO0",      "TYPERADIO1",   "TYPESETBUTTON", "DirOpenChkBox",   "AutoExitChkBox",
+        "LOGSAVECHKBOX",   "RunChkBox",    "RunProcEdit",   "RunProcButton",   "RUNPARACHK20",
+        "RUNPARACHK21",    "RUNPARACHK22", "RUNPARACHKSTR", "SaveOutEdit",     "SaveOutButton",
+        "OverWriteChkBox", "DIRCHKBOX",    "DMAEEDIT",      "DDATEEdit",       "DATOEDIT",
+        "ReNameChkBox",    "FMAEEdit",     "FDATEEdit",     "FATOEdit",        "FNUMCHK",
+        "FNUMCombo",       "StartEdit",    "FAUTONUM",      "FTYPECombo",      "RunButton",
+        "ExitButton"};
+    QWidget* previous = nullptr;
+    for (const char* name : order) {
+        QWidget* next = findChild<QWidget*>(QLatin1String(name));
+        if (!next)
+            continue;
+        if (previous)
+            setTabOrder(previous, next);
+        previous = next;
+    }
 }
 
 // Every reaction of the window is connected here.

@@ -217,8 +217,10 @@ protected:
 
 private:
     void setUpControls();
+    void setDetailedTabOrder();
     void connectControls();
     void placeOverlays();
+    void fitListToWholeRows();
     void showTabReaction(int index);
     void enableField(QWidget* field, bool enabled);
     QString pickFolder(const QString& title, const QString& initialFolder);

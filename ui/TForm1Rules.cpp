@@ -33,14 +33,16 @@ std::string text(const QComboBox* pattern) {
 
 } // namespace
 
-// Enabled fields are painted in the window colour, disabled ones in the button-face colour.
+// Enabled fields are painted in the window colour, disabled ones in the button-face colour,
+// also when they are disabled with the whole window (a load or a run) rather than by a rule.
 void TForm1::enableField(QWidget* field, bool enabled) {
     field->setEnabled(enabled);
     QPalette palette = field->palette();
-    const QColor colour =
-        enabled ? QPalette().color(QPalette::Base) : QPalette().color(QPalette::Button);
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+    const QColor buttonFace = QPalette().color(QPalette::Button);
+    const QColor colour = enabled ? QPalette().color(QPalette::Base) : buttonFace;
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
         palette.setColor(group, QPalette::Base, colour);
+    palette.setColor(QPalette::Disabled, QPalette::Base, buttonFace);
     field->setPalette(palette);
 }
 

@@ -7,10 +7,13 @@
 #include "settings/TWIZA.h"
 #include "ui_TForm1.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QTableView>
 #include <QToolTip>
 
 namespace pixbako {
@@ -171,11 +174,31 @@ void TForm1::placeOverlays() {
     ui->CHKHOGO->move(panelTopRight.x() - ui->CHKHOGO->width() - 8, panelTopRight.y() + 5);
 }
 
+// The list shows whole rows only: its height leaves out what would be part of a row, so that a
+// scroll to the end shows the last row in full without cutting the top row in half (a view
+// scrolled by whole rows aligns its last row with the bottom edge).
+void TForm1::fitListToWholeRows() {
+    QTableView* grid = ui->StringGrid1;
+    const int rowHeight = grid->verticalHeader()->defaultSectionSize();
+    const int header = grid->horizontalHeader()->isHidden()
+                           ? 0
+                           : qBound(grid->horizontalHeader()->minimumHeight(),
+                                    grid->horizontalHeader()->sizeHint().height(),
+                                    grid->horizontalHeader()->maximumHeight());
+    const int around = 2 * grid->frameWidth() + header;
+    const int room = ui->PanelGrid->contentsRect().height();
+    const int rows = std::max(0, (room - around) / rowHeight);
+    // Never below the list's own smallest size, which the resizing rule compares with.
+    grid->setMaximumHeight(std::max(around + rows * rowHeight, grid->minimumSizeHint().height()));
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Resize:
         if (watched == ui->Panel1 || watched == ui->centralwidget)
             placeOverlays();
+        if (watched == ui->PanelGrid)
+            fitListToWholeRows();
         break;
     case QEvent::Move:
         if (watched == ui->Panel1)
@@ -217,8 +240,15 @@ bool HintPlacement::eventFilter(QObject* watched, QEvent* event) {
         return false;
     auto* control = static_cast<QWidget*>(watched);
     const auto* help = static_cast<QHelpEvent*>(event);
-    QToolTip::showText(control->mapToGlobal(help->pos() + QPoint(5, 20)), control->toolTip(),
-                       control);
+    const QPoint corner = control->mapToGlobal(help->pos() + QPoint(5, 20));
+    QToolTip::showText(corner, control->toolTip(), control);
+    // Qt sets its tip a cursor's height below the point it is given. Put the tip's corner on
+    // the point itself, unless Qt had to move the tip back onto the screen.
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->inherits("QTipLabel") && window->isVisible() && window->x() >= corner.x() &&
+            window->y() >= corner.y())
+            window->move(corner);
+    }
     return true;
 }
 

@@ -1,6 +1,7 @@
 #include "ui/TForm4.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -8,8 +9,9 @@ namespace pixbako {
 
 TForm4::TForm4(QWidget* mainWindow) : TForm4(mainWindow, kClientWidth, kClientHeight) {
     setObjectName(QStringLiteral("TForm4"));
-    // Only the text shows: the button-face background is see-through.
-    setAttribute(Qt::WA_TranslucentBackground);
+    // An opaque background: a see-through one is black where no compositor blends windows.
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Button);
     setWindowOpacity(kAlphaBlendValue / 255.0);
     Label1->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
@@ -35,6 +37,14 @@ void TForm4::showNotice() {
 void TForm4::showEvent(QShowEvent* event) {
     centreOnMainWindow();
     QDialog::showEvent(event);
+}
+
+// Disabling the main window disables its child windows too; the notice only shows a text, so
+// it takes itself back at once.
+void TForm4::changeEvent(QEvent* event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::EnabledChange && !isEnabled())
+        setEnabled(true);
 }
 
 void TForm4::centreOnMainWindow() {

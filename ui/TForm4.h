@@ -1,8 +1,9 @@
 #pragma once
-// The processing notice: a small borderless-looking note "処理中です" over the middle of the
-// main window while a long operation of the file-selection tab runs. Only its text shows (the
-// window's background is see-through and the whole window half transparent); it has a title
-// but no buttons of the window frame. Created once at start-up and only shown and hidden:
+// The processing notice: a small note "処理中です" over the middle of the main window while a
+// long operation of the file-selection tab runs. Its text stands on the button face and the
+// whole window is slightly transparent where a compositor can blend it; it has a title but no
+// buttons of the window frame. It stays enabled while the main window is disabled around it, so
+// that its text is never greyed out. Created once at start-up and only shown and hidden:
 //
 //     form4->showNotice();     // not modal; let events run once so that it is painted
 //     ... the long operation ...
@@ -31,6 +32,7 @@ protected:
     // For the completion notice, which is built on this one.
     TForm4(QWidget* mainWindow, int width, int height);
     void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void centreOnMainWindow();

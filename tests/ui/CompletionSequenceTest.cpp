@@ -334,7 +334,9 @@ TEST(NoticeWindowsTest, SizesTextsAndTransparencyAsDesigned) {
     EXPECT_EQ(form4.Label1->text(), "処理中です");
     EXPECT_EQ(form4.Label1->alignment(), Qt::AlignCenter);
     EXPECT_NEAR(form4.windowOpacity(), 200 / 255.0, 0.01);
-    EXPECT_TRUE(form4.testAttribute(Qt::WA_TranslucentBackground));
+    // Opaque: a see-through background is black where no compositor blends windows.
+    EXPECT_FALSE(form4.testAttribute(Qt::WA_TranslucentBackground));
+    EXPECT_TRUE(form4.autoFillBackground());
     EXPECT_DOUBLE_EQ(form6.windowOpacity(), 1.0);
     for (QDialog* notice : {static_cast<QDialog*>(&form4), static_cast<QDialog*>(&form6)}) {
         EXPECT_FALSE(notice->windowFlags().testFlag(Qt::WindowCloseButtonHint));

@@ -1,11 +1,15 @@
 // Writes pictures of the main window for review: each tab in its default state, the detailed
-// tab with date folders and renaming off, the window after a finished run, and (Dialogs.cpp)
-// the extension dialog, every page of the setup wizard and the About dialog.
+// tab with date folders and renaming off, the window after a finished run, (Dialogs.cpp) the
+// extension dialog, every page of the setup wizard and the About dialog, and (Overlays.cpp)
+// the processing and completion notices, each menu opened, a hint and the folder picker.
 //     pixbako-screenshots OUTPUT_FOLDER
 // Run it under a real X server (xvfb-run) so that fonts and styles are those of a desktop.
 #include "components/ThumbnailBox.h"
 #include "engine/datepattern/DateFormat.h"
+#include "ui/QtTranslations.h"
 #include "ui/TForm1.h"
+#include "ui/TForm4.h"
+#include "ui/TForm6.h"
 #include "ui/TXPRadioGroup.h"
 
 #include <QApplication>
@@ -24,6 +28,11 @@
 
 bool saveDialogScreenshots(pixbako::TForm1& window, pixbako::IDialogs& dialogs,
                            const QString& output);
+bool saveLoadNoticeScreenshot(pixbako::TForm1& window, const QString& output);
+void takeCompletionNoticeScreenshot(pixbako::TForm1& window, const QString& output, bool& ok);
+bool saveMenuAndHintScreenshots(pixbako::TForm1& window, const QString& output);
+bool saveFolderPickerScreenshot(pixbako::TForm1& window, const QString& output,
+                                const QString& folder);
 
 namespace {
 
@@ -92,6 +101,7 @@ int main(int argc, char* argv[]) {
     }
     const QString output = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(output);
+    pixbako::installQtTranslations(app);
     pixbako::dateTextSettings() = pixbako::japaneseDateTextSettings();
 
     QTemporaryDir temp;
@@ -101,6 +111,7 @@ int main(int argc, char* argv[]) {
     setup.dialogs = &dialogs;
     setup.transferDialogs = &dialogs;
     pixbako::TForm1 window(std::move(setup));
+    window.setNotices(new pixbako::TForm4(&window), new pixbako::TForm6(&window));
     window.show();
 
     bool ok = true;
@@ -137,8 +148,18 @@ int main(int argc, char* argv[]) {
     }
     window.findChild<QLineEdit*>(QStringLiteral("ReadInEdit"))->setText(card);
     window.findChild<QLineEdit*>(QStringLiteral("SaveOutEdit"))->setText(target);
+    bool noticeTaken = false;
+    takeCompletionNoticeScreenshot(window, output, noticeTaken);
     window.findChild<QPushButton*>(QStringLiteral("RunButton"))->click();
-    ok = save(window, output, QStringLiteral("after-run.png")) && ok;
+    ok = noticeTaken && save(window, output, QStringLiteral("after-run.png")) && ok;
+    // A status text longer than its room ends in "…"; the progress bar keeps its place.
+    window.setStatusText("とても長い名前の写真ファイル_2024年5月6日_家族旅行_北海道_札幌_"
+                         "時計台の前で撮影したもの.JPGを処理中です    (12/40)");
+    window.setProgressRange(0, 40);
+    window.setProgressPosition(12);
+    ok = save(window, output, QStringLiteral("status-long-text.png")) && ok;
+    window.setStatusText("");
+    window.setProgressPosition(0);
 
     // The file-selection tab with real pictures, in both views, two of them selected.
     const QString pictures = temp.filePath(QStringLiteral("pictures"));
@@ -153,8 +174,13 @@ int main(int argc, char* argv[]) {
     ok = save(window, output, QStringLiteral("tab2-thumbnails.png")) && ok;
     box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());
     ok = save(window, output, QStringLiteral("tab2-thumbnails-end.png")) && ok;
+    box->verticalScrollBar()->setValue(0);
+    ok = saveMenuAndHintScreenshots(window, output) && ok;
     window.findChild<pixbako::TXPRadioGroup*>(QStringLiteral("RadioTHM"))->setItemIndex(0);
     ok = save(window, output, QStringLiteral("tab2-file-names.png")) && ok;
     ok = saveDialogScreenshots(window, dialogs, output) && ok;
+    ok = saveFolderPickerScreenshot(window, output, pictures) && ok;
+    // Last, as it loads the pictures once more.
+    ok = saveLoadNoticeScreenshot(window, output) && ok;
     return ok ? 0 : 1;
 }
