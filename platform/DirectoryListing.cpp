@@ -4,6 +4,7 @@
 #include "platform/FatAttributes.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -13,6 +14,8 @@
 
 namespace pixbako {
 namespace {
+
+constexpr int kListOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
 char upper(char c) {
     return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
@@ -122,9 +125,17 @@ bool matchesWildcard(std::string_view name, std::string_view pattern) {
     return false;
 }
 
+int directoryOpenError(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), kListOpenFlags);
+    if (fd < 0)
+        return errno;
+    ::close(fd);
+    return 0;
+}
+
 std::optional<std::vector<DirectoryEntry>>
 listDirectory(const std::string& folder, std::string_view pattern, bool withOtherFiles) {
-    int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int fd = ::open(folder.c_str(), kListOpenFlags);
     if (fd < 0)
         return std::nullopt;
     DirHandle dir(::fdopendir(fd));

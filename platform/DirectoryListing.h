@@ -47,4 +47,8 @@ struct DirectoryEntry {
 std::optional<std::vector<DirectoryEntry>>
 listDirectory(const std::string& folder, std::string_view pattern, bool withOtherFiles = false);
 
+// 0 when listDirectory can open `folder`, otherwise the errno that opening it gave (EACCES for
+// a folder without read permission, ENOENT, ENOTDIR...).
+int directoryOpenError(const std::string& folder);
+
 } // namespace pixbako

@@ -4,8 +4,10 @@
 #include "engine/run/ExtensionFilter.h"
 #include "engine/run/RowSort.h"
 #include "engine/run/RunAbort.h"
+#include "platform/DirectoryListing.h"
 #include "platform/Paths.h"
 
+#include <cstring>
 #include <exception>
 
 namespace pixbako {
@@ -158,12 +160,19 @@ bool ImportRun::validate() {
     return true;
 }
 
-// A folder-mode run that found no file: a read-in folder that isn't there is an error; files
-// only in its sub-folders, with sub-folders off, are pointed out. Either way the run stops
-// there. A folder that holds nothing to import completes with 0 files.
+// A folder-mode run that found no file: a read-in folder that isn't there or can't be listed
+// is an error; files only in its sub-folders, with sub-folders off, are pointed out. Either way
+// the run stops there. A folder that holds nothing to import completes with 0 files.
 ImportRun::Outcome ImportRun::checkNothingFound() {
     if (!isExistingFolder(fullPathName(settings_.readInFolder))) {
         showError("読込みフォルダが見つかりません\r\n\r\n" + settings_.readInFolder);
+        return Outcome::Stop;
+    }
+    // The walk takes a folder it can't list (no read permission) for an empty one; a card must
+    // not pass for empty when it was never read.
+    if (const int error = directoryOpenError(fullPathName(settings_.readInFolder))) {
+        showError("読込みフォルダを読み込めません\r\n" + settings_.readInFolder + "\r\n" +
+                  std::strerror(error));
         return Outcome::Stop;
     }
     if (settings_.includeSubfolders || !filesInSubfolders())

@@ -103,7 +103,6 @@ private:
     // A counter file the naming stage has written, and what it held before the run.
     struct CounterUse {
         std::string path;
-        bool keep = false;                 // left as a limit stop has set it
         bool beforeKnown = false;          // its earlier bytes could be read (or it was absent)
         std::optional<std::string> before; // its bytes before the run; none: no file
     };

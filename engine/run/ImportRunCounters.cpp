@@ -71,7 +71,7 @@ void ImportRun::settleCounterFiles() {
     for (std::size_t i = 0; i < counters_.size(); ++i) {
         const CounterUse& use = counters_[i];
         // A counter read for a group stopped before its first number was never written.
-        if (use.keep || !numbered[i] || !unused[i])
+        if (!numbered[i] || !unused[i])
             continue;
         if (lastUsed[i]) {
             CounterRecord record = counterNaming_;

@@ -15,7 +15,9 @@ namespace {
 // The counter file of the numbering group being named. It is written once, when the group
 // ends or the run stops inside it, and then holds exactly what writing it at every row of the
 // group would have left. All counter files are written before the first transfer; the run
-// sets them back afterwards where numbers went unused (settleCounterFiles).
+// sets them back afterwards where numbers went unused (settleCounterFiles). A limit stop
+// writes nothing more: no file has been transferred yet, so every counter goes back to what it
+// held before the run, also one that an earlier group of this run has written already.
 struct PendingCounter {
     bool due = false;
     std::string path;
@@ -40,7 +42,6 @@ ImportRun::Outcome ImportRun::nameRows() {
 
     PendingCounter pending;
     std::int64_t number = 0;
-    std::int64_t resetValue = 0; // LASTNUM as read at the group's start
 
     auto writePending = [&]() -> bool {
         if (!pending.due)
@@ -51,16 +52,10 @@ ImportRun::Outcome ImportRun::nameRows() {
             showError(written.message);
         return written.ok;
     };
-    // `resetCounter`: the group's counter file gets back the number it had before the run.
-    auto limitStop = [&](bool resetCounter) {
+    auto limitStop = [&] {
+        pending.due = false;
         window_.beep(BeepKind::Hand);
         window_.messageBox(limitMessage(limit), BoxIcon::Error, BoxButtons::Ok);
-        if (resetCounter) {
-            counters_[counter].keep = true;
-            pending.record.lastNumber = resetValue;
-            pending.due = true;
-            writePending();
-        }
         runAbortFlag() = true;
         return Outcome::Stop;
     };
@@ -109,13 +104,11 @@ ImportRun::Outcome ImportRun::nameRows() {
                     showError(read.message);
                     return Outcome::Stop;
                 }
-                resetValue = read.record.lastNumber;
+                const std::int64_t last = read.record.lastNumber;
                 // A folder without a counter file has given no number yet: it starts at the
                 // start number even when the current naming equals the missing-key defaults.
                 if (read.exists && read.record.sameNaming(naming)) {
-                    number = resetValue == std::numeric_limits<std::int64_t>::max()
-                                 ? resetValue
-                                 : resetValue + 1;
+                    number = last == std::numeric_limits<std::int64_t>::max() ? last : last + 1;
                     continued = true;
                 }
                 pending = {true, path, naming};
@@ -125,14 +118,12 @@ ImportRun::Outcome ImportRun::nameRows() {
             // can hold 101 for two digits). A number continued from the counter file can lie
             // beyond the limit too; it would give a name wider than the style. Stop before
             // anything is written for it.
-            if (continued && number > limit) {
-                pending.due = false;
-                return limitStop(false);
-            }
+            if (continued && number > limit)
+                return limitStop();
         } else {
             ++number;
             if (number > limit)
-                return limitStop(settings_.autoContinue);
+                return limitStop();
         }
         pending.record.lastNumber = number;
         if (settings_.autoContinue)

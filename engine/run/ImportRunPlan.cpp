@@ -50,7 +50,8 @@ std::vector<std::string> ImportRun::collectCandidates(bool selectionMode) {
     if (selectionMode)
         return window_.thumbnailSelectedFiles();
     std::vector<std::string> candidates;
-    // A read-in folder that doesn't exist yields nothing (checkNothingFound reports it).
+    // A read-in folder that doesn't exist or can't be listed yields nothing (checkNothingFound
+    // reports it).
     scanFolder(settings_.readInFolder, settings_.includeSubfolders, saveFolder_,
                [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool&) {
                    if (data.IsOther) {

@@ -17,9 +17,10 @@ std::string completionNoticeText(const RunSummary& summary, std::size_t rows, bo
     reason(summary.declined, "置き換えを取りやめた");
     reason(summary.notFiles, "通常のファイルではない");
     reason(summary.errors(), "エラー");
-    // The card must not be formatted yet: these files exist nowhere else.
+    // The card must not be formatted yet: these files exist nowhere else. They came from the
+    // read-in folder or, in selection mode, from wherever the thumbnails were read.
     if (move)
-        text += "\r\n移動していないファイルは読込みフォルダに残っています";
+        text += "\r\n移動していないファイルは元の場所に残っています";
     return text;
 }
 

@@ -186,6 +186,66 @@ TEST_F(ImportRunTest, AbortWhileNamingGivesTheCountersBackWhatTheyHeld) {
     EXPECT_EQ(readBytes(out + "/2005_03_13/PXBK"), earlier);
 }
 
+// With a month-only folder pattern two groups of one run share a counter file. A limit stop
+// in the second group set it back only to what the first group had written in this same run:
+// numbers that no file ever got were lost. A limit stop comes before any transfer, so every
+// counter holds exactly what it held before the run.
+TEST_F(ImportRunTest, LimitStopGivesACounterSharedByTwoGroupsBackWhatItHeld) {
+    struct Case {
+        const char* what;
+        int lastNumber;          // of the May counter before the run
+        int firstMay, secondMay; // files in each May group
+        Strings names;
+    };
+    const Case cases[] = {
+        {"a later row goes beyond the limit",
+         95,
+         2,
+         4,
+         {"20230501_96.JPG", "20230501_97.JPG", "20240401_01.JPG", "20240501_98.JPG",
+          "20240501_99.JPG", "20240501_100.JPG", ""}},
+        {"the continued number goes beyond the limit",
+         97,
+         3,
+         1,
+         {"20230501_98.JPG", "20230501_99.JPG", "20230501_100.JPG", "20240401_01.JPG", ""}},
+    };
+    ImportSettings& s = window.settings;
+    s.autoContinue = true;
+    s.folderDatePattern = "mm";
+    s.sequenceStyleIndex = 0; // "xx"
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(in);
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(in);
+        int file = 0;
+        auto pictures = [&](int count, const std::string& day) {
+            for (int i = 0; i < count; ++i, ++file)
+                jpeg("IMG" + std::to_string(file) + ".JPG",
+                     day + " 10:00:" + (file < 10 ? "0" : "") + std::to_string(file));
+        };
+        pictures(c.firstMay, "2023:05:01");
+        pictures(1, "2024:04:01");
+        pictures(c.secondMay, "2024:05:01");
+        const std::string may = out + "/05/PXBK";
+        const std::string before = "[AUTONUM]\r\nLASTNUM=" + std::to_string(c.lastNumber) +
+                                   "\r\nFNUM=0\r\nFDATE=\"yyyymmdd\"\r\nFMAE=\"\"\r\n"
+                                   "FATO=\"_\"\r\n[OTHER]\r\nKEY=1\r\n";
+        std::filesystem::create_directories(out + "/05");
+        writeTestFile(may, before);
+        window.boxes.clear();
+
+        run.RunButtonClick(RunSender::Interactive);
+
+        EXPECT_EQ(column(kNewNameColumn), c.names);
+        EXPECT_EQ(window.boxTexts(), Strings{"連番が100を越えます\r\n処理を中止します"});
+        EXPECT_TRUE(window.transfers.empty());
+        EXPECT_EQ(readBytes(may), before);
+        EXPECT_FALSE(std::filesystem::exists(out + "/04/PXBK"));
+    }
+}
+
 // After the transfers a counter holds the number of the last file that got its name. A name
 // that another file holds on the disk stays used, so the next run is not offered it again.
 TEST_F(ImportRunTest, FailedLastFilesGiveTheirNumbersBackUnlessTheNameIsTaken) {

@@ -123,10 +123,10 @@ TEST_F(ImportRunTest, SequenceLimitStopsWithEveryFileUntouched) {
     EXPECT_TRUE(runAbortFlag());
     EXPECT_EQ(window.count("execEND"), 1);
     EXPECT_EQ(window.count("complete"), 0);
-    // The group's counter goes back to the number it held, with the naming of this run.
+    // No file was transferred: the group's counter keeps what it held, its naming included.
     CounterReadResult after = readCounterFile(out + "/2005_03_12/PXBK");
     EXPECT_EQ(after.record.lastNumber, 97);
-    EXPECT_EQ(after.record.datePattern, "yyyymmdd");
+    EXPECT_EQ(after.record.datePattern, "other pattern");
 }
 
 // A start number wider than the style (101 with two digits, from a settings file) is a

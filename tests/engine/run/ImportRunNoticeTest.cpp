@@ -47,7 +47,7 @@ TEST_F(ImportRunTest, NoticeCountsTheFilesNotTransferredByReason) {
                                "　通常のファイルではない: 1件\r\n"
                                "　エラー: 1件";
         if (!copy)
-            expected += "\r\n移動していないファイルは読込みフォルダに残っています";
+            expected += "\r\n移動していないファイルは元の場所に残っています";
         EXPECT_EQ(window.completions[0].notice, expected);
         EXPECT_EQ(run.lastReport().transferred, 1u);
         EXPECT_EQ(run.lastReport().failedTransfers, 4u);

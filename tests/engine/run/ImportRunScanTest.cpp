@@ -3,6 +3,10 @@
 
 #include "engine/naming/PathCheck.h"
 
+#include <sys/fsuid.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace pixbako::test {
 namespace {
 
@@ -87,6 +91,43 @@ TEST_F(ImportRunTest, RunThatFindsNoFileSaysWhy) {
         }
         EXPECT_TRUE(std::filesystem::exists(in + "/100CANON/" + c.inSubfolder));
     }
+}
+
+// A read-in folder without read permission looked empty to the walk: the run completed with
+// "0件のファイルを処理しました" and exit status 0, and a script could then format the card.
+// Root reads any folder, so as root the run checks permissions as an ordinary user would
+// (the file-system user id of this thread only).
+TEST_F(ImportRunTest, UnreadableReadInFolderStopsTheRunInsteadOfFindingNothing) {
+    jpeg("A.JPG", "2005:03:12 10:00:00");
+    ASSERT_EQ(::chmod(tmp.path().c_str(), 0755), 0);
+    ASSERT_EQ(::chmod(in.c_str(), 0), 0);
+    for (bool subfolders : {false, true}) {
+        SCOPED_TRACE(subfolders);
+        window.settings.includeSubfolders = subfolders;
+        window.boxes.clear();
+        window.beeps.clear();
+        const bool root = ::geteuid() == 0;
+        if (root) {
+            ::setfsuid(65534);
+            if (::setfsuid(65534) != 65534) {
+                ::setfsuid(0);
+                ::chmod(in.c_str(), 0755);
+                GTEST_SKIP() << "root can't take another file-system user id here";
+            }
+        }
+        run.RunButtonClick(RunSender::CommandLineFolder);
+        if (root)
+            ::setfsuid(0);
+
+        EXPECT_EQ(window.beeps, std::vector<BeepKind>{BeepKind::Hand});
+        EXPECT_EQ(window.boxTexts(),
+                  Strings{"読込みフォルダを読み込めません\r\n" + in + "\r\nPermission denied"});
+        EXPECT_TRUE(window.completions.empty());
+        EXPECT_FALSE(run.lastReport().reachedEnd);
+    }
+    ASSERT_EQ(::chmod(in.c_str(), 0755), 0);
+    EXPECT_EQ(filesUnder(in), Strings{"A.JPG"});
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 // A folder level or a file name "." or ".." named the save folder's parent (or the folder
