@@ -5,20 +5,27 @@
 #include "engine/run/RowSort.h"
 #include "engine/run/RunAbort.h"
 #include "platform/Paths.h"
+#include "platform/TerminationSignals.h"
 
+#include <algorithm>
 #include <exception>
 
 namespace pixbako {
 
 void ImportRun::RunButtonClick(RunSender sender) {
     if (running_) {
-        abortRequest();
+        // Once a stop is confirmed the run is settling its rows in flight: ask no more.
+        if (!runAbortRequested())
+            abortRequest();
         return;
     }
     // A run that an abort request has just stopped is still unwinding below this call: a new
-    // run must not start inside it.
-    if (active_)
+    // run must not start inside it. After a termination signal no run starts.
+    if (active_ || terminationSignal() != 0) {
+        if (!active_)
+            report_ = {};
         return;
+    }
     active_ = true;
     try {
         run(sender);
@@ -51,8 +58,9 @@ bool ImportRun::requestClose() {
 void ImportRun::abortRequest() {
     if (window_.messageBox("中断しますか", BoxIcon::Warning, BoxButtons::YesNo) != BoxAnswer::Yes)
         return;
+    // The run stops at its next check, which follows at once, and returns the window to
+    // idle once the rows in flight are settled.
     runAbortFlag() = true;
-    finish();
 }
 
 void ImportRun::finish() {
@@ -70,7 +78,7 @@ void ImportRun::finish() {
 
 bool ImportRun::checkAbort() {
     window_.processEvents();
-    return runAbortFlag();
+    return runAbortRequested();
 }
 
 void ImportRun::showError(const std::string& message) {
@@ -80,6 +88,7 @@ void ImportRun::showError(const std::string& message) {
 
 void ImportRun::run(RunSender sender) {
     report_ = {};
+    rowsFinished_ = 0;
     runAbortFlag() = false;
     window_.setListRedraw(false);
     window_.execSTART();
@@ -107,8 +116,11 @@ void ImportRun::run(RunSender sender) {
         outcome = lockDestinations();
     if (outcome == Outcome::Done)
         outcome = nameRows();
-    if (outcome == Outcome::Done)
+    bool transferred = false;
+    if (outcome == Outcome::Done) {
         outcome = transferRows();
+        transferred = true;
+    }
     // However the transfers ended, what was copied is made durable before the run reports
     // anything, and only then may another run use the folders.
     const bool flushed = flushCopiedFolders();
@@ -116,13 +128,23 @@ void ImportRun::run(RunSender sender) {
 
     if (outcome == Outcome::Done && !flushed)
         outcome = Outcome::Stop; // no completion: the copies are not known to be on the disk
-    if (outcome == Outcome::Stop)
-        finish();
-    if (outcome != Outcome::Done)
+    if (outcome != Outcome::Done) {
+        // Nobody may be watching a run that a signal ended: what it did is in its log.
+        if (transferred && terminationSignal() != 0 && settings_.writeLog)
+            window_.saveStoppedRunLog({sender, settings_, saveFolder_, finishedRows()});
+        if (running_)
+            finish();
         return;
+    }
     report_.reachedEnd = true;
     window_.completionSequence({sender, settings_, saveFolder_, list_});
     finish();
+}
+
+FileList ImportRun::finishedRows() const {
+    FileList rows = list_;
+    rows.resize(std::min(rows.size(), rowsFinished_ + 1));
+    return rows;
 }
 
 bool ImportRun::validate() {

@@ -17,7 +17,10 @@
 //
 // What a stopped run leaves behind: the list keeps the rows planned (and named) so far;
 // folders created while naming stay; counter files hold what was written for the groups named
-// before the stop; files transferred before a cancel or an abort stay at their destination.
+// before the stop; files transferred before a cancel or an abort stay at their destination,
+// and the rows in flight at the stop are abandoned (their sources stay). The window returns to
+// idle only when that is settled. A termination signal stops a run as a confirmed abort does,
+// and its log is written of the rows that were finished.
 #include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
 #include "engine/run/RunWindow.h"
@@ -51,6 +54,14 @@ public:
     // The processed-file list: row 0 the headings, rows 1..n the files of the last run.
     const FileList& list() const { return list_; }
 
+    // How far the transfers may get ahead of their flushes; the defaults suit every disk, and
+    // the number of transfers is held within the descriptors the process has left.
+    struct InFlightLimits {
+        std::size_t transfers = kTransfersInFlight;
+        std::uint64_t bytes = kBytesInFlight;
+    };
+    void setInFlightLimits(InFlightLimits limits) { inFlightLimits_ = limits; }
+
     // How the last run went, for the program's exit status.
     struct Report {
         bool reachedEnd = false;         // the completion sequence ran
@@ -60,8 +71,10 @@ public:
     const Report& lastReport() const { return report_; }
 
 private:
-    // How a stage ended: go on; stop (execEND, then end the run); or end at once because
-    // the abort flag is set (whoever set it has restored the window already).
+    friend class TransferStage; // ImportRunTransfer.cpp
+
+    // How a stage ended: go on; stop after a message; or stop without one, because the run
+    // was told to (an abort request, the close box, a termination signal).
     enum class Outcome { Done, Stop, Abort };
 
     void run(RunSender sender);
@@ -77,7 +90,8 @@ private:
     Outcome lockDestinations();
     Outcome nameRows();
     Outcome transferRows();
-    bool flushCopiedFolders(); // false when a folder's flush failed (shown already)
+    bool flushCopiedFolders();     // false when a folder's flush failed (shown already)
+    FileList finishedRows() const; // the headings and rows 1..rowsFinished_
     std::string destinationFolder(const FileListRow& row) const;
 
     IRunWindow& window_;
@@ -87,6 +101,8 @@ private:
     std::string extensionList_;
     FolderLocks folderLocks_;             // from before naming to the last transfer
     std::set<std::string> copiedFolders_; // destination folders that copies were named in
+    InFlightLimits inFlightLimits_;
+    std::size_t rowsFinished_ = 0; // rows 1..this have been transferred or have failed
     bool running_ = false;
     bool active_ = false; // inside RunButtonClick's run, also after an abort restored the window
     bool closeRequested_ = false;
