@@ -20,10 +20,13 @@ void ImportRun::RunButtonClick(RunSender sender) {
         return;
     }
     // A run that an abort request has just stopped is still unwinding below this call: a new
-    // run must not start inside it. After a termination signal no run starts.
-    if (active_ || terminationSignal() != 0) {
-        if (!active_)
-            report_ = {};
+    // run must not start inside it.
+    if (active_)
+        return;
+    // After a termination signal the program is ending: no run starts (the next folder of a
+    // command line included).
+    if (terminationSignal() != 0) {
+        report_ = {};
         return;
     }
     active_ = true;

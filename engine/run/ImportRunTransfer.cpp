@@ -69,6 +69,7 @@ private:
     Stop finishAll();
     Outcome abandonAll();
     void folderFailed(std::size_t r, const std::string& source, const FolderCreateError& error);
+    void count(std::size_t r, int result);
 
     ImportRun& run_;
     IRunWindow& window_;
@@ -203,9 +204,7 @@ TransferStage::Stop TransferStage::finishFirst() {
     pendingBytes_ -= done.transfer.bytes();
     // Rows finished since this one began may hold its name now.
     const int result = done.transfer.finish(mayReplace(done.destination));
-    run_.rowsFinished_ = done.row;
     if (result == kTransferCancelled) {
-        run_.rowsFinished_ = done.row - 1;
         // Cancelled by a stop (an abort request, the close box, a signal): no report.
         if (runAbortRequested())
             return abandonAll();
@@ -217,9 +216,8 @@ TransferStage::Stop TransferStage::finishFirst() {
         return Outcome::Stop;
     }
     // Any other failure has been shown by the operation itself; the row counts as done.
-    if (result != 0) {
-        ++run_.report_.failedTransfers;
-    } else {
+    count(done.row, result);
+    if (result == 0) {
         if (auto identity = fileIdentity(done.destination))
             keep_.insert(*identity);
         if (run_.settings_.copy)
@@ -251,8 +249,14 @@ void TransferStage::folderFailed(std::size_t r, const std::string& source,
     run_.showError(std::string(run_.settings_.copy ? "ファイルをコピーできません"
                                                    : "ファイルを移動できません") +
                    "\r\n" + source + "\r\n" + folderCreateErrorText(error));
-    ++run_.report_.failedTransfers;
+    count(r, static_cast<int>(TransferError::DestinationFolderMissing));
+}
+
+// Every row whose transfer ended (not one abandoned) is counted here, in row order.
+void TransferStage::count(std::size_t r, int result) {
     run_.rowsFinished_ = r;
+    if (result != 0)
+        ++run_.report_.failedTransfers;
 }
 
 } // namespace pixbako
