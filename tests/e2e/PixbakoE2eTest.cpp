@@ -200,6 +200,46 @@ TEST_F(E2eTest, SigtermDuringARunLeavesNoTemporaryFileWritesTheLogAndFails) {
         ASSERT_EQ(readBytes(card + "/IMG_" + std::to_string(1000 + i) + ".JPG"), originals[i]) << i;
 }
 
+// The program under the time guard `guard` once it waits in its event loop: it catches
+// SIGTERM (its handlers are installed first thing) and its main thread sleeps in poll (x86-64
+// numbers; elsewhere only the first holds). False after 20 seconds.
+bool waitUntilTheWindowWaits(pid_t guard) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const std::string children =
+        "/proc/" + std::to_string(guard) + "/task/" + std::to_string(guard) + "/children";
+    while (std::chrono::steady_clock::now() < until) {
+        std::string program;
+        std::ifstream(children) >> program;
+        bool catches = false;
+        std::ifstream status("/proc/" + program + "/status");
+        for (std::string line; !program.empty() && std::getline(status, line);)
+            if (line.rfind("SigCgt:", 0) == 0)
+                catches = std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1) & 1;
+        std::string call;
+        std::ifstream("/proc/" + program + "/syscall") >> call;
+#if defined(__x86_64__)
+        const bool polls = call == "7" || call == "271";
+#else
+        const bool polls = true;
+#endif
+        if (catches && polls)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// A window waiting for its user takes SIGTERM (a session ending) as its close box and ends
+// with a status that tells the signal.
+TEST_F(E2eTest, SigtermClosesAWaitingWindowWithTheSignalsStatus) {
+    pixbako.writeSettings(settings());
+    const pid_t pid = pixbako.start({});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(waitUntilTheWindowWaits(pid));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(pixbako.finish(pid).status, 128 + SIGTERM);
+}
+
 TEST_F(E2eTest, MissingFolderIsReportedAndFailsTheExitStatus) {
     pixbako.writeSettings(settings());
     const std::string missing = pixbako.root() + "/media/NO_CARD";
