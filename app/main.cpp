@@ -2,9 +2,12 @@
 // the settings and performs any command-line run), the extension dialog, the notices, then the
 // message loop unless a command-line run asked for the end. The exit status is 0 when every
 // file of the runs that ended the program was transferred.
+#include "app/TerminationWatch.h"
 #include "engine/datepattern/DateFormat.h"
 #include "engine/post/ProgramOptions.h"
 #include "platform/FileSizeSignal.h"
+#include "platform/OpenFileLimit.h"
+#include "platform/TerminationSignals.h"
 #include "settings/SettingsFile.h"
 #include "settings/TTYPESET.h"
 #include "ui/QtTranslations.h"
@@ -44,6 +47,10 @@ int main(int argc, char* argv[]) {
     if (auto answer = pixbako::informationAnswer(std::vector<std::string>(argv + 1, argv + argc),
                                                  PIXBAKO_VERSION_TEXT))
         return pixbako::printAnswer(*answer);
+    // A run keeps several files open for each transfer in flight.
+    pixbako::raiseOpenFileLimit();
+    // SIGTERM, SIGHUP and SIGINT stop a run as its stop button does, then end the program.
+    pixbako::installTerminationHandlers();
     runWithoutScreenWhereThereIsNone(argc);
     QApplication app(argc, argv);
     if (auto answer = pixbako::unknownOptionAnswer(programArguments()))
@@ -65,13 +72,14 @@ int main(int argc, char* argv[]) {
     // Live hidden until the program ends, owned by the main window.
     form1.setExtensionDialog(new pixbako::TTYPESET(form1.extensionChoice(), &form1));
     form1.setNotices(new pixbako::TForm4(&form1), new pixbako::TForm6(&form1));
-    if (pixbako::programEndRequest()) {
+    pixbako::TerminationWatch termination(form1);
+    if (pixbako::programEndRequest() || pixbako::terminationSignal() != 0) {
         form1.close(); // saves the settings as every end does
-        return form1.exitStatus();
+        return pixbako::TerminationWatch::exitStatus(form1.exitStatus());
     }
     form1.show();
     // A "-S" run's notice waited for the windows to exist.
     form1.showPendingCompletionNotice();
     const int status = app.exec();
-    return status != 0 ? status : form1.exitStatus();
+    return pixbako::TerminationWatch::exitStatus(status != 0 ? status : form1.exitStatus());
 }

@@ -101,6 +101,7 @@ enum class TransferError : int {
     VerifyFailed = 15,     // a cross-device move's copy read back differently
     SourceChanged = 16,    // the source was modified or replaced while it was being transferred
     SourceNotRemoved = 17, // a cross-device move made its copy but couldn't delete the source
+    TooManyOpenFiles = 18, // the process (or the system) has no descriptor left; nothing changed
     Cancelled = kTransferCancelled,
 };
 
@@ -137,6 +138,11 @@ public:
     // The bytes of the copy still on their way to the disk (0 once finished).
     std::uint64_t bytes() const;
 
+    // True when the begin found no descriptor left to open a file with. Nothing has changed
+    // and nothing has been shown yet: once earlier transfers are finished (and their files
+    // closed), the same request may be begun again. Dropping this one shows nothing.
+    bool outOfDescriptors() const;
+
     // Called with finish()'s result when it returns (a window recording its transfers).
     std::function<void(int result)> onFinished;
 
@@ -153,6 +159,9 @@ private:
 // (their flushes share journal commits); more would only hold more memory and descriptors.
 constexpr std::size_t kTransfersInFlight = 64;
 constexpr std::uint64_t kBytesInFlight = 256 << 20;
+// The descriptors one transfer in flight holds open at most: its destination folder, its
+// source, its temporary file, and a move's source folder.
+constexpr std::size_t kDescriptorsPerTransfer = 4;
 
 // Begins a transfer on the caller's thread: the checks, and for a copy (or a move across file
 // systems) to a free name, the copy itself under a temporary name, with its progress window.

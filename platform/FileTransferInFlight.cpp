@@ -104,6 +104,11 @@ std::uint64_t TransferInFlight::bytes() const {
     return static_cast<std::uint64_t>(state_->job->status.st_size);
 }
 
+bool TransferInFlight::outOfDescriptors() const {
+    return state_ && state_->kind == State::Kind::Failed && state_->failure &&
+           state_->failure->error == TransferError::TooManyOpenFiles;
+}
+
 int TransferInFlight::finish(bool mayReplace) {
     if (!state_)
         return 0;

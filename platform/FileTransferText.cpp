@@ -21,6 +21,9 @@ TransferError classifyErrno(int errnum, TransferError otherwise) {
         return TransferError::DiskFull;
     case EFBIG: // the file system's (or the process's) largest file, e.g. 4 GiB on FAT32
         return TransferError::FileTooLarge;
+    case EMFILE: // this program's own limit, no fault of the card or the disk
+    case ENFILE:
+        return TransferError::TooManyOpenFiles;
     default:
         return otherwise;
     }
@@ -72,6 +75,8 @@ const char* reasonText(FileOperation operation, TransferError error) {
         return "処理中に元のファイルが変更されました";
     case TransferError::SourceNotRemoved:
         return "ファイルは保存先にコピーしましたが、元のファイルを削除できません";
+    case TransferError::TooManyOpenFiles:
+        return "同時に開けるファイルの数の上限に達しました";
     case TransferError::Cancelled:
         return "処理は取り消されました";
     }

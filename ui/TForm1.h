@@ -208,6 +208,7 @@ public:
     int shellFileOperation(const TransferRequest& request) override;
     TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;
+    void saveStoppedRunLog(const RunCompletion& completion) override;
     void closeWindow() override;
 
 protected:

@@ -1,9 +1,11 @@
 // The main window as the import run's window (IRunWindow): options, locking, list view,
 // progress and the transfers with the window's dialogs.
+#include "engine/post/LogFile.h"
 #include "engine/run/RunAbort.h"
 #include "ui/FileListModel.h"
 #include "ui/TForm1.h"
 #include "ui/TXPRadioGroup.h"
+#include "ui/dialogs/QtDialogs.h"
 #include "ui_TForm1.h"
 
 #include <QApplication>
@@ -157,6 +159,16 @@ TransferInFlight TForm1::beginFileOperation(const TransferRequest& request) {
     TransferInFlight transfer = beginTransfer(request, *dialogs);
     transfer.onFinished = [dialogs](int) {};
     return transfer;
+}
+
+// The program is ending: a box would hold it up, so a failure goes to standard error.
+void TForm1::saveStoppedRunLog(const RunCompletion& completion) {
+    const TDateTime now = setup_.postRun.now ? setup_.postRun.now() : localNow();
+    const LogFileResult result =
+        writeLogFile(completion.saveFolder, completion.settings.readInFolder, completion.list, now);
+    if (!result.ok)
+        writeBoxToStandardError("ログファイルを保存できませんでした\r\n" + result.path +
+                                "\r\n\r\n" + result.reason);
 }
 
 void TForm1::closeWindow() {

@@ -6,7 +6,9 @@
 #include "engine/run/RunAbort.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Paths.h"
+#include "platform/TerminationSignals.h"
 
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -14,13 +16,21 @@ namespace pixbako {
 
 void ImportRun::RunButtonClick(RunSender sender) {
     if (running_) {
-        abortRequest();
+        // Once a stop is confirmed the run is settling its rows in flight: ask no more.
+        if (!runAbortRequested())
+            abortRequest();
         return;
     }
     // A run that an abort request has just stopped is still unwinding below this call: a new
     // run must not start inside it.
     if (active_)
         return;
+    // After a termination signal the program is ending: no run starts (the next folder of a
+    // command line included).
+    if (terminationSignal() != 0) {
+        report_ = {};
+        return;
+    }
     active_ = true;
     try {
         run(sender);
@@ -54,8 +64,9 @@ bool ImportRun::requestClose() {
 void ImportRun::abortRequest() {
     if (window_.messageBox("中断しますか", BoxIcon::Warning, BoxButtons::YesNo) != BoxAnswer::Yes)
         return;
+    // The run stops at its next check, which follows at once, and returns the window to
+    // idle once the rows in flight are settled.
     runAbortFlag() = true;
-    finish();
 }
 
 void ImportRun::finish() {
@@ -73,7 +84,7 @@ void ImportRun::finish() {
 
 bool ImportRun::checkAbort() {
     window_.processEvents();
-    return runAbortFlag();
+    return runAbortRequested();
 }
 
 void ImportRun::showError(const std::string& message) {
@@ -83,6 +94,7 @@ void ImportRun::showError(const std::string& message) {
 
 void ImportRun::run(RunSender sender) {
     report_ = {};
+    rowsFinished_ = 0;
     runAbortFlag() = false;
     window_.setListRedraw(false);
     window_.execSTART();
@@ -116,9 +128,11 @@ void ImportRun::run(RunSender sender) {
         outcome = lockDestinations();
     if (outcome == Outcome::Done)
         outcome = nameRows();
+    bool transferred = false;
     if (outcome == Outcome::Done) {
         reportNotFiles();
         outcome = transferRows();
+        transferred = true;
     }
     // However the transfers ended, the counters give out no number that no file has, what was
     // copied is made durable before the run reports anything, and only then may another run
@@ -129,13 +143,23 @@ void ImportRun::run(RunSender sender) {
 
     if (outcome == Outcome::Done && !flushed)
         outcome = Outcome::Stop; // no completion: the copies are not known to be on the disk
-    if (outcome == Outcome::Stop)
-        finish();
-    if (outcome != Outcome::Done)
+    if (outcome != Outcome::Done) {
+        // Nobody may be watching a run that a signal ended: what it did is in its log.
+        if (transferred && terminationSignal() != 0 && settings_.writeLog)
+            window_.saveStoppedRunLog({sender, settings_, saveFolder_, finishedRows(), report_});
+        if (running_)
+            finish();
         return;
+    }
     report_.reachedEnd = true;
     window_.completionSequence({sender, settings_, saveFolder_, list_, report_});
     finish();
+}
+
+FileList ImportRun::finishedRows() const {
+    FileList rows = list_;
+    rows.resize(std::min(rows.size(), rowsFinished_ + 1));
+    return rows;
 }
 
 bool ImportRun::validate() {

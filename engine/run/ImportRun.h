@@ -17,11 +17,14 @@
 //
 // What a stopped run leaves behind: the list keeps the rows planned (and named) so far;
 // folders created while naming stay; files transferred before a cancel or an abort stay at
-// their destination. Counter files are written while naming, before the first transfer, so
-// that a crash can leave a gap in the numbers but never a number given twice. Once the
-// transfers are over, a counter file whose numbers were not all used (a stop, a failed or
-// refused file) is set back to the last number given to a transferred file, or, when no file
-// of its folder was transferred, to exactly what it held before the run (no file stays no file).
+// their destination, and the rows in flight at the stop are abandoned (their sources stay). The
+// window returns to idle only when that is settled. A termination signal stops a run as a
+// confirmed abort does, and its log is written of the rows that were finished. Counter files are
+// written while naming, before the first transfer, so that a crash can leave a gap in the
+// numbers but never a number given twice. Once the transfers are over, a counter file whose
+// numbers were not all used (a stop, a failed or refused file) is set back to the last number
+// given to a transferred file, or, when no file of its folder was transferred, to exactly what
+// it held before the run (no file stays no file).
 #include "engine/run/CounterFile.h"
 #include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
@@ -58,13 +61,23 @@ public:
     // The processed-file list: row 0 the headings, rows 1..n the files of the last run.
     const FileList& list() const { return list_; }
 
+    // How far the transfers may get ahead of their flushes; the defaults suit every disk, and
+    // the number of transfers is held within the descriptors the process has left.
+    struct InFlightLimits {
+        std::size_t transfers = kTransfersInFlight;
+        std::uint64_t bytes = kBytesInFlight;
+    };
+    void setInFlightLimits(InFlightLimits limits) { inFlightLimits_ = limits; }
+
     // How the last run went, for the completion notice and the program's exit status.
     using Report = RunSummary;
     const Report& lastReport() const { return report_; }
 
 private:
-    // How a stage ended: go on; stop (execEND, then end the run); or end at once because
-    // the abort flag is set (whoever set it has restored the window already).
+    friend class TransferStage; // ImportRunTransfer.cpp
+
+    // How a stage ended: go on; stop after a message; or stop without one, because the run
+    // was told to (an abort request, the close box, a termination signal).
     enum class Outcome { Done, Stop, Abort };
 
     void run(RunSender sender);
@@ -88,7 +101,8 @@ private:
     void countTransfer(std::size_t row, int result);
     std::size_t useCounterFile(const std::string& path);
     void settleCounterFiles();
-    bool flushCopiedFolders(); // false when a folder's flush failed (shown already)
+    bool flushCopiedFolders();     // false when a folder's flush failed (shown already)
+    FileList finishedRows() const; // the headings and rows 1..rowsFinished_
     std::string destinationFolder(const FileListRow& row) const;
 
     IRunWindow& window_;
@@ -114,6 +128,8 @@ private:
     std::vector<CounterUse> counters_;                 // of this run
     std::vector<std::optional<RowNumber>> rowNumbers_; // by row: the number a counter gave
     std::vector<bool> rowTransferred_;                 // by row
+    InFlightLimits inFlightLimits_;
+    std::size_t rowsFinished_ = 0; // rows 1..this have been transferred or have failed
     bool running_ = false;
     bool active_ = false; // inside RunButtonClick's run, also after an abort restored the window
     bool closeRequested_ = false;

@@ -1,9 +1,17 @@
 // The transfer stage of the import run: one file operation per row, in list order, the copies
 // of the next rows overlapping the flushes of the previous ones.
+//
+// Rows in flight are copied, their flushes (and a move's read-back) still running while the
+// next rows are copied. They are finished (named, counted, their errors shown) in row order,
+// and before anything of a later row is shown, so that everything the user sees keeps row
+// order: the status line, the progress bar and the list's selection show the first row not
+// yet finished. A stop abandons the rows in flight: their copies are removed, their sources
+// stay, and nothing more is shown.
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
 #include "platform/FileTransfer.h"
 #include "platform/Leftovers.h"
+#include "platform/OpenFileLimit.h"
 #include "platform/Paths.h"
 
 #include <algorithm>
@@ -19,15 +27,55 @@ std::string sourcePath(const FileListRow& row) {
     return withTrailingDelimiter(row[kSourceFolderColumn]) + row[kOldNameColumn];
 }
 
+// Descriptors kept free for everything else of the run and the window (folder listings, the
+// counter and log files, the window system).
+constexpr std::size_t kDescriptorsReserved = 24;
+
+// How many transfers may be in flight: the run's limit, within the descriptors left.
+std::size_t transfersAllowed(std::size_t limit) {
+    const std::size_t left = openFilesLeft();
+    const std::size_t room =
+        left > kDescriptorsReserved ? (left - kDescriptorsReserved) / kDescriptorsPerTransfer : 0;
+    return std::max<std::size_t>(1, std::min(limit, room));
+}
+
 } // namespace
 
-ImportRun::Outcome ImportRun::transferRows() {
-    window_.setListRedraw(true);
-    window_.repaintList();
-    const std::size_t n = fileRowCount(list_);
-    // A range of 0..0 would make the bar a busy indicator that never stops.
-    window_.setProgressRange(0, static_cast<int>(std::max<std::size_t>(n, 1)));
+class TransferStage {
+public:
+    using Outcome = ImportRun::Outcome;
 
+    explicit TransferStage(ImportRun& run)
+        : run_(run), window_(run.window_), list_(run.list_), n_(fileRowCount(run.list_)),
+          transfersInFlight_(transfersAllowed(run.inFlightLimits_.transfers)) {}
+
+    Outcome transferAll();
+
+private:
+    struct RowInFlight {
+        std::size_t row;
+        std::string destination;
+        std::string folder;
+        TransferInFlight transfer;
+    };
+    // A value: the run stops there.
+    using Stop = std::optional<Outcome>;
+
+    void show(std::size_t r);
+    bool mayReplace(const std::string& destination) const;
+    Stop begin(std::size_t r, TransferRequest request, const std::string& folder);
+    Stop makeRoom();
+    Stop finishFirst();
+    Stop finishAll();
+    Outcome abandonAll();
+    void folderFailed(std::size_t r, const std::string& source, const FolderCreateError& error);
+    void count(std::size_t r, int result);
+
+    ImportRun& run_;
+    IRunWindow& window_;
+    const FileList& list_;
+    const std::size_t n_;
+    const std::size_t transfersInFlight_;
     // Files this run must not replace, by identity:
     // - the files it has written: a later row with the same destination (two files that got
     //   the same name, or names that a case-insensitive disk takes as one) would lose the
@@ -35,97 +83,45 @@ ImportRun::Outcome ImportRun::transferRows() {
     // - its own sources: when the save folder is also the read-in folder, a new name can be
     //   the old name of another row, still waiting (or left behind by a failed transfer), and
     //   replacing it would lose that picture before it is moved or copied.
-    std::set<FileIdentity> keep;
-    for (std::size_t r = 1; r <= n; ++r)
-        if (auto identity = fileIdentity(sourcePath(list_[r])))
-            keep.insert(*identity);
-
+    std::set<FileIdentity> keep_;
     // Each folder this run writes into loses what a crashed run left there of our own
     // temporary files, once, before the first file goes in.
-    std::set<std::string> cleaned;
+    std::set<std::string> cleaned_;
+    std::deque<RowInFlight> pending_;
+    std::uint64_t pendingBytes_ = 0;
+    std::size_t shown_ = 0;
+};
 
-    // Rows in flight: copied, their flushes (and a move's read-backs) still running while the
-    // next rows are copied. They are finished (named, counted, their errors shown) in row
-    // order, and before anything of a later row is shown, so that everything the user sees
-    // keeps row order.
-    struct InFlight {
-        std::size_t row;
-        std::string destination;
-        std::string folder;
-        TransferInFlight transfer;
-    };
-    std::deque<InFlight> pending;
-    std::uint64_t pendingBytes = 0;
-    // Finishes the first row in flight; a value when the run stops there (the rows after it
-    // are abandoned: their copies are removed, their sources stay).
-    auto finishFirst = [&]() -> std::optional<Outcome> {
-        InFlight done = std::move(pending.front());
-        pending.pop_front();
-        pendingBytes -= done.transfer.bytes();
-        // Rows finished since this one began may hold its name now.
-        auto existing = fileIdentity(done.destination);
-        const int result = done.transfer.finish(!(existing && keep.count(*existing)));
-        if (result == kTransferCancelled) {
-            // Cancelled by the abort flag (an abort request or the close box): no report.
-            if (runAbortFlag())
-                return Outcome::Abort;
-            window_.beep(BeepKind::Exclamation);
-            window_.messageBox("処理を中断しました\r\n" + std::to_string(done.row - 1) +
-                                   "件のファイルを処理しました",
-                               BoxIcon::Warning, BoxButtons::Ok);
-            return Outcome::Stop;
-        }
-        // Any other failure has been shown by the operation itself; the row counts as done.
-        countTransfer(done.row, result);
-        if (result == 0) {
-            if (auto identity = fileIdentity(done.destination))
-                keep.insert(*identity);
-            if (settings_.copy)
-                copiedFolders_.insert(done.folder);
-        }
-        return std::nullopt;
-    };
-    // Finishes every row in flight.
-    auto finishAll = [&]() -> std::optional<Outcome> {
-        while (!pending.empty())
-            if (auto stop = finishFirst())
-                return stop;
-        return std::nullopt;
-    };
-    // Finishes rows until the next one may begin: one that can't overlap (it waits for a
-    // question or does its work in finish) is finished with all before it at once.
-    auto makeRoom = [&]() -> std::optional<Outcome> {
-        if (!pending.empty() && !pending.back().transfer.overlaps())
-            return finishAll();
-        while (!pending.empty() &&
-               (pending.size() >= kTransfersInFlight || pendingBytes >= kBytesInFlight))
-            if (auto stop = finishFirst())
-                return stop;
-        return std::nullopt;
-    };
+ImportRun::Outcome ImportRun::transferRows() {
+    window_.setListRedraw(true);
+    window_.repaintList();
+    // A range of 0..0 would make the bar a busy indicator that never stops.
+    window_.setProgressRange(0, static_cast<int>(std::max<std::size_t>(fileRowCount(list_), 1)));
+    return TransferStage(*this).transferAll();
+}
 
-    for (std::size_t r = 1; r <= n; ++r) {
+ImportRun::Outcome TransferStage::transferAll() {
+    for (std::size_t r = 1; r <= n_; ++r)
+        if (auto identity = fileIdentity(sourcePath(list_[r])))
+            keep_.insert(*identity);
+
+    const ImportSettings& settings = run_.settings_;
+    for (std::size_t r = 1; r <= n_; ++r) {
         const FileListRow& row = list_[r];
-        window_.setProgressPosition(static_cast<int>(r));
-        window_.setStatusText(row[kOldNameColumn] + "を処理中です    (" + std::to_string(r) + "/" +
-                              std::to_string(n) + ")");
-
+        if (pending_.empty())
+            show(r);
         TransferRequest request;
-        request.operation = settings_.copy ? FileOperation::Copy : FileOperation::Move;
+        request.operation = settings.copy ? FileOperation::Copy : FileOperation::Move;
         request.source = sourcePath(row);
         // joinPath puts exactly one "/" before the name, also when the new folder is empty
         // or ends with its level delimiter.
-        const std::string folder = destinationFolder(row);
+        const std::string folder = run_.destinationFolder(row);
         request.destination = joinPath(folder, row[kNewNameColumn]);
-        request.confirmOverwrite = settings_.overwriteConfirmation;
+        request.confirmOverwrite = settings.overwriteConfirmation;
 
-        if (checkAbort()) {
-            if (auto stop = finishAll())
-                return *stop;
-            return Outcome::Abort;
-        }
-        window_.showListRow(r);
-        if (cleaned.insert(folder).second)
+        if (run_.checkAbort())
+            return abandonAll();
+        if (cleaned_.insert(folder).second)
             removeStaleLeftovers(folder);
 
         // The naming stage could not make this row's folder (or it has gone since): try once
@@ -135,27 +131,132 @@ ImportRun::Outcome ImportRun::transferRows() {
         if (!createFolderWithParents(folder, &folderError)) {
             if (auto stop = finishAll())
                 return *stop;
-            showError(std::string(settings_.copy ? "ファイルをコピーできません"
-                                                 : "ファイルを移動できません") +
-                      "\r\n" + request.source + "\r\n" + folderCreateErrorText(folderError));
-            countTransfer(r, static_cast<int>(TransferError::DestinationFolderMissing));
+            folderFailed(r, request.source, folderError);
             continue;
         }
-
         if (auto stop = makeRoom())
             return *stop;
-        auto existing = fileIdentity(request.destination);
-        request.mayReplace = !(existing && keep.count(*existing));
-        pending.push_back({r, request.destination, folder, window_.beginFileOperation(request)});
-        pendingBytes += pending.back().transfer.bytes();
-        if (!pending.back().transfer.overlaps()) {
-            if (auto stop = finishAll())
-                return *stop;
-        }
+        if (auto stop = begin(r, request, folder))
+            return *stop;
     }
     if (auto stop = finishAll())
         return *stop;
     return Outcome::Done;
+}
+
+// The row being finished (or begun, when none is in flight) on the status line, the progress
+// bar and the list.
+void TransferStage::show(std::size_t r) {
+    if (shown_ == r)
+        return;
+    shown_ = r;
+    window_.setProgressPosition(static_cast<int>(r));
+    window_.setStatusText(list_[r][kOldNameColumn] + "を処理中です    (" + std::to_string(r) + "/" +
+                          std::to_string(n_) + ")");
+    window_.showListRow(r);
+}
+
+bool TransferStage::mayReplace(const std::string& destination) const {
+    auto existing = fileIdentity(destination);
+    return !(existing && keep_.count(*existing));
+}
+
+TransferStage::Stop TransferStage::begin(std::size_t r, TransferRequest request,
+                                         const std::string& folder) {
+    show(pending_.empty() ? r : pending_.front().row);
+    request.mayReplace = mayReplace(request.destination);
+    TransferInFlight transfer = window_.beginFileOperation(request);
+    // Out of descriptors: the rows in flight hold them. Finish the oldest and try again; with
+    // none left in flight the transfer fails with its own reason.
+    while (transfer.outOfDescriptors() && !pending_.empty()) {
+        transfer = TransferInFlight();
+        if (auto stop = finishFirst())
+            return stop;
+        show(pending_.empty() ? r : pending_.front().row);
+        request.mayReplace = mayReplace(request.destination);
+        transfer = window_.beginFileOperation(request);
+    }
+    const bool overlaps = transfer.overlaps();
+    pendingBytes_ += transfer.bytes();
+    pending_.push_back({r, request.destination, folder, std::move(transfer)});
+    // One that can't overlap (it waits for a question, does its work in finish, or has failed)
+    // is finished now, with all before it, so that the next row shows only after it.
+    if (!overlaps)
+        return finishAll();
+    return std::nullopt;
+}
+
+// Finishes rows until the next one may begin within the limits of rows and bytes in flight.
+TransferStage::Stop TransferStage::makeRoom() {
+    while (!pending_.empty() &&
+           (pending_.size() >= transfersInFlight_ || pendingBytes_ >= run_.inFlightLimits_.bytes))
+        if (auto stop = finishFirst())
+            return stop;
+    return std::nullopt;
+}
+
+TransferStage::Stop TransferStage::finishFirst() {
+    // A stop that came while earlier rows were finished (their boxes run events) or a
+    // termination signal: this row is not named any more.
+    if (runAbortRequested())
+        return abandonAll();
+    RowInFlight done = std::move(pending_.front());
+    pending_.pop_front();
+    pendingBytes_ -= done.transfer.bytes();
+    // Rows finished since this one began may hold its name now.
+    const int result = done.transfer.finish(mayReplace(done.destination));
+    if (result == kTransferCancelled) {
+        // Cancelled by a stop (an abort request, the close box, a signal): no report.
+        if (runAbortRequested())
+            return abandonAll();
+        pending_.clear(); // abandoned: their copies are removed, their sources stay
+        window_.beep(BeepKind::Exclamation);
+        window_.messageBox("処理を中断しました\r\n" + std::to_string(done.row - 1) +
+                               "件のファイルを処理しました",
+                           BoxIcon::Warning, BoxButtons::Ok);
+        return Outcome::Stop;
+    }
+    // Any other failure has been shown by the operation itself; the row counts as done.
+    count(done.row, result);
+    if (result == 0) {
+        if (auto identity = fileIdentity(done.destination))
+            keep_.insert(*identity);
+        if (run_.settings_.copy)
+            run_.copiedFolders_.insert(done.folder);
+    }
+    if (!pending_.empty())
+        show(pending_.front().row);
+    return std::nullopt;
+}
+
+TransferStage::Stop TransferStage::finishAll() {
+    while (!pending_.empty())
+        if (auto stop = finishFirst())
+            return stop;
+    return std::nullopt;
+}
+
+// The rows in flight are dropped unfinished: each waits for its flush, removes its copy and
+// leaves its source where it is. Nothing is shown.
+ImportRun::Outcome TransferStage::abandonAll() {
+    pending_.clear();
+    pendingBytes_ = 0;
+    return Outcome::Abort;
+}
+
+void TransferStage::folderFailed(std::size_t r, const std::string& source,
+                                 const FolderCreateError& error) {
+    show(r);
+    run_.showError(std::string(run_.settings_.copy ? "ファイルをコピーできません"
+                                                   : "ファイルを移動できません") +
+                   "\r\n" + source + "\r\n" + folderCreateErrorText(error));
+    count(r, static_cast<int>(TransferError::DestinationFolderMissing));
+}
+
+// Every row whose transfer ended (not one abandoned) is counted here, in row order.
+void TransferStage::count(std::size_t r, int result) {
+    run_.rowsFinished_ = r;
+    run_.countTransfer(r, result);
 }
 
 } // namespace pixbako

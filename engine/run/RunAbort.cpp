@@ -1,5 +1,7 @@
 #include "engine/run/RunAbort.h"
 
+#include "platform/TerminationSignals.h"
+
 namespace pixbako {
 
 bool& runAbortFlag() {
@@ -7,8 +9,12 @@ bool& runAbortFlag() {
     return flag;
 }
 
+bool runAbortRequested() {
+    return runAbortFlag() || terminationSignal() != 0;
+}
+
 OverwriteAnswer AbortAwareTransferDialogs::askOverwrite(const std::string& destination) {
-    if (runAbortFlag())
+    if (runAbortRequested())
         return OverwriteAnswer::Cancel;
     return inner_.askOverwrite(destination);
 }
@@ -26,11 +32,11 @@ void AbortAwareTransferDialogs::progressStart(const std::string& source, std::ui
 }
 
 bool AbortAwareTransferDialogs::progressUpdate(std::uint64_t done) {
-    if (runAbortFlag())
+    if (runAbortRequested())
         return false;
     // The window's own update may run events that set the flag (the close box).
     bool goOn = inner_.progressUpdate(done);
-    return goOn && !runAbortFlag();
+    return goOn && !runAbortRequested();
 }
 
 void AbortAwareTransferDialogs::progressEnd() {

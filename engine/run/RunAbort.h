@@ -8,8 +8,12 @@ namespace pixbako {
 
 bool& runAbortFlag();
 
+// Whether the run is to stop: the abort flag, or a termination signal (SIGTERM, SIGHUP,
+// SIGINT), which stops every run from its arrival until the program ends.
+bool runAbortRequested();
+
 // Wraps the window's transfer dialogs so that a transfer in progress stops cleanly (temporary
-// file removed, source untouched, result kTransferCancelled) as soon as the abort flag is set,
+// file removed, source untouched, result kTransferCancelled) as soon as the run is to stop,
 // e.g. by closing the window while a long copy runs.
 class AbortAwareTransferDialogs final : public ITransferDialogs {
 public:

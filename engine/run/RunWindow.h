@@ -87,6 +87,11 @@ public:
     // start, then auto exit (end request or closing the window) or the completion notice.
     virtual void completionSequence(const RunCompletion& completion) = 0;
 
+    // The log of a run that a termination signal stopped in its transfers (called only when
+    // the settings ask for a log): `completion.list` holds the rows finished before the stop.
+    // Failures go where nobody has to answer them.
+    virtual void saveStoppedRunLog(const RunCompletion& completion) = 0;
+
     // Closes the window for good; called once a run that requestClose() stopped has unwound.
     virtual void closeWindow() = 0;
 };

@@ -156,6 +156,89 @@ TEST_F(E2eTest, WithoutAScreenACommandLineRunEndsEvenWithAutoExitOff) {
         }
 }
 
+// SIGTERM, as a service manager sends it, in the middle of the copies: the run stops as its
+// stop button stops it. No temporary file is left, the log of what was done is written, the
+// exit status tells the signal, and every original is where it was.
+TEST_F(E2eTest, SigtermDuringARunLeavesNoTemporaryFileWritesTheLogAndFails) {
+    constexpr int kFiles = 150;
+    const std::string padding(256 * 1024, 'x'); // after the picture's end: long enough copies
+    std::vector<std::string> originals;
+    for (int i = 0; i < kFiles; ++i) {
+        originals.push_back(cameraJpeg("2024:05:01 10:00:00") + padding + std::to_string(i));
+        writeTestFile(card + "/IMG_" + std::to_string(1000 + i) + ".JPG", originals.back());
+    }
+    pixbako.writeSettings(settings({"LOGF=1"}));
+    const pid_t pid = pixbako.start({card});
+    ASSERT_GT(pid, 0);
+    // The first entry in the date folder: the copies have begun.
+    const std::string folder = save + "/2024_05_01";
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    auto begun = [&] {
+        std::error_code ec;
+        return fs::exists(folder, ec) && !fs::is_empty(folder, ec);
+    };
+    while (!begun() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ::kill(pid, SIGTERM); // the time guard passes it on to the program
+    const ProcessResult result = pixbako.finish(pid);
+
+    const Strings saved = filesUnder(save);
+    const auto copies = std::count_if(saved.begin(), saved.end(), [](const std::string& f) {
+        return f.rfind("2024_05_01/IMG_", 0) == 0;
+    });
+    if (copies == kFiles)
+        GTEST_SKIP() << "the copies were over before the signal came";
+    EXPECT_EQ(result.status, 128 + SIGTERM) << result.stderrText;
+    EXPECT_LT(copies, kFiles);
+    for (const std::string& file : saved)
+        EXPECT_EQ(file.find(".pixbako-"), std::string::npos) << "temporary file left: " << file;
+    EXPECT_EQ(std::count_if(saved.begin(), saved.end(),
+                            [](const std::string& f) { return f.ends_with(".LOG"); }),
+              1);
+    for (int i = 0; i < kFiles; ++i)
+        ASSERT_EQ(readBytes(card + "/IMG_" + std::to_string(1000 + i) + ".JPG"), originals[i]) << i;
+}
+
+// The program under the time guard `guard` once it waits in its event loop: it catches
+// SIGTERM (its handlers are installed first thing) and its main thread sleeps in poll (x86-64
+// numbers; elsewhere only the first holds). False after 20 seconds.
+bool waitUntilTheWindowWaits(pid_t guard) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const std::string children =
+        "/proc/" + std::to_string(guard) + "/task/" + std::to_string(guard) + "/children";
+    while (std::chrono::steady_clock::now() < until) {
+        std::string program;
+        std::ifstream(children) >> program;
+        bool catches = false;
+        std::ifstream status("/proc/" + program + "/status");
+        for (std::string line; !program.empty() && std::getline(status, line);)
+            if (line.rfind("SigCgt:", 0) == 0)
+                catches = std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1) & 1;
+        std::string call;
+        std::ifstream("/proc/" + program + "/syscall") >> call;
+#if defined(__x86_64__)
+        const bool polls = call == "7" || call == "271";
+#else
+        const bool polls = true;
+#endif
+        if (catches && polls)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+// A window waiting for its user takes SIGTERM (a session ending) as its close box and ends
+// with a status that tells the signal.
+TEST_F(E2eTest, SigtermClosesAWaitingWindowWithTheSignalsStatus) {
+    pixbako.writeSettings(settings());
+    const pid_t pid = pixbako.start({});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(waitUntilTheWindowWaits(pid));
+    ::kill(pid, SIGTERM);
+    EXPECT_EQ(pixbako.finish(pid).status, 128 + SIGTERM);
+}
+
 TEST_F(E2eTest, MissingFolderIsReportedAndFailsTheExitStatus) {
     pixbako.writeSettings(settings());
     const std::string missing = pixbako.root() + "/media/NO_CARD";

@@ -7,6 +7,10 @@
 namespace pixbako::test {
 namespace {
 
+std::string baseName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
 class ScriptedTransferDialogs : public ITransferDialogs {
 public:
     ScriptedTransferDialogs(FakeRunWindow& window, std::size_t transfer)
@@ -19,11 +23,13 @@ public:
         window_.overwriteAnswers.pop_front();
         return answer;
     }
-    void showError(const std::string&, const std::string& reason) override {
+    void showError(const std::string& file, const std::string& reason) override {
         window_.transferErrors.push_back(reason);
+        window_.timeline.push_back("error " + baseName(file));
     }
-    void showWarning(const std::string&, const std::string& reason) override {
+    void showWarning(const std::string& file, const std::string& reason) override {
         window_.transferWarnings.push_back(reason);
+        window_.timeline.push_back("warning " + baseName(file));
     }
     void progressStart(const std::string&, std::uint64_t) override {}
     bool progressUpdate(std::uint64_t) override {
@@ -40,12 +46,23 @@ private:
 
 BoxAnswer FakeRunWindow::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
     boxes.push_back({text, icon, buttons});
+    timeline.push_back("box " + text);
     if (!answers.empty()) {
         BoxAnswer answer = answers.front();
         answers.pop_front();
         return answer;
     }
     return buttons == BoxButtons::Ok ? BoxAnswer::Ok : BoxAnswer::Yes;
+}
+
+void FakeRunWindow::setStatusText(const std::string& text) {
+    statusTexts.push_back(text);
+    timeline.push_back("status " + text);
+}
+
+void FakeRunWindow::showListRow(std::size_t row) {
+    shownRows.push_back(row);
+    timeline.push_back("row " + std::to_string(row));
 }
 
 void FakeRunWindow::processEvents() {
@@ -76,6 +93,9 @@ void FakeRunWindow::saveSettings() {
 
 void FakeRunWindow::execEND() {
     events.push_back("execEND");
+    timeline.push_back("execEND");
+    if (onExecEND)
+        onExecEND();
     redraw = true;
     progressPosition = 0;
     statusTexts.push_back("");
@@ -101,27 +121,54 @@ TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& reques
         return TransferInFlight::done(shellFileOperation(request));
     transfers.push_back(request);
     const std::size_t number = transfers.size();
+    const std::string name = baseName(request.source);
+    timeline.push_back("begin " + name);
+    auto finished = [this, name](int result) {
+        transferResults.push_back(result);
+        timeline.push_back("finish " + name + " " + std::to_string(result));
+    };
     if (auto scripted = onTransfer ? onTransfer(request, number) : std::nullopt) {
-        transferResults.push_back(*scripted);
-        return TransferInFlight::done(*scripted);
+        TransferInFlight transfer = TransferInFlight::done(*scripted);
+        transfer.onFinished = finished;
+        return transfer;
     }
     auto answers = std::make_shared<ScriptedTransferDialogs>(*this, number);
     auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*answers);
     transferDialogs.push_back(answers);
     transferDialogs.push_back(dialogs);
     TransferInFlight transfer = beginTransfer(request, *dialogs);
-    transfer.onFinished = [this](int result) { transferResults.push_back(result); };
+    transfer.onFinished = finished;
     return transfer;
 }
 
 void FakeRunWindow::completionSequence(const RunCompletion& completion) {
     events.push_back("complete");
+    timeline.push_back("complete");
     if (onCompletion)
         onCompletion();
     const std::size_t rows = fileRowCount(completion.list);
     completions.push_back(
         {completion.sender, rows,
          completionNoticeText(completion.summary, rows, !completion.settings.copy)});
+}
+
+void FakeRunWindow::saveStoppedRunLog(const RunCompletion& completion) {
+    stoppedRunLogs.push_back(fileRowCount(completion.list));
+    timeline.push_back("log " + std::to_string(fileRowCount(completion.list)));
+}
+
+long FakeRunWindow::firstInTimeline(const std::string& prefix) const {
+    for (std::size_t i = 0; i < timeline.size(); ++i)
+        if (timeline[i].rfind(prefix, 0) == 0)
+            return static_cast<long>(i);
+    return -1;
+}
+
+long FakeRunWindow::lastInTimeline(const std::string& prefix) const {
+    for (std::size_t i = timeline.size(); i-- > 0;)
+        if (timeline[i].rfind(prefix, 0) == 0)
+            return static_cast<long>(i);
+    return -1;
 }
 
 std::vector<std::string> FakeRunWindow::boxTexts() const {

@@ -46,6 +46,8 @@ public:
     std::deque<OverwriteAnswer> overwriteAnswers; // Yes when empty
     // Runs when the completion sequence begins.
     std::function<void()> onCompletion;
+    // Runs when the window returns to idle.
+    std::function<void()> onExecEND;
 
     ImportRun* run = nullptr; // for scripts that press the button or close the window
 
@@ -60,6 +62,11 @@ public:
     std::vector<std::string> transferWarnings; // texts of their warning boxes
     std::vector<RecordedCompletion> completions;
     std::vector<std::size_t> shownRows;
+    // Everything the user sees and every transfer's two halves, in their order: "status
+    // <text>", "row <r>", "box <text>", "begin <name>", "finish <name> <result>", "error
+    // <name>", "warning <name>", "execEND", "complete", "log <rows>" (names without folders).
+    std::vector<std::string> timeline;
+    std::vector<std::size_t> stoppedRunLogs; // rows of each saveStoppedRunLog
     int progressMaximum = -1;
     int progressPosition = 0;
     bool redraw = true;
@@ -74,12 +81,12 @@ public:
 
     // IRunWindow
     void processEvents() override;
-    void setStatusText(const std::string& text) override { statusTexts.push_back(text); }
+    void setStatusText(const std::string& text) override;
     void setProgressRange(int, int maximum) override { progressMaximum = maximum; }
     void setProgressPosition(int position) override { progressPosition = position; }
     void setListRedraw(bool on) override { redraw = on; }
     void repaintList() override { events.push_back("repaint"); }
-    void showListRow(std::size_t row) override { shownRows.push_back(row); }
+    void showListRow(std::size_t row) override;
     std::size_t thumbnailCount() override { return thumbnails.size(); }
     std::vector<std::string> thumbnailSelectedFiles() override;
     std::string thumbnailFileName(std::size_t index) override { return thumbnails.at(index); }
@@ -93,10 +100,14 @@ public:
     int shellFileOperation(const TransferRequest& request) override;
     TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;
+    void saveStoppedRunLog(const RunCompletion& completion) override;
     void closeWindow() override { events.push_back("close"); }
 
     // Helpers for assertions.
     std::vector<std::string> boxTexts() const;
+    // Position of the first timeline entry that starts with `prefix`; -1 when none does.
+    long firstInTimeline(const std::string& prefix) const;
+    long lastInTimeline(const std::string& prefix) const;
     int count(const std::string& event) const;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
-// A fresh folder under $TMPDIR (or /tmp) for one test, removed with everything in it at the
-// end, also when a test left a sub-folder without permissions.
+// A fresh folder under $TMPDIR (or /tmp, or a given folder) for one test, removed with everything
+// in it at the end, also when a test left a sub-folder without permissions.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -10,9 +10,11 @@ namespace pixbako {
 
 class TempFolder {
 public:
-    TempFolder() {
-        const char* base = std::getenv("TMPDIR");
-        std::string pattern = std::string(base && *base ? base : "/tmp") + "/pixbako-XXXXXX";
+    // Under `base`, when given.
+    explicit TempFolder(const std::string& base = {}) {
+        const char* tmpdir = std::getenv("TMPDIR");
+        std::string root = !base.empty() ? base : tmpdir && *tmpdir ? tmpdir : "/tmp";
+        std::string pattern = root + "/pixbako-XXXXXX";
         if (char* made = ::mkdtemp(pattern.data()))
             path_ = made;
     }

@@ -2,6 +2,11 @@
 // Shared set-up of the import-run tests: a read-in folder and a save folder in a fresh
 // temporary folder, a fake window whose settings point at them, and small helpers to make
 // pictures and to look at what a run left on disk.
+//
+// The everyday import moves from a card to a disk, another file system. With
+// PIXBAKO_TEST_CARD_ROOT naming a folder on another file system (ctest runs these tests a
+// second time with /dev/shm), the read-in folder lies there; a test skips, saying so, where
+// that folder is on the save folder's file system.
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
 #include "support/FakeRunWindow.h"
@@ -15,8 +20,10 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 #include <sstream>
 #include <string>
+#include <sys/stat.h>
 #include <vector>
 
 namespace pixbako::test {
@@ -27,6 +34,12 @@ protected:
         runAbortFlag() = false;
 
         in = tmp.path() + "/in";
+        if (const char* root = std::getenv("PIXBAKO_TEST_CARD_ROOT"); root && *root) {
+            card_ = std::make_unique<TempFolder>(root);
+            if (card_->path().empty() || sameDevice(card_->path(), tmp.path()))
+                GTEST_SKIP() << root << " is not another file system than " << tmp.path();
+            in = card_->path() + "/in";
+        }
         out = tmp.path() + "/out";
         std::filesystem::create_directory(in);
         window.run = &run;
@@ -73,6 +86,20 @@ protected:
 
     static std::string readBytes(const std::string& path) { return readFileBytes(path); }
 
+    static bool sameDevice(const std::string& a, const std::string& b) {
+        struct stat sa {};
+        struct stat sb {};
+        return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev;
+    }
+
+    // A fresh folder on another file system than the save folder (tmpfs), for a card that a
+    // move has to copy from; empty where /dev/shm is no other file system here.
+    std::string otherDiskFolder() {
+        otherDisk_.push_back(std::make_unique<TempFolder>("/dev/shm"));
+        const std::string& path = otherDisk_.back()->path();
+        return path.empty() || sameDevice(path, tmp.path()) ? std::string() : path;
+    }
+
     // One column of rows 1..n.
     std::vector<std::string> column(std::size_t c) const {
         std::vector<std::string> cells;
@@ -88,6 +115,8 @@ protected:
     ImportRun run{window};
 
 private:
+    std::unique_ptr<TempFolder> card_;
+    std::vector<std::unique_ptr<TempFolder>> otherDisk_;
     // Non-EXIF files take their date from the file time in local time.
     ScopedTimeZone zone_{"UTC"};
 };

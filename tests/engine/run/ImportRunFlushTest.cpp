@@ -44,6 +44,8 @@ TEST_F(ImportRunTest, CopiesAreFlushedOncePerFolderBeforeTheRunReportsHoweverItE
          1, 0, false},
     };
     window.settings.copy = true;
+    // One copy in flight: the first two are finished before the third begins.
+    run.setInFlightLimits({1, kBytesInFlight});
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:12 11:00:00");
     jpeg("C.JPG", "2005:03:13 10:00:00");
@@ -74,6 +76,8 @@ TEST_F(ImportRunTest, CopiesAreFlushedOncePerFolderBeforeTheRunReportsHoweverItE
 
 TEST_F(ImportRunTest, FolderTheDiskRefusesToFlushIsAnErrorInsteadOfACompletion) {
     window.settings.copy = true;
+    // One copy in flight: the first two are finished before the third begins.
+    run.setInFlightLimits({1, kBytesInFlight});
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:13 10:00:00");
     const std::string refused = out + "/2005_03_13";

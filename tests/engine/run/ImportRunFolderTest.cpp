@@ -188,10 +188,12 @@ TEST_F(ImportRunTest, ReadOnlySaveFolderNamesTheFolderAndPermission) {
         ASSERT_GE(child, 0);
         if (child == 0) {
             ::close(fds[0]);
-            bool ready = ::chmod(tmp.path().c_str(), 0755) == 0 && ::chmod(in.c_str(), 0777) == 0 &&
-                         ::chmod(out.c_str(), 0555) == 0 &&
-                         (::geteuid() != 0 || (::setgroups(0, nullptr) == 0 &&
-                                               ::setgid(65534) == 0 && ::setuid(65534) == 0));
+            const std::string card = std::filesystem::path(in).parent_path().string();
+            bool ready =
+                ::chmod(tmp.path().c_str(), 0755) == 0 && ::chmod(card.c_str(), 0755) == 0 &&
+                ::chmod(in.c_str(), 0777) == 0 && ::chmod(out.c_str(), 0555) == 0 &&
+                (::geteuid() != 0 ||
+                 (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0));
             std::string report;
             if (ready) {
                 run.RunButtonClick(RunSender::Interactive);
