@@ -16,24 +16,6 @@
 namespace pixbako::test {
 namespace {
 
-using Strings = std::vector<std::string>;
-
-Strings filesUnder(const std::string& folder) {
-    Strings files;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(folder, ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-        if (it->is_regular_file())
-            files.push_back(fs::relative(it->path(), folder).string());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 class E2eTest : public ::testing::Test {
 protected:
     PixbakoInstall pixbako;

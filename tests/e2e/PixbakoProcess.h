@@ -7,6 +7,7 @@
 
 #include "platform/Encoding.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,25 @@ extern char** environ;
 namespace pixbako::test {
 
 namespace fs = std::filesystem;
+
+using Strings = std::vector<std::string>;
+
+// Every plain file below `folder`, relative to it, sorted.
+inline Strings filesUnder(const std::string& folder) {
+    Strings files;
+    std::error_code ec;
+    for (auto it = fs::recursive_directory_iterator(folder, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
+        if (it->is_regular_file())
+            files.push_back(fs::relative(it->path(), folder).string());
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+inline std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 struct ProcessResult {
     int status = -1; // exit status; 124 when the time guard ended it

@@ -11,13 +11,6 @@
 namespace pixbako::test {
 namespace {
 
-using Strings = std::vector<std::string>;
-
-std::string readAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 Strings namesIn(const std::string& folder) {
     Strings names;
     for (const auto& entry : fs::directory_iterator(folder))
@@ -46,7 +39,7 @@ protected:
 TEST_F(StartE2eTest, HelpVersionAndUnknownOptions) {
     shot("IMG_0001.JPG", "2024:05:06 10:00:00");
     pixbako.writeSettings({"READ=" + card, "WRITE=" + save, "AUTOQUIT=1", "MODE=1"});
-    const std::string settingsBefore = readAll(pixbako.iniPath());
+    const std::string settingsBefore = readBytes(pixbako.iniPath());
 
     const ProcessResult help = pixbako.run({"--help"});
     EXPECT_EQ(help.status, 0);
@@ -67,7 +60,7 @@ TEST_F(StartE2eTest, HelpVersionAndUnknownOptions) {
     }
     // Nothing was imported, and the settings were not even rewritten.
     EXPECT_TRUE(namesIn(save).empty());
-    EXPECT_EQ(readAll(pixbako.iniPath()), settingsBefore);
+    EXPECT_EQ(readBytes(pixbako.iniPath()), settingsBefore);
 }
 
 // `pixbako "$CARD"` with CARD unset was ignored without a word.
@@ -99,7 +92,7 @@ TEST_F(StartE2eTest, SettingsFileThatCantBeReadIsToldAndKept) {
         std::ofstream(pixbako.iniPath(), std::ios::binary) << bytes;
         const ProcessResult result = pixbako.run({card}, 15);
         EXPECT_EQ(result.status, 1); // no save folder among the defaults
-        EXPECT_EQ(readAll(pixbako.iniPath()), bytes);
+        EXPECT_EQ(readBytes(pixbako.iniPath()), bytes);
         const std::string told = "Pixbako: 設定ファイルを読み込めませんでした";
         const auto first = result.stderrText.find(told);
         EXPECT_NE(first, std::string::npos) << result.stderrText;
