@@ -275,6 +275,16 @@ inline int code(TransferError error) {
     return static_cast<int>(error);
 }
 
+// The sanitizers test whether memory is readable by writing it into a pipe of their own: with
+// every descriptor used up that test fails, and they report faults that are not there. Tests
+// that use up the descriptors skip under them.
+inline constexpr bool kSanitizersNeedDescriptors =
+#if defined(__SANITIZE_ADDRESS__)
+    true;
+#else
+    false;
+#endif
+
 // Runs `body` in a forked child and returns the text it produced, or how the child died.
 // A text starting with "SKIP:" means the child could not set up its fault.
 inline std::string inChild(const std::function<std::string()>& body) {
