@@ -11,7 +11,7 @@
 
 namespace pixbako {
 
-TerminationWatch::TerminationWatch(QWidget& mainWindow) : mainWindow_(mainWindow) {
+TerminationWatch::TerminationWatch() {
     const int fd = terminationNotifier();
     if (fd < 0)
         return;
@@ -34,7 +34,7 @@ void TerminationWatch::closeAll() {
     // would (a run's questions then stop the run). Bounded, in case one refuses to close.
     for (int i = 0; i < 16; ++i) {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == &mainWindow_)
+        if (!modal || modal == mainWindow_)
             break;
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
@@ -42,7 +42,8 @@ void TerminationWatch::closeAll() {
             modal->close();
     }
     // During a run the window refuses, stops the run and closes itself once it has unwound.
-    mainWindow_.close();
+    if (mainWindow_)
+        mainWindow_->close();
 }
 
 } // namespace pixbako

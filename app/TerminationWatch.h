@@ -12,7 +12,13 @@ namespace pixbako {
 
 class TerminationWatch final : public QObject {
 public:
-    explicit TerminationWatch(QWidget& mainWindow);
+    // Watches from here on. Made before the main window, whose construction performs the
+    // command-line runs: a box of theirs is closed too.
+    TerminationWatch();
+
+    // The window to close after the boxes. A signal that came before it was given has closed
+    // only the boxes: the caller tests terminationSignal() once the window exists.
+    void setMainWindow(QWidget& mainWindow) { mainWindow_ = &mainWindow; }
 
     // 128 + the signal's number after a termination signal (the shell's convention), else
     // `status`.
@@ -21,7 +27,7 @@ public:
 private:
     void closeAll();
 
-    QWidget& mainWindow_;
+    QWidget* mainWindow_ = nullptr;
     QSocketNotifier* notifier_ = nullptr;
 };
 

@@ -65,6 +65,8 @@ int main(int argc, char* argv[]) {
     font.setPixelSize(12);
     QApplication::setFont(font);
 
+    // Before the main window, whose construction performs the command-line runs.
+    pixbako::TerminationWatch termination;
     pixbako::TForm1Setup setup;
     setup.iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());
     setup.arguments = QApplication::arguments().mid(1);
@@ -72,7 +74,7 @@ int main(int argc, char* argv[]) {
     // Live hidden until the program ends, owned by the main window.
     form1.setExtensionDialog(new pixbako::TTYPESET(form1.extensionChoice(), &form1));
     form1.setNotices(new pixbako::TForm4(&form1), new pixbako::TForm6(&form1));
-    pixbako::TerminationWatch termination(form1);
+    termination.setMainWindow(form1);
     if (pixbako::programEndRequest() || pixbako::terminationSignal() != 0) {
         form1.close(); // saves the settings as every end does
         return pixbako::TerminationWatch::exitStatus(form1.exitStatus());

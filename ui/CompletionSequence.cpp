@@ -112,7 +112,7 @@ void TForm1::setNotices(TForm4* processing, TForm6* completion) {
 // shown. A "-S" run reaches this while the main window is still being created, before the
 // notice exists: the notice then waits until the program's windows are all there.
 void TForm1::showCompletionNotice(const std::string& text) {
-    if (boxesGoToStandardError()) {
+    if (!boxesMayWait()) {
         writeBoxToStandardError(text);
         return;
     }

@@ -143,6 +143,11 @@ void ImportRun::run(RunSender sender) {
 
     if (outcome == Outcome::Done && !flushed)
         outcome = Outcome::Stop; // no completion: the copies are not known to be on the disk
+    // A signal that came after the last row's check (while its error box was up, or during
+    // the flushes) still ends the run as a stop: nobody is left to read a notice, and a
+    // program started now would outlive the program's end.
+    if (outcome == Outcome::Done && terminationSignal() != 0)
+        outcome = Outcome::Abort;
     if (outcome != Outcome::Done) {
         // Nobody may be watching a run that a signal ended: what it did is in its log.
         if (transferred && terminationSignal() != 0 && settings_.writeLog)

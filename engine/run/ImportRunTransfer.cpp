@@ -210,9 +210,12 @@ TransferStage::Stop TransferStage::finishFirst() {
         if (runAbortRequested())
             return abandonAll();
         pending_.clear(); // abandoned: their copies are removed, their sources stay
+        // The rows before this one are all finished: say how many of them were transferred
+        // and why the others were not, as the completion notice does.
         window_.beep(BeepKind::Exclamation);
-        window_.messageBox("処理を中断しました\r\n" + std::to_string(done.row - 1) +
-                               "件のファイルを処理しました",
+        window_.messageBox("処理を中断しました\r\n" + completionNoticeText(run_.report_,
+                                                                           done.row - 1,
+                                                                           !run_.settings_.copy),
                            BoxIcon::Warning, BoxButtons::Ok);
         return Outcome::Stop;
     }

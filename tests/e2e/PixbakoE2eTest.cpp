@@ -221,6 +221,22 @@ TEST_F(E2eTest, SigtermClosesAWaitingWindowWithTheSignalsStatus) {
     EXPECT_EQ(pixbako.finish(pid).status, 128 + SIGTERM);
 }
 
+// A command-line run with a screen runs while the main window is being created: a box it shows
+// then waits for its user. SIGTERM closes it as it closes any box, and the program ends with the
+// signal's status. On the minimal platform boxes open and wait as on a screen, without one.
+TEST_F(E2eTest, SigtermClosesABoxOfACommandLineRunOnAScreen) {
+    shot(card, "IMG_0001.JPG", "2024:05:01 10:00:00");
+    pixbako.writeSettings(settings({"WRITE="})); // the run stops with a box
+    pixbako.platform = "minimal";
+    const pid_t pid = pixbako.start({card}, 20);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(waitUntilTheWindowWaits(pid));
+    ::kill(pid, SIGTERM);
+    const ProcessResult result = pixbako.finish(pid);
+    EXPECT_EQ(result.status, 128 + SIGTERM) << result.stderrText;
+    EXPECT_TRUE(fs::exists(card + "/IMG_0001.JPG"));
+}
+
 TEST_F(E2eTest, MissingFolderIsReportedAndFailsTheExitStatus) {
     pixbako.writeSettings(settings());
     const std::string missing = pixbako.root() + "/media/NO_CARD";

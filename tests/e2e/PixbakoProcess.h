@@ -47,7 +47,7 @@ inline std::string readBytes(const std::string& path) {
 }
 
 struct ProcessResult {
-    int status = -1; // exit status; 124 when the time guard ended it
+    int status = -1; // exit status; 124 when the time guard ended it, 137 when it killed it
     std::string stderrText;
     std::string stdoutText;
 };
@@ -86,8 +86,10 @@ public:
     // Starts the program; its standard error goes to a file of the test.
     pid_t start(const std::vector<std::string>& arguments, int guardSeconds = 30) const {
         // A guard ends a program that would wait for ever, so that a fault fails the test
-        // instead of hanging the suite.
-        std::vector<std::string> command = {"timeout", std::to_string(guardSeconds), program()};
+        // instead of hanging the suite. The program takes the guard's SIGTERM as a request to
+        // stop; one that does not end on it (a box that nobody closes) is killed soon after.
+        std::vector<std::string> command = {"timeout", "-k", "5", std::to_string(guardSeconds),
+                                            program()};
         command.insert(command.end(), arguments.begin(), arguments.end());
         std::vector<char*> argv;
         for (std::string& part : command)

@@ -26,10 +26,14 @@ public:
     void showError(const std::string& file, const std::string& reason) override {
         window_.transferErrors.push_back(reason);
         window_.timeline.push_back("error " + baseName(file));
+        if (window_.onBox)
+            window_.onBox(reason);
     }
     void showWarning(const std::string& file, const std::string& reason) override {
         window_.transferWarnings.push_back(reason);
         window_.timeline.push_back("warning " + baseName(file));
+        if (window_.onBox)
+            window_.onBox(reason);
     }
     void progressStart(const std::string&, std::uint64_t) override {}
     bool progressUpdate(std::uint64_t) override {
@@ -47,6 +51,8 @@ private:
 BoxAnswer FakeRunWindow::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
     boxes.push_back({text, icon, buttons});
     timeline.push_back("box " + text);
+    if (onBox)
+        onBox(text);
     if (!answers.empty()) {
         BoxAnswer answer = answers.front();
         answers.pop_front();

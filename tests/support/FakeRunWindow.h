@@ -44,6 +44,9 @@ public:
     // Runs inside the transfer's progressUpdate (1-based transfer count); false = Cancel.
     std::function<bool(std::size_t)> onProgress;
     std::deque<OverwriteAnswer> overwriteAnswers; // Yes when empty
+    // Runs inside every box (message boxes and the transfers' error and warning boxes) with
+    // its text, before it is answered.
+    std::function<void(const std::string&)> onBox;
     // Runs when the completion sequence begins.
     std::function<void()> onCompletion;
     // Runs when the window returns to idle.

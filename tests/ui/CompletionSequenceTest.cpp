@@ -7,6 +7,8 @@
 #include "ui/UiTestSupport.h"
 #include "ui/dialogs/QtDialogs.h"
 
+#include "platform/TerminationSignals.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -14,9 +16,12 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace pixbako::test {
 namespace {
@@ -319,6 +324,27 @@ TEST_F(CompletionTest, WithoutAScreenTheNoticeGoesToStandardErrorAndNeverWaits) 
     window->RunButtonClick();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Pixbako: 1件のファイルを処理しました\n");
     EXPECT_FALSE(form6->isVisible());
+}
+
+// A notice that waits for OK after a termination signal would keep the ending program alive
+// until it is killed. Runs in a fresh process of its own, where the signal stays.
+TEST_F(CompletionTest, AfterATerminationSignalTheNoticeGoesToStandardErrorAndNeverWaits) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    picture("IMG_0001.JPG", "2024-05-01");
+    writeSettings();
+    EXPECT_EXIT(
+        {
+            if (!installTerminationHandlers())
+                std::_Exit(0);                           // the signal would end the program at once
+            createWindow({QStringLiteral("-S")}, false); // its notice waits for the windows
+            form6 = new TForm6(window.get());
+            window->setNotices(new TForm4(window.get()), form6);
+            ::kill(::getpid(), SIGTERM);
+            answerNotice();
+            window->showPendingCompletionNotice();
+            std::_Exit(notice().shown ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "Pixbako: 1件のファイルを処理しました\n$");
 }
 
 TEST(NoticeWindowsTest, SizesTextsAndTransparencyAsDesigned) {

@@ -1,5 +1,7 @@
 #include "ui/dialogs/QtDialogs.h"
 
+#include "platform/TerminationSignals.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -122,6 +124,10 @@ bool boxesGoToStandardError() {
     return QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
+bool boxesMayWait() {
+    return !boxesGoToStandardError() && terminationSignal() == 0;
+}
+
 BoxAnswer unattendedAnswer(BoxButtons buttons) {
     switch (buttons) {
     case BoxButtons::Ok:
@@ -203,7 +209,7 @@ void QtDialogs::beep(BeepKind) {
 }
 
 BoxAnswer QtDialogs::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
-    if (boxesGoToStandardError()) {
+    if (!boxesMayWait()) {
         writeBoxToStandardError(text);
         return unattendedAnswer(buttons);
     }

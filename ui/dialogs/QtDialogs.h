@@ -26,6 +26,12 @@ enum class BoxDisplay {
 void setBoxDisplay(BoxDisplay display);
 bool boxesGoToStandardError();
 
+// Whether a box may wait for its answer now: not without a screen, and not once a termination
+// signal came. The program is ending then, and only the boxes already open when the signal
+// came are closed for it; a box opened later would wait until the process is killed. Such a
+// box is written to standard error and given its unattended answer.
+bool boxesMayWait();
+
 // The answer a box gets when nobody can see it: the one that replaces, stops and deletes
 // nothing. OK to a message, No to a question (so No to replacing a file, and to stopping a
 // run), Cancel to a confirmation, Abort to the sub-folder warning.

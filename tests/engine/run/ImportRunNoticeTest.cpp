@@ -64,6 +64,39 @@ TEST_F(ImportRunTest, NoticeCountsTheFilesNotTransferredByReason) {
     }
 }
 
+// A cancel in the progress window said "処理を中断しました\r\n3件のファイルを処理しました" when one
+// of the three rows before it had failed: after a move that file is still on the card.
+TEST_F(ImportRunTest, CancelNoticeCountsOnlyTheFilesTransferredBeforeIt) {
+    window.onTransfer = [](const TransferRequest& request, std::size_t) -> std::optional<int> {
+        if (request.source.ends_with("/B.JPG"))
+            return static_cast<int>(TransferError::DiskFull);
+        if (request.source.ends_with("/D.JPG"))
+            return kTransferCancelled; // Cancel in the progress window
+        return std::nullopt;
+    };
+    for (bool copy : {false, true}) {
+        SCOPED_TRACE(copy ? "copy" : "move");
+        window.settings.copy = copy;
+        window.boxes.clear();
+        std::filesystem::remove_all(in);
+        std::filesystem::remove_all(out);
+        std::filesystem::create_directories(in);
+        for (const char* name : {"A.JPG", "B.JPG", "C.JPG", "D.JPG", "E.JPG"})
+            jpeg(name, std::string("2005:03:12 10:00:0") + name[0]);
+
+        run.RunButtonClick(RunSender::Interactive);
+
+        const std::string did = copy ? "コピー" : "移動";
+        std::string expected = "処理を中断しました\r\n2件のファイルを" + did +
+                               "しました\r\n1件のファイルは" + did +
+                               "していません\r\n　エラー: 1件";
+        if (!copy)
+            expected += "\r\n移動していないファイルは元の場所に残っています";
+        EXPECT_EQ(window.boxTexts(), Strings{expected});
+        EXPECT_EQ(filesUnder(out).size(), 2u);
+    }
+}
+
 // All transferred: the designed text; otherwise only the reasons that occurred get a line.
 TEST(CompletionNoticeText, OnlyReasonsThatOccurGetALine) {
     RunSummary summary;

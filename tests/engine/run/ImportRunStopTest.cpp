@@ -116,6 +116,46 @@ TEST_F(ImportRunTest, TerminationSignalStopsTheRunAsAConfirmedStopDoes) {
     EXPECT_EQ(readBytes(in + "/C.JPG"), sourcesBefore);
 }
 
+// A signal that comes while the last row's error box is up finds no row left to check: the run
+// must still end as a stopped one, with its log and without the completion sequence (no
+// folders opened, no program started, no notice that nobody will close).
+TEST_F(ImportRunTest, TerminationSignalDuringTheLastRowsErrorBoxStillStopsTheRun) {
+    window.settings.copy = true;
+    window.settings.writeLog = true;
+    for (const char* name : {"A.JPG", "B.JPG", "C.JPG"})
+        jpeg(name, std::string("2005:03:12 10:00:0") + name[0]);
+
+    const std::string report = inChild([&]() -> std::string {
+        if (!installTerminationHandlers())
+            return "SKIP: no signal handlers here";
+        // The last source is gone when its turn comes: its transfer shows an error box.
+        window.onTransfer = [](const TransferRequest& request,
+                               std::size_t number) -> std::optional<int> {
+            if (number == 3)
+                std::filesystem::remove(request.source);
+            return std::nullopt;
+        };
+        window.onBox = [](const std::string&) {
+            if (terminationSignal() == 0)
+                ::kill(::getpid(), SIGTERM);
+        };
+        run.RunButtonClick(RunSender::Interactive);
+        std::string seen = "errors " + std::to_string(window.transferErrors.size()) + ", logs";
+        for (std::size_t rows : window.stoppedRunLogs)
+            seen += " " + std::to_string(rows);
+        seen += ", complete " + std::to_string(window.count("complete"));
+        seen += ", reached end " + std::to_string(run.lastReport().reachedEnd);
+        seen += ", last " + window.timeline.back();
+        return seen;
+    });
+
+    if (skipped(report))
+        GTEST_SKIP() << report;
+    EXPECT_EQ(report, "errors 1, logs 3, complete 0, reached end 0, last execEND");
+    EXPECT_EQ(filesUnder(out),
+              (Strings{"2005_03_12/20050312_001.JPG", "2005_03_12/20050312_002.JPG"}));
+}
+
 // Each transfer in flight holds a few descriptors. Under a low limit every file still arrives,
 // and running out of descriptors is never shown as the card's or the disk's fault.
 TEST_F(ImportRunTest, FewDescriptorsLeftFailNoFileAndBlameNeitherCardNorDisk) {

@@ -3,10 +3,18 @@
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/QtTransferDialogs.h"
 
+#include "platform/TerminationSignals.h"
+
+#include <QApplication>
 #include <QGuiApplication>
 #include <QProgressDialog>
+#include <QTimer>
 #include <QWidget>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <unistd.h>
 
 namespace pixbako {
 namespace {
@@ -57,6 +65,36 @@ TEST_F(UnattendedBoxes, OverwriteQuestionSkipsTheFileAndNoProgressWindowAppears)
     EXPECT_TRUE(dialogs.progressUpdate(10));
     EXPECT_EQ(dialogs.progressWindow(), nullptr);
     dialogs.progressEnd();
+}
+
+// Once a termination signal came, the program is ending: a box opened after it (a run's last
+// error, a folder that could not be flushed) would wait until the process is killed, on a
+// screen too. Runs in a fresh process of its own, where the signal stays.
+TEST(BoxDisplayTest, AfterATerminationSignalNoBoxWaitsEvenOnAScreen) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            if (!installTerminationHandlers())
+                std::_Exit(0); // the signal would end the program at once
+            setBoxDisplay(BoxDisplay::Screen);
+            ::kill(::getpid(), SIGTERM);
+            QWidget window;
+            QtDialogs dialogs(&window);
+            bool waited = false;
+            // A box that opens all the same is noted and closed, so that the process ends.
+            QTimer closer;
+            QObject::connect(&closer, &QTimer::timeout, [&waited] {
+                if (QWidget* box = QApplication::activeModalWidget()) {
+                    waited = true;
+                    box->close();
+                }
+            });
+            closer.start(5);
+            const BoxAnswer answer =
+                dialogs.messageBox("中断しますか", BoxIcon::Warning, BoxButtons::YesNo);
+            std::_Exit(!waited && answer == BoxAnswer::No ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "Pixbako: 中断しますか\n$");
 }
 
 TEST(BoxDisplayTest, OffscreenPlatformMeansStandardErrorUnlessTheScreenIsAskedFor) {
