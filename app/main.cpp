@@ -8,12 +8,12 @@
 #include "platform/FileSizeSignal.h"
 #include "platform/OpenFileLimit.h"
 #include "platform/TerminationSignals.h"
+#include "settings/FileTypesDialog.h"
 #include "settings/SettingsFile.h"
-#include "settings/TTYPESET.h"
+#include "ui/CompletionNotice.h"
+#include "ui/MainWindow.h"
+#include "ui/ProcessingNotice.h"
 #include "ui/QtTranslations.h"
-#include "ui/TForm1.h"
-#include "ui/TForm4.h"
-#include "ui/TForm6.h"
 
 #include <QApplication>
 #include <QFile>
@@ -67,13 +67,13 @@ int main(int argc, char* argv[]) {
 
     // Before the main window, whose construction performs the command-line runs.
     pixbako::TerminationWatch termination;
-    pixbako::TForm1Setup setup;
+    pixbako::MainWindowSetup setup;
     setup.iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());
     setup.arguments = QApplication::arguments().mid(1);
-    pixbako::TForm1 form1(std::move(setup));
+    pixbako::MainWindow form1(std::move(setup));
     // Live hidden until the program ends, owned by the main window.
-    form1.setExtensionDialog(new pixbako::TTYPESET(form1.extensionChoice(), &form1));
-    form1.setNotices(new pixbako::TForm4(&form1), new pixbako::TForm6(&form1));
+    form1.setExtensionDialog(new pixbako::FileTypesDialog(form1.extensionChoice(), &form1));
+    form1.setNotices(new pixbako::ProcessingNotice(&form1), new pixbako::CompletionNotice(&form1));
     termination.setMainWindow(form1);
     if (pixbako::programEndRequest() || pixbako::terminationSignal() != 0) {
         form1.close(); // saves the settings as every end does

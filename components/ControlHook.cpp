@@ -6,26 +6,26 @@ namespace pixbako {
 
 HookTargetError::HookTargetError() : std::runtime_error("フック先を特定できません。") {}
 
-TControlHook::TControlHook(QObject* owner) : QObject(owner) {}
+ControlHook::ControlHook(QObject* owner) : QObject(owner) {}
 
-TControlHook::~TControlHook() {
+ControlHook::~ControlHook() {
     unhook();
 }
 
-void TControlHook::setControl(QWidget* control) {
+void ControlHook::setControl(QWidget* control) {
     unhook();
     control_ = control;
     hook();
 }
 
-void TControlHook::setTarget(THookTarget target) {
+void ControlHook::setTarget(HookTarget target) {
     unhook();
     target_ = target;
     hook();
 }
 
-QWidget* TControlHook::hookTarget() const {
-    if (target_ == THookTarget::htControl)
+QWidget* ControlHook::hookTarget() const {
+    if (target_ == HookTarget::htControl)
         return control_;
     if (control_)
         return control_->window();
@@ -37,43 +37,43 @@ QWidget* TControlHook::hookTarget() const {
     return nullptr;
 }
 
-void TControlHook::hook() {
+void ControlHook::hook() {
     QWidget* target = hookTarget();
     if (!target) {
-        if (target_ == THookTarget::htForm)
+        if (target_ == HookTarget::htForm)
             throw HookTargetError();
         return;
     }
     hooked_ = target;
-    connect(target, &QObject::destroyed, this, &TControlHook::hookedDestroyed);
+    connect(target, &QObject::destroyed, this, &ControlHook::hookedDestroyed);
     target->installEventFilter(this);
     hookChanged(true);
 }
 
-void TControlHook::unhook() {
+void ControlHook::unhook() {
     if (!hooked_)
         return;
     hookChanged(false);
     hooked_->removeEventFilter(this);
-    disconnect(hooked_, &QObject::destroyed, this, &TControlHook::hookedDestroyed);
+    disconnect(hooked_, &QObject::destroyed, this, &ControlHook::hookedDestroyed);
     hooked_ = nullptr;
 }
 
-void TControlHook::hookedDestroyed() {
+void ControlHook::hookedDestroyed() {
     // The widget is going away: nothing to restore on it.
     handleChanged(1);
     hooked_ = nullptr;
 }
 
-void TControlHook::hookChanged(bool) {}
+void ControlHook::hookChanged(bool) {}
 
-void TControlHook::handleChanged(int) {}
+void ControlHook::handleChanged(int) {}
 
-bool TControlHook::hookedEvent(QEvent*) {
+bool ControlHook::hookedEvent(QEvent*) {
     return false;
 }
 
-bool TControlHook::eventFilter(QObject* watched, QEvent* event) {
+bool ControlHook::eventFilter(QObject* watched, QEvent* event) {
     if (hooked_ && watched == hooked_) {
         // Qt keeps filters and attributes when a native window is made anew; derived hooks
         // still hear of it, to renew whatever they registered with the old window.

@@ -1,11 +1,11 @@
 #pragma once
-// TControlHook sees every event of one widget before the widget does, without the widget
+// ControlHook sees every event of one widget before the widget does, without the widget
 // knowing about it: it installs itself as an event filter on the hooked widget. Derived
 // classes override hookedEvent() to handle or swallow events. The hook survives a re-created
 // native window (Qt keeps event filters and attributes across it; handleChanged() reports it)
 // and lets go by itself when the hooked widget is destroyed.
 //
-//     TControlHook hook(&window);     // owned by the window, like any component
+//     ControlHook hook(&window);     // owned by the window, like any component
 //     hook.setControl(someWidget);    // hooks at once; setControl(nullptr) unhooks
 //
 // With Target htForm the hook sits on the top-level window that contains Control (or, without
@@ -18,7 +18,7 @@
 
 namespace pixbako {
 
-enum class THookTarget { htControl, htForm };
+enum class HookTarget { htControl, htForm };
 
 // Target htForm without any window to be found.
 class HookTargetError : public std::runtime_error {
@@ -26,18 +26,18 @@ public:
     HookTargetError();
 };
 
-class TControlHook : public QObject {
+class ControlHook : public QObject {
     Q_OBJECT
 public:
-    explicit TControlHook(QObject* owner = nullptr);
-    ~TControlHook() override;
+    explicit ControlHook(QObject* owner = nullptr);
+    ~ControlHook() override;
 
     // Both setters unhook, store the value and hook again; with htForm they throw
     // HookTargetError when no window can be found (the value stays stored, unhooked).
     QWidget* Control() const { return control_; }
     void setControl(QWidget* control);
-    THookTarget Target() const { return target_; }
-    void setTarget(THookTarget target);
+    HookTarget Target() const { return target_; }
+    void setTarget(HookTarget target);
 
     // The widget whose events pass this hook now; null when unhooked.
     QWidget* HookedControl() const { return hooked_; }
@@ -62,7 +62,7 @@ private:
     void hookedDestroyed();
 
     QPointer<QWidget> control_;
-    THookTarget target_ = THookTarget::htControl;
+    HookTarget target_ = HookTarget::htControl;
     QPointer<QWidget> hooked_;
 };
 

@@ -48,7 +48,7 @@ QString folderPart(const std::string& path) {
     return slash == std::string::npos ? QString() : decodePath(path.substr(0, slash + 1));
 }
 
-TThumbnailBox::TThumbnailBox(QWidget* parent)
+ThumbnailBox::ThumbnailBox(QWidget* parent)
     : QAbstractScrollArea(parent), source_(std::make_unique<BuilderSource>()),
       pictures_(kPicturesKept) {
     // The C locale means no preference; the program is written for Japanese systems.
@@ -63,11 +63,11 @@ TThumbnailBox::TThumbnailBox(QWidget* parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 }
 
-TThumbnailBox::~TThumbnailBox() {
+ThumbnailBox::~ThumbnailBox() {
     source_->deleteCache();
 }
 
-void TThumbnailBox::setThumbnailSource(std::unique_ptr<IThumbnailSource> source) {
+void ThumbnailBox::setThumbnailSource(std::unique_ptr<IThumbnailSource> source) {
     source_->deleteCache();
     source_ = std::move(source);
     forgetPictures();
@@ -79,7 +79,7 @@ void TThumbnailBox::setThumbnailSource(std::unique_ptr<IThumbnailSource> source)
 
 // --- properties ---
 
-void TThumbnailBox::setFolder(const QString& folder) {
+void ThumbnailBox::setFolder(const QString& folder) {
     folder_ = folder;
     if (folder.isEmpty() || !QFileInfo(folder).isDir())
         return;
@@ -103,7 +103,7 @@ void TThumbnailBox::setFolder(const QString& folder) {
     }
 }
 
-void TThumbnailBox::setMultiSelect(bool on) {
+void ThumbnailBox::setMultiSelect(bool on) {
     multiSelect_ = on;
     if (on)
         return;
@@ -114,12 +114,12 @@ void TThumbnailBox::setMultiSelect(bool on) {
     viewport()->update();
 }
 
-void TThumbnailBox::setOmitted(bool on) {
+void ThumbnailBox::setOmitted(bool on) {
     omitted_ = on;
     UpdateLayout();
 }
 
-void TThumbnailBox::setRightAway(bool on) {
+void ThumbnailBox::setRightAway(bool on) {
     rightAway_ = on;
     if (on) {
         BuildThumbnails();
@@ -127,12 +127,12 @@ void TThumbnailBox::setRightAway(bool on) {
     }
 }
 
-void TThumbnailBox::setSelectedColor(const QColor& color) {
+void ThumbnailBox::setSelectedColor(const QColor& color) {
     selectedColor_ = color;
     viewport()->update();
 }
 
-void TThumbnailBox::setScrollBar(TScrollDirection direction) {
+void ThumbnailBox::setScrollBar(ScrollDirection direction) {
     scrollBar_ = direction;
     applyScrollBarPolicies();
     UpdateLayout();
@@ -140,47 +140,47 @@ void TThumbnailBox::setScrollBar(TScrollDirection direction) {
 
 // The bar of the growth direction is always there, so that its coming and going never
 // changes the number of columns (or rows) it depends on.
-void TThumbnailBox::applyScrollBarPolicies() {
+void ThumbnailBox::applyScrollBarPolicies() {
     const bool horizontal =
-        viewMode_ == TViewMode::vmThumbnail && scrollBar_ == TScrollDirection::sdHorizontal;
+        viewMode_ == ThumbnailViewMode::vmThumbnail && scrollBar_ == ScrollDirection::sdHorizontal;
     setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
 }
 
-void TThumbnailBox::setShowCaptions(bool on) {
+void ThumbnailBox::setShowCaptions(bool on) {
     showCaptions_ = on;
     UpdateLayout();
 }
 
-void TThumbnailBox::setShowFileName(bool on) {
+void ThumbnailBox::setShowFileName(bool on) {
     showFileName_ = on;
     UpdateLayout();
 }
 
-void TThumbnailBox::setSorted(TSortType type) {
+void ThumbnailBox::setSorted(ThumbnailSortOrder type) {
     sorted_ = type;
     resort();
     viewport()->update();
     UpdateLayout();
 }
 
-void TThumbnailBox::setSortUP(bool up) {
+void ThumbnailBox::setSortUP(bool up) {
     sortUp_ = up;
     setSorted(sorted_);
     UpdateLayout();
 }
 
-void TThumbnailBox::setSpacing(int pixels) {
+void ThumbnailBox::setSpacing(int pixels) {
     spacing_ = pixels;
     UpdateLayout();
 }
 
-void TThumbnailBox::setThumbnailFile(const QString& folder) {
+void ThumbnailBox::setThumbnailFile(const QString& folder) {
     source_->setCacheFolder(folder);
     thumbnailFile_ = folder;
 }
 
-void TThumbnailBox::setThumbnailSize(int pixels) {
+void ThumbnailBox::setThumbnailSize(int pixels) {
     thumbnailSize_ = pixels;
     source_->deleteCache();
     forgetPictures();
@@ -194,7 +194,7 @@ void TThumbnailBox::setThumbnailSize(int pixels) {
     UpdateLayout();
 }
 
-void TThumbnailBox::setViewMode(TViewMode mode) {
+void ThumbnailBox::setViewMode(ThumbnailViewMode mode) {
     viewMode_ = mode;
     applyScrollBarPolicies();
     UpdateLayout();
@@ -203,10 +203,10 @@ void TThumbnailBox::setViewMode(TViewMode mode) {
 
 // --- items ---
 
-int TThumbnailBox::Add(const std::string& fileName) {
-    auto owned = std::make_unique<TFileItem>();
+int ThumbnailBox::Add(const std::string& fileName) {
+    auto owned = std::make_unique<ThumbnailItem>();
     owned->FileName = fileName;
-    TFileItem& item = *owned;
+    ThumbnailItem& item = *owned;
     items_.push_back(std::move(owned));
     // An error ends Add with the item in the list (as the last one), shown by the layout.
     try {
@@ -225,7 +225,7 @@ int TThumbnailBox::Add(const std::string& fileName) {
     return index;
 }
 
-void TThumbnailBox::Clear() {
+void ThumbnailBox::Clear() {
     items_.clear();
     current_ = nullptr;
     maxTextWidth_ = 0;
@@ -235,7 +235,7 @@ void TThumbnailBox::Clear() {
     viewport()->update();
 }
 
-void TThumbnailBox::Delete(int index) {
+void ThumbnailBox::Delete(int index) {
     if (index < 0 || index >= Count())
         return;
     if (items_[index].get() == current_)
@@ -251,11 +251,11 @@ void TThumbnailBox::Delete(int index) {
 
 // The removed item was current: the nearest selected item before it becomes current,
 // searching backwards and wrapping round; none when no other item is selected.
-void TThumbnailBox::removeCurrentFor(int index) {
+void ThumbnailBox::removeCurrentFor(int index) {
     current_ = nullptr;
     const int n = Count();
     for (int step = 1; step < n; ++step) {
-        TFileItem& other = *items_[(index - step + n) % n];
+        ThumbnailItem& other = *items_[(index - step + n) % n];
         if (other.Selected) {
             current_ = &other;
             return;
@@ -263,16 +263,16 @@ void TThumbnailBox::removeCurrentFor(int index) {
     }
 }
 
-void TThumbnailBox::PrefetchThumbnails(std::vector<std::string> paths) {
+void ThumbnailBox::PrefetchThumbnails(std::vector<std::string> paths) {
     if (rightAway_)
         source_->prefetch(std::move(paths), thumbnailSize_);
 }
 
-void TThumbnailBox::RegisterFormat(const std::string& extension, PictureReader reader) {
+void ThumbnailBox::RegisterFormat(const std::string& extension, PictureReader reader) {
     source_->registerFormat(extension, std::move(reader));
 }
 
-int TThumbnailBox::IndexOf(const TFileItem* item) const {
+int ThumbnailBox::IndexOf(const ThumbnailItem* item) const {
     for (int i = 0; i < Count(); ++i) {
         if (items_[i].get() == item)
             return i;
@@ -280,7 +280,7 @@ int TThumbnailBox::IndexOf(const TFileItem* item) const {
     return -1;
 }
 
-const std::vector<std::string>& TThumbnailBox::SelectedFiles() {
+const std::vector<std::string>& ThumbnailBox::SelectedFiles() {
     selectedFiles_.clear();
     for (const auto& item : items_) {
         if (item->Selected)
@@ -289,7 +289,7 @@ const std::vector<std::string>& TThumbnailBox::SelectedFiles() {
     return selectedFiles_;
 }
 
-void TThumbnailBox::SelectAll() {
+void ThumbnailBox::SelectAll() {
     if (items_.empty())
         return;
     if (multiSelect_) {
@@ -303,14 +303,14 @@ void TThumbnailBox::SelectAll() {
     viewport()->update();
 }
 
-void TThumbnailBox::ClearSelection() {
+void ThumbnailBox::ClearSelection() {
     for (auto& item : items_)
         item->Selected = false;
     current_ = nullptr;
     viewport()->update();
 }
 
-void TThumbnailBox::SetCaption(int index, const QString& text) {
+void ThumbnailBox::SetCaption(int index, const QString& text) {
     Items(index).Caption = text;
     Items(index).keyType = -1;
     const int width = fontMetrics().horizontalAdvance(text);
@@ -323,11 +323,11 @@ void TThumbnailBox::SetCaption(int index, const QString& text) {
 
 // Builds every pending thumbnail. A file that is gone or holds no readable picture shows
 // "Non Image"; only a cache file that can't be used stops the building (and its caller).
-void TThumbnailBox::BuildThumbnails() {
+void ThumbnailBox::BuildThumbnails() {
     if (!rightAway_)
         return;
     for (auto& owned : items_) {
-        TFileItem& item = *owned;
+        ThumbnailItem& item = *owned;
         if (item.State != 2)
             continue;
         std::error_code error;
@@ -350,21 +350,21 @@ void TThumbnailBox::BuildThumbnails() {
 
 // --- sorting ---
 
-QString TThumbnailBox::sortKey(const TFileItem& item) const {
+QString ThumbnailBox::sortKey(const ThumbnailItem& item) const {
     switch (sorted_) {
-    case TSortType::stFileName:
+    case ThumbnailSortOrder::stFileName:
         return fileNamePart(item.FileName);
-    case TSortType::stFullName:
+    case ThumbnailSortOrder::stFullName:
         return decodePath(item.FileName);
-    case TSortType::stCaption:
+    case ThumbnailSortOrder::stCaption:
         return item.Caption;
-    case TSortType::stNone:
+    case ThumbnailSortOrder::stNone:
         break;
     }
     return {};
 }
 
-const QCollatorSortKey& TThumbnailBox::collationKey(const TFileItem& item) const {
+const QCollatorSortKey& ThumbnailBox::collationKey(const ThumbnailItem& item) const {
     if (item.keyType != static_cast<int>(sorted_) || !item.collationKey) {
         item.collationKey = collator_.sortKey(sortKey(item));
         item.keyType = static_cast<int>(sorted_);
@@ -374,12 +374,12 @@ const QCollatorSortKey& TThumbnailBox::collationKey(const TFileItem& item) const
 
 // Sorts the keys, then takes for each sorted key the first remaining item whose key equals it
 // (ignoring ASCII case): items with equal keys keep their relative order.
-void TThumbnailBox::resort() {
-    if (sorted_ == TSortType::stNone || Count() < 2)
+void ThumbnailBox::resort() {
+    if (sorted_ == ThumbnailSortOrder::stNone || Count() < 2)
         return;
     std::vector<QString> keys;
     keys.reserve(items_.size());
-    std::map<QString, std::deque<std::unique_ptr<TFileItem>>> byKey;
+    std::map<QString, std::deque<std::unique_ptr<ThumbnailItem>>> byKey;
     std::vector<QCollatorSortKey> sortKeys;
     std::vector<std::size_t> order(items_.size());
     for (std::size_t i = 0; i < items_.size(); ++i) {
@@ -402,8 +402,8 @@ void TThumbnailBox::resort() {
 
 // The new item starts at `position` (the end) and moves in front of the first item whose key
 // is greater (ascending) or smaller (descending): after every equal key.
-int TThumbnailBox::placeNewItem(int position) {
-    if (sorted_ == TSortType::stNone)
+int ThumbnailBox::placeNewItem(int position) {
+    if (sorted_ == ThumbnailSortOrder::stNone)
         return position;
     const QCollatorSortKey key = collationKey(*items_[position]);
     int p = position;

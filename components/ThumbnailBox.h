@@ -1,9 +1,9 @@
 #pragma once
-// TThumbnailBox shows a list of files as a grid of thumbnails with captions, or as a plain
+// ThumbnailBox shows a list of files as a grid of thumbnails with captions, or as a plain
 // list of names, and lets the user select files with the mouse:
 //
-//     auto* box = new TThumbnailBox(parent);
-//     box->setSorted(TSortType::stCaption);
+//     auto* box = new ThumbnailBox(parent);
+//     box->setSorted(ThumbnailSortOrder::stCaption);
 //     box->Add("/media/card/DCIM/IMG_0001.JPG"); // caption: the shot date
 //     ... box->SelectedFiles() ...
 //
@@ -33,12 +33,12 @@
 
 namespace pixbako {
 
-enum class TSortType { stNone, stFileName, stFullName, stCaption };
-enum class TViewMode { vmFileName, vmThumbnail };
-enum class TScrollDirection { sdHorizontal, sdVertical };
+enum class ThumbnailSortOrder { stNone, stFileName, stFullName, stCaption };
+enum class ThumbnailViewMode { vmFileName, vmThumbnail };
+enum class ScrollDirection { sdHorizontal, sdVertical };
 
 // One file of the box.
-struct TFileItem {
+struct ThumbnailItem {
     std::string FileName; // full path, the bytes of the name on disk
     QString Caption;      // the shot date unless replaced with SetCaption
     bool Selected = false;
@@ -51,19 +51,19 @@ struct TFileItem {
     mutable std::optional<QCollatorSortKey> collationKey;
 };
 
-class TThumbnailBox : public QAbstractScrollArea {
+class ThumbnailBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
     using TAddedEvent =
-        std::function<void(TThumbnailBox& Sender, int Index, const std::string& FileName)>;
-    using TProgressEvent = std::function<void(TThumbnailBox& Sender, int AddIndex, int Total)>;
-    using TMouseEvent = std::function<void(TThumbnailBox& Sender, Qt::MouseButton Button,
+        std::function<void(ThumbnailBox& Sender, int Index, const std::string& FileName)>;
+    using TProgressEvent = std::function<void(ThumbnailBox& Sender, int AddIndex, int Total)>;
+    using TMouseEvent = std::function<void(ThumbnailBox& Sender, Qt::MouseButton Button,
                                            Qt::KeyboardModifiers Shift, QPoint Pos)>;
-    using TMoveEvent = std::function<void(TThumbnailBox& Sender, QPoint Pos)>;
-    using TNotifyEvent = std::function<void(TThumbnailBox& Sender)>;
+    using TMoveEvent = std::function<void(ThumbnailBox& Sender, QPoint Pos)>;
+    using TNotifyEvent = std::function<void(ThumbnailBox& Sender)>;
 
-    explicit TThumbnailBox(QWidget* parent = nullptr);
-    ~TThumbnailBox() override;
+    explicit ThumbnailBox(QWidget* parent = nullptr);
+    ~ThumbnailBox() override;
 
     // The source of thumbnails; the box starts with the thumbnail builder, cache file in the
     // working folder.
@@ -81,14 +81,14 @@ public:
     void setRightAway(bool on);
     QColor SelectedColor() const { return selectedColor_; }
     void setSelectedColor(const QColor& color);
-    TScrollDirection ScrollBar() const { return scrollBar_; }
-    void setScrollBar(TScrollDirection direction);
+    ScrollDirection ScrollBar() const { return scrollBar_; }
+    void setScrollBar(ScrollDirection direction);
     bool ShowCaptions() const { return showCaptions_; }
     void setShowCaptions(bool on);
     bool ShowFileName() const { return showFileName_; }
     void setShowFileName(bool on);
-    TSortType Sorted() const { return sorted_; }
-    void setSorted(TSortType type);
+    ThumbnailSortOrder Sorted() const { return sorted_; }
+    void setSorted(ThumbnailSortOrder type);
     bool SortUP() const { return sortUp_; }
     void setSortUP(bool up);
     int Spacing() const { return spacing_; }
@@ -97,8 +97,8 @@ public:
     void setThumbnailFile(const QString& folder); // moves the cache file
     int ThumbnailSize() const { return thumbnailSize_; }
     void setThumbnailSize(int pixels); // rebuilds every thumbnail
-    TViewMode ViewMode() const { return viewMode_; }
-    void setViewMode(TViewMode mode);
+    ThumbnailViewMode ViewMode() const { return viewMode_; }
+    void setViewMode(ThumbnailViewMode mode);
 
     TAddedEvent OnAdded;
     TProgressEvent OnProgress;
@@ -114,8 +114,8 @@ public:
     void Clear();
     void Delete(int index);
     int Count() const { return static_cast<int>(items_.size()); }
-    TFileItem& Items(int index) { return *items_.at(index); }
-    const TFileItem& Items(int index) const { return *items_.at(index); }
+    ThumbnailItem& Items(int index) { return *items_.at(index); }
+    const ThumbnailItem& Items(int index) const { return *items_.at(index); }
     // The paths of the selected items in item order; the list is the box's and refilled on
     // every call.
     const std::vector<std::string>& SelectedFiles();
@@ -131,8 +131,8 @@ public:
     void PrefetchThumbnails(std::vector<std::string> paths);
     void RegisterFormat(const std::string& extension, PictureReader reader);
     void UpdateLayout();
-    TFileItem* CurrentItem() const { return current_; }
-    int IndexOf(const TFileItem* item) const; // -1 when not an item of the box
+    ThumbnailItem* CurrentItem() const { return current_; }
+    int IndexOf(const ThumbnailItem* item) const; // -1 when not an item of the box
 
     // --- the grid ---
     // The cell (column, row) under a point of the viewport; (-1, -1) outside every cell.
@@ -163,12 +163,12 @@ protected:
     bool viewportEvent(QEvent* event) override;
 
 private:
-    QString sortKey(const TFileItem& item) const;
-    const QCollatorSortKey& collationKey(const TFileItem& item) const;
+    QString sortKey(const ThumbnailItem& item) const;
+    const QCollatorSortKey& collationKey(const ThumbnailItem& item) const;
     void resort();
     int placeNewItem(int position);
     void selectBlock(QPoint from, QPoint to);
-    void setSelected(TFileItem& item, bool on);
+    void setSelected(ThumbnailItem& item, bool on);
     void repaintItem(int index);
     void removeCurrentFor(int index);
     void updateScrollBars();
@@ -177,32 +177,32 @@ private:
     int columnLeft(int column) const;
     int textHeight() const;
     void drawCell(class QPainter& painter, int column, int row, const QRect& rect);
-    void drawThumbnailCell(QPainter& painter, const TFileItem& item, const QRect& rect,
+    void drawThumbnailCell(QPainter& painter, const ThumbnailItem& item, const QRect& rect,
                            bool selected);
-    void drawListCell(QPainter& painter, const TFileItem& item, int column, const QRect& rect);
+    void drawListCell(QPainter& painter, const ThumbnailItem& item, int column, const QRect& rect);
     void forgetPictures();
 
-    std::vector<std::unique_ptr<TFileItem>> items_;
+    std::vector<std::unique_ptr<ThumbnailItem>> items_;
     std::vector<std::string> selectedFiles_;
     std::unique_ptr<IThumbnailSource> source_;
     QCache<std::int64_t, QImage> pictures_; // decoded thumbnails of recently painted cells
     QCollator collator_;
-    TFileItem* current_ = nullptr;
+    ThumbnailItem* current_ = nullptr;
 
     QString folder_;
     bool multiSelect_ = true;
     bool omitted_ = false;
     bool rightAway_ = true;
     QColor selectedColor_;
-    TScrollDirection scrollBar_ = TScrollDirection::sdVertical;
+    ScrollDirection scrollBar_ = ScrollDirection::sdVertical;
     bool showCaptions_ = false;
     bool showFileName_ = true;
-    TSortType sorted_ = TSortType::stNone;
+    ThumbnailSortOrder sorted_ = ThumbnailSortOrder::stNone;
     bool sortUp_ = true;
     int spacing_ = 4;
     QString thumbnailFile_;
     int thumbnailSize_ = 120;
-    TViewMode viewMode_ = TViewMode::vmThumbnail;
+    ThumbnailViewMode viewMode_ = ThumbnailViewMode::vmThumbnail;
 
     int colCount_ = 1;
     int rowCount_ = 1;
@@ -222,4 +222,4 @@ QString fileNamePart(const std::string& path);
 QString folderPart(const std::string& path);
 
 } // namespace pixbako
-using pixbako::TThumbnailBox; // uic names the class without its namespace
+using pixbako::ThumbnailBox; // uic names the class without its namespace

@@ -13,7 +13,7 @@ namespace pixbako {
 
 // --- mouse and keys ---
 
-void TThumbnailBox::mousePressEvent(QMouseEvent* event) {
+void ThumbnailBox::mousePressEvent(QMouseEvent* event) {
     pressCell_ = MouseToCell(event->position().toPoint());
     if (pressCell_.x() >= 0 && event->button() != Qt::MiddleButton) {
         focusCell_ = pressCell_;
@@ -22,19 +22,19 @@ void TThumbnailBox::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void TThumbnailBox::mouseDoubleClickEvent(QMouseEvent* event) {
+void ThumbnailBox::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
     if (OnDblClick)
         OnDblClick(*this);
 }
 
-void TThumbnailBox::setSelected(TFileItem& item, bool on) {
+void ThumbnailBox::setSelected(ThumbnailItem& item, bool on) {
     item.Selected = on;
 }
 
 // Selects every item of the block between two cells; the first becomes the new anchor.
-void TThumbnailBox::selectBlock(QPoint from, QPoint to) {
-    if (viewMode_ == TViewMode::vmFileName) {
+void ThumbnailBox::selectBlock(QPoint from, QPoint to) {
+    if (viewMode_ == ThumbnailViewMode::vmFileName) {
         for (int row = from.y(); row <= to.y(); ++row) {
             if (row < Count()) {
                 items_[row]->Selected = true;
@@ -54,7 +54,7 @@ void TThumbnailBox::selectBlock(QPoint from, QPoint to) {
     }
 }
 
-void TThumbnailBox::mouseReleaseEvent(QMouseEvent* event) {
+void ThumbnailBox::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
     const QPoint cell = MouseToCell(pos);
     event->accept();
@@ -67,7 +67,7 @@ void TThumbnailBox::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     const int index = ItemIndexOfCell(cell);
-    TFileItem* item = index < Count() ? items_[index].get() : nullptr;
+    ThumbnailItem* item = index < Count() ? items_[index].get() : nullptr;
     const bool shift = keys & Qt::ShiftModifier;
     const bool ctrl = keys & Qt::ControlModifier;
     const bool left = button == Qt::LeftButton;
@@ -104,12 +104,12 @@ void TThumbnailBox::mouseReleaseEvent(QMouseEvent* event) {
         OnMouseUp(*this, button, keys, pos);
 }
 
-void TThumbnailBox::mouseMoveEvent(QMouseEvent* event) {
+void ThumbnailBox::mouseMoveEvent(QMouseEvent* event) {
     if (OnMouseMove)
         OnMouseMove(*this, event->position().toPoint());
 }
 
-void TThumbnailBox::keyPressEvent(QKeyEvent* event) {
+void ThumbnailBox::keyPressEvent(QKeyEvent* event) {
     QPoint cell = focusCell_;
     const int pageRows = std::max(1, viewport()->height() / std::max(1, defaultRowHeight_));
     switch (event->key()) {
@@ -151,7 +151,7 @@ void TThumbnailBox::keyPressEvent(QKeyEvent* event) {
 
 // The box's hint belongs to the box, not to its viewport: tool-tip requests over the cells go
 // to the box, where the window can place them.
-bool TThumbnailBox::viewportEvent(QEvent* event) {
+bool ThumbnailBox::viewportEvent(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         QHelpEvent forBox(QEvent::ToolTip, viewport()->mapTo(this, help->pos()), help->globalPos());

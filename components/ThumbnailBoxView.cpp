@@ -18,15 +18,15 @@ constexpr int kListColumnWidth = 180;
 
 // --- layout ---
 
-int TThumbnailBox::textHeight() const {
+int ThumbnailBox::textHeight() const {
     // The height of a line of text in the box's font (what a line of "ABCDEFG" takes).
     return fontMetrics().height();
 }
 
-void TThumbnailBox::UpdateLayout() {
+void ThumbnailBox::UpdateLayout() {
     const int th = textHeight();
     const QSize client = viewport()->size();
-    if (viewMode_ == TViewMode::vmThumbnail) {
+    if (viewMode_ == ThumbnailViewMode::vmThumbnail) {
         const int cw = 2 * spacing_ + (omitted_ || maxTextWidth_ <= thumbnailSize_ ? thumbnailSize_
                                                                                    : maxTextWidth_);
         int ch = 2 * spacing_ + thumbnailSize_;
@@ -34,7 +34,7 @@ void TThumbnailBox::UpdateLayout() {
             ch += th + spacing_;
         if (showCaptions_)
             ch += th + spacing_;
-        if (scrollBar_ == TScrollDirection::sdVertical) {
+        if (scrollBar_ == ScrollDirection::sdVertical) {
             colCount_ = std::max(1, (client.width() - 4) / cw);
             rowCount_ = std::max(1, Count() / colCount_ + (Count() % colCount_ ? 1 : 0));
             defaultColWidth_ = std::max(1, (client.width() - 4) / colCount_);
@@ -58,15 +58,15 @@ void TThumbnailBox::UpdateLayout() {
     viewport()->update();
 }
 
-int TThumbnailBox::ColWidth(int column) const {
-    if (viewMode_ == TViewMode::vmFileName && column == 1 && !showCaptions_)
+int ThumbnailBox::ColWidth(int column) const {
+    if (viewMode_ == ThumbnailViewMode::vmFileName && column == 1 && !showCaptions_)
         return 0;
     return defaultColWidth_;
 }
 
-int TThumbnailBox::columnLeft(int column) const {
+int ThumbnailBox::columnLeft(int column) const {
     int left = 0;
-    if (viewMode_ == TViewMode::vmFileName) {
+    if (viewMode_ == ThumbnailViewMode::vmFileName) {
         for (int c = 0; c < column; ++c)
             left += ColWidth(c);
         return left;
@@ -74,7 +74,7 @@ int TThumbnailBox::columnLeft(int column) const {
     return column * defaultColWidth_;
 }
 
-void TThumbnailBox::updateScrollBars() {
+void ThumbnailBox::updateScrollBars() {
     const int width = columnLeft(colCount_);
     const int height = rowCount_ * defaultRowHeight_;
     const QSize client = viewport()->size();
@@ -86,13 +86,13 @@ void TThumbnailBox::updateScrollBars() {
     verticalScrollBar()->setSingleStep(std::max(1, defaultRowHeight_));
 }
 
-QRect TThumbnailBox::CellRect(int column, int row) const {
+QRect ThumbnailBox::CellRect(int column, int row) const {
     return QRect(columnLeft(column) - horizontalScrollBar()->value(),
                  row * defaultRowHeight_ - verticalScrollBar()->value(), ColWidth(column),
                  defaultRowHeight_);
 }
 
-QPoint TThumbnailBox::MouseToCell(QPoint pos) const {
+QPoint ThumbnailBox::MouseToCell(QPoint pos) const {
     const int x = pos.x() + horizontalScrollBar()->value();
     const int y = pos.y() + verticalScrollBar()->value();
     if (pos.x() < 0 || pos.y() < 0 || x < 0 || y < 0 || defaultRowHeight_ <= 0)
@@ -104,27 +104,27 @@ QPoint TThumbnailBox::MouseToCell(QPoint pos) const {
         const int left = columnLeft(column);
         if (x >= left && x < left + ColWidth(column))
             return {column, row};
-        if (viewMode_ == TViewMode::vmThumbnail && column == 0)
+        if (viewMode_ == ThumbnailViewMode::vmThumbnail && column == 0)
             return x / defaultColWidth_ < colCount_ ? QPoint(x / defaultColWidth_, row)
                                                     : QPoint(-1, -1);
     }
     return {-1, -1};
 }
 
-int TThumbnailBox::ItemIndexOfCell(QPoint cell) const {
-    return viewMode_ == TViewMode::vmThumbnail ? cell.y() * colCount_ + cell.x() : cell.y();
+int ThumbnailBox::ItemIndexOfCell(QPoint cell) const {
+    return viewMode_ == ThumbnailViewMode::vmThumbnail ? cell.y() * colCount_ + cell.x() : cell.y();
 }
 
-void TThumbnailBox::resizeEvent(QResizeEvent* event) {
+void ThumbnailBox::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     UpdateLayout();
 }
 
-void TThumbnailBox::scrollContentsBy(int, int) {
+void ThumbnailBox::scrollContentsBy(int, int) {
     viewport()->update();
 }
 
-void TThumbnailBox::ensureCellVisible(QPoint cell) {
+void ThumbnailBox::ensureCellVisible(QPoint cell) {
     const QRect rect = CellRect(cell.x(), cell.y());
     const QRect client = viewport()->rect();
     if (rect.left() < 0)
@@ -141,11 +141,11 @@ void TThumbnailBox::ensureCellVisible(QPoint cell) {
 
 // --- painting ---
 
-void TThumbnailBox::forgetPictures() {
+void ThumbnailBox::forgetPictures() {
     pictures_.clear();
 }
 
-void TThumbnailBox::paintEvent(QPaintEvent* event) {
+void ThumbnailBox::paintEvent(QPaintEvent* event) {
     if (!layoutDone_) {
         layoutDone_ = true;
         UpdateLayout();
@@ -160,7 +160,7 @@ void TThumbnailBox::paintEvent(QPaintEvent* event) {
         std::min(rowCount_ - 1, (y0 + dirty.bottom()) / std::max(1, defaultRowHeight_));
     int firstColumn = 0;
     int lastColumn = colCount_ - 1;
-    if (viewMode_ == TViewMode::vmThumbnail && defaultColWidth_ > 0) {
+    if (viewMode_ == ThumbnailViewMode::vmThumbnail && defaultColWidth_ > 0) {
         firstColumn = std::max(0, (x0 + dirty.left()) / defaultColWidth_);
         lastColumn = std::min(colCount_ - 1, (x0 + dirty.right()) / defaultColWidth_);
     }
@@ -173,9 +173,9 @@ void TThumbnailBox::paintEvent(QPaintEvent* event) {
     }
 }
 
-void TThumbnailBox::drawCell(QPainter& painter, int column, int row, const QRect& rect) {
+void ThumbnailBox::drawCell(QPainter& painter, int column, int row, const QRect& rect) {
     const int index = ItemIndexOfCell({column, row});
-    const TFileItem* item = index < Count() ? items_[index].get() : nullptr;
+    const ThumbnailItem* item = index < Count() ? items_[index].get() : nullptr;
     const bool selected = item && item->Selected;
     painter.fillRect(rect, selected ? selectedColor_ : palette().color(QPalette::Base));
     if (hasFocus() && QPoint(column, row) == focusCell_) {
@@ -187,14 +187,14 @@ void TThumbnailBox::drawCell(QPainter& painter, int column, int row, const QRect
     if (!item)
         return;
     painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
-    if (viewMode_ == TViewMode::vmThumbnail)
+    if (viewMode_ == ThumbnailViewMode::vmThumbnail)
         drawThumbnailCell(painter, *item, rect, selected);
     else
         drawListCell(painter, *item, column, rect);
 }
 
-void TThumbnailBox::drawThumbnailCell(QPainter& painter, const TFileItem& item, const QRect& rect,
-                                      bool selected) {
+void ThumbnailBox::drawThumbnailCell(QPainter& painter, const ThumbnailItem& item,
+                                     const QRect& rect, bool selected) {
     const int left = rect.left();
     const int top = rect.top();
     const int width = rect.width();
@@ -248,8 +248,8 @@ void TThumbnailBox::drawThumbnailCell(QPainter& painter, const TFileItem& item, 
         drawLine(item.Caption);
 }
 
-void TThumbnailBox::drawListCell(QPainter& painter, const TFileItem& item, int column,
-                                 const QRect& rect) {
+void ThumbnailBox::drawListCell(QPainter& painter, const ThumbnailItem& item, int column,
+                                const QRect& rect) {
     QString text;
     if (column == 0)
         text = fileNamePart(item.FileName);
@@ -268,8 +268,8 @@ void TThumbnailBox::drawListCell(QPainter& painter, const TFileItem& item, int c
                      Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
-void TThumbnailBox::repaintItem(int index) {
-    if (viewMode_ == TViewMode::vmThumbnail) {
+void ThumbnailBox::repaintItem(int index) {
+    if (viewMode_ == ThumbnailViewMode::vmThumbnail) {
         viewport()->update(CellRect(index % colCount_, index / colCount_));
     } else {
         viewport()->update(

@@ -6,7 +6,7 @@
 // (".wmf", ".emf") have no reader: Debian offers no maintained library that renders both, so
 // such files are left out of the table and get state 0 ("Non Image").
 //
-// The box calls, per item in state 2 (see TFileItem):
+// The box calls, per item in state 2 (see ThumbnailItem):
 //     std::optional<std::int64_t> pos = builder.build(item.FileName, ThumbnailSize);
 //     item.State = pos ? 1 : 0;  item.CachePos = pos.value_or(0);
 // (build throws ThumbnailCacheError when the cache file can't be used: the item stays in 2;

@@ -1,19 +1,19 @@
 // The command-line runs at start-up (PARARUN): the window's side of them.
 #include "engine/post/CommandLine.h"
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 #include "ui/dialogs/QtDialogs.h"
-#include "ui_TForm1.h"
+#include "ui_MainWindow.h"
 
 #include <QFile>
 
 namespace pixbako {
 
-void TForm1::PARARUN() {
+void MainWindow::PARARUN() {
     // The controls that the command-line runs set and restore, seen through the engine's
     // interface.
     class Window final : public ICommandLineWindow {
     public:
-        explicit Window(TForm1& form) : form_(form) {}
+        explicit Window(MainWindow& form) : form_(form) {}
         void beep(BeepKind kind) override { form_.beep(kind); }
         BoxAnswer messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override {
             return form_.messageBox(text, icon, buttons);
@@ -39,7 +39,7 @@ void TForm1::PARARUN() {
         }
 
     private:
-        TForm1& form_;
+        MainWindow& form_;
     };
 
     std::vector<std::string> arguments;

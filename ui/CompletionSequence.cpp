@@ -4,11 +4,11 @@
 #include "engine/post/LogFile.h"
 #include "engine/post/PostRun.h"
 #include "platform/Paths.h"
-#include "ui/TForm1.h"
-#include "ui/TForm6.h"
+#include "ui/CompletionNotice.h"
+#include "ui/MainWindow.h"
 #include "ui/Topmost.h"
 #include "ui/dialogs/QtDialogs.h"
-#include "ui_TForm1.h"
+#include "ui_MainWindow.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -24,7 +24,7 @@ QString localPath(const std::string& path) {
 
 } // namespace
 
-void TForm1::completionSequence(const RunCompletion& completion) {
+void MainWindow::completionSequence(const RunCompletion& completion) {
     const ImportSettings& settings = completion.settings;
     if (settings.writeLog)
         LOGSAVE(completion);
@@ -47,7 +47,7 @@ void TForm1::completionSequence(const RunCompletion& completion) {
                                                   !settings.copy));
 }
 
-void TForm1::LOGSAVE(const RunCompletion& completion) {
+void MainWindow::LOGSAVE(const RunCompletion& completion) {
     const TDateTime now = setup_.postRun.now ? setup_.postRun.now() : localNow();
     const LogFileResult result =
         writeLogFile(completion.saveFolder, completion.settings.readInFolder, completion.list, now);
@@ -59,7 +59,7 @@ void TForm1::LOGSAVE(const RunCompletion& completion) {
                BoxIcon::Error, BoxButtons::Ok);
 }
 
-void TForm1::DIROPEN(const RunCompletion& completion) {
+void MainWindow::DIROPEN(const RunCompletion& completion) {
     for (const std::string& folder : foldersToOpen(completion.saveFolder, completion.list)) {
         if (setup_.postRun.openFolder)
             setup_.postRun.openFolder(localPath(folder));
@@ -70,7 +70,7 @@ void TForm1::DIROPEN(const RunCompletion& completion) {
 
 // Started without a shell and not waited for. A program that isn't there or can't be run is
 // reported; an empty program field starts nothing.
-void TForm1::startProgram(const RunCompletion& completion) {
+void MainWindow::startProgram(const RunCompletion& completion) {
     const ProgramStart start =
         programStart(completion.settings, completion.saveFolder, completion.list);
     if (start.program.empty())
@@ -103,7 +103,7 @@ void TForm1::startProgram(const RunCompletion& completion) {
     messageBox(std::string(problem) + "\r\n\r\n" + start.program, BoxIcon::Error, BoxButtons::Ok);
 }
 
-void TForm1::setNotices(TForm4* processing, TForm6* completion) {
+void MainWindow::setNotices(ProcessingNotice* processing, CompletionNotice* completion) {
     form4_ = processing;
     form6_ = completion;
 }
@@ -111,7 +111,7 @@ void TForm1::setNotices(TForm4* processing, TForm6* completion) {
 // An interactive run: the main window comes to the front and stays there while the notice is
 // shown. A "-S" run reaches this while the main window is still being created, before the
 // notice exists: the notice then waits until the program's windows are all there.
-void TForm1::showCompletionNotice(const std::string& text) {
+void MainWindow::showCompletionNotice(const std::string& text) {
     if (!boxesMayWait()) {
         writeBoxToStandardError(text);
         return;
@@ -126,7 +126,7 @@ void TForm1::showCompletionNotice(const std::string& text) {
     setTopmost(this, false);
 }
 
-void TForm1::showPendingCompletionNotice() {
+void MainWindow::showPendingCompletionNotice() {
     if (!pendingNotice_ || !form6_)
         return;
     const std::string text = *pendingNotice_;

@@ -1,7 +1,7 @@
 // The About dialog and its version check, against a real web server that no one here wrote
 // (Python's http.server on a loopback port) and against an in-process server that replies in
 // the awkward ways a network can: split, lower case, binary, huge, refused, silent, closed.
-#include "about/TOKBottomDlg.h"
+#include "about/AboutDialog.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,7 +59,7 @@ class AboutTest : public ::testing::Test {
 protected:
     RecordingDialogs dialogs;
     std::vector<QUrl> opened;
-    std::unique_ptr<TOKBottomDlg> dialog;
+    std::unique_ptr<AboutDialog> dialog;
 
     void open(quint16 port, int replyTimeoutMs = 15000) {
         AboutSetup setup = defaultAboutSetup(dialogs);
@@ -67,7 +67,7 @@ protected:
         setup.server.port = port;
         setup.server.replyTimeoutMs = replyTimeoutMs;
         setup.openUrl = [this](const QUrl& url) { opened.push_back(url); };
-        dialog = std::make_unique<TOKBottomDlg>(std::move(setup));
+        dialog = std::make_unique<AboutDialog>(std::move(setup));
         dialog->show();
     }
 
@@ -324,7 +324,7 @@ TEST_F(AboutTest, RefusedClosedAndSilentConnectionsGiveOneFailureWarning) {
         dialogs = {};
         AboutSetup setup = defaultAboutSetup(dialogs);
         setup.server.address = "version.example";
-        dialog = std::make_unique<TOKBottomDlg>(std::move(setup));
+        dialog = std::make_unique<AboutDialog>(std::move(setup));
         check();
         expectFailure();
     }

@@ -53,7 +53,7 @@ public:
 class ThumbnailBoxTest : public ::testing::Test {
 protected:
     TempFolder temp;
-    std::unique_ptr<TThumbnailBox> box = std::make_unique<TThumbnailBox>();
+    std::unique_ptr<ThumbnailBox> box = std::make_unique<ThumbnailBox>();
     FakeSource* source = nullptr;
 
     void SetUp() override {
@@ -121,16 +121,16 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
     const int cellHeight = 2 * 4 + 120 + th() + 4; // spacing 4, size 120, file names
     struct Case {
         const char* what;
-        TViewMode view;
-        TScrollDirection direction;
+        ThumbnailViewMode view;
+        ScrollDirection direction;
         bool captions;
         QSize viewport;
         int columns, rows, columnWidth, rowHeight;
     };
     const Case cases[] = {
         {"vertical: cells widen to fill",
-         TViewMode::vmThumbnail,
-         TScrollDirection::sdVertical,
+         ThumbnailViewMode::vmThumbnail,
+         ScrollDirection::sdVertical,
          false,
          {400, 300},
          3,
@@ -138,8 +138,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          132,
          cellHeight},
         {"vertical: narrower than a cell",
-         TViewMode::vmThumbnail,
-         TScrollDirection::sdVertical,
+         ThumbnailViewMode::vmThumbnail,
+         ScrollDirection::sdVertical,
          false,
          {100, 300},
          1,
@@ -147,8 +147,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          96,
          cellHeight},
         {"vertical with captions",
-         TViewMode::vmThumbnail,
-         TScrollDirection::sdVertical,
+         ThumbnailViewMode::vmThumbnail,
+         ScrollDirection::sdVertical,
          true,
          {400, 300},
          3,
@@ -156,8 +156,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          132,
          cellHeight + th() + 4},
         {"horizontal: rows fill the height",
-         TViewMode::vmThumbnail,
-         TScrollDirection::sdHorizontal,
+         ThumbnailViewMode::vmThumbnail,
+         ScrollDirection::sdHorizontal,
          false,
          {300, 4 + 2 * cellHeight + 10},
          4,
@@ -165,8 +165,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          128,
          cellHeight + 5},
         {"horizontal: lower than one cell",
-         TViewMode::vmThumbnail,
-         TScrollDirection::sdHorizontal,
+         ThumbnailViewMode::vmThumbnail,
+         ScrollDirection::sdHorizontal,
          false,
          {300, cellHeight - 20},
          7,
@@ -174,8 +174,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          128,
          cellHeight - 24},
         {"list view with captions",
-         TViewMode::vmFileName,
-         TScrollDirection::sdVertical,
+         ThumbnailViewMode::vmFileName,
+         ScrollDirection::sdVertical,
          true,
          {400, 300},
          3,
@@ -183,8 +183,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          180,
          th() + 4},
         {"list view without captions",
-         TViewMode::vmFileName,
-         TScrollDirection::sdVertical,
+         ThumbnailViewMode::vmFileName,
+         ScrollDirection::sdVertical,
          false,
          {400, 300},
          2,
@@ -202,7 +202,7 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
         EXPECT_EQ(box->RowCount(), c.rows);
         EXPECT_EQ(box->DefaultColWidth(), c.columnWidth);
         EXPECT_EQ(box->DefaultRowHeight(), c.rowHeight);
-        if (c.view == TViewMode::vmFileName) {
+        if (c.view == ThumbnailViewMode::vmFileName) {
             EXPECT_EQ(box->ColWidth(1), c.captions ? 180 : 0);
         }
     }
@@ -255,7 +255,7 @@ TEST_F(ThumbnailBoxTest, ThumbnailIsCentredInItsCellAndMissingPictureShowsAFrame
 }
 
 TEST_F(ThumbnailBoxTest, SortingIgnoresCaseAndEqualKeysKeepTheirOrder) {
-    box->setSorted(TSortType::stFileName);
+    box->setSorted(ThumbnailSortOrder::stFileName);
     for (const char* name : {"b.jpg", "B.jpg", "a.jpg", "C.jpg", "A.jpg"})
         box->Add(file(name));
     // Case-insensitive (a byte order would put "B" and "C" before "a"); a new equal key lands
@@ -265,13 +265,13 @@ TEST_F(ThumbnailBoxTest, SortingIgnoresCaseAndEqualKeysKeepTheirOrder) {
     EXPECT_EQ(names(), (std::vector<std::string>{"C.jpg", "b.jpg", "B.jpg", "a.jpg", "A.jpg"}));
     box->Add(file("sub/c.jpg"));
     EXPECT_EQ(names()[1], "c.jpg") << "descending: after the equal key";
-    box->setSorted(TSortType::stFullName);
+    box->setSorted(ThumbnailSortOrder::stFullName);
     box->setSortUP(true);
     EXPECT_EQ(names().back(), "c.jpg") << "its folder \"sub/\" sorts after the files";
 }
 
 TEST_F(ThumbnailBoxTest, CaptionOrderWithEqualShotDates) {
-    box->setSorted(TSortType::stCaption);
+    box->setSorted(ThumbnailSortOrder::stCaption);
     box->Add(file("late.jpg", 30));
     box->Add(file("first.jpg", 10));
     box->Add(file("same.jpg", 10));
@@ -281,9 +281,9 @@ TEST_F(ThumbnailBoxTest, CaptionOrderWithEqualShotDates) {
             .match(box->GetCaption(0))
             .hasMatch())
         << box->GetCaption(0).toStdString();
-    box->setSorted(TSortType::stNone);
+    box->setSorted(ThumbnailSortOrder::stNone);
     box->SetCaption(2, box->GetCaption(0));
-    box->setSorted(TSortType::stCaption);
+    box->setSorted(ThumbnailSortOrder::stCaption);
     EXPECT_EQ(names(), (std::vector<std::string>{"first.jpg", "same.jpg", "late.jpg"}));
 }
 
@@ -328,7 +328,7 @@ TEST_F(ThumbnailBoxTest, ShiftClicksSelectTheRectangleOfCells) {
     click({2, 3}, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(selected(), (std::vector<int>{0, 1, 3, 4, 6, 7, 8, 9}));
     // List view: a run of rows.
-    box->setViewMode(TViewMode::vmFileName);
+    box->setViewMode(ThumbnailViewMode::vmFileName);
     click({0, 2});
     click({0, 5}, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4, 5}));
@@ -338,7 +338,7 @@ TEST_F(ThumbnailBoxTest, ClicksThatChangeNoSelection) {
     addFiles(4);
     setViewport(400, 600);
     int mouseUps = 0;
-    box->OnMouseUp = [&](TThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
+    box->OnMouseUp = [&](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
         ++mouseUps;
     };
     click({0, 0});
@@ -431,8 +431,8 @@ TEST_F(ThumbnailBoxTest, FolderAddsPlainVisibleFilesWithProgressAndAddedEvents) 
     box->Add(file("kept.jpg"));
     std::vector<std::pair<int, int>> progress;
     std::vector<std::string> added;
-    box->OnProgress = [&](TThumbnailBox&, int k, int total) { progress.emplace_back(k, total); };
-    box->OnAdded = [&](TThumbnailBox&, int, const std::string& name) { added.push_back(name); };
+    box->OnProgress = [&](ThumbnailBox&, int k, int total) { progress.emplace_back(k, total); };
+    box->OnAdded = [&](ThumbnailBox&, int, const std::string& name) { added.push_back(name); };
     box->setFolder(QString::fromStdString(temp.path() + "/pics"));
     EXPECT_EQ(names(), (std::vector<std::string>{"kept.jpg", "a.txt", "b.jpg"}));
     EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
@@ -461,7 +461,7 @@ TEST_F(ThumbnailBoxTest, HintRequestsOverTheCellsReachTheBox) {
 
 TEST_F(ThumbnailBoxTest, PaintingDecodesOnlyCachedThumbnailsOfVisibleCells) {
     // Five thousand items of a few files (the box lists a file as often as it is added).
-    box->setSorted(TSortType::stCaption);
+    box->setSorted(ThumbnailSortOrder::stCaption);
     std::vector<std::string> files;
     for (int i = 0; i < 10; ++i)
         files.push_back(file("F" + std::to_string(i) + ".JPG", i));
@@ -546,11 +546,11 @@ TEST(ThumbnailBoxMeasure, DISABLED_TenThousandItemsScrollWithoutDecodingPictures
         files.push_back(temp.path() + "/P" + std::to_string(i) + ".jpg");
         image.save(QString::fromStdString(files.back()), "JPG", 85);
     }
-    TThumbnailBox box;
+    ThumbnailBox box;
     auto counting = std::make_unique<CountingSource>(QString::fromStdString(temp.path()));
     CountingSource& source = *counting;
     box.setThumbnailSource(std::move(counting));
-    box.setSorted(TSortType::stCaption);
+    box.setSorted(ThumbnailSortOrder::stCaption);
     box.setShowCaptions(true);
     box.resize(760, 500);
     box.show();

@@ -1,8 +1,8 @@
 // The actions after a run in the main window: their order, the completion notice with the
 // window kept in front, failures that are reported without harm, and the command-line runs at
 // start-up.
-#include "ui/TForm4.h"
-#include "ui/TForm6.h"
+#include "ui/CompletionNotice.h"
+#include "ui/ProcessingNotice.h"
 #include "ui/Topmost.h"
 #include "ui/UiTestSupport.h"
 #include "ui/dialogs/QtDialogs.h"
@@ -47,8 +47,8 @@ protected:
     fs::path card, save;
     Strings events; // "open <folder>", "start <program> <arguments>"
     bool startSucceeds = true;
-    std::unique_ptr<TForm1> window;
-    TForm6* form6 = nullptr;
+    std::unique_ptr<MainWindow> window;
+    CompletionNotice* form6 = nullptr;
 
     void SetUp() override {
         setBoxDisplay(BoxDisplay::Screen);
@@ -79,7 +79,7 @@ protected:
     }
 
     void createWindow(QStringList arguments = {}, bool notices = true) {
-        TForm1Setup setup;
+        MainWindowSetup setup;
         setup.iniPath = QString::fromStdString(temp.path() + "/pixbako.INI");
         setup.dialogs = &dialogs;
         setup.arguments = std::move(arguments);
@@ -92,10 +92,10 @@ protected:
             return startSucceeds;
         };
         setup.postRun.now = [] { return *encodeDateTime(2026, 12, 8, 6, 30, 5, 123); };
-        window = std::make_unique<TForm1>(std::move(setup));
+        window = std::make_unique<MainWindow>(std::move(setup));
         if (notices) {
-            form6 = new TForm6(window.get());
-            window->setNotices(new TForm4(window.get()), form6);
+            form6 = new CompletionNotice(window.get());
+            window->setNotices(new ProcessingNotice(window.get()), form6);
         }
     }
 
@@ -277,8 +277,8 @@ TEST_F(CompletionTest, AutoExitEndsWithoutNoticeAndFolderArgumentsNeverShowIt) {
     // The folder run ended the program through the end request, with no notice pending.
     EXPECT_TRUE(programEndRequest());
     EXPECT_EQ(window->exitStatus(), 0);
-    form6 = new TForm6(window.get());
-    window->setNotices(new TForm4(window.get()), form6);
+    form6 = new CompletionNotice(window.get());
+    window->setNotices(new ProcessingNotice(window.get()), form6);
     answerNotice();
     window->showPendingCompletionNotice();
     EXPECT_FALSE(notice().shown);
@@ -291,11 +291,11 @@ TEST_F(CompletionTest, SwitchSRunShowsItsNoticeOnceTheWindowsExist) {
     picture("IMG_0001.JPG", "2024-05-01");
     picture("IMG_0002.JPG", "2024-05-01");
     writeSettings();
-    createWindow({QStringLiteral("-S")}, false); // its notice comes before TForm6 exists
+    createWindow({QStringLiteral("-S")}, false); // its notice comes before CompletionNotice exists
     EXPECT_FALSE(programEndRequest());
     EXPECT_TRUE(dialogs.beeps.empty()) << "nothing shown during the window's creation";
-    form6 = new TForm6(window.get());
-    window->setNotices(new TForm4(window.get()), form6);
+    form6 = new CompletionNotice(window.get());
+    window->setNotices(new ProcessingNotice(window.get()), form6);
     answerNotice();
     window->showPendingCompletionNotice();
     EXPECT_TRUE(notice().shown);
@@ -337,8 +337,8 @@ TEST_F(CompletionTest, AfterATerminationSignalTheNoticeGoesToStandardErrorAndNev
             if (!installTerminationHandlers())
                 std::_Exit(0);                           // the signal would end the program at once
             createWindow({QStringLiteral("-S")}, false); // its notice waits for the windows
-            form6 = new TForm6(window.get());
-            window->setNotices(new TForm4(window.get()), form6);
+            form6 = new CompletionNotice(window.get());
+            window->setNotices(new ProcessingNotice(window.get()), form6);
             ::kill(::getpid(), SIGTERM);
             answerNotice();
             window->showPendingCompletionNotice();
@@ -351,8 +351,8 @@ TEST(NoticeWindowsTest, SizesTextsAndTransparencyAsDesigned) {
     QWidget main;
     main.setGeometry(100, 100, 746, 555);
     main.show();
-    TForm4 form4(&main);
-    TForm6 form6(&main);
+    ProcessingNotice form4(&main);
+    CompletionNotice form6(&main);
     EXPECT_EQ(form4.size(), QSize(137, 35));
     EXPECT_EQ(form6.size(), QSize(191, 72));
     EXPECT_EQ(form4.windowTitle(), "Pixbako");

@@ -1,8 +1,8 @@
 // The extension dialog: every showing starts from the stored choice, OK stores exactly what
 // stands in it, Cancel and Escape store nothing, and the run's list follows the flags.
 #include "engine/run/ExtensionFilter.h"
-#include "settings/TTYPESET.h"
-#include "ui/TXPRadioGroup.h"
+#include "settings/FileTypesDialog.h"
+#include "ui/RadioGroup.h"
 #include "ui/UiTestSupport.h"
 
 #include <QApplication>
@@ -29,7 +29,7 @@ TEST(ExtensionDialog, CancelAndEscapeForgetEveryChangeAtTheNextShowing) {
         ExtensionChoice choice;
         choice.JPG = true;
         choice.freeList = "MOV";
-        TTYPESET dialog(choice);
+        FileTypesDialog dialog(choice);
         dialog.show();
         box(dialog, "JPG")->setChecked(false);
         box(dialog, "AVI")->setChecked(true);
@@ -57,7 +57,7 @@ TEST(ExtensionDialog, OkAndEnterStoreTheBoxesAndTheListExactlyAsTyped) {
     for (bool enter : {false, true}) {
         SCOPED_TRACE(enter ? "Enter" : "OK");
         ExtensionChoice choice;
-        TTYPESET dialog(choice);
+        FileTypesDialog dialog(choice);
         dialog.show();
         for (const char* type : types)
             box(dialog, type)->setChecked(true);
@@ -80,7 +80,7 @@ TEST(ExtensionDialog, OkAndEnterStoreTheBoxesAndTheListExactlyAsTyped) {
 
 TEST(ExtensionDialog, TabGoesFromTheButtonsThroughTheBoxesColumnByColumnToTheList) {
     ExtensionChoice choice;
-    TTYPESET dialog(choice);
+    FileTypesDialog dialog(choice);
     QStringList order;
     QWidget* widget = dialog.findChild<QWidget*>("OKBtn");
     for (int step = 0; step < 11; ++step) {
@@ -96,9 +96,9 @@ TEST(ExtensionDialog, TabGoesFromTheButtonsThroughTheBoxesColumnByColumnToTheLis
 // Through the main window: the button opens the one dialog modally, OK reaches the run's list
 // and the settings file.
 TEST_F(WindowTest, ChosenTypesReachTheRunListAndTheSettingsFile) {
-    auto* dialog = new TTYPESET(window->extensionChoice(), window.get());
+    auto* dialog = new FileTypesDialog(window->extensionChoice(), window.get());
     window->setExtensionDialog(dialog);
-    find<TXPRadioGroup>("TYPERADIO")->setItemIndex(1);
+    find<RadioGroup>("TYPERADIO")->setItemIndex(1);
     QTimer::singleShot(0, window.get(), [&] {
         ASSERT_EQ(QApplication::activeModalWidget(), dialog);
         box(*dialog, "JPG")->setChecked(true);

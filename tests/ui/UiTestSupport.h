@@ -3,7 +3,7 @@
 // recorded, folder and program pickers answered by the test.
 #include "engine/run/Dialogs.h"
 #include "support/TempFolder.h"
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 
 #include <QTest>
 #include <QWidget>
@@ -60,12 +60,12 @@ protected:
     QString pickedFolder;              // what the folder picker answers ("" = cancel)
     std::vector<QString> pickerTitles; // titles the folder picker was opened with
     std::vector<QString> pickerInitialFolders;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
 
     QString iniPath() const { return QString::fromStdString(temp.path() + "/pixbako.INI"); }
 
     void createWindow() {
-        TForm1Setup setup;
+        MainWindowSetup setup;
         setup.iniPath = iniPath();
         setup.dialogs = &dialogs;
         setup.pickFolder = [this](const QString& title, const QString& initial) {
@@ -75,7 +75,7 @@ protected:
         };
         setup.openWizard = [this] { ++wizardOpened; };
         setup.openAbout = [this] { ++aboutOpened; };
-        window = std::make_unique<TForm1>(std::move(setup));
+        window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }

@@ -1,10 +1,10 @@
 // How the main window and its notices look and move: the processing notice, the status line,
 // pattern lists, the processed-file list's scrolling, disabled fields, Qt's own texts, the Tab
 // order, the texts of hints and the wizard, and the actions after a run.
-#include "settings/TWIZA.h"
+#include "settings/SetupWizard.h"
 #include "ui/ElidedLabel.h"
+#include "ui/ProcessingNotice.h"
 #include "ui/QtTranslations.h"
-#include "ui/TForm4.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAbstractItemView>
@@ -49,7 +49,7 @@ TEST_F(WindowTest, ProcessingNoticeReadsClearlyWhileTheWindowIsDisabled) {
     bool seen = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, [&] {
-        TForm4* notice = window->processingNotice();
+        ProcessingNotice* notice = window->processingNotice();
         if (seen || window->isEnabled() || !notice || !notice->isVisible())
             return;
         seen = true;
@@ -103,7 +103,7 @@ void expectPopupShowsEveryItemWhole(QComboBox* combo) {
 TEST_F(WindowTest, PatternListsOpenWideEnoughForTheirLongestPreset) {
     expectPopupShowsEveryItemWhole(find<QComboBox>("DDATEEdit"));
     expectPopupShowsEveryItemWhole(find<QComboBox>("FDATEEdit"));
-    TWIZA wizard(*window, {}, window.get());
+    SetupWizard wizard(*window, {}, window.get());
     wizard.show();
     for (const char* name : {"WIZADSTR", "WIZAFSTR"})
         expectPopupShowsEveryItemWhole(wizard.findChild<QComboBox*>(QLatin1String(name)));
@@ -223,7 +223,7 @@ TEST_F(WindowTest, HintsAndWelcomeAreSpelledRight) {
                   hint.count(')') + hint.count(QChar(0xFF09)))
             << control->objectName().toStdString() << ": " << hint.toStdString();
     }
-    TWIZA wizard(*window, {}, window.get());
+    SetupWizard wizard(*window, {}, window.get());
     const QString welcome = wizard.findChild<QTextEdit*>(QStringLiteral("WZ1"))->toPlainText();
     EXPECT_TRUE(welcome.contains("Pixbakoへようこそ！！")) << welcome.toStdString();
 }
@@ -250,7 +250,7 @@ class AfterRunTest : public ::testing::Test {
 protected:
     TempFolder temp;
     FakeDialogs dialogs;
-    std::unique_ptr<TForm1> window;
+    std::unique_ptr<MainWindow> window;
     fs::path card = fs::path(temp.path()) / "DCIM";
     fs::path save = fs::path(temp.path()) / "save";
     std::vector<std::string> logsWhenFoldersOpened;
@@ -258,7 +258,7 @@ protected:
     void SetUp() override {
         makeFiles(card, 2);
         fs::create_directories(save);
-        TForm1Setup setup;
+        MainWindowSetup setup;
         setup.iniPath = QString::fromStdString(temp.path() + "/pixbako.INI");
         setup.dialogs = &dialogs;
         setup.postRun.openFolder = [this](const QString&) {
@@ -267,7 +267,7 @@ protected:
                     logsWhenFoldersOpened.push_back(entry.path().filename().string());
         };
         setup.postRun.startProgram = [](const QString&, const QStringList&) { return true; };
-        window = std::make_unique<TForm1>(std::move(setup));
+        window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
         window->findChild<QLineEdit*>("ReadInEdit")->setText(QString::fromStdString(card.string()));
         window->findChild<QLineEdit*>("SaveOutEdit")

@@ -1,9 +1,9 @@
 // The setup wizard over a real main window: page movement forward and back with its skips, the
 // folder checks, browsing, the samples, cancelling, and the answers written into the window
 // (and from there into a run).
-#include "about/TOKBottomDlg.h"
-#include "settings/TWIZA.h"
-#include "ui/TXPRadioGroup.h"
+#include "about/AboutDialog.h"
+#include "settings/SetupWizard.h"
+#include "ui/RadioGroup.h"
 #include "ui/UiTestSupport.h"
 
 #include <QApplication>
@@ -41,7 +41,7 @@ std::string windowState(QWidget& window) {
                 combo->currentText() + "|" + QString::number(combo->currentIndex());
         else if (auto* spin = qobject_cast<QSpinBox*>(w))
             state[w->objectName()] = spin->value();
-        else if (auto* group = qobject_cast<TXPRadioGroup*>(w))
+        else if (auto* group = qobject_cast<RadioGroup*>(w))
             state[w->objectName()] = group->itemIndex();
     }
     std::string lines;
@@ -53,7 +53,7 @@ std::string windowState(QWidget& window) {
 class WizardTest : public WindowTest {
 protected:
     fs::path card, target;
-    std::unique_ptr<TWIZA> wizard;
+    std::unique_ptr<SetupWizard> wizard;
 
     void SetUp() override {
         WindowTest::SetUp();
@@ -65,7 +65,7 @@ protected:
     }
 
     void open() {
-        wizard = std::make_unique<TWIZA>(
+        wizard = std::make_unique<SetupWizard>(
             *window,
             [this](const QString& title, const QString& initial) {
                 pickerTitles.push_back(title);
@@ -97,7 +97,7 @@ protected:
 TEST_F(WizardTest, DesignAnswersSetTheEasyPathOnTheMainWindow) {
     // Start from the opposite of every value the wizard sets.
     find<QRadioButton>("RedioButtonCOPY")->setChecked(true);
-    find<TXPRadioGroup>("TYPERADIO")->setItemIndex(1);
+    find<RadioGroup>("TYPERADIO")->setItemIndex(1);
     find<QCheckBox>("OverWriteChkBox")->setChecked(true);
     find<QCheckBox>("DIRCHKBOX")->setChecked(false);
     find<QLineEdit>("DMAEEDIT")->setText("x");
@@ -134,7 +134,7 @@ TEST_F(WizardTest, DesignAnswersSetTheEasyPathOnTheMainWindow) {
     EXPECT_EQ(find<QLineEdit>("LAB1")->text().toStdString(), card.string());
     EXPECT_EQ(find<QLineEdit>("LAB2")->text().toStdString(), target.string());
     EXPECT_TRUE(find<QRadioButton>("RedioButtonMOVE")->isChecked());
-    EXPECT_EQ(find<TXPRadioGroup>("TYPERADIO")->itemIndex(), 0);
+    EXPECT_EQ(find<RadioGroup>("TYPERADIO")->itemIndex(), 0);
     EXPECT_FALSE(find("TYPESETBUTTON")->isEnabled());
     EXPECT_FALSE(find<QCheckBox>("OverWriteChkBox")->isChecked());
     EXPECT_TRUE(find<QCheckBox>("DIRCHKBOX")->isChecked());
@@ -357,10 +357,10 @@ TEST_F(WizardTest, TabAndWheelNeverShowAnotherPage) {
 class WizardFromWindowTest : public WizardTest {
 protected:
     void SetUp() override {
-        TForm1Setup setup;
+        MainWindowSetup setup;
         setup.iniPath = iniPath();
         setup.dialogs = &dialogs;
-        window = std::make_unique<TForm1>(std::move(setup));
+        window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
         card = fs::path(temp.path()) / "DCIM";
         target = fs::path(temp.path()) / "写真";
@@ -376,7 +376,7 @@ TEST_F(WizardFromWindowTest, SquareBracketStyleReachesTheSampleAndTheRun) {
     find<QComboBox>("FNUMCombo")->setCurrentIndex(3); // (xxx)
     bool seen = false;
     QTimer::singleShot(0, window.get(), [&] {
-        auto* modal = qobject_cast<TWIZA*>(QApplication::activeModalWidget());
+        auto* modal = qobject_cast<SetupWizard*>(QApplication::activeModalWidget());
         ASSERT_NE(modal, nullptr);
         seen = true;
         auto* nextButton = modal->findChild<QPushButton*>("BTNNEXT");
@@ -392,7 +392,7 @@ TEST_F(WizardFromWindowTest, SquareBracketStyleReachesTheSampleAndTheRun) {
     });
     find<QPushButton>("BTNWIZA")->click();
     EXPECT_TRUE(seen);
-    EXPECT_EQ(window->findChildren<TWIZA*>().size(), 0);
+    EXPECT_EQ(window->findChildren<SetupWizard*>().size(), 0);
     EXPECT_EQ(find<QLineEdit>("FDATESample")->text(), "PNo[01]");
 
     // The new folder is not opened by a test.
@@ -409,7 +409,7 @@ TEST_F(WizardFromWindowTest, MenuItemSwitchesToTheEasyRunTabBeforeTheWizard) {
     int tabSeen = -1;
     QTimer::singleShot(0, window.get(), [&] {
         tabSeen = find<QTabWidget>("PageControl1")->currentIndex();
-        if (auto* modal = qobject_cast<TWIZA*>(QApplication::activeModalWidget()))
+        if (auto* modal = qobject_cast<SetupWizard*>(QApplication::activeModalWidget()))
             modal->reject();
     });
     find<QAction>("N4")->trigger();
@@ -421,14 +421,14 @@ using AboutFromWindowTest = WizardFromWindowTest;
 TEST_F(AboutFromWindowTest, HelpMenuOpensTheAboutDialogModallyAndDestroysItAfterwards) {
     QString version;
     QTimer::singleShot(0, window.get(), [&] {
-        auto* about = qobject_cast<TOKBottomDlg*>(QApplication::activeModalWidget());
+        auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
         version = about->CurrentVersion();
         about->accept();
     });
     find<QAction>("About1")->trigger();
     EXPECT_EQ(version, "2.1.0");
-    EXPECT_TRUE(window->findChildren<TOKBottomDlg*>().empty());
+    EXPECT_TRUE(window->findChildren<AboutDialog*>().empty());
 }
 
 } // namespace

@@ -1,8 +1,8 @@
 // Pictures of the extension dialog, every page of the setup wizard and the About dialog.
-#include "about/TOKBottomDlg.h"
-#include "settings/TTYPESET.h"
-#include "settings/TWIZA.h"
-#include "ui/TForm1.h"
+#include "about/AboutDialog.h"
+#include "settings/FileTypesDialog.h"
+#include "settings/SetupWizard.h"
+#include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,7 +24,7 @@ bool saveDialog(QWidget& dialog, const QString& folder, const QString& name) {
 } // namespace
 
 // The main window's read-in folder must exist, so that the wizard passes its first check.
-bool saveDialogScreenshots(pixbako::TForm1& window, pixbako::IDialogs& dialogs,
+bool saveDialogScreenshots(pixbako::MainWindow& window, pixbako::IDialogs& dialogs,
                            const QString& output) {
     bool ok = true;
 
@@ -32,15 +32,15 @@ bool saveDialogScreenshots(pixbako::TForm1& window, pixbako::IDialogs& dialogs,
     choice.JPG = true;
     choice.TIF = true;
     choice.freeList = "RAW,MOV";
-    pixbako::TTYPESET extensions(choice, &window);
+    pixbako::FileTypesDialog extensions(choice, &window);
     extensions.show();
     ok = saveDialog(extensions, output, QStringLiteral("dialog-extensions.png")) && ok;
     extensions.hide();
 
-    pixbako::TWIZA wizard(window, {}, &window);
+    pixbako::SetupWizard wizard(window, {}, &window);
     wizard.show();
     auto* next = wizard.findChild<QPushButton*>(QStringLiteral("BTNNEXT"));
-    for (int page = 0; page < pixbako::TWIZA::kPageCount; ++page) {
+    for (int page = 0; page < pixbako::SetupWizard::kPageCount; ++page) {
         while (wizard.page() < page)
             next->click();
         if (wizard.page() != page) {
@@ -51,7 +51,7 @@ bool saveDialogScreenshots(pixbako::TForm1& window, pixbako::IDialogs& dialogs,
     }
     wizard.reject();
 
-    pixbako::TOKBottomDlg about(pixbako::defaultAboutSetup(dialogs), &window);
+    pixbako::AboutDialog about(pixbako::defaultAboutSetup(dialogs), &window);
     about.show();
     ok = saveDialog(about, output, QStringLiteral("dialog-about.png")) && ok;
     about.hide();

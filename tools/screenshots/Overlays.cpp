@@ -2,10 +2,10 @@
 // menu opened, an open pattern list, a hint of the thumbnail box and the folder picker. They are
 // taken from the screen itself, so that they show what a desktop shows (a see-through window would
 // be black without a compositor).
-#include "components/BrowseFolder.h"
-#include "ui/TForm1.h"
-#include "ui/TForm4.h"
-#include "ui/TForm6.h"
+#include "components/FolderPicker.h"
+#include "ui/CompletionNotice.h"
+#include "ui/MainWindow.h"
+#include "ui/ProcessingNotice.h"
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
@@ -59,13 +59,13 @@ void whenReady(QObject* owner, std::function<bool()> ready, std::function<void()
 } // namespace
 
 // The read-in folder of the window must hold a few files, so that a load lasts a moment.
-bool saveLoadNoticeScreenshot(pixbako::TForm1& window, const QString& output) {
+bool saveLoadNoticeScreenshot(pixbako::MainWindow& window, const QString& output) {
     bool ok = false;
     window.findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
     whenReady(
         &window,
         [&window] {
-            pixbako::TForm4* notice = window.processingNotice();
+            pixbako::ProcessingNotice* notice = window.processingNotice();
             return notice && notice->isVisible() && !window.isEnabled();
         },
         [&] {
@@ -77,19 +77,19 @@ bool saveLoadNoticeScreenshot(pixbako::TForm1& window, const QString& output) {
 }
 
 // Arms the picture of the completion notice of the next run; the notice is closed with OK.
-void takeCompletionNoticeScreenshot(pixbako::TForm1& window, const QString& output, bool& ok) {
+void takeCompletionNoticeScreenshot(pixbako::MainWindow& window, const QString& output, bool& ok) {
     whenReady(
         &window,
         [&window] { return window.completionNotice() && window.completionNotice()->isVisible(); },
         [&window, &ok, output] {
-            pixbako::TForm6* notice = window.completionNotice();
+            pixbako::CompletionNotice* notice = window.completionNotice();
             ok = saveScreen(window, notice->frameGeometry(), output,
                             QStringLiteral("notice-completion.png"));
             notice->Button1->click();
         });
 }
 
-bool saveMenuAndHintScreenshots(pixbako::TForm1& window, const QString& output) {
+bool saveMenuAndHintScreenshots(pixbako::MainWindow& window, const QString& output) {
     bool ok = true;
     QMenuBar* bar = window.menuBar();
     const std::pair<const char*, const char*> menus[] = {
@@ -133,13 +133,13 @@ bool saveMenuAndHintScreenshots(pixbako::TForm1& window, const QString& output) 
     return ok;
 }
 
-bool saveFolderPickerScreenshot(pixbako::TForm1& window, const QString& output,
+bool saveFolderPickerScreenshot(pixbako::MainWindow& window, const QString& output,
                                 const QString& folder) {
     bool ok = false;
-    pixbako::TplBrowseFolder picker(&window);
+    pixbako::FolderPicker picker(&window);
     picker.Title = QStringLiteral("読込フォルダを指定");
     picker.InitDir = folder;
-    picker.OnShow = [&](pixbako::TplBrowseFolder& sender) {
+    picker.OnShow = [&](pixbako::FolderPicker& sender) {
         QFileDialog* dialog = sender.Dialog();
         // The folder list fills in the background.
         QElapsedTimer filling;

@@ -6,11 +6,11 @@
 // Run it under a real X server (xvfb-run) so that fonts and styles are those of a desktop.
 #include "components/ThumbnailBox.h"
 #include "engine/datepattern/DateFormat.h"
+#include "ui/CompletionNotice.h"
+#include "ui/MainWindow.h"
+#include "ui/ProcessingNotice.h"
 #include "ui/QtTranslations.h"
-#include "ui/TForm1.h"
-#include "ui/TForm4.h"
-#include "ui/TForm6.h"
-#include "ui/TXPRadioGroup.h"
+#include "ui/RadioGroup.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -26,12 +26,12 @@
 
 #include <cstdio>
 
-bool saveDialogScreenshots(pixbako::TForm1& window, pixbako::IDialogs& dialogs,
+bool saveDialogScreenshots(pixbako::MainWindow& window, pixbako::IDialogs& dialogs,
                            const QString& output);
-bool saveLoadNoticeScreenshot(pixbako::TForm1& window, const QString& output);
-void takeCompletionNoticeScreenshot(pixbako::TForm1& window, const QString& output, bool& ok);
-bool saveMenuAndHintScreenshots(pixbako::TForm1& window, const QString& output);
-bool saveFolderPickerScreenshot(pixbako::TForm1& window, const QString& output,
+bool saveLoadNoticeScreenshot(pixbako::MainWindow& window, const QString& output);
+void takeCompletionNoticeScreenshot(pixbako::MainWindow& window, const QString& output, bool& ok);
+bool saveMenuAndHintScreenshots(pixbako::MainWindow& window, const QString& output);
+bool saveFolderPickerScreenshot(pixbako::MainWindow& window, const QString& output,
                                 const QString& folder);
 
 namespace {
@@ -106,12 +106,13 @@ int main(int argc, char* argv[]) {
 
     QTemporaryDir temp;
     SilentDialogs dialogs;
-    pixbako::TForm1Setup setup;
+    pixbako::MainWindowSetup setup;
     setup.iniPath = temp.filePath(QStringLiteral("pixbako.INI"));
     setup.dialogs = &dialogs;
     setup.transferDialogs = &dialogs;
-    pixbako::TForm1 window(std::move(setup));
-    window.setNotices(new pixbako::TForm4(&window), new pixbako::TForm6(&window));
+    pixbako::MainWindow window(std::move(setup));
+    window.setNotices(new pixbako::ProcessingNotice(&window),
+                      new pixbako::CompletionNotice(&window));
     window.show();
 
     bool ok = true;
@@ -167,7 +168,7 @@ int main(int argc, char* argv[]) {
     window.findChild<QLineEdit*>(QStringLiteral("ReadInEdit"))->setText(pictures);
     tabs->setCurrentIndex(2);
     window.findChild<QPushButton*>(QStringLiteral("BTNREADDATA"))->click();
-    auto* box = window.findChild<pixbako::TThumbnailBox*>(QStringLiteral("ThumbnailBox1"));
+    auto* box = window.findChild<pixbako::ThumbnailBox*>(QStringLiteral("ThumbnailBox1"));
     box->Items(1).Selected = true;
     box->Items(3).Selected = true;
     box->viewport()->update();
@@ -176,7 +177,7 @@ int main(int argc, char* argv[]) {
     ok = save(window, output, QStringLiteral("tab2-thumbnails-end.png")) && ok;
     box->verticalScrollBar()->setValue(0);
     ok = saveMenuAndHintScreenshots(window, output) && ok;
-    window.findChild<pixbako::TXPRadioGroup*>(QStringLiteral("RadioTHM"))->setItemIndex(0);
+    window.findChild<pixbako::RadioGroup*>(QStringLiteral("RadioTHM"))->setItemIndex(0);
     ok = save(window, output, QStringLiteral("tab2-file-names.png")) && ok;
     ok = saveDialogScreenshots(window, dialogs, output) && ok;
     ok = saveFolderPickerScreenshot(window, output, pictures) && ok;

@@ -1,5 +1,5 @@
 // The folder picker, answered from its OnShow event instead of by a user.
-#include "components/BrowseFolder.h"
+#include "components/FolderPicker.h"
 #include "qtsupport/QtPrinters.h"
 #include "support/TempFolder.h"
 
@@ -28,8 +28,8 @@ struct Shown {
 };
 
 // Records what the dialog shows, then lets `answer` close it.
-void answerWith(TplBrowseFolder& browse, Shown& shown, std::function<void(QFileDialog&)> answer) {
-    browse.OnShow = [&shown, answer](TplBrowseFolder& sender) {
+void answerWith(FolderPicker& browse, Shown& shown, std::function<void(QFileDialog&)> answer) {
+    browse.OnShow = [&shown, answer](FolderPicker& sender) {
         QFileDialog* dialog = sender.Dialog();
         shown.title = dialog->windowTitle();
         shown.directory = dialog->directory().absolutePath();
@@ -46,7 +46,7 @@ TEST(BrowseFolder, ConfirmedFolderIsReportedAndCancelKeepsTheFormerOne) {
     std::filesystem::create_directory(temp.path() + "/写真 2024");
     const QString chosen = qs(temp.path() + "/写真 2024");
 
-    TplBrowseFolder browse;
+    FolderPicker browse;
     browse.Title = QStringLiteral("読込フォルダを指定");
     browse.InitDir = qs(temp.path());
     Shown shown;
@@ -74,7 +74,7 @@ TEST(BrowseFolder, ConfirmedFolderIsReportedAndCancelKeepsTheFormerOne) {
 
 TEST(BrowseFolder, MissingOrEmptyInitialFolderOpensAtHome) {
     for (QString initDir : {QStringLiteral("/no/such/folder"), QString()}) {
-        TplBrowseFolder browse;
+        FolderPicker browse;
         browse.InitDir = initDir;
         Shown shown;
         answerWith(browse, shown, [](QFileDialog& dialog) { dialog.reject(); });
@@ -93,7 +93,7 @@ TEST(BrowseFolder, PlacedAtFormLeftFormTopOrCentredWhenBothAreZero) {
     const Case cases[] = {{0, 100, false}, {120, 0, false}, {30, 40, false}, {0, 0, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.left << "," << c.top);
-        TplBrowseFolder browse;
+        FolderPicker browse;
         browse.FormLeft = c.left;
         browse.FormTop = c.top;
         Shown shown;

@@ -18,14 +18,14 @@ class QLineEdit;
 class QRadioButton;
 
 namespace Ui {
-class TWIZA;
+class SetupWizard;
 }
 
 namespace pixbako {
 
-class TplBrowseFolder;
+class FolderPicker;
 
-class TWIZA : public QDialog {
+class SetupWizard : public QDialog {
     Q_OBJECT
 
 public:
@@ -33,14 +33,14 @@ public:
     static constexpr int kPageCount = 9;
 
     // The folder picker: title and initial folder in, the chosen folder out (empty:
-    // cancelled). Unset: the wizard's own TplBrowseFolder.
+    // cancelled). Unset: the wizard's own FolderPicker.
     using PickFolder = std::function<QString(const QString& title, const QString& initialFolder)>;
 
     // `mainWindow` gives the controls the answers go into, the message boxes and the sample
     // refresh; the wizard is shown centred on `parent`.
-    explicit TWIZA(ISettingsForm& mainWindow, PickFolder pickFolder = {},
-                   QWidget* parent = nullptr);
-    ~TWIZA() override;
+    explicit SetupWizard(ISettingsForm& mainWindow, PickFolder pickFolder = {},
+                         QWidget* parent = nullptr);
+    ~SetupWizard() override;
 
     // The page now shown: the scroll position divided by the page height.
     int page() const;
@@ -74,8 +74,8 @@ private:
 
     ISettingsForm& main_;
     PickFolder pickFolder_;
-    std::unique_ptr<Ui::TWIZA> ui;
-    TplBrowseFolder* plBrowseFolder1 = nullptr;
+    std::unique_ptr<Ui::SetupWizard> ui;
+    FolderPicker* plBrowseFolder1 = nullptr;
     bool finishing_ = false;
 };
 

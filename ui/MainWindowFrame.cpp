@@ -1,11 +1,11 @@
 // The main window's tabs, menus, protection, exit and close, size and overlays, mouse-release
 // warnings and hint placement.
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 
-#include "about/TOKBottomDlg.h"
-#include "settings/TTYPESET.h"
-#include "settings/TWIZA.h"
-#include "ui_TForm1.h"
+#include "about/AboutDialog.h"
+#include "settings/FileTypesDialog.h"
+#include "settings/SetupWizard.h"
+#include "ui_MainWindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -19,7 +19,7 @@
 namespace pixbako {
 // --- tabs ---
 
-void TForm1::showTabReaction(int index) {
+void MainWindow::showTabReaction(int index) {
     if (currentTab_ == 0 && index != 0)
         TabSheet1Hide();
     currentTab_ = index;
@@ -38,62 +38,62 @@ void TForm1::showTabReaction(int index) {
     }
 }
 
-void TForm1::TabSheet1Show() {
+void MainWindow::TabSheet1Show() {
     ui->LAB1->setText(ui->ReadInEdit->text());
     ui->LAB2->setText(ui->SaveOutEdit->text());
     ui->CHKHOGO->setVisible(true);
     ui->STATUSTEXT->setText(QStringLiteral("  ウィザードにより簡単に取り込めます"));
 }
 
-void TForm1::TabSheet1Hide() {
+void MainWindow::TabSheet1Hide() {
     ui->CHKHOGO->setVisible(false);
 }
 
-void TForm1::TabSheet2Show() {
+void MainWindow::TabSheet2Show() {
     ui->STATUSTEXT->setText(QStringLiteral("  Pixbakoの詳細設定を行います"));
 }
 
-void TForm1::TabSheet3Show() {
+void MainWindow::TabSheet3Show() {
     ui->STATUSTEXT->setText(QStringLiteral("  読込みボタンを押してデータを読み込みます"));
 }
 
 // --- dialogs and menus ---
 
 // A new wizard for every opening, so each starts from its design state.
-void TForm1::BTNWIZAClick() {
+void MainWindow::BTNWIZAClick() {
     if (setup_.openWizard) {
         setup_.openWizard();
         return;
     }
-    TWIZA wizard(*this, setup_.pickFolder, this);
+    SetupWizard wizard(*this, setup_.pickFolder, this);
     wizard.exec();
 }
 
-void TForm1::N4Click() {
+void MainWindow::N4Click() {
     ui->PageControl1->setCurrentIndex(0);
     BTNWIZAClick();
 }
 
-void TForm1::About1Click() {
+void MainWindow::About1Click() {
     if (setup_.openAbout) {
         setup_.openAbout();
         return;
     }
-    TOKBottomDlg about(defaultAboutSetup(*setup_.dialogs), this);
+    AboutDialog about(defaultAboutSetup(*setup_.dialogs), this);
     about.exec();
 }
 
-void TForm1::setExtensionDialog(TTYPESET* dialog) {
+void MainWindow::setExtensionDialog(FileTypesDialog* dialog) {
     TYPESET_ = dialog;
 }
 
-void TForm1::TYPESETBUTTONClick() {
+void MainWindow::TYPESETBUTTONClick() {
     if (TYPESET_)
         TYPESET_->exec();
 }
 
 // Protection: no tab, no preset and no wizard can be used; running and exiting still can.
-void TForm1::CHKHOGOClick() {
+void MainWindow::CHKHOGOClick() {
     const bool locked = ui->CHKHOGO->isChecked();
     // A run keeps the tabs and presets locked until it ends, whatever happens to the box
     // meanwhile; its end applies the protection state.
@@ -108,13 +108,13 @@ void TForm1::CHKHOGOClick() {
 
 // --- exit ---
 
-void TForm1::ExitButtonClick(QObject* sender) {
+void MainWindow::ExitButtonClick(QObject* sender) {
     settings_->saveOnExit();
     if (sender == ui->ExitButton || sender == ui->Exit1)
         close();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     // A run is unwinding: it stops at its next check and then closes the window itself.
     if (!run_.requestClose()) {
         event->ignore();
@@ -130,28 +130,28 @@ void TForm1::closeEvent(QCloseEvent* event) {
 
 // --- size, splitter and overlays ---
 
-QRect TForm1::workArea() const {
+QRect MainWindow::workArea() const {
     return screen()->availableGeometry();
 }
 
-int TForm1::panelHeight() const {
+int MainWindow::panelHeight() const {
     return ui->Panel1->height();
 }
 
-void TForm1::setPanelHeight(int height) {
+void MainWindow::setPanelHeight(int height) {
     height = std::max(height, kPanelMinimumHeight);
     const int room = ui->Splitter1->height() - ui->Splitter1->handleWidth();
     ui->Splitter1->setSizes({height, std::max(0, room - height)});
 }
 
-void TForm1::resizeEvent(QResizeEvent* event) {
+void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FormResize();
 }
 
 // When the window has become lower than the settings panel and the list need, the panel goes
 // back to its minimum and the list gets its room back.
-void TForm1::FormResize() {
+void MainWindow::FormResize() {
     // The splitter keeps the list at its smallest height and takes the rest from the panel.
     const int smallestList =
         std::max(ui->PanelGrid->minimumHeight(), ui->PanelGrid->minimumSizeHint().height());
@@ -162,7 +162,7 @@ void TForm1::FormResize() {
 
 // The run and exit buttons stand over the lower edge of the settings panel, on every tab; the
 // protection box stands over the upper right of the tab area.
-void TForm1::placeOverlays() {
+void MainWindow::placeOverlays() {
     QWidget* panel = ui->Panel1;
     const int bottom = panel->height() - 3 - 6;
     const int right = panel->width() - 3 - 8;
@@ -177,7 +177,7 @@ void TForm1::placeOverlays() {
 // The list shows whole rows only: its height leaves out what would be part of a row, so that a
 // scroll to the end shows the last row in full without cutting the top row in half (a view
 // scrolled by whole rows aligns its last row with the bottom edge).
-void TForm1::fitListToWholeRows() {
+void MainWindow::fitListToWholeRows() {
     QTableView* grid = ui->StringGrid1;
     const int rowHeight = grid->verticalHeader()->defaultSectionSize();
     const int header = grid->horizontalHeader()->isHidden()
@@ -192,7 +192,7 @@ void TForm1::fitListToWholeRows() {
     grid->setMaximumHeight(std::max(around + rows * rowHeight, grid->minimumSizeHint().height()));
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Resize:
         if (watched == ui->Panel1 || watched == ui->centralwidget)

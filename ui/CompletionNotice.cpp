@@ -1,4 +1,4 @@
-#include "ui/TForm6.h"
+#include "ui/CompletionNotice.h"
 
 #include "ui/Topmost.h"
 
@@ -10,7 +10,8 @@
 
 namespace pixbako {
 
-TForm6::TForm6(QWidget* mainWindow) : TForm4(mainWindow, kClientWidth, kClientHeight) {
+CompletionNotice::CompletionNotice(QWidget* mainWindow)
+    : ProcessingNotice(mainWindow, kClientWidth, kClientHeight) {
     setObjectName(QStringLiteral("TForm6"));
     Label1->setGeometry(0, 0, kClientWidth, kLabelHeight);
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
@@ -19,10 +20,10 @@ TForm6::TForm6(QWidget* mainWindow) : TForm4(mainWindow, kClientWidth, kClientHe
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(kButtonLeft, kButtonTop, 97, 25);
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &TForm6::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, &CompletionNotice::Button1Click);
 }
 
-int TForm6::showNotice(const QString& text) {
+int CompletionNotice::showNotice(const QString& text) {
     Label1->setText(text);
     fitText();
     FormShow();
@@ -31,7 +32,7 @@ int TForm6::showNotice(const QString& text) {
 
 // One line keeps the designed size. A report of files not transferred has several lines: the
 // label grows to hold them, and the window and the button's place with it.
-void TForm6::fitText() {
+void CompletionNotice::fitText() {
     const QStringList lines = Label1->text().split(QLatin1Char('\n'));
     int width = kClientWidth;
     int height = kLabelHeight;
@@ -52,11 +53,11 @@ void TForm6::fitText() {
                   height + kButtonTop - kLabelHeight);
 }
 
-void TForm6::FormShow() {
+void CompletionNotice::FormShow() {
     setTopmost(this, true);
 }
 
-void TForm6::Button1Click() {
+void CompletionNotice::Button1Click() {
     done(1);
     setTopmost(this, false);
 }

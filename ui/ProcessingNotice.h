@@ -14,7 +14,7 @@ class QLabel;
 
 namespace pixbako {
 
-class TForm4 : public QDialog {
+class ProcessingNotice : public QDialog {
     Q_OBJECT
 
 public:
@@ -22,7 +22,7 @@ public:
     static constexpr int kClientHeight = 35;
     static constexpr int kAlphaBlendValue = 200;
 
-    explicit TForm4(QWidget* mainWindow);
+    explicit ProcessingNotice(QWidget* mainWindow);
 
     void showNotice();
 
@@ -30,7 +30,7 @@ public:
 
 protected:
     // For the completion notice, which is built on this one.
-    TForm4(QWidget* mainWindow, int width, int height);
+    ProcessingNotice(QWidget* mainWindow, int width, int height);
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
 

@@ -1,4 +1,4 @@
-#include "ui/TForm4.h"
+#include "ui/ProcessingNotice.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -7,7 +7,8 @@
 
 namespace pixbako {
 
-TForm4::TForm4(QWidget* mainWindow) : TForm4(mainWindow, kClientWidth, kClientHeight) {
+ProcessingNotice::ProcessingNotice(QWidget* mainWindow)
+    : ProcessingNotice(mainWindow, kClientWidth, kClientHeight) {
     setObjectName(QStringLiteral("TForm4"));
     // An opaque background: a see-through one is black where no compositor blends windows.
     setAutoFillBackground(true);
@@ -19,7 +20,8 @@ TForm4::TForm4(QWidget* mainWindow) : TForm4(mainWindow, kClientWidth, kClientHe
     layout->addWidget(Label1);
 }
 
-TForm4::TForm4(QWidget* mainWindow, int width, int height) : QDialog(mainWindow) {
+ProcessingNotice::ProcessingNotice(QWidget* mainWindow, int width, int height)
+    : QDialog(mainWindow) {
     setWindowTitle(QStringLiteral("Pixbako"));
     // A dialog frame with its title and no buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
@@ -28,26 +30,26 @@ TForm4::TForm4(QWidget* mainWindow, int width, int height) : QDialog(mainWindow)
     Label1->setObjectName(QStringLiteral("Label1"));
 }
 
-void TForm4::showNotice() {
+void ProcessingNotice::showNotice() {
     show();
     raise();
     QCoreApplication::processEvents();
 }
 
-void TForm4::showEvent(QShowEvent* event) {
+void ProcessingNotice::showEvent(QShowEvent* event) {
     centreOnMainWindow();
     QDialog::showEvent(event);
 }
 
 // Disabling the main window disables its child windows too; the notice only shows a text, so
 // it takes itself back at once.
-void TForm4::changeEvent(QEvent* event) {
+void ProcessingNotice::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::EnabledChange && !isEnabled())
         setEnabled(true);
 }
 
-void TForm4::centreOnMainWindow() {
+void ProcessingNotice::centreOnMainWindow() {
     if (QWidget* owner = parentWidget()) {
         const QRect frame = owner->window()->frameGeometry();
         move(frame.center() - QPoint(width() / 2, height() / 2));

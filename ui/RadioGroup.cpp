@@ -1,11 +1,11 @@
-#include "ui/TXPRadioGroup.h"
+#include "ui/RadioGroup.h"
 
 #include <QGridLayout>
 #include <QRadioButton>
 
 namespace pixbako {
 
-TXPRadioGroup::TXPRadioGroup(QWidget* parent) : QGroupBox(parent), layout_(new QGridLayout(this)) {
+RadioGroup::RadioGroup(QWidget* parent) : QGroupBox(parent), layout_(new QGridLayout(this)) {
     layout_->setContentsMargins(6, 2, 6, 2);
     layout_->setVerticalSpacing(0);
     layout_->setHorizontalSpacing(4);
@@ -16,21 +16,21 @@ TXPRadioGroup::TXPRadioGroup(QWidget* parent) : QGroupBox(parent), layout_(new Q
     });
 }
 
-void TXPRadioGroup::setItems(const QStringList& items) {
+void RadioGroup::setItems(const QStringList& items) {
     items_ = items;
     rebuild();
 }
 
-void TXPRadioGroup::setColumns(int columns) {
+void RadioGroup::setColumns(int columns) {
     columns_ = std::max(1, columns);
     rebuild();
 }
 
-int TXPRadioGroup::itemIndex() const {
+int RadioGroup::itemIndex() const {
     return group_.checkedId();
 }
 
-void TXPRadioGroup::setItemIndex(int index) {
+void RadioGroup::setItemIndex(int index) {
     if (index == itemIndex())
         return;
     if (QAbstractButton* chosen = group_.button(index)) {
@@ -47,11 +47,11 @@ void TXPRadioGroup::setItemIndex(int index) {
     }
 }
 
-QAbstractButton* TXPRadioGroup::button(int index) const {
+QAbstractButton* RadioGroup::button(int index) const {
     return group_.button(index);
 }
 
-void TXPRadioGroup::rebuild() {
+void RadioGroup::rebuild() {
     const int chosen = itemIndex();
     for (QAbstractButton* old : group_.buttons()) {
         group_.removeButton(old);

@@ -1,4 +1,4 @@
-#include "components/DropDst.h"
+#include "components/FileDropTarget.h"
 
 #include <QDropEvent>
 #include <QMessageBox>
@@ -57,26 +57,26 @@ std::vector<std::string> droppedLocalFiles(const QMimeData& data) {
     return files;
 }
 
-TDropDst::TDropDst(QObject* owner) : TControlHook(owner) {}
+FileDropTarget::FileDropTarget(QObject* owner) : ControlHook(owner) {}
 
-TDropDst::~TDropDst() {
+FileDropTarget::~FileDropTarget() {
     // The base destructor can no longer reach hookChanged of this class.
     unhook();
 }
 
-void TDropDst::setAcceptDrop(bool accept) {
+void FileDropTarget::setAcceptDrop(bool accept) {
     if (accept == acceptDrop_)
         return;
     acceptDrop_ = accept;
     registerDrop();
 }
 
-void TDropDst::registerDrop() {
+void FileDropTarget::registerDrop() {
     if (QWidget* widget = HookedControl())
         widget->setAcceptDrops(ownAcceptDrops_ || acceptDrop_);
 }
 
-void TDropDst::hookChanged(bool on) {
+void FileDropTarget::hookChanged(bool on) {
     QWidget* widget = HookedControl();
     if (on) {
         ownAcceptDrops_ = widget->acceptDrops();
@@ -91,22 +91,22 @@ void TDropDst::hookChanged(bool on) {
     widget->setAcceptDrops(ownAcceptDrops_);
 }
 
-void TDropDst::handleChanged(int reason) {
-    TControlHook::handleChanged(reason);
+void FileDropTarget::handleChanged(int reason) {
+    ControlHook::handleChanged(reason);
     if (reason == 2)
         registerDrop();
 }
 
 // Widgets inside the control that take drops of their own (a line edit in a group box takes
 // dropped text) would catch a file drag before the control sees it; the hook watches them too.
-void TDropDst::watchInside(QWidget* widget) {
+void FileDropTarget::watchInside(QWidget* widget) {
     for (QWidget* inside : widget->findChildren<QWidget*>()) {
         inside->removeEventFilter(this); // never twice
         inside->installEventFilter(this);
     }
 }
 
-void TDropDst::watchChild(QObject* child) {
+void FileDropTarget::watchChild(QObject* child) {
     if (!child->isWidgetType())
         return;
     auto* widget = static_cast<QWidget*>(child);
@@ -115,7 +115,7 @@ void TDropDst::watchChild(QObject* child) {
     watchInside(widget); // a widget built elsewhere and put in later brings its children along
 }
 
-bool TDropDst::hookedEvent(QEvent* event) {
+bool FileDropTarget::hookedEvent(QEvent* event) {
     if (event->type() == QEvent::ChildAdded) {
         watchChild(static_cast<QChildEvent*>(event)->child());
         return false;
@@ -123,10 +123,10 @@ bool TDropDst::hookedEvent(QEvent* event) {
     return dragEvent(HookedControl(), event);
 }
 
-bool TDropDst::eventFilter(QObject* watched, QEvent* event) {
+bool FileDropTarget::eventFilter(QObject* watched, QEvent* event) {
     QWidget* control = HookedControl();
     if (!control || watched == control || !watched->isWidgetType())
-        return TControlHook::eventFilter(watched, event);
+        return ControlHook::eventFilter(watched, event);
     auto* inside = static_cast<QWidget*>(watched);
     if (!control->isAncestorOf(inside))
         return false; // moved elsewhere since
@@ -144,7 +144,7 @@ bool TDropDst::eventFilter(QObject* watched, QEvent* event) {
     return dragEvent(inside, event);
 }
 
-bool TDropDst::dragEvent(QWidget* at, QEvent* event) {
+bool FileDropTarget::dragEvent(QWidget* at, QEvent* event) {
     QEvent::Type type = event->type();
     if (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop)
         return false;
@@ -176,7 +176,7 @@ bool TDropDst::dragEvent(QWidget* at, QEvent* event) {
     return true;
 }
 
-void TDropDst::deliver(const std::vector<std::string>& files, QPoint point) {
+void FileDropTarget::deliver(const std::vector<std::string>& files, QPoint point) {
     if (!OnFileDrop)
         return;
     try {
@@ -188,7 +188,7 @@ void TDropDst::deliver(const std::vector<std::string>& files, QPoint point) {
     }
 }
 
-void TDropDst::showError(const QString& message) {
+void FileDropTarget::showError(const QString& message) {
     // After the drop has finished: a file manager waits for the end of the drop, and a modal
     // box would keep it waiting until the user closes it.
     QTimer::singleShot(0, this, [this, message] {

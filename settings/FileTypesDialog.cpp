@@ -1,6 +1,6 @@
-#include "settings/TTYPESET.h"
+#include "settings/FileTypesDialog.h"
 
-#include "ui_TTYPESET.h"
+#include "ui_FileTypesDialog.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -10,25 +10,25 @@ namespace {
 
 // Each check box with the flag it stands for.
 struct FlagBox {
-    QCheckBox* Ui::TTYPESET::*box;
+    QCheckBox* Ui::FileTypesDialog::*box;
     bool ExtensionChoice::*flag;
 };
 
 constexpr FlagBox kFlagBoxes[] = {
-    {&Ui::TTYPESET::CheckBoxJPG, &ExtensionChoice::JPG},
-    {&Ui::TTYPESET::CheckBoxBMP, &ExtensionChoice::BMP},
-    {&Ui::TTYPESET::CheckBoxGIF, &ExtensionChoice::GIF},
-    {&Ui::TTYPESET::CheckBoxPNG, &ExtensionChoice::PNG},
-    {&Ui::TTYPESET::CheckBoxTIF, &ExtensionChoice::TIF},
-    {&Ui::TTYPESET::CheckBoxAVI, &ExtensionChoice::AVI},
-    {&Ui::TTYPESET::CheckBoxMPG, &ExtensionChoice::MPG},
-    {&Ui::TTYPESET::CheckBoxASF, &ExtensionChoice::ASF},
+    {&Ui::FileTypesDialog::CheckBoxJPG, &ExtensionChoice::JPG},
+    {&Ui::FileTypesDialog::CheckBoxBMP, &ExtensionChoice::BMP},
+    {&Ui::FileTypesDialog::CheckBoxGIF, &ExtensionChoice::GIF},
+    {&Ui::FileTypesDialog::CheckBoxPNG, &ExtensionChoice::PNG},
+    {&Ui::FileTypesDialog::CheckBoxTIF, &ExtensionChoice::TIF},
+    {&Ui::FileTypesDialog::CheckBoxAVI, &ExtensionChoice::AVI},
+    {&Ui::FileTypesDialog::CheckBoxMPG, &ExtensionChoice::MPG},
+    {&Ui::FileTypesDialog::CheckBoxASF, &ExtensionChoice::ASF},
 };
 
 } // namespace
 
-TTYPESET::TTYPESET(ExtensionChoice& choice, QWidget* parent)
-    : QDialog(parent), choice_(choice), ui(std::make_unique<Ui::TTYPESET>()) {
+FileTypesDialog::FileTypesDialog(ExtensionChoice& choice, QWidget* parent)
+    : QDialog(parent), choice_(choice), ui(std::make_unique<Ui::FileTypesDialog>()) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
@@ -44,21 +44,21 @@ TTYPESET::TTYPESET(ExtensionChoice& choice, QWidget* parent)
     FormCreate();
 }
 
-TTYPESET::~TTYPESET() = default;
+FileTypesDialog::~FileTypesDialog() = default;
 
-void TTYPESET::FormCreate() {
+void FileTypesDialog::FormCreate() {
     for (const FlagBox& entry : kFlagBoxes)
         (ui.get()->*entry.box)->setChecked(choice_.*entry.flag);
     ui->TYPEEDITBOX->setText(QString::fromStdString(choice_.freeList));
 }
 
-void TTYPESET::OKBtnClick() {
+void FileTypesDialog::OKBtnClick() {
     for (const FlagBox& entry : kFlagBoxes)
         choice_.*entry.flag = (ui.get()->*entry.box)->isChecked();
     choice_.freeList = ui->TYPEEDITBOX->text().toStdString();
 }
 
-void TTYPESET::showEvent(QShowEvent* event) {
+void FileTypesDialog::showEvent(QShowEvent* event) {
     FormCreate();
     QDialog::showEvent(event);
 }

@@ -1,10 +1,10 @@
-#include "settings/TWIZA.h"
+#include "settings/SetupWizard.h"
 
-#include "components/BrowseFolder.h"
+#include "components/FolderPicker.h"
 #include "components/PopupWidth.h"
 #include "engine/naming/Names.h"
 #include "platform/DateTime.h"
-#include "ui_TWIZA.h"
+#include "ui_SetupWizard.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -61,24 +61,24 @@ void fillMessagePage(QTextEdit* memo, const QStringList& lines) {
 
 } // namespace
 
-TWIZA::TWIZA(ISettingsForm& mainWindow, PickFolder pickFolder, QWidget* parent)
+SetupWizard::SetupWizard(ISettingsForm& mainWindow, PickFolder pickFolder, QWidget* parent)
     : QDialog(parent), main_(mainWindow), pickFolder_(std::move(pickFolder)),
-      ui(std::make_unique<Ui::TWIZA>()) {
+      ui(std::make_unique<Ui::SetupWizard>()) {
     ui->setupUi(this);
     setUpControls();
     connectControls();
     FormCreate();
 }
 
-TWIZA::~TWIZA() = default;
+SetupWizard::~SetupWizard() = default;
 
-void TWIZA::setUpControls() {
+void SetupWizard::setUpControls() {
     // A fixed dialog border without title-bar buttons: the wizard ends through its own buttons.
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint);
     setFixedSize(417, 189);
     setFont(pixelFont(12));
-    plBrowseFolder1 = new TplBrowseFolder(this);
+    plBrowseFolder1 = new FolderPicker(this);
     plBrowseFolder1->setObjectName(QStringLiteral("plBrowseFolder1"));
 
     for (int page = 1; page < kPageCount - 1; ++page)
@@ -125,22 +125,22 @@ void TWIZA::setUpControls() {
 }
 
 // Every reaction of the wizard is connected here.
-void TWIZA::connectControls() {
-    connect(ui->BTNNEXT, &QPushButton::clicked, this, &TWIZA::BTNNEXTClick);
-    connect(ui->BTNBACK, &QPushButton::clicked, this, &TWIZA::BTNBACKClick);
+void SetupWizard::connectControls() {
+    connect(ui->BTNNEXT, &QPushButton::clicked, this, &SetupWizard::BTNNEXTClick);
+    connect(ui->BTNBACK, &QPushButton::clicked, this, &SetupWizard::BTNBACKClick);
     connect(ui->BTNCAN, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &TWIZA::BitBtn1Click);
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &TWIZA::BitBtn2Click);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &SetupWizard::BitBtn1Click);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &SetupWizard::BitBtn2Click);
     for (QLineEdit* field : {ui->WIZADMAE, ui->WIZADATO})
-        connect(field, &QLineEdit::textChanged, this, &TWIZA::WIZADMAEChange);
-    connect(ui->WIZADSTR, &QComboBox::currentTextChanged, this, &TWIZA::WIZADMAEChange);
+        connect(field, &QLineEdit::textChanged, this, &SetupWizard::WIZADMAEChange);
+    connect(ui->WIZADSTR, &QComboBox::currentTextChanged, this, &SetupWizard::WIZADMAEChange);
     for (QLineEdit* field : {ui->WIZAFMAE, ui->WIZAFATO})
-        connect(field, &QLineEdit::textChanged, this, &TWIZA::WIZAFMAEChange);
-    connect(ui->WIZAFSTR, &QComboBox::currentTextChanged, this, &TWIZA::WIZAFMAEChange);
-    connect(ui->WIZAFNO, &QComboBox::currentIndexChanged, this, &TWIZA::WIZAFMAEChange);
+        connect(field, &QLineEdit::textChanged, this, &SetupWizard::WIZAFMAEChange);
+    connect(ui->WIZAFSTR, &QComboBox::currentTextChanged, this, &SetupWizard::WIZAFMAEChange);
+    connect(ui->WIZAFNO, &QComboBox::currentIndexChanged, this, &SetupWizard::WIZAFMAEChange);
 }
 
-void TWIZA::FormCreate() {
+void SetupWizard::FormCreate() {
     ui->ScrollBox1Contents->resize(ui->ScrollBox1Contents->width(), kPageCount * kPageHeight);
     for (int page = 0; page < kPageCount; ++page) {
         QWidget* sheet = findChild<QWidget*>(QStringLiteral("Page%1").arg(page));
@@ -149,13 +149,13 @@ void TWIZA::FormCreate() {
     ui->ScrollBox1->verticalScrollBar()->setSingleStep(kPageHeight);
 }
 
-void TWIZA::showEvent(QShowEvent* event) {
+void SetupWizard::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
         FormShow();
     QDialog::showEvent(event);
 }
 
-void TWIZA::FormShow() {
+void SetupWizard::FormShow() {
     WIZADMAEChange();
     WIZAFMAEChange();
     ui->BTNBACK->setEnabled(false);
@@ -167,11 +167,11 @@ void TWIZA::FormShow() {
     ui->EditSAVE->setText(mainText("SaveOutEdit"));
 }
 
-int TWIZA::page() const {
+int SetupWizard::page() const {
     return ui->ScrollBox1->verticalScrollBar()->value() / kPageHeight;
 }
 
-void TWIZA::showPage(int page) {
+void SetupWizard::showPage(int page) {
     ui->ScrollBox1->verticalScrollBar()->setValue(page * kPageHeight);
     // Only the page shown takes part in Tab and keyboard focus, so that focus can never move
     // to a control of another page and scroll the box there behind the page logic's back.
@@ -179,18 +179,18 @@ void TWIZA::showPage(int page) {
         findChild<QWidget*>(QStringLiteral("Page%1").arg(other))->setEnabled(other == page);
 }
 
-void TWIZA::setFinishing(bool finishing) {
+void SetupWizard::setFinishing(bool finishing) {
     finishing_ = finishing;
     ui->BTNNEXT->setText(finishing ? kFinishCaption : kNextCaption);
 }
 
-void TWIZA::WIZADMAEChange() {
+void SetupWizard::WIZADMAEChange() {
     ui->WIZADSAMPLE->setText(QString::fromStdString(folderSampleText(
         ui->WIZADMAE->text().toStdString(), ui->WIZADSTR->currentText().toStdString(),
         ui->WIZADATO->text().toStdString(), currentDateTime())));
 }
 
-void TWIZA::WIZAFMAEChange() {
+void SetupWizard::WIZAFMAEChange() {
     const std::string named = folderSampleText(
         ui->WIZAFMAE->text().toStdString(), ui->WIZAFSTR->currentText().toStdString(),
         ui->WIZAFATO->text().toStdString(), currentDateTime());
@@ -200,7 +200,7 @@ void TWIZA::WIZAFMAEChange() {
 
 // Page 1 wants an existing read-in folder, page 3 any save folder; a refusal beeps, warns and
 // stays on the page.
-bool TWIZA::folderFieldAccepted(int page) {
+bool SetupWizard::folderFieldAccepted(int page) {
     const QString folder = page == 1 ? ui->EDITIN->text() : ui->EditSAVE->text();
     const bool accepted =
         page == 1 ? !folder.isEmpty() && QFileInfo(folder).isDir() : !folder.isEmpty();
@@ -213,7 +213,7 @@ bool TWIZA::folderFieldAccepted(int page) {
     return false;
 }
 
-void TWIZA::BTNNEXTClick() {
+void SetupWizard::BTNNEXTClick() {
     // A closing result given at an earlier press takes effect now, after the page's action.
     const bool closes = finishing_;
     switch (page()) {
@@ -258,7 +258,7 @@ void TWIZA::BTNNEXTClick() {
         accept();
 }
 
-void TWIZA::BTNBACKClick() {
+void SetupWizard::BTNBACKClick() {
     switch (page()) {
     case 0:
         break;
@@ -280,7 +280,7 @@ void TWIZA::BTNBACKClick() {
 }
 
 // On success the field takes the folder and the wizard moves on as if Next had been pressed.
-void TWIZA::browse(QLineEdit* field, const QString& title) {
+void SetupWizard::browse(QLineEdit* field, const QString& title) {
     QString folder;
     if (pickFolder_) {
         folder = pickFolder_(title, field->text());
@@ -296,32 +296,32 @@ void TWIZA::browse(QLineEdit* field, const QString& title) {
     BTNNEXTClick();
 }
 
-void TWIZA::BitBtn1Click() {
+void SetupWizard::BitBtn1Click() {
     browse(ui->EDITIN, QStringLiteral("読込フォルダを指定"));
 }
 
-void TWIZA::BitBtn2Click() {
+void SetupWizard::BitBtn2Click() {
     browse(ui->EditSAVE, QStringLiteral("保存フォルダを指定"));
 }
 
-QWidget* TWIZA::mainControl(const char* name) const {
+QWidget* SetupWizard::mainControl(const char* name) const {
     return main_.form().findChild<QWidget*>(QString::fromLatin1(name));
 }
 
-QString TWIZA::mainText(const char* name) const {
+QString SetupWizard::mainText(const char* name) const {
     const QWidget* control = mainControl(name);
     return control ? control->property("text").toString() : QString();
 }
 
 // Through the control's property, so its own signals and the window's reactions fire exactly
 // as for a change by the user.
-void TWIZA::setMain(const char* name, const char* property, const QVariant& value) {
+void SetupWizard::setMain(const char* name, const char* property, const QVariant& value) {
     if (QWidget* control = mainControl(name))
         control->setProperty(property, value);
 }
 
 // The answers into the main window, in this order; options not named here keep their values.
-void TWIZA::transfer() {
+void SetupWizard::transfer() {
     setMain("LAB1", "text", ui->EDITIN->text());
     setMain("ReadInEdit", "text", ui->EDITIN->text());
     setMain("LAB2", "text", ui->EditSAVE->text());
@@ -359,7 +359,7 @@ void TWIZA::transfer() {
     main_.refreshSamples();
 }
 
-bool TWIZA::eventFilter(QObject* watched, QEvent* event) {
+bool SetupWizard::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Wheel)
         return true;
     return QDialog::eventFilter(watched, event);

@@ -12,14 +12,14 @@ class QGridLayout;
 
 namespace pixbako {
 
-class TXPRadioGroup : public QGroupBox {
+class RadioGroup : public QGroupBox {
     Q_OBJECT
     Q_PROPERTY(QStringList items READ items WRITE setItems)
     Q_PROPERTY(int columns READ columns WRITE setColumns)
     Q_PROPERTY(int itemIndex READ itemIndex WRITE setItemIndex NOTIFY itemIndexChanged USER true)
 
 public:
-    explicit TXPRadioGroup(QWidget* parent = nullptr);
+    explicit RadioGroup(QWidget* parent = nullptr);
 
     QStringList items() const { return items_; }
     void setItems(const QStringList& items);
@@ -45,4 +45,4 @@ private:
 
 } // namespace pixbako
 
-using pixbako::TXPRadioGroup; // uic names the class without its namespace
+using pixbako::RadioGroup; // uic names the class without its namespace

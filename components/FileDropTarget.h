@@ -1,10 +1,11 @@
 #pragma once
-// TDropDst lets a widget receive files dragged from a file manager without the widget knowing
+// FileDropTarget lets a widget receive files dragged from a file manager without the widget knowing
 // about it. Hook it to the widget (Control); every drop of local files (text/uri-list with
 // file:// URLs) on the widget, or on any widget inside it, becomes one OnFileDrop call:
 //
-//     auto* drop = new TDropDst(this);
-//     drop->OnFileDrop = [this](TDropDst&, const std::vector<std::string>& files, int x, int y) {
+//     auto* drop = new FileDropTarget(this);
+//     drop->OnFileDrop = [this](FileDropTarget&, const std::vector<std::string>& files,
+//                               int x, int y) {
 //         ... // files in drop order; x, y in Control's coordinates
 //     };
 //     drop->setControl(ReadInGroupbox);
@@ -32,15 +33,15 @@ class QMimeData;
 
 namespace pixbako {
 
-class TDropDst : public TControlHook {
+class FileDropTarget : public ControlHook {
     Q_OBJECT
 public:
-    using TFileDropEvent =
-        std::function<void(TDropDst& Sender, const std::vector<std::string>& Files, int X, int Y)>;
-    using TErrorDisplay = std::function<void(TDropDst& Sender, const QString& Message)>;
+    using TFileDropEvent = std::function<void(FileDropTarget& Sender,
+                                              const std::vector<std::string>& Files, int X, int Y)>;
+    using TErrorDisplay = std::function<void(FileDropTarget& Sender, const QString& Message)>;
 
-    explicit TDropDst(QObject* owner = nullptr);
-    ~TDropDst() override;
+    explicit FileDropTarget(QObject* owner = nullptr);
+    ~FileDropTarget() override;
 
     // False: file drags show the no-drop cursor and nothing is delivered.
     bool AcceptDrop() const { return acceptDrop_; }

@@ -1,9 +1,9 @@
 // The main window's enabling and warning rules, the name samples, browsing and drops.
-#include "components/BrowseFolder.h"
+#include "components/FolderPicker.h"
 #include "engine/naming/Names.h"
-#include "ui/TForm1.h"
-#include "ui/TXPRadioGroup.h"
-#include "ui_TForm1.h"
+#include "ui/MainWindow.h"
+#include "ui/RadioGroup.h"
+#include "ui_MainWindow.h"
 
 #include <QDateTime>
 #include <QFileDialog>
@@ -35,7 +35,7 @@ std::string text(const QComboBox* pattern) {
 
 // Enabled fields are painted in the window colour, disabled ones in the button-face colour,
 // also when they are disabled with the whole window (a load or a run) rather than by a rule.
-void TForm1::enableField(QWidget* field, bool enabled) {
+void MainWindow::enableField(QWidget* field, bool enabled) {
     field->setEnabled(enabled);
     QPalette palette = field->palette();
     const QColor buttonFace = QPalette().color(QPalette::Button);
@@ -46,22 +46,22 @@ void TForm1::enableField(QWidget* field, bool enabled) {
     field->setPalette(palette);
 }
 
-void TForm1::RunChkBoxClick() {
+void MainWindow::RunChkBoxClick() {
     const bool on = ui->RunChkBox->isChecked();
     enableField(ui->RunProcEdit, on);
     ui->RunProcButton->setEnabled(on);
     ui->RUNPARACHK2->setEnabled(on);
 }
 
-void TForm1::RUNPARACHK2Click() {
+void MainWindow::RUNPARACHK2Click() {
     ui->RUNPARACHKSTR->setEnabled(ui->RUNPARACHK2->itemIndex() == 2);
 }
 
-void TForm1::TYPERADIOClick() {
+void MainWindow::TYPERADIOClick() {
     ui->TYPESETBUTTON->setEnabled(ui->TYPERADIO->itemIndex() == 1);
 }
 
-void TForm1::FNUMComboChange() {
+void MainWindow::FNUMComboChange() {
     // Setting the start number below re-enters through its change signal.
     if (refreshing_)
         return;
@@ -85,7 +85,7 @@ void TForm1::FNUMComboChange() {
     refreshing_ = false;
 }
 
-void TForm1::DIRCHKBOXClick() {
+void MainWindow::DIRCHKBOXClick() {
     const bool on = ui->DIRCHKBOX->isChecked();
     if (on)
         ui->FolderFormatGroupBox->setEnabled(true);
@@ -100,7 +100,7 @@ void TForm1::DIRCHKBOXClick() {
         ui->FolderFormatGroupBox->setEnabled(false);
 }
 
-void TForm1::ReNameChkBoxClick() {
+void MainWindow::ReNameChkBoxClick() {
     const bool on = ui->ReNameChkBox->isChecked();
     if (on)
         ui->FDATEGroupBox->setEnabled(true);
@@ -120,7 +120,7 @@ void TForm1::ReNameChkBoxClick() {
         ui->FDATEGroupBox->setEnabled(false);
 }
 
-void TForm1::FNUMCHKClick() {
+void MainWindow::FNUMCHKClick() {
     const bool numbering = ui->FNUMCHK->isChecked() && ui->ReNameChkBox->isChecked();
     enableField(ui->FNUMCombo, numbering);
     enableField(ui->StartEdit, numbering);
@@ -129,7 +129,7 @@ void TForm1::FNUMCHKClick() {
 }
 
 // Switching numbering off can let files of the same name replace each other.
-void TForm1::FNUMCHKMouseUp() {
+void MainWindow::FNUMCHKMouseUp() {
     if (ui->FNUMCHK->isChecked())
         return;
     beep(BeepKind::Asterisk);
@@ -138,7 +138,7 @@ void TForm1::FNUMCHKMouseUp() {
                BoxIcon::Warning, BoxButtons::Ok);
 }
 
-void TForm1::sUbdirchk1MouseUp() {
+void MainWindow::sUbdirchk1MouseUp() {
     if (!ui->sUbdirchk1->isChecked())
         return;
     const BoxAnswer answer =
@@ -151,16 +151,16 @@ void TForm1::sUbdirchk1MouseUp() {
 
 // --- browsing ---
 
-QString TForm1::pickFolder(const QString& title, const QString& initialFolder) {
+QString MainWindow::pickFolder(const QString& title, const QString& initialFolder) {
     if (setup_.pickFolder)
         return setup_.pickFolder(title, initialFolder);
-    TplBrowseFolder browse(this);
+    FolderPicker browse(this);
     browse.Title = title;
     browse.InitDir = initialFolder;
     return browse.Execute() ? browse.Folder() : QString();
 }
 
-void TForm1::ReadInButtonClick() {
+void MainWindow::ReadInButtonClick() {
     const QString folder = pickFolder(QStringLiteral("読込フォルダを指定"), ui->ReadInEdit->text());
     if (folder.isEmpty())
         return;
@@ -168,14 +168,14 @@ void TForm1::ReadInButtonClick() {
     ui->READINEDIT2->setText(folder);
 }
 
-void TForm1::SaveOutButtonClick() {
+void MainWindow::SaveOutButtonClick() {
     const QString folder =
         pickFolder(QStringLiteral("保存フォルダを指定"), ui->SaveOutEdit->text());
     if (!folder.isEmpty())
         ui->SaveOutEdit->setText(folder);
 }
 
-void TForm1::RunProcButtonClick() {
+void MainWindow::RunProcButtonClick() {
     QString file;
     if (setup_.pickProgram) {
         file = setup_.pickProgram();
@@ -188,34 +188,34 @@ void TForm1::RunProcButtonClick() {
         ui->RunProcEdit->setText(QFileInfo(file).absoluteFilePath());
 }
 
-void TForm1::ReadInEditChange() {
+void MainWindow::ReadInEditChange() {
     ui->READINEDIT2->setText(ui->ReadInEdit->text());
 }
 
 // --- drops: only the first path counts ---
 
-void TForm1::DropDst1FileDrop(const QStringList& files) {
+void MainWindow::DropDst1FileDrop(const QStringList& files) {
     if (!files.isEmpty() && QFileInfo(files.first()).isDir())
         ui->ReadInEdit->setText(files.first());
 }
 
-void TForm1::DropDst2FileDrop(const QStringList& files) {
+void MainWindow::DropDst2FileDrop(const QStringList& files) {
     if (!files.isEmpty() && QFileInfo(files.first()).isDir())
         ui->SaveOutEdit->setText(files.first());
 }
 
-void TForm1::DropDst3FileDrop(const QStringList& files) {
+void MainWindow::DropDst3FileDrop(const QStringList& files) {
     if (!files.isEmpty() && QFileInfo(files.first()).isFile())
         ui->RunProcEdit->setText(files.first());
 }
 
 // --- settings file ---
 
-void TForm1::LOADINI(const QString& section) {
+void MainWindow::LOADINI(const QString& section) {
     settings_->LOADINI(section);
 }
 
-void TForm1::SAVEINI(const QString& section) {
+void MainWindow::SAVEINI(const QString& section) {
     settings_->SAVEINI(section);
 }
 

@@ -6,13 +6,13 @@
 // each interactive run:
 //
 //     form6->showNotice(QStringLiteral("3件のファイルを処理しました")); // returns after OK
-#include "ui/TForm4.h"
+#include "ui/ProcessingNotice.h"
 
 class QPushButton;
 
 namespace pixbako {
 
-class TForm6 : public TForm4 {
+class CompletionNotice : public ProcessingNotice {
     Q_OBJECT
 
 public:
@@ -23,7 +23,7 @@ public:
     static constexpr int kButtonTop = 40;
     static constexpr int kTextMargin = 8;
 
-    explicit TForm6(QWidget* mainWindow);
+    explicit CompletionNotice(QWidget* mainWindow);
 
     // Sets the text and shows the notice modally; 1 (OK) when it was closed with its button.
     int showNotice(const QString& text);

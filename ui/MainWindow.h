@@ -3,7 +3,7 @@
 // processed-file list shows the run's FileList, and the run itself (ImportRun) talks to the
 // window through IRunWindow.
 //
-// Everything the window would otherwise take from the desktop comes in through TForm1Setup:
+// Everything the window would otherwise take from the desktop comes in through MainWindowSetup:
 // the settings file, the message boxes, the transfer dialogs, the program arguments and the
 // file pickers. The program passes the real ones; tests pass fakes and temporary files.
 //
@@ -33,17 +33,17 @@ class QTableView;
 class QWidget;
 
 namespace Ui {
-class TForm1;
+class MainWindow;
 }
 
 namespace pixbako {
 
 class FileListModel;
-class TTYPESET;
-class TForm4;
-class TForm6;
+class FileTypesDialog;
+class ProcessingNotice;
+class CompletionNotice;
 
-struct TForm1Setup {
+struct MainWindowSetup {
     QString iniPath; // the settings file
     // Message boxes and beeps; nullptr: the Qt boxes.
     IDialogs* dialogs = nullptr;
@@ -52,12 +52,12 @@ struct TForm1Setup {
     ITransferDialogs* transferDialogs = nullptr;
     QStringList arguments; // the program's arguments, program name excluded
     // The folder picker: title and initial folder in, the chosen folder out (empty: cancelled);
-    // unset: TplBrowseFolder.
+    // unset: FolderPicker.
     std::function<QString(const QString& title, const QString& initialFolder)> pickFolder;
     // The program file dialog: the chosen file's full path (empty: cancelled); unset: a
     // QFileDialog.
     std::function<QString()> pickProgram;
-    // The setup wizard and the About dialog, shown modally; unset: TWIZA and TOKBottomDlg.
+    // The setup wizard and the About dialog, shown modally; unset: SetupWizard and AboutDialog.
     std::function<void()> openWizard;
     std::function<void()> openAbout;
     // The file manager, program start and clock of the actions after a run.
@@ -77,7 +77,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-class TForm1 : public QMainWindow, public IRunWindow, public ISettingsForm {
+class MainWindow : public QMainWindow, public IRunWindow, public ISettingsForm {
     Q_OBJECT
 
 public:
@@ -85,8 +85,8 @@ public:
     static constexpr int kDesignHeight = 555;
     static constexpr int kPanelMinimumHeight = 421;
 
-    explicit TForm1(TForm1Setup setup, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // --- reactions ---
     // The exit command: empty date patterns become "DDDDD", then INI0 is saved. Only from the
@@ -126,15 +126,15 @@ public:
     void PARARUN();
     // The notices, created after this window; a completion notice that a "-S" run reached
     // while this window was being created is shown by showPendingCompletionNotice.
-    void setNotices(TForm4* processing, TForm6* completion);
+    void setNotices(ProcessingNotice* processing, CompletionNotice* completion);
     void showPendingCompletionNotice();
     // 0 when every run of this process that ended it or ran from the command line transferred
     // every file; 1 otherwise (a missing folder argument, a stopped run, a file not
     // transferred).
     int exitStatus() const { return failed_ ? 1 : 0; }
-    TForm4* processingNotice() const { return form4_; }
-    TForm6* completionNotice() const { return form6_; }
-    // The file-selection tab (TForm1FileSelection.cpp).
+    ProcessingNotice* processingNotice() const { return form4_; }
+    CompletionNotice* completionNotice() const { return form6_; }
+    // The file-selection tab (MainWindowFileSelection.cpp).
     void BTNREADDATAClick();
     void BTNTUIKAClick();
     void DropDst4FileDrop(const std::vector<std::string>& files);
@@ -177,7 +177,7 @@ public:
 
     // The extension dialog, created once at program start after the window and shown by
     // TYPESETBUTTON.
-    void setExtensionDialog(TTYPESET* dialog);
+    void setExtensionDialog(FileTypesDialog* dialog);
 
     const QString& iniPath() const { return setup_.iniPath; }
     const ImportRun& importRun() const { return run_; }
@@ -235,23 +235,23 @@ private:
     void showProcessingNotice(bool on);
     void setSelectionStatus();
 
-    TForm1Setup setup_;
+    MainWindowSetup setup_;
     std::unique_ptr<IDialogs> ownDialogs_;
     HintPlacement hintPlacement_;
     std::unique_ptr<ITransferDialogs> ownTransferDialogs_;
-    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<Ui::MainWindow> ui;
     ImportRun run_{*this};
     std::unique_ptr<SettingsFile> settings_;
     FileListModel* model_ = nullptr;
     ExtensionChoice extensionChoice_;
-    QPointer<TTYPESET> TYPESET_;
+    QPointer<FileTypesDialog> TYPESET_;
     QString versionText_;
     int currentTab_ = -1;
     bool refreshing_ = false; // inside the sample refresh
     bool waitCursor_ = false; // execSTART set the hourglass
     bool closing_ = false;    // the close has been accepted; INI0 saved once
-    TForm4* form4_ = nullptr;
-    TForm6* form6_ = nullptr;
+    ProcessingNotice* form4_ = nullptr;
+    CompletionNotice* form6_ = nullptr;
     std::optional<std::string> pendingNotice_; // the notice of a "-S" run
     bool failed_ = false;                      // see exitStatus
     QString extraFolder_;                      // the folder last chosen for an additional load

@@ -12,17 +12,17 @@
 #include <memory>
 
 namespace Ui {
-class TTYPESET;
+class FileTypesDialog;
 }
 
 namespace pixbako {
 
-class TTYPESET : public QDialog {
+class FileTypesDialog : public QDialog {
     Q_OBJECT
 
 public:
-    TTYPESET(ExtensionChoice& choice, QWidget* parent = nullptr);
-    ~TTYPESET() override;
+    FileTypesDialog(ExtensionChoice& choice, QWidget* parent = nullptr);
+    ~FileTypesDialog() override;
 
     // Sets the controls from the stored choice; runs at creation and at every showing.
     void FormCreate();
@@ -34,7 +34,7 @@ protected:
 
 private:
     ExtensionChoice& choice_;
-    std::unique_ptr<Ui::TTYPESET> ui;
+    std::unique_ptr<Ui::FileTypesDialog> ui;
 };
 
 } // namespace pixbako

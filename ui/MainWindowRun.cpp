@@ -3,10 +3,10 @@
 #include "engine/post/LogFile.h"
 #include "engine/run/RunAbort.h"
 #include "ui/FileListModel.h"
-#include "ui/TForm1.h"
-#include "ui/TXPRadioGroup.h"
+#include "ui/MainWindow.h"
+#include "ui/RadioGroup.h"
 #include "ui/dialogs/QtDialogs.h"
-#include "ui_TForm1.h"
+#include "ui_MainWindow.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -15,45 +15,45 @@
 
 namespace pixbako {
 
-void TForm1::RunButtonClick(RunSender sender) {
+void MainWindow::RunButtonClick(RunSender sender) {
     run_.RunButtonClick(sender);
 }
 
-void TForm1::beep(BeepKind kind) {
+void MainWindow::beep(BeepKind kind) {
     setup_.dialogs->beep(kind);
 }
 
-BoxAnswer TForm1::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+BoxAnswer MainWindow::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
     return setup_.dialogs->messageBox(text, icon, buttons);
 }
 
-void TForm1::processEvents() {
+void MainWindow::processEvents() {
     QCoreApplication::processEvents();
 }
 
-void TForm1::setStatusText(const std::string& text) {
+void MainWindow::setStatusText(const std::string& text) {
     ui->STATUSTEXT->setText(QString::fromStdString(text));
 }
 
-void TForm1::setProgressRange(int minimum, int maximum) {
+void MainWindow::setProgressRange(int minimum, int maximum) {
     ui->ProgressBar1->setRange(minimum, maximum);
 }
 
-void TForm1::setProgressPosition(int position) {
+void MainWindow::setProgressPosition(int position) {
     ui->ProgressBar1->setValue(position);
 }
 
-void TForm1::setListRedraw(bool on) {
+void MainWindow::setListRedraw(bool on) {
     model_->setFrozen(!on);
     ui->StringGrid1->setUpdatesEnabled(on);
 }
 
-void TForm1::repaintList() {
+void MainWindow::repaintList() {
     model_->refresh();
     ui->StringGrid1->viewport()->update();
 }
 
-void TForm1::showListRow(std::size_t row) {
+void MainWindow::showListRow(std::size_t row) {
     if (row == 0 || static_cast<int>(row) > model_->rowCount())
         return;
     QTableView* grid = ui->StringGrid1;
@@ -68,23 +68,23 @@ void TForm1::showListRow(std::size_t row) {
     grid->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
 }
 
-int TForm1::pageIndex() {
+int MainWindow::pageIndex() {
     return ui->PageControl1->currentIndex();
 }
 
-int TForm1::pageIndex() const {
+int MainWindow::pageIndex() const {
     return ui->PageControl1->currentIndex();
 }
 
-void TForm1::setPageIndex(int index) {
+void MainWindow::setPageIndex(int index) {
     ui->PageControl1->setCurrentIndex(index);
 }
 
-void TForm1::saveSettings() {
+void MainWindow::saveSettings() {
     ExitButtonClick(ui->RunButton);
 }
 
-ImportSettings TForm1::importSettings() {
+ImportSettings MainWindow::importSettings() {
     ImportSettings s;
     s.readInFolder = ui->ReadInEdit->text().toStdString();
     s.saveFolder = ui->SaveOutEdit->text().toStdString();
@@ -116,7 +116,7 @@ ImportSettings TForm1::importSettings() {
     return s;
 }
 
-void TForm1::execSTART() {
+void MainWindow::execSTART() {
     ui->RunButton->setText(QStringLiteral("中止"));
     if (!waitCursor_) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -128,7 +128,7 @@ void TForm1::execSTART() {
     ui->ExitButton->setEnabled(false);
 }
 
-void TForm1::execEND() {
+void MainWindow::execEND() {
     setListRedraw(true);
     repaintList();
     if (waitCursor_) {
@@ -146,13 +146,13 @@ void TForm1::execEND() {
     ui->RunButton->setText(QStringLiteral("処理実行"));
 }
 
-int TForm1::shellFileOperation(const TransferRequest& request) {
+int MainWindow::shellFileOperation(const TransferRequest& request) {
     // The abort flag (an abort confirmed, the window closed) cancels a copy in progress.
     AbortAwareTransferDialogs dialogs(*setup_.transferDialogs);
     return transferFile(request, dialogs);
 }
 
-TransferInFlight TForm1::beginFileOperation(const TransferRequest& request) {
+TransferInFlight MainWindow::beginFileOperation(const TransferRequest& request) {
     // The dialogs must outlive the begin: the finish shows the row's error or warning. The
     // transfer keeps them alive through its onFinished handler.
     auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*setup_.transferDialogs);
@@ -162,7 +162,7 @@ TransferInFlight TForm1::beginFileOperation(const TransferRequest& request) {
 }
 
 // The program is ending: a box would hold it up, so a failure goes to standard error.
-void TForm1::saveStoppedRunLog(const RunCompletion& completion) {
+void MainWindow::saveStoppedRunLog(const RunCompletion& completion) {
     const TDateTime now = setup_.postRun.now ? setup_.postRun.now() : localNow();
     const LogFileResult result =
         writeLogFile(completion.saveFolder, completion.settings.readInFolder, completion.list, now);
@@ -171,7 +171,7 @@ void TForm1::saveStoppedRunLog(const RunCompletion& completion) {
                                 "\r\n\r\n" + result.reason);
 }
 
-void TForm1::closeWindow() {
+void MainWindow::closeWindow() {
     close();
 }
 

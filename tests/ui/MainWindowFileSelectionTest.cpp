@@ -3,7 +3,7 @@
 // size, sorting headers, the settings round trip, and a run that imports only the selection.
 #include "components/ThumbnailBox.h"
 #include "support/JpegBuilder.h"
-#include "ui/TXPRadioGroup.h"
+#include "ui/RadioGroup.h"
 #include "ui/UiTestSupport.h"
 
 #include <QCheckBox>
@@ -39,7 +39,7 @@ protected:
         find<QTabWidget>("PageControl1")->setCurrentIndex(2);
     }
 
-    TThumbnailBox* box() { return find<TThumbnailBox>("ThumbnailBox1"); }
+    ThumbnailBox* box() { return find<ThumbnailBox>("ThumbnailBox1"); }
     QString status() { return find<QLabel>("STATUSTEXT")->text(); }
     void press(const char* button) { QTest::mouseClick(find<QPushButton>(button), Qt::LeftButton); }
 
@@ -88,7 +88,7 @@ TEST_F(FileSelectionTest, LoadFiltersByTypeAndNeverListsTheCounterFile) {
     fs::create_directories(card / "sub.jpg");
     window->extensionChoice() = ExtensionChoice{};
     window->extensionChoice().JPG = true;
-    find<TXPRadioGroup>("TYPERADIO")->setItemIndex(1);
+    find<RadioGroup>("TYPERADIO")->setItemIndex(1);
     loadCard();
     EXPECT_EQ(names(), (std::vector<std::string>{".hidden.jpg", "a.JPG", "b.jpeg", "c.JPE"}));
     EXPECT_EQ(status(), " 4件読み込みました 取込むデータを選択してください");
@@ -96,7 +96,7 @@ TEST_F(FileSelectionTest, LoadFiltersByTypeAndNeverListsTheCounterFile) {
     EXPECT_FALSE(find("TForm4")->isVisible());
     // Every type, and loading again lists everything twice; the status counts this load.
     box()->Clear();
-    find<TXPRadioGroup>("TYPERADIO")->setItemIndex(0);
+    find<RadioGroup>("TYPERADIO")->setItemIndex(0);
     loadCard();
     loadCard();
     EXPECT_EQ(box()->Count(), 12);
@@ -144,7 +144,7 @@ TEST_F(FileSelectionTest, AdditionalLoadTakesEveryTypeFromThePickedFolder) {
     other(extra, "notes.txt");
     picture(extra, "x.jpg");
     other(extra, "PXBK");
-    find<TXPRadioGroup>("TYPERADIO")->setItemIndex(1);
+    find<RadioGroup>("TYPERADIO")->setItemIndex(1);
     window->extensionChoice() = ExtensionChoice{};
     pickedFolder = "";
     press("BTNTUIKA");
@@ -233,7 +233,7 @@ TEST_F(FileSelectionTest, MouseReleaseReportsSelectionAndHintNamesTheItem) {
     EXPECT_EQ(status(), "kept");
 
     const int index = 2; // sorted by shot date; all equal, so in load order
-    const TFileItem& item = box()->Items(index);
+    const ThumbnailItem& item = box()->Items(index);
     const QPoint cell(index % box()->ColCount(), index / box()->ColCount());
     QTest::mouseMove(box()->viewport(), box()->CellRect(cell.x(), cell.y()).center());
     const auto size = fs::file_size(item.FileName) / 1024;
@@ -242,19 +242,19 @@ TEST_F(FileSelectionTest, MouseReleaseReportsSelectionAndHintNamesTheItem) {
     const QPoint empty(3 % box()->ColCount(), 3 / box()->ColCount());
     QTest::mouseMove(box()->viewport(), box()->CellRect(empty.x(), empty.y()).center());
     EXPECT_EQ(box()->toolTip(), "右クリックで追加選択 ダブルクリックで開く");
-    find<TXPRadioGroup>("RadioTHM")->setItemIndex(0);
-    EXPECT_EQ(box()->ViewMode(), TViewMode::vmFileName);
+    find<RadioGroup>("RadioTHM")->setItemIndex(0);
+    EXPECT_EQ(box()->ViewMode(), ThumbnailViewMode::vmFileName);
     QTest::mouseMove(box()->viewport(), box()->CellRect(0, 0).center());
     EXPECT_EQ(box()->toolTip(), "右クリックで追加選択 ダブルクリックで開く") << "list view";
 }
 
 TEST_F(FileSelectionTest, DoubleClickOpensTheCurrentItem) {
     window.reset();
-    TForm1Setup setup;
+    MainWindowSetup setup;
     setup.iniPath = iniPath();
     setup.dialogs = &dialogs;
     setup.openFile = [this](const QString& path) { opened.push_back(path); };
-    window = std::make_unique<TForm1>(std::move(setup));
+    window = std::make_unique<MainWindow>(std::move(setup));
     window->show();
     find<QTabWidget>("PageControl1")->setCurrentIndex(2);
     const fs::path path = picture(card, "open-me.jpg");
@@ -292,11 +292,11 @@ TEST_F(FileSelectionTest, HeadersSortAndCarryTheDirectionMark) {
     // The stored default: by shot date, ascending.
     EXPECT_EQ(c->text(), "　　撮影日時　▲");
     QTest::mouseClick(c, Qt::LeftButton);
-    EXPECT_EQ(box()->Sorted(), TSortType::stCaption);
+    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::stCaption);
     EXPECT_FALSE(box()->SortUP());
     EXPECT_EQ(c->text(), "　　撮影日時　▼");
     QTest::mouseClick(a, Qt::LeftButton);
-    EXPECT_EQ(box()->Sorted(), TSortType::stFileName);
+    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::stFileName);
     EXPECT_TRUE(box()->SortUP());
     EXPECT_EQ(a->text(), "　　ファイル名　▲");
     EXPECT_EQ(b->text(), "　　フォルダ名　　");
@@ -311,18 +311,18 @@ TEST_F(FileSelectionTest, HeadersSortAndCarryTheDirectionMark) {
 }
 
 TEST_F(FileSelectionTest, TabSettingsSurviveARestart) {
-    find<TXPRadioGroup>("RadioTHM")->setItemIndex(0);
+    find<RadioGroup>("RadioTHM")->setItemIndex(0);
     find<QSlider>("TrackTHM")->setValue(64);
     QTest::mouseClick(find<QLabel>("TextA"), Qt::LeftButton);
     QTest::mouseClick(find<QLabel>("TextA"), Qt::LeftButton);
     window->close();
     window.reset();
     createWindow();
-    EXPECT_EQ(find<TXPRadioGroup>("RadioTHM")->itemIndex(), 0);
-    EXPECT_EQ(box()->ViewMode(), TViewMode::vmFileName);
+    EXPECT_EQ(find<RadioGroup>("RadioTHM")->itemIndex(), 0);
+    EXPECT_EQ(box()->ViewMode(), ThumbnailViewMode::vmFileName);
     EXPECT_EQ(find<QSlider>("TrackTHM")->value(), 64);
     EXPECT_EQ(box()->ThumbnailSize(), 64);
-    EXPECT_EQ(box()->Sorted(), TSortType::stFileName);
+    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::stFileName);
     EXPECT_FALSE(box()->SortUP());
     EXPECT_EQ(find<QLabel>("TextA")->text(), "　　ファイル名　▼");
 }

@@ -1,16 +1,16 @@
 // The file-selection tab: loading files into the thumbnail box, selecting them, view mode,
 // thumbnail size and the sorting headers. While the box holds items a run takes exactly its
 // selected files.
-#include "components/DropDst.h"
+#include "components/FileDropTarget.h"
 #include "components/ThumbnailBox.h"
 #include "engine/datepattern/DateFormat.h"
 #include "engine/run/ExtensionFilter.h"
 #include "engine/shotdate/ShotDate.h"
 #include "platform/DirectoryListing.h"
-#include "ui/TForm1.h"
-#include "ui/TForm4.h"
-#include "ui/TXPRadioGroup.h"
-#include "ui_TForm1.h"
+#include "ui/MainWindow.h"
+#include "ui/ProcessingNotice.h"
+#include "ui/RadioGroup.h"
+#include "ui_MainWindow.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -86,34 +86,34 @@ private:
 
 } // namespace
 
-void TForm1::setUpFileSelection() {
-    TThumbnailBox* box = ui->ThumbnailBox1;
+void MainWindow::setUpFileSelection() {
+    ThumbnailBox* box = ui->ThumbnailBox1;
     box->setOmitted(true);
     box->setShowCaptions(true);
-    box->setSorted(TSortType::stCaption);
+    box->setSorted(ThumbnailSortOrder::stCaption);
     box->setSpacing(2);
-    box->OnMouseUp = [this](TThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
+    box->OnMouseUp = [this](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
         ThumbnailBox1MouseUp();
     };
-    box->OnMouseMove = [this](TThumbnailBox&, QPoint pos) { ThumbnailBox1MouseMove(pos); };
-    box->OnDblClick = [this](TThumbnailBox&) { ThumbnailBox1DblClick(); };
+    box->OnMouseMove = [this](ThumbnailBox&, QPoint pos) { ThumbnailBox1MouseMove(pos); };
+    box->OnDblClick = [this](ThumbnailBox&) { ThumbnailBox1DblClick(); };
 
-    auto* drop = new TDropDst(this);
+    auto* drop = new FileDropTarget(this);
     drop->setObjectName(QStringLiteral("DropDst4"));
-    drop->OnFileDrop = [this](TDropDst&, const std::vector<std::string>& files, int, int) {
+    drop->OnFileDrop = [this](FileDropTarget&, const std::vector<std::string>& files, int, int) {
         DropDst4FileDrop(files);
     };
     drop->setControl(box);
 
-    connect(ui->BTNREADDATA, &QPushButton::clicked, this, &TForm1::BTNREADDATAClick);
-    connect(ui->BTNTUIKA, &QPushButton::clicked, this, &TForm1::BTNTUIKAClick);
-    connect(ui->BTNCLR, &QPushButton::clicked, this, &TForm1::BTNCLRClick);
-    connect(ui->BTNSELALL, &QPushButton::clicked, this, &TForm1::BTNSELALLClick);
-    connect(ui->BTNSELCLR, &QPushButton::clicked, this, &TForm1::BTNSELCLRClick);
-    connect(ui->RadioTHM, &TXPRadioGroup::itemIndexChanged, this, &TForm1::RadioTHMClick);
-    connect(ui->TrackTHM, &QSlider::valueChanged, this, &TForm1::TrackTHMChange);
+    connect(ui->BTNREADDATA, &QPushButton::clicked, this, &MainWindow::BTNREADDATAClick);
+    connect(ui->BTNTUIKA, &QPushButton::clicked, this, &MainWindow::BTNTUIKAClick);
+    connect(ui->BTNCLR, &QPushButton::clicked, this, &MainWindow::BTNCLRClick);
+    connect(ui->BTNSELALL, &QPushButton::clicked, this, &MainWindow::BTNSELALLClick);
+    connect(ui->BTNSELCLR, &QPushButton::clicked, this, &MainWindow::BTNSELCLRClick);
+    connect(ui->RadioTHM, &RadioGroup::itemIndexChanged, this, &MainWindow::RadioTHMClick);
+    connect(ui->TrackTHM, &QSlider::valueChanged, this, &MainWindow::TrackTHMChange);
     connect(ui->BTNTHM, &QPushButton::clicked, this, [this] { BTNTHMClick(ui->BTNTHM); });
-    connect(ui->READINEDIT2, &QLineEdit::textChanged, this, &TForm1::READINEDIT2Change);
+    connect(ui->READINEDIT2, &QLineEdit::textChanged, this, &MainWindow::READINEDIT2Change);
     new ClickFilter(ui->TextA, [this] { TextAClick(); });
     new ClickFilter(ui->TextB, [this] { TextBClick(); });
     new ClickFilter(ui->TEXTC, [this] { TEXTCClick(); });
@@ -121,17 +121,17 @@ void TForm1::setUpFileSelection() {
 }
 
 // At start: the stored size without the notice, and the header marks.
-void TForm1::applyStoredThumbnailSize() {
+void MainWindow::applyStoredThumbnailSize() {
     BTNTHMClick(this);
     TEXTSET();
 }
 
 // --- the notice and the status ---
 
-void TForm1::showProcessingNotice(bool on) {
+void MainWindow::showProcessingNotice(bool on) {
     // A window made without the program start's notices (tests, tools) makes its own.
     if (!form4_)
-        form4_ = new TForm4(this);
+        form4_ = new ProcessingNotice(this);
     if (on)
         form4_->showNotice();
     else
@@ -139,14 +139,14 @@ void TForm1::showProcessingNotice(bool on) {
     setEnabled(!on);
 }
 
-void TForm1::setSelectionStatus() {
+void MainWindow::setSelectionStatus() {
     const auto n = ui->ThumbnailBox1->SelectedFiles().size();
     ui->STATUSTEXT->setText(QStringLiteral(" %1個のファイルを選択").arg(n));
 }
 
 // --- loading ---
 
-void TForm1::BTNREADDATAClick() {
+void MainWindow::BTNREADDATAClick() {
     const QString folder = ui->ReadInEdit->text();
     if (folder.isEmpty()) {
         beep(BeepKind::Asterisk);
@@ -157,7 +157,7 @@ void TForm1::BTNREADDATAClick() {
     loadFiles(QFile::encodeName(folder).toStdString(), true);
 }
 
-void TForm1::BTNTUIKAClick() {
+void MainWindow::BTNTUIKAClick() {
     const QString folder = pickFolder(QStringLiteral("追加フォルダを指定"), extraFolder_);
     if (folder.isEmpty())
         return;
@@ -167,7 +167,7 @@ void TForm1::BTNTUIKAClick() {
 
 // Adds the folder's files (with the run's type filter when `filtered`) one by one, letting the
 // window paint each new thumbnail. An error while adding ends the load; what was added stays.
-void TForm1::loadFiles(const std::string& folder, bool filtered) {
+void MainWindow::loadFiles(const std::string& folder, bool filtered) {
     showProcessingNotice(true);
     std::vector<std::string> paths = filesIn(folder);
     if (filtered && ui->TYPERADIO->itemIndex() == 1) {
@@ -201,8 +201,8 @@ void TForm1::loadFiles(const std::string& folder, bool filtered) {
 
 // Dropped files and the files directly inside dropped folders. The notice closes after the
 // first dropped path; later paths load with the window enabled.
-void TForm1::DropDst4FileDrop(const std::vector<std::string>& files) {
-    TThumbnailBox* box = ui->ThumbnailBox1;
+void MainWindow::DropDst4FileDrop(const std::vector<std::string>& files) {
+    ThumbnailBox* box = ui->ThumbnailBox1;
     const int total = static_cast<int>(files.size());
     showProcessingNotice(true);
     ui->ProgressBar1->setRange(0, std::max(total, 1));
@@ -245,7 +245,7 @@ void TForm1::DropDst4FileDrop(const std::vector<std::string>& files) {
 
 // --- list buttons and the mouse ---
 
-void TForm1::BTNCLRClick() {
+void MainWindow::BTNCLRClick() {
     if (ui->ThumbnailBox1->Count() == 0)
         return;
     beep(BeepKind::Asterisk);
@@ -256,33 +256,33 @@ void TForm1::BTNCLRClick() {
     ui->STATUSTEXT->setText(kLoadPrompt);
 }
 
-void TForm1::BTNSELALLClick() {
+void MainWindow::BTNSELALLClick() {
     if (ui->ThumbnailBox1->Count() == 0)
         return;
     ui->ThumbnailBox1->SelectAll();
     setSelectionStatus();
 }
 
-void TForm1::BTNSELCLRClick() {
+void MainWindow::BTNSELCLRClick() {
     ui->ThumbnailBox1->ClearSelection();
     setSelectionStatus();
 }
 
-void TForm1::ThumbnailBox1MouseUp() {
+void MainWindow::ThumbnailBox1MouseUp() {
     setSelectionStatus();
 }
 
 // Over an item of the thumbnail view the hint names the file, its shot date and its size.
-void TForm1::ThumbnailBox1MouseMove(QPoint pos) {
-    TThumbnailBox* box = ui->ThumbnailBox1;
+void MainWindow::ThumbnailBox1MouseMove(QPoint pos) {
+    ThumbnailBox* box = ui->ThumbnailBox1;
     const QPoint cell = box->MouseToCell(pos);
     const int index = cell.y() * box->ColCount() + cell.x();
     if (cell.x() < 0 || index < 0 || index >= box->Count() ||
-        box->ViewMode() != TViewMode::vmThumbnail) {
+        box->ViewMode() != ThumbnailViewMode::vmThumbnail) {
         box->setToolTip(kGeneralHint);
         return;
     }
-    const TFileItem& item = box->Items(index);
+    const ThumbnailItem& item = box->Items(index);
     std::error_code error;
     const auto size = std::filesystem::file_size(item.FileName, error);
     const qulonglong kilobytes = error ? 0 : size / 1024;
@@ -291,8 +291,8 @@ void TForm1::ThumbnailBox1MouseMove(QPoint pos) {
                     QString::number(kilobytes) + QStringLiteral(" KB"));
 }
 
-void TForm1::ThumbnailBox1DblClick() {
-    const TFileItem* item = ui->ThumbnailBox1->CurrentItem();
+void MainWindow::ThumbnailBox1DblClick() {
+    const ThumbnailItem* item = ui->ThumbnailBox1->CurrentItem();
     if (!item)
         return;
     const QString path = QFile::decodeName(QByteArray::fromStdString(item->FileName));
@@ -304,19 +304,19 @@ void TForm1::ThumbnailBox1DblClick() {
 
 // --- view mode, size and sorting ---
 
-void TForm1::RadioTHMClick() {
-    ui->ThumbnailBox1->setViewMode(ui->RadioTHM->itemIndex() == 0 ? TViewMode::vmFileName
-                                                                  : TViewMode::vmThumbnail);
+void MainWindow::RadioTHMClick() {
+    ui->ThumbnailBox1->setViewMode(ui->RadioTHM->itemIndex() == 0 ? ThumbnailViewMode::vmFileName
+                                                                  : ThumbnailViewMode::vmThumbnail);
 }
 
-void TForm1::TrackTHMChange() {
+void MainWindow::TrackTHMChange() {
     ui->THMSIZE->setText(QString::number(ui->TrackTHM->value()));
     if (ui->ThumbnailBox1->Count() == 0)
         ui->ThumbnailBox1->setThumbnailSize(ui->TrackTHM->value());
 }
 
 // From the button the rebuild runs under the notice; from elsewhere (the start) without.
-void TForm1::BTNTHMClick(QObject* sender) {
+void MainWindow::BTNTHMClick(QObject* sender) {
     const bool fromButton = sender == ui->BTNTHM;
     if (fromButton) {
         showProcessingNotice(true);
@@ -335,7 +335,7 @@ void TForm1::BTNTHMClick(QObject* sender) {
 
 namespace {
 
-void sortBy(TThumbnailBox& box, TSortType key) {
+void sortBy(ThumbnailBox& box, ThumbnailSortOrder key) {
     if (box.Sorted() == key) {
         box.setSortUP(!box.SortUP());
     } else {
@@ -346,85 +346,85 @@ void sortBy(TThumbnailBox& box, TSortType key) {
 
 } // namespace
 
-void TForm1::TextAClick() {
-    sortBy(*ui->ThumbnailBox1, TSortType::stFileName);
+void MainWindow::TextAClick() {
+    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stFileName);
     TEXTSET();
 }
 
-void TForm1::TextBClick() {
-    sortBy(*ui->ThumbnailBox1, TSortType::stFullName);
+void MainWindow::TextBClick() {
+    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stFullName);
     TEXTSET();
 }
 
-void TForm1::TEXTCClick() {
-    sortBy(*ui->ThumbnailBox1, TSortType::stCaption);
+void MainWindow::TEXTCClick() {
+    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stCaption);
     TEXTSET();
 }
 
 // The active key's header carries the direction mark in place of its last blank.
-void TForm1::TEXTSET() {
-    const TSortType key = ui->ThumbnailBox1->Sorted();
-    if (key == TSortType::stNone)
+void MainWindow::TEXTSET() {
+    const ThumbnailSortOrder key = ui->ThumbnailBox1->Sorted();
+    if (key == ThumbnailSortOrder::stNone)
         return;
     const QString mark = ui->ThumbnailBox1->SortUP() ? QStringLiteral("▲") : QStringLiteral("▼");
-    const auto header = [&](const QString& name, TSortType own) {
+    const auto header = [&](const QString& name, ThumbnailSortOrder own) {
         return QStringLiteral("　　") + name + QStringLiteral("　") +
                (key == own ? mark : QStringLiteral("　"));
     };
-    ui->TextA->setText(header(QStringLiteral("ファイル名"), TSortType::stFileName));
-    ui->TextB->setText(header(QStringLiteral("フォルダ名"), TSortType::stFullName));
-    ui->TEXTC->setText(header(QStringLiteral("撮影日時"), TSortType::stCaption));
+    ui->TextA->setText(header(QStringLiteral("ファイル名"), ThumbnailSortOrder::stFileName));
+    ui->TextB->setText(header(QStringLiteral("フォルダ名"), ThumbnailSortOrder::stFullName));
+    ui->TEXTC->setText(header(QStringLiteral("撮影日時"), ThumbnailSortOrder::stCaption));
 }
 
 // --- what the settings file and the run use ---
 
-int TForm1::thumbnailMode() const {
+int MainWindow::thumbnailMode() const {
     return ui->RadioTHM->itemIndex();
 }
 
-void TForm1::setThumbnailMode(int mode) {
+void MainWindow::setThumbnailMode(int mode) {
     ui->RadioTHM->setItemIndex(mode == 0 ? 0 : 1);
 }
 
-int TForm1::thumbnailSize() const {
+int MainWindow::thumbnailSize() const {
     return ui->TrackTHM->value();
 }
 
-void TForm1::setThumbnailSize(int size) {
+void MainWindow::setThumbnailSize(int size) {
     ui->TrackTHM->setValue(size); // the track bar keeps it within 20 to 120
 }
 
-int TForm1::sortType() const {
+int MainWindow::sortType() const {
     return static_cast<int>(ui->ThumbnailBox1->Sorted());
 }
 
 // A stored number outside 0 to 3 names no key: the box stays unsorted.
-void TForm1::setSortType(int type) {
-    ui->ThumbnailBox1->setSorted(type >= 0 && type <= 3 ? static_cast<TSortType>(type)
-                                                        : TSortType::stNone);
+void MainWindow::setSortType(int type) {
+    ui->ThumbnailBox1->setSorted(type >= 0 && type <= 3 ? static_cast<ThumbnailSortOrder>(type)
+                                                        : ThumbnailSortOrder::stNone);
 }
 
-bool TForm1::sortUp() const {
+bool MainWindow::sortUp() const {
     return ui->ThumbnailBox1->SortUP();
 }
 
-void TForm1::setSortUp(bool up) {
+void MainWindow::setSortUp(bool up) {
     ui->ThumbnailBox1->setSortUP(up);
 }
 
-std::size_t TForm1::thumbnailCount() {
+std::size_t MainWindow::thumbnailCount() {
     return static_cast<std::size_t>(ui->ThumbnailBox1->Count());
 }
 
-std::vector<std::string> TForm1::thumbnailSelectedFiles() {
+std::vector<std::string> MainWindow::thumbnailSelectedFiles() {
     return ui->ThumbnailBox1->SelectedFiles();
 }
 
-std::string TForm1::thumbnailFileName(std::size_t index) {
+std::string MainWindow::thumbnailFileName(std::size_t index) {
     return ui->ThumbnailBox1->Items(static_cast<int>(index)).FileName;
 }
 
-void TForm1::thumbnailDelete(std::size_t index) {
+void MainWindow::thumbnailDelete(std::size_t index) {
     ui->ThumbnailBox1->Delete(static_cast<int>(index));
 }
 

@@ -1,8 +1,8 @@
 #pragma once
-// TplBrowseFolder asks the user for a folder in a modal folder dialog (a QFileDialog showing
+// FolderPicker asks the user for a folder in a modal folder dialog (a QFileDialog showing
 // folders only) and reports the choice:
 //
-//     TplBrowseFolder browse(this);
+//     FolderPicker browse(this);
 //     browse.InitDir = ReadInEdit->text();
 //     browse.Title = QStringLiteral("読込フォルダを指定");
 //     if (browse.Execute())
@@ -22,18 +22,18 @@ class QWidget;
 
 namespace pixbako {
 
-class TplBrowseFolder : public QObject {
+class FolderPicker : public QObject {
     Q_OBJECT
 public:
     // The owner widget is the dialog's parent (the program's main window).
-    explicit TplBrowseFolder(QWidget* owner = nullptr);
-    ~TplBrowseFolder() override;
+    explicit FolderPicker(QWidget* owner = nullptr);
+    ~FolderPicker() override;
 
     QString InitDir; // folder shown when the dialog opens; empty or missing: the home folder
     QString Title;   // the dialog's title
     int FormLeft = 0;
     int FormTop = 0;
-    std::function<void(TplBrowseFolder& Sender)> OnShow;
+    std::function<void(FolderPicker& Sender)> OnShow;
 
     // Shows the dialog modally. True when the user chose an existing folder: Folder() then
     // holds its full path. False when cancelled; Folder() keeps its former value.

@@ -1,7 +1,7 @@
 // Runs started from the main window on real temporary folders, the abort request, closing the
 // window during a run, the overwrite question and the settings file of a first start.
 #include "ui/FileListModel.h"
-#include "ui/TXPRadioGroup.h"
+#include "ui/RadioGroup.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
@@ -285,12 +285,12 @@ TEST_F(WindowTest, SettingsSurviveBetweenStartsThroughEveryKindOfControl) {
     find<QComboBox>("DDATEEdit")->setCurrentText("yyyy\"年\"mm");
     find<QComboBox>("FNUMCombo")->setCurrentIndex(8);
     find<QSpinBox>("StartEdit")->setValue(42);
-    find<TXPRadioGroup>("RUNPARACHK2")->setItemIndex(2);
-    find<TXPRadioGroup>("TYPERADIO")->setItemIndex(1);
+    find<RadioGroup>("RUNPARACHK2")->setItemIndex(2);
+    find<RadioGroup>("TYPERADIO")->setItemIndex(1);
     find<QRadioButton>("RedioButtonMOVE")->setChecked(true);
     find<QCheckBox>("sUbdirchk1")->setChecked(true);
     find<QTabWidget>("PageControl1")->setCurrentIndex(2);
-    window->resize(TForm1::kDesignWidth, 800);
+    window->resize(MainWindow::kDesignWidth, 800);
     QCoreApplication::processEvents();
     window->setPanelHeight(500);
     QCoreApplication::processEvents();
@@ -303,7 +303,7 @@ TEST_F(WindowTest, SettingsSurviveBetweenStartsThroughEveryKindOfControl) {
     EXPECT_EQ(find<QComboBox>("DDATEEdit")->currentText(), "yyyy\"年\"mm");
     EXPECT_EQ(find<QComboBox>("FNUMCombo")->currentIndex(), 8);
     EXPECT_EQ(find<QSpinBox>("StartEdit")->value(), 42);
-    EXPECT_EQ(find<TXPRadioGroup>("RUNPARACHK2")->itemIndex(), 2);
+    EXPECT_EQ(find<RadioGroup>("RUNPARACHK2")->itemIndex(), 2);
     EXPECT_TRUE(find("RUNPARACHKSTR")->isEnabled());
     EXPECT_TRUE(find("TYPESETBUTTON")->isEnabled());
     EXPECT_TRUE(find<QRadioButton>("RedioButtonMOVE")->isChecked());

@@ -1,5 +1,5 @@
 // File drops from a file manager, built as the real drag events Qt delivers.
-#include "components/DropDst.h"
+#include "components/FileDropTarget.h"
 #include "qtsupport/QtPrinters.h"
 
 #include <QApplication>
@@ -54,10 +54,10 @@ DragResult drag(QWidget* widget, QPoint pos, const QMimeData& data,
 struct Drops {
     std::vector<Files> files;
     std::vector<QPoint> points;
-    std::vector<TDropDst*> senders;
+    std::vector<FileDropTarget*> senders;
 
-    TDropDst::TFileDropEvent handler() {
-        return [this](TDropDst& sender, const Files& f, int x, int y) {
+    FileDropTarget::TFileDropEvent handler() {
+        return [this](FileDropTarget& sender, const Files& f, int x, int y) {
             files.push_back(f);
             points.emplace_back(x, y);
             senders.push_back(&sender);
@@ -128,7 +128,7 @@ TEST(DropDst, DropOnTheWindowReachesTheTargetUnderTheCursor) {
     auto* edit = new QLineEdit(group);
     edit->setGeometry(10, 20, 200, 24);
     Drops drops;
-    TDropDst drop;
+    FileDropTarget drop;
     drop.OnFileDrop = drops.handler();
     drop.setControl(group);
     window.show();
@@ -171,7 +171,7 @@ TEST(DropDst, DropOnTheWindowReachesTheTargetUnderTheCursor) {
 TEST(DropDst, DragWithoutLocalFilesIsLeftToTheWidget) {
     FolderGroup group;
     Drops drops;
-    TDropDst drop;
+    FileDropTarget drop;
     drop.OnFileDrop = drops.handler();
     drop.setControl(&group.box);
 
@@ -199,7 +199,7 @@ TEST(DropDst, DropIsNeverAcceptedAsAMove) {
     };
     QWidget field;
     Drops drops;
-    TDropDst drop;
+    FileDropTarget drop;
     drop.OnFileDrop = drops.handler();
     drop.setControl(&field);
     auto data = uriList("file:///card/a.jpg\r\n");
@@ -216,7 +216,7 @@ TEST(DropDst, DropIsNeverAcceptedAsAMove) {
 TEST(DropDst, AcceptDropOffRefusesFileDragsAndOnGivesThemBack) {
     QLineEdit field; // takes dropped text of its own
     Drops drops;
-    TDropDst drop;
+    FileDropTarget drop;
     drop.OnFileDrop = drops.handler();
     drop.setControl(&field);
     auto data = uriList("file:///card/a.jpg\r\n");
@@ -235,7 +235,7 @@ TEST(DropDst, UnhookingGivesTheWidgetItsOwnDropSettingBack) {
     QGroupBox box;
     QLineEdit field;
     Drops drops;
-    TDropDst drop;
+    FileDropTarget drop;
     drop.OnFileDrop = drops.handler();
     drop.setControl(&box);
     EXPECT_TRUE(box.acceptDrops());
@@ -253,18 +253,20 @@ TEST(DropDst, UnhookingGivesTheWidgetItsOwnDropSettingBack) {
 
 TEST(DropDst, HandlerErrorIsShownOnceAndLaterDropsStillWork) {
     QWidget field;
-    TDropDst drop;
+    FileDropTarget drop;
     drop.setControl(&field);
     auto data = uriList("file:///card/a.jpg\r\n");
     EXPECT_TRUE(drag(&field, QPoint(1, 1), *data).dropped); // no handler: finished all the same
 
     int calls = 0;
-    drop.OnFileDrop = [&calls](TDropDst&, const Files&, int, int) {
+    drop.OnFileDrop = [&calls](FileDropTarget&, const Files&, int, int) {
         if (++calls == 1)
             throw std::runtime_error("フォルダが見つかりません");
     };
     std::vector<QString> errors;
-    drop.OnError = [&errors](TDropDst&, const QString& message) { errors.push_back(message); };
+    drop.OnError = [&errors](FileDropTarget&, const QString& message) {
+        errors.push_back(message);
+    };
 
     EXPECT_TRUE(drag(&field, QPoint(1, 1), *data).dropped);
     QApplication::processEvents(); // shown once the drop has finished
@@ -278,7 +280,7 @@ TEST(DropDst, HandlerErrorIsShownOnceAndLaterDropsStillWork) {
 TEST(DropDst, WidgetsAddedLaterAndNestedDropTargetsEachGetTheirOwnDrops) {
     FolderGroup group;
     Drops outer, inner;
-    TDropDst groupDrop;
+    FileDropTarget groupDrop;
     groupDrop.OnFileDrop = outer.handler();
     groupDrop.setControl(&group.box);
 
@@ -295,7 +297,7 @@ TEST(DropDst, WidgetsAddedLaterAndNestedDropTargetsEachGetTheirOwnDrops) {
     EXPECT_EQ(outer.points[0], QPoint(54, 45));
 
     // The edit field has a drop target of its own: drops on it are its own, not the group's.
-    TDropDst editDrop;
+    FileDropTarget editDrop;
     editDrop.OnFileDrop = inner.handler();
     editDrop.setControl(group.edit);
     EXPECT_TRUE(drag(group.edit, QPoint(2, 2), *data).dropped);
@@ -307,7 +309,7 @@ TEST(DropDst, WidgetsAddedLaterAndNestedDropTargetsEachGetTheirOwnDrops) {
 TEST(DropDst, DropsKeepWorkingAfterTheWindowIsMadeAnew) {
     QWidget window;
     Drops drops;
-    TDropDst drop;
+    FileDropTarget drop;
     drop.OnFileDrop = drops.handler();
     drop.setControl(&window);
     window.show();
@@ -322,7 +324,7 @@ TEST(DropDst, DropsKeepWorkingAfterTheWindowIsMadeAnew) {
 }
 
 TEST(DropDst, HookedWidgetDestroyedFirstLeavesTheHookUnhooked) {
-    TDropDst drop;
+    FileDropTarget drop;
     {
         QWidget field;
         drop.setControl(&field);
@@ -335,11 +337,11 @@ TEST(DropDst, HookedWidgetDestroyedFirstLeavesTheHookUnhooked) {
 TEST(ControlHook, FormTargetHooksTheWindowOrFailsWithoutOne) {
     QWidget window;
     auto* field = new QLineEdit(&window);
-    TControlHook hook; // owned by nothing, hooking nothing
+    ControlHook hook; // owned by nothing, hooking nothing
     EXPECT_THROW(
         {
             try {
-                hook.setTarget(THookTarget::htForm);
+                hook.setTarget(HookTarget::htForm);
             } catch (const HookTargetError& error) {
                 EXPECT_STREQ(error.what(), "フック先を特定できません。");
                 throw;
@@ -350,11 +352,11 @@ TEST(ControlHook, FormTargetHooksTheWindowOrFailsWithoutOne) {
     EXPECT_EQ(hook.HookedControl(), &window);
 
     // Without a control: the window that owns the hook.
-    TControlHook owned(field);
-    owned.setTarget(THookTarget::htForm);
+    ControlHook owned(field);
+    owned.setTarget(HookTarget::htForm);
     EXPECT_EQ(owned.HookedControl(), &window);
 
-    TControlHook plain;
+    ControlHook plain;
     plain.setControl(nullptr); // htControl without a control: silently unhooked
     EXPECT_EQ(plain.HookedControl(), nullptr);
 }

@@ -1,17 +1,17 @@
 // The main window: construction, the layout details uic can't express and the signal
 // wiring.
-#include "ui/TForm1.h"
+#include "ui/MainWindow.h"
 
-#include "components/DropDst.h"
+#include "components/FileDropTarget.h"
 #include "components/PopupWidth.h"
 #include "engine/run/RunAbort.h"
 #include "ui/FileListModel.h"
 #include "ui/FormatExpLines.h"
 #include "ui/Pictures.h"
-#include "ui/TXPRadioGroup.h"
+#include "ui/RadioGroup.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/QtTransferDialogs.h"
-#include "ui_TForm1.h"
+#include "ui_MainWindow.h"
 
 #include <QFile>
 #include <QHeaderView>
@@ -36,8 +36,8 @@ bool& programEndRequest() {
     return request;
 }
 
-TForm1::TForm1(TForm1Setup setup, QWidget* parent)
-    : QMainWindow(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::TForm1>()) {
+MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
+    : QMainWindow(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::MainWindow>()) {
     ui->setupUi(this);
     if (!setup_.dialogs) {
         ownDialogs_ = std::make_unique<QtDialogs>(this);
@@ -75,11 +75,11 @@ TForm1::TForm1(TForm1Setup setup, QWidget* parent)
     qApp->installEventFilter(&hintPlacement_);
 }
 
-TForm1::~TForm1() {
+MainWindow::~MainWindow() {
     qApp->removeEventFilter(&hintPlacement_);
 }
 
-void TForm1::setUpControls() {
+void MainWindow::setUpControls() {
     setWindowIcon(programIcon());
     setFont(pixelFont(kUiFont, 12));
     ui->MainMenu1->setFont(font());
@@ -176,7 +176,7 @@ void TForm1::setUpControls() {
 // Tab walks the detailed tab in reading order: the left column group by group, then the right
 // one, then the run and exit buttons. A check box standing over a group's edge comes before the
 // group's fields; the token list and the folder sample take no focus by Tab.
-void TForm1::setDetailedTabOrder() {
+void MainWindow::setDetailedTabOrder() {
     static const char* const order[] = {
         "sUbdirchk1",      "ReadInEdit",   "ReadInButton",  "RedioButtonCOPY", "RedioButtonMOVE",
         "TYPERADIO0",      "TYPERADIO1",   "TYPESETBUTTON", "DirOpenChkBox",   "AutoExitChkBox",
@@ -198,38 +198,38 @@ void TForm1::setDetailedTabOrder() {
 }
 
 // Every reaction of the window is connected here.
-void TForm1::connectControls() {
+void MainWindow::connectControls() {
     connect(ui->RunButton, &QPushButton::clicked, this, [this] { RunButtonClick(); });
     connect(ui->EXEC1, &QAction::triggered, this, [this] { RunButtonClick(); });
     connect(ui->ExitButton, &QPushButton::clicked, this,
             [this] { ExitButtonClick(ui->ExitButton); });
     connect(ui->Exit1, &QAction::triggered, this, [this] { ExitButtonClick(ui->Exit1); });
 
-    connect(ui->RunChkBox, &QCheckBox::toggled, this, &TForm1::RunChkBoxClick);
-    connect(ui->RUNPARACHK2, &TXPRadioGroup::itemIndexChanged, this, &TForm1::RUNPARACHK2Click);
-    connect(ui->TYPERADIO, &TXPRadioGroup::itemIndexChanged, this, &TForm1::TYPERADIOClick);
-    connect(ui->DIRCHKBOX, &QCheckBox::toggled, this, &TForm1::DIRCHKBOXClick);
-    connect(ui->ReNameChkBox, &QCheckBox::toggled, this, &TForm1::ReNameChkBoxClick);
-    connect(ui->FNUMCHK, &QCheckBox::toggled, this, &TForm1::FNUMCHKClick);
-    connect(ui->CHKHOGO, &QCheckBox::toggled, this, &TForm1::CHKHOGOClick);
+    connect(ui->RunChkBox, &QCheckBox::toggled, this, &MainWindow::RunChkBoxClick);
+    connect(ui->RUNPARACHK2, &RadioGroup::itemIndexChanged, this, &MainWindow::RUNPARACHK2Click);
+    connect(ui->TYPERADIO, &RadioGroup::itemIndexChanged, this, &MainWindow::TYPERADIOClick);
+    connect(ui->DIRCHKBOX, &QCheckBox::toggled, this, &MainWindow::DIRCHKBOXClick);
+    connect(ui->ReNameChkBox, &QCheckBox::toggled, this, &MainWindow::ReNameChkBoxClick);
+    connect(ui->FNUMCHK, &QCheckBox::toggled, this, &MainWindow::FNUMCHKClick);
+    connect(ui->CHKHOGO, &QCheckBox::toggled, this, &MainWindow::CHKHOGOClick);
 
     for (QLineEdit* field : {ui->DMAEEDIT, ui->DATOEDIT, ui->FMAEEdit, ui->FATOEdit})
-        connect(field, &QLineEdit::textChanged, this, &TForm1::FNUMComboChange);
+        connect(field, &QLineEdit::textChanged, this, &MainWindow::FNUMComboChange);
     for (QComboBox* pattern : {ui->DDATEEdit, ui->FDATEEdit})
-        connect(pattern, &QComboBox::currentTextChanged, this, &TForm1::FNUMComboChange);
-    connect(ui->FNUMCombo, &QComboBox::currentIndexChanged, this, &TForm1::FNUMComboChange);
-    connect(ui->StartEdit, &QSpinBox::valueChanged, this, &TForm1::FNUMComboChange);
+        connect(pattern, &QComboBox::currentTextChanged, this, &MainWindow::FNUMComboChange);
+    connect(ui->FNUMCombo, &QComboBox::currentIndexChanged, this, &MainWindow::FNUMComboChange);
+    connect(ui->StartEdit, &QSpinBox::valueChanged, this, &MainWindow::FNUMComboChange);
 
-    connect(ui->ReadInEdit, &QLineEdit::textChanged, this, &TForm1::ReadInEditChange);
-    connect(ui->ReadInButton, &QPushButton::clicked, this, &TForm1::ReadInButtonClick);
-    connect(ui->SaveOutButton, &QPushButton::clicked, this, &TForm1::SaveOutButtonClick);
-    connect(ui->RunProcButton, &QPushButton::clicked, this, &TForm1::RunProcButtonClick);
+    connect(ui->ReadInEdit, &QLineEdit::textChanged, this, &MainWindow::ReadInEditChange);
+    connect(ui->ReadInButton, &QPushButton::clicked, this, &MainWindow::ReadInButtonClick);
+    connect(ui->SaveOutButton, &QPushButton::clicked, this, &MainWindow::SaveOutButtonClick);
+    connect(ui->RunProcButton, &QPushButton::clicked, this, &MainWindow::RunProcButtonClick);
 
-    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &TForm1::showTabReaction);
-    connect(ui->BTNWIZA, &QPushButton::clicked, this, &TForm1::BTNWIZAClick);
-    connect(ui->N4, &QAction::triggered, this, &TForm1::N4Click);
-    connect(ui->About1, &QAction::triggered, this, &TForm1::About1Click);
-    connect(ui->TYPESETBUTTON, &QPushButton::clicked, this, &TForm1::TYPESETBUTTONClick);
+    connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::showTabReaction);
+    connect(ui->BTNWIZA, &QPushButton::clicked, this, &MainWindow::BTNWIZAClick);
+    connect(ui->N4, &QAction::triggered, this, &MainWindow::N4Click);
+    connect(ui->About1, &QAction::triggered, this, &MainWindow::About1Click);
+    connect(ui->TYPESETBUTTON, &QPushButton::clicked, this, &MainWindow::TYPESETBUTTONClick);
     for (QAction* preset : ui->N3->actions()) {
         if (!preset->isSeparator())
             connect(preset, &QAction::triggered, this,
@@ -239,18 +239,18 @@ void TForm1::connectControls() {
 
 // The read-in group, the save group and the program field take folders and files dropped from
 // a file manager.
-void TForm1::connectDropTargets() {
-    const std::pair<QWidget*, void (TForm1::*)(const QStringList&)> targets[] = {
-        {ui->ReadInGroupbox, &TForm1::DropDst1FileDrop},
-        {ui->SaveOutGroupBox, &TForm1::DropDst2FileDrop},
-        {ui->RunProcEdit, &TForm1::DropDst3FileDrop},
+void MainWindow::connectDropTargets() {
+    const std::pair<QWidget*, void (MainWindow::*)(const QStringList&)> targets[] = {
+        {ui->ReadInGroupbox, &MainWindow::DropDst1FileDrop},
+        {ui->SaveOutGroupBox, &MainWindow::DropDst2FileDrop},
+        {ui->RunProcEdit, &MainWindow::DropDst3FileDrop},
     };
     int number = 1;
     for (const auto& [control, reaction] : targets) {
-        auto* drop = new TDropDst(this);
+        auto* drop = new FileDropTarget(this);
         drop->setObjectName(QStringLiteral("DropDst%1").arg(number++));
-        drop->OnFileDrop = [this, reaction](TDropDst&, const std::vector<std::string>& files, int,
-                                            int) {
+        drop->OnFileDrop = [this, reaction](FileDropTarget&, const std::vector<std::string>& files,
+                                            int, int) {
             QStringList paths;
             for (const std::string& file : files)
                 paths << QFile::decodeName(QByteArray::fromStdString(file));
@@ -260,7 +260,7 @@ void TForm1::connectDropTargets() {
     }
 }
 
-QTableView* TForm1::fileListView() const {
+QTableView* MainWindow::fileListView() const {
     return ui->StringGrid1;
 }
 

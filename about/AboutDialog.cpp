@@ -1,6 +1,6 @@
-#include "about/TOKBottomDlg.h"
+#include "about/AboutDialog.h"
 
-#include "ui_TOKBottomDlg.h"
+#include "ui_AboutDialog.h"
 
 #include <QDesktopServices>
 #include <QMouseEvent>
@@ -33,8 +33,8 @@ QString programCurrentVersion() {
     return QStringLiteral(PIXBAKO_VERSION_TEXT).left(5);
 }
 
-TOKBottomDlg::TOKBottomDlg(AboutSetup setup, QWidget* parent)
-    : QDialog(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::TOKBottomDlg>()),
+AboutDialog::AboutDialog(AboutSetup setup, QWidget* parent)
+    : QDialog(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::AboutDialog>()),
       currentVersion_(programCurrentVersion()), check_(new VersionCheck(setup_.server, this)) {
     ui->setupUi(this);
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
@@ -57,26 +57,26 @@ TOKBottomDlg::TOKBottomDlg(AboutSetup setup, QWidget* parent)
     ui->Memo1->setVisible(false);
 
     connect(ui->OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui->Button1, &QPushButton::clicked, this, &TOKBottomDlg::Button1Click);
-    connect(check_, &VersionCheck::replied, this, &TOKBottomDlg::ClientSocket1Read);
-    connect(check_, &VersionCheck::failed, this, &TOKBottomDlg::ClientSocket1Error);
+    connect(ui->Button1, &QPushButton::clicked, this, &AboutDialog::Button1Click);
+    connect(check_, &VersionCheck::replied, this, &AboutDialog::ClientSocket1Read);
+    connect(check_, &VersionCheck::failed, this, &AboutDialog::ClientSocket1Error);
 }
 
-TOKBottomDlg::~TOKBottomDlg() = default;
+AboutDialog::~AboutDialog() = default;
 
-void TOKBottomDlg::showEvent(QShowEvent* event) {
+void AboutDialog::showEvent(QShowEvent* event) {
     // Centred on the screen, not on the main window.
     if (QScreen* shown = screen())
         move(shown->availableGeometry().center() - rect().center());
     QDialog::showEvent(event);
 }
 
-void TOKBottomDlg::Button1Click() {
+void AboutDialog::Button1Click() {
     ui->Memo1->clear();
     check_->start();
 }
 
-void TOKBottomDlg::ClientSocket1Read(const QByteArray& firstPortion) {
+void AboutDialog::ClientSocket1Read(const QByteArray& firstPortion) {
     const QStringList lines = replyLines(firstPortion);
     ui->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
     IDialogs& dialogs = *setup_.dialogs;
@@ -99,27 +99,27 @@ void TOKBottomDlg::ClientSocket1Read(const QByteArray& firstPortion) {
     }
 }
 
-void TOKBottomDlg::ClientSocket1Error() {
+void AboutDialog::ClientSocket1Error() {
     setup_.dialogs->beep(BeepKind::Hand);
     setup_.dialogs->messageBox(kFailed, BoxIcon::Warning, BoxButtons::Ok);
 }
 
-void TOKBottomDlg::Label4Click() {
+void AboutDialog::Label4Click() {
     openUrl(QUrl(setup_.homePage));
 }
 
-void TOKBottomDlg::Label5Click() {
+void AboutDialog::Label5Click() {
     openUrl(QUrl(QStringLiteral("mailto:") + setup_.mailAddress));
 }
 
-void TOKBottomDlg::openUrl(const QUrl& url) {
+void AboutDialog::openUrl(const QUrl& url) {
     if (setup_.openUrl)
         setup_.openUrl(url);
     else
         QDesktopServices::openUrl(url);
 }
 
-bool TOKBottomDlg::eventFilter(QObject* watched, QEvent* event) {
+bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == ui->Label4)

@@ -17,7 +17,7 @@
 #include <memory>
 
 namespace Ui {
-class TOKBottomDlg;
+class AboutDialog;
 }
 
 namespace pixbako {
@@ -38,12 +38,12 @@ AboutSetup defaultAboutSetup(IDialogs& dialogs);
 // The first five characters of the program's version: "2.1.0" for 2.1.0.0.
 QString programCurrentVersion();
 
-class TOKBottomDlg : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TOKBottomDlg(AboutSetup setup, QWidget* parent = nullptr);
-    ~TOKBottomDlg() override;
+    explicit AboutDialog(AboutSetup setup, QWidget* parent = nullptr);
+    ~AboutDialog() override;
 
     const QString& CurrentVersion() const { return currentVersion_; }
     bool checking() const { return check_->running(); }
@@ -63,7 +63,7 @@ private:
     void openUrl(const QUrl& url);
 
     AboutSetup setup_;
-    std::unique_ptr<Ui::TOKBottomDlg> ui;
+    std::unique_ptr<Ui::AboutDialog> ui;
     QString currentVersion_;
     VersionCheck* check_;
 };

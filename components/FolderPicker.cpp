@@ -1,4 +1,4 @@
-#include "components/BrowseFolder.h"
+#include "components/FolderPicker.h"
 
 #include <QDir>
 #include <QEvent>
@@ -9,15 +9,15 @@
 
 namespace pixbako {
 
-TplBrowseFolder::TplBrowseFolder(QWidget* owner) : QObject(owner), owner_(owner) {}
+FolderPicker::FolderPicker(QWidget* owner) : QObject(owner), owner_(owner) {}
 
-TplBrowseFolder::~TplBrowseFolder() = default;
+FolderPicker::~FolderPicker() = default;
 
-QFileDialog* TplBrowseFolder::Dialog() const {
+QFileDialog* FolderPicker::Dialog() const {
     return dialog_.data();
 }
 
-bool TplBrowseFolder::Execute() {
+bool FolderPicker::Execute() {
     // Qt's own dialog, not the desktop's: only it can be placed and reached from OnShow.
     QFileDialog dialog(owner_, Title);
     dialog.setObjectName(QStringLiteral("BrowseFolderDialog"));
@@ -54,7 +54,7 @@ bool TplBrowseFolder::Execute() {
     return true;
 }
 
-bool TplBrowseFolder::eventFilter(QObject* watched, QEvent* event) {
+bool FolderPicker::eventFilter(QObject* watched, QEvent* event) {
     if (watched == dialog_ && event->type() == QEvent::Show && !placed_) {
         placed_ = true;
         placeDialog();
@@ -70,7 +70,7 @@ bool TplBrowseFolder::eventFilter(QObject* watched, QEvent* event) {
     return QObject::eventFilter(watched, event);
 }
 
-void TplBrowseFolder::placeDialog() {
+void FolderPicker::placeDialog() {
     QRect frame = dialog_->frameGeometry();
     dialogWidth_ = frame.width();
     dialogHeight_ = frame.height();

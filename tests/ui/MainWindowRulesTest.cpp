@@ -1,7 +1,7 @@
 // The main window's enabling and warning rules, samples, tabs, protection, browsing, drops and
 // resizing, driven through the controls as a user or the settings file would.
 #include "ui/FormatExpLines.h"
-#include "ui/TXPRadioGroup.h"
+#include "ui/RadioGroup.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
@@ -49,7 +49,7 @@ void pressSpace(QCheckBox* box) {
 
 TEST_F(RulesTest, ProgramFieldsFollowRunChkBoxButParameterTextFollowsOnlyTheChoice) {
     auto* run = find<QCheckBox>("RunChkBox");
-    auto* choice = find<TXPRadioGroup>("RUNPARACHK2");
+    auto* choice = find<RadioGroup>("RUNPARACHK2");
     struct Case {
         bool run;
         int choice;
@@ -81,7 +81,7 @@ TEST_F(RulesTest, DisabledProgramFieldIsPaintedInButtonFace) {
 }
 
 TEST_F(RulesTest, TypeButtonOnlyWithChosenTypes) {
-    auto* types = find<TXPRadioGroup>("TYPERADIO");
+    auto* types = find<RadioGroup>("TYPERADIO");
     for (int index : {1, 0, 1}) {
         types->setItemIndex(index);
         EXPECT_EQ(find("TYPESETBUTTON")->isEnabled(), index == 1);
@@ -333,14 +333,14 @@ TEST_F(RulesTest, DropsTakeOnlyTheFirstPathOfTheRightKind) {
 }
 
 TEST_F(RulesTest, ShrinkingTheWindowPutsTheEnlargedPanelBackToItsMinimum) {
-    window->resize(TForm1::kDesignWidth, 900);
+    window->resize(MainWindow::kDesignWidth, 900);
     QCoreApplication::processEvents();
     window->setPanelHeight(700);
     QCoreApplication::processEvents();
     EXPECT_EQ(window->panelHeight(), 700);
-    window->resize(TForm1::kDesignWidth, 750);
+    window->resize(MainWindow::kDesignWidth, 750);
     QCoreApplication::processEvents();
-    EXPECT_EQ(window->panelHeight(), TForm1::kPanelMinimumHeight);
+    EXPECT_EQ(window->panelHeight(), MainWindow::kPanelMinimumHeight);
     EXPECT_GT(find("PanelGrid")->height(), 0);
 }
 
