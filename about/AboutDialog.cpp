@@ -57,9 +57,9 @@ AboutDialog::AboutDialog(AboutSetup setup, QWidget* parent)
     ui->Memo1->setVisible(false);
 
     connect(ui->OKBtn, &QPushButton::clicked, this, &QDialog::accept);
-    connect(ui->Button1, &QPushButton::clicked, this, &AboutDialog::Button1Click);
-    connect(check_, &VersionCheck::replied, this, &AboutDialog::ClientSocket1Read);
-    connect(check_, &VersionCheck::failed, this, &AboutDialog::ClientSocket1Error);
+    connect(ui->Button1, &QPushButton::clicked, this, &AboutDialog::checkVersion);
+    connect(check_, &VersionCheck::replied, this, &AboutDialog::showReply);
+    connect(check_, &VersionCheck::failed, this, &AboutDialog::showCheckFailure);
 }
 
 AboutDialog::~AboutDialog() = default;
@@ -71,18 +71,18 @@ void AboutDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
-void AboutDialog::Button1Click() {
+void AboutDialog::checkVersion() {
     ui->Memo1->clear();
     check_->start();
 }
 
-void AboutDialog::ClientSocket1Read(const QByteArray& firstPortion) {
+void AboutDialog::showReply(const QByteArray& firstPortion) {
     const QStringList lines = replyLines(firstPortion);
     ui->Memo1->setPlainText(lines.join(QLatin1Char('\n')));
     IDialogs& dialogs = *setup_.dialogs;
     const std::optional<QString> newest = newestVersionIn(lines);
     if (!newest) {
-        ClientSocket1Error();
+        showCheckFailure();
     } else if (*newest == currentVersion_) {
         dialogs.beep(BeepKind::Question);
         dialogs.messageBox("お使いのバージョンは最新バージョンです\r\n"
@@ -99,16 +99,16 @@ void AboutDialog::ClientSocket1Read(const QByteArray& firstPortion) {
     }
 }
 
-void AboutDialog::ClientSocket1Error() {
+void AboutDialog::showCheckFailure() {
     setup_.dialogs->beep(BeepKind::Hand);
     setup_.dialogs->messageBox(kFailed, BoxIcon::Warning, BoxButtons::Ok);
 }
 
-void AboutDialog::Label4Click() {
+void AboutDialog::openHomePage() {
     openUrl(QUrl(setup_.homePage));
 }
 
-void AboutDialog::Label5Click() {
+void AboutDialog::writeMail() {
     openUrl(QUrl(QStringLiteral("mailto:") + setup_.mailAddress));
 }
 
@@ -123,9 +123,9 @@ bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         if (watched == ui->Label4)
-            Label4Click();
+            openHomePage();
         else if (watched == ui->Label5)
-            Label5Click();
+            writeMail();
     }
     return QDialog::eventFilter(watched, event);
 }

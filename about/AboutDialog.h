@@ -49,11 +49,11 @@ public:
     bool checking() const { return check_->running(); }
 
     // --- reactions ---
-    void Button1Click();
-    void Label4Click();
-    void Label5Click();
-    void ClientSocket1Read(const QByteArray& firstPortion);
-    void ClientSocket1Error();
+    void checkVersion();
+    void openHomePage();
+    void writeMail();
+    void showReply(const QByteArray& firstPortion);
+    void showCheckFailure();
 
 protected:
     void showEvent(QShowEvent* event) override;

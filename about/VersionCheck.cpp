@@ -44,7 +44,7 @@ std::optional<QString> newestVersionIn(const QStringList& lines) {
 VersionCheck::VersionCheck(VersionServer server, QObject* parent)
     : QObject(parent), server_(std::move(server)) {
     timeout_.setSingleShot(true);
-    connect(&timeout_, &QTimer::timeout, this, &VersionCheck::ClientSocket1Error);
+    connect(&timeout_, &QTimer::timeout, this, &VersionCheck::fail);
 }
 
 VersionCheck::~VersionCheck() {
@@ -63,17 +63,17 @@ void VersionCheck::start() {
     socket_ = new QTcpSocket(this);
     // Only the first portion is read; nothing beyond it needs to be buffered.
     socket_->setReadBufferSize(kMaxPortion);
-    connect(socket_, &QTcpSocket::connected, this, &VersionCheck::ClientSocket1Connect);
+    connect(socket_, &QTcpSocket::connected, this, &VersionCheck::sendRequest);
     connect(socket_, &QTcpSocket::bytesWritten, this, &VersionCheck::requestSent);
-    connect(socket_, &QTcpSocket::readyRead, this, &VersionCheck::ClientSocket1Read);
-    connect(socket_, &QTcpSocket::errorOccurred, this, &VersionCheck::ClientSocket1Error);
+    connect(socket_, &QTcpSocket::readyRead, this, &VersionCheck::readReply);
+    connect(socket_, &QTcpSocket::errorOccurred, this, &VersionCheck::fail);
     // A server that closes without a word: the closing is the error.
-    connect(socket_, &QTcpSocket::disconnected, this, &VersionCheck::ClientSocket1Error);
+    connect(socket_, &QTcpSocket::disconnected, this, &VersionCheck::fail);
     timeout_.start(server_.replyTimeoutMs);
     socket_->connectToHost(address, server_.port);
 }
 
-void VersionCheck::ClientSocket1Connect() {
+void VersionCheck::sendRequest() {
     socket_->write(kVersionRequest);
 }
 
@@ -85,13 +85,13 @@ void VersionCheck::requestSent() {
         ::shutdown(static_cast<int>(socket_->socketDescriptor()), SHUT_WR);
 }
 
-void VersionCheck::ClientSocket1Read() {
+void VersionCheck::readReply() {
     const QByteArray portion = socket_->read(kMaxPortion);
     closeSocket();
     report(portion);
 }
 
-void VersionCheck::ClientSocket1Error() {
+void VersionCheck::fail() {
     if (!socket_)
         return;
     closeSocket();

@@ -62,10 +62,10 @@ signals:
     void failed();
 
 private:
-    void ClientSocket1Connect();
+    void sendRequest();
     void requestSent();
-    void ClientSocket1Read();
-    void ClientSocket1Error();
+    void readReply();
+    void fail();
     void closeSocket();
     // Sends the outcome from the event loop, unless another check has started meanwhile.
     void report(std::optional<QByteArray> reply);

@@ -46,8 +46,8 @@ public:
     void setPageIndex(int) override {}
     void saveSettings() override {}
     ImportSettings importSettings() override { return settings; }
-    void execSTART() override {}
-    void execEND() override {}
+    void enterRunningState() override {}
+    void enterIdleState() override {}
     int shellFileOperation(const TransferRequest&) override { return 0; }
     void completionSequence(const RunCompletion&) override {}
     void closeWindow() override {}
@@ -97,11 +97,11 @@ void planAndName(benchmark::State& state) {
     s.sequenceStyleIndex = 10; // "-xxxx-"
     s.autoContinue = state.range(0) != 0;
     ImportRun run(window);
-    run.RunButtonClick(RunSender::Interactive); // warm: folders exist afterwards
+    run.startOrStopRun(RunSender::Interactive); // warm: folders exist afterwards
 
     std::size_t files = 0;
     for (auto _ : state) {
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
         files += fileRowCount(run.list());
     }
     if (fileRowCount(run.list()) != kFiles)

@@ -37,29 +37,29 @@ FileTypesDialog::FileTypesDialog(ExtensionChoice& choice, QWidget* parent)
     font.setPixelSize(12);
     setFont(font);
     connect(ui->OKBtn, &QPushButton::clicked, this, [this] {
-        OKBtnClick();
+        storeChoice();
         accept();
     });
     connect(ui->CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    FormCreate();
+    showChoice();
 }
 
 FileTypesDialog::~FileTypesDialog() = default;
 
-void FileTypesDialog::FormCreate() {
+void FileTypesDialog::showChoice() {
     for (const FlagBox& entry : kFlagBoxes)
         (ui.get()->*entry.box)->setChecked(choice_.*entry.flag);
     ui->TYPEEDITBOX->setText(QString::fromStdString(choice_.freeList));
 }
 
-void FileTypesDialog::OKBtnClick() {
+void FileTypesDialog::storeChoice() {
     for (const FlagBox& entry : kFlagBoxes)
         choice_.*entry.flag = (ui.get()->*entry.box)->isChecked();
     choice_.freeList = ui->TYPEEDITBOX->text().toStdString();
 }
 
 void FileTypesDialog::showEvent(QShowEvent* event) {
-    FormCreate();
+    showChoice();
     QDialog::showEvent(event);
 }
 

@@ -25,9 +25,9 @@ public:
     ~FileTypesDialog() override;
 
     // Sets the controls from the stored choice; runs at creation and at every showing.
-    void FormCreate();
+    void showChoice();
     // Takes the controls into the stored choice.
-    void OKBtnClick();
+    void storeChoice();
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -125,7 +125,7 @@ void SettingsFile::reportUnreadable(const SettingsIni& ini) {
                                BoxIcon::Warning, BoxButtons::Ok);
 }
 
-void SettingsFile::LOADINI(const QString& qsection) {
+void SettingsFile::loadOptions(const QString& qsection) {
     QRect area = form_.workArea();
     SettingsIni ini(fileName(path_));
     std::string section = utf8(qsection);
@@ -267,7 +267,7 @@ void SettingsFile::placeWindow(const SettingsIni& ini, const QRect& area) {
         std::max(kPanelMinimum, ini.readInteger(kFormSection, "PANELHI", kPanelMinimum)));
 }
 
-bool SettingsFile::SAVEINI(const QString& qsection) {
+bool SettingsFile::saveOptions(const QString& qsection) {
     return save(utf8(qsection), true);
 }
 
@@ -376,7 +376,7 @@ void SettingsFile::storeOption(SettingsIni& ini, const std::string& section,
     }
 }
 
-void SettingsFile::POPMENUClick(const QString& itemName) {
+void SettingsFile::applyPresetMenuItem(const QString& itemName) {
     if (itemName.size() < 4)
         return;
     bool save = itemName.left(4) == QStringLiteral("SAVE");
@@ -387,13 +387,13 @@ void SettingsFile::POPMENUClick(const QString& itemName) {
         if (dialogs.messageBox("現在の設定を保存します", BoxIcon::Question, BoxButtons::OkCancel) !=
             BoxAnswer::Ok)
             return;
-        if (!SAVEINI(section))
+        if (!saveOptions(section))
             return; // the caption names a preset only when it holds these settings
     } else {
         if (dialogs.messageBox("現在の設定を破棄して読み込みます", BoxIcon::Question,
                                BoxButtons::OkCancel) != BoxAnswer::Ok)
             return;
-        LOADINI(section);
+        loadOptions(section);
         // Choosing a style by program need not reach the sample reaction.
         form_.refreshSamples();
     }

@@ -6,8 +6,8 @@
 // control's own signals exactly as a change by the user does.
 //
 // The main window implements ISettingsForm, creates one SettingsFile with the path from
-// settingsFilePath(), calls LOADINI("INI0") while it is being created, routes the ten preset
-// menu items to POPMENUClick(itemName), and on exit calls saveOnExit().
+// settingsFilePath(), calls loadOptions("INI0") while it is being created, routes the ten preset
+// menu items to applyPresetMenuItem(itemName), and on exit calls saveOnExit().
 //
 // Properties used: QLineEdit "text"; the editable pattern lists DDATEEdit and FDATEEdit
 // "currentText"; the drop-down lists FNUMCombo and FTYPECombo "currentIndex"; check boxes and
@@ -77,20 +77,20 @@ public:
     // (this creates it when missing), except when it could not be read as a settings file:
     // the defaults apply, a warning box says once which file was not read and why, and the
     // file stays as it is until the user saves a preset on purpose (saveOnExit leaves it).
-    void LOADINI(const QString& section);
+    void loadOptions(const QString& section);
     // Writes the window's options into one section (INI0 also writes PAGENO and section Form).
     // This is the user's deliberate save: it replaces a file that holds no settings text. A file
     // that can't be read or written gives an error box naming it and the reason, and false; the
     // program goes on.
-    bool SAVEINI(const QString& section);
+    bool saveOptions(const QString& section);
     // The ten preset menu items LOAD_INI1..LOAD_INI5 and SAVE_INI1..SAVE_INI5: confirm, load or
     // save the section named by the item's last four characters, and set the caption (not after
     // a save that failed).
-    void POPMENUClick(const QString& itemName);
+    void applyPresetMenuItem(const QString& itemName);
     // An empty or single-blank date pattern in DDATEEdit or FDATEEdit becomes "DDDDD".
     void applyExitReplacement();
     // The exit reaction's part (also at the start of every run): applyExitReplacement(), then
-    // SAVEINI("INI0"), unless the file could not be read: a run or an exit never replaces
+    // saveOptions("INI0"), unless the file could not be read: a run or an exit never replaces
     // settings it couldn't read.
     void saveOnExit();
 

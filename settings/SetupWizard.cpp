@@ -67,7 +67,7 @@ SetupWizard::SetupWizard(ISettingsForm& mainWindow, PickFolder pickFolder, QWidg
     ui->setupUi(this);
     setUpControls();
     connectControls();
-    FormCreate();
+    layOutPages();
 }
 
 SetupWizard::~SetupWizard() = default;
@@ -126,21 +126,21 @@ void SetupWizard::setUpControls() {
 
 // Every reaction of the wizard is connected here.
 void SetupWizard::connectControls() {
-    connect(ui->BTNNEXT, &QPushButton::clicked, this, &SetupWizard::BTNNEXTClick);
-    connect(ui->BTNBACK, &QPushButton::clicked, this, &SetupWizard::BTNBACKClick);
+    connect(ui->BTNNEXT, &QPushButton::clicked, this, &SetupWizard::nextPage);
+    connect(ui->BTNBACK, &QPushButton::clicked, this, &SetupWizard::previousPage);
     connect(ui->BTNCAN, &QPushButton::clicked, this, &QDialog::reject);
-    connect(ui->BitBtn1, &QPushButton::clicked, this, &SetupWizard::BitBtn1Click);
-    connect(ui->BitBtn2, &QPushButton::clicked, this, &SetupWizard::BitBtn2Click);
+    connect(ui->BitBtn1, &QPushButton::clicked, this, &SetupWizard::browseWizardReadInFolder);
+    connect(ui->BitBtn2, &QPushButton::clicked, this, &SetupWizard::browseWizardSaveFolder);
     for (QLineEdit* field : {ui->WIZADMAE, ui->WIZADATO})
-        connect(field, &QLineEdit::textChanged, this, &SetupWizard::WIZADMAEChange);
-    connect(ui->WIZADSTR, &QComboBox::currentTextChanged, this, &SetupWizard::WIZADMAEChange);
+        connect(field, &QLineEdit::textChanged, this, &SetupWizard::updateFolderSample);
+    connect(ui->WIZADSTR, &QComboBox::currentTextChanged, this, &SetupWizard::updateFolderSample);
     for (QLineEdit* field : {ui->WIZAFMAE, ui->WIZAFATO})
-        connect(field, &QLineEdit::textChanged, this, &SetupWizard::WIZAFMAEChange);
-    connect(ui->WIZAFSTR, &QComboBox::currentTextChanged, this, &SetupWizard::WIZAFMAEChange);
-    connect(ui->WIZAFNO, &QComboBox::currentIndexChanged, this, &SetupWizard::WIZAFMAEChange);
+        connect(field, &QLineEdit::textChanged, this, &SetupWizard::updateFileSample);
+    connect(ui->WIZAFSTR, &QComboBox::currentTextChanged, this, &SetupWizard::updateFileSample);
+    connect(ui->WIZAFNO, &QComboBox::currentIndexChanged, this, &SetupWizard::updateFileSample);
 }
 
-void SetupWizard::FormCreate() {
+void SetupWizard::layOutPages() {
     ui->ScrollBox1Contents->resize(ui->ScrollBox1Contents->width(), kPageCount * kPageHeight);
     for (int page = 0; page < kPageCount; ++page) {
         QWidget* sheet = findChild<QWidget*>(QStringLiteral("Page%1").arg(page));
@@ -151,13 +151,13 @@ void SetupWizard::FormCreate() {
 
 void SetupWizard::showEvent(QShowEvent* event) {
     if (!event->spontaneous())
-        FormShow();
+        resetPages();
     QDialog::showEvent(event);
 }
 
-void SetupWizard::FormShow() {
-    WIZADMAEChange();
-    WIZAFMAEChange();
+void SetupWizard::resetPages() {
+    updateFolderSample();
+    updateFileSample();
     ui->BTNBACK->setEnabled(false);
     setFinishing(false);
     ui->EditSAVE->clear();
@@ -184,13 +184,13 @@ void SetupWizard::setFinishing(bool finishing) {
     ui->BTNNEXT->setText(finishing ? kFinishCaption : kNextCaption);
 }
 
-void SetupWizard::WIZADMAEChange() {
+void SetupWizard::updateFolderSample() {
     ui->WIZADSAMPLE->setText(QString::fromStdString(folderSampleText(
         ui->WIZADMAE->text().toStdString(), ui->WIZADSTR->currentText().toStdString(),
         ui->WIZADATO->text().toStdString(), currentDateTime())));
 }
 
-void SetupWizard::WIZAFMAEChange() {
+void SetupWizard::updateFileSample() {
     const std::string named = folderSampleText(
         ui->WIZAFMAE->text().toStdString(), ui->WIZAFSTR->currentText().toStdString(),
         ui->WIZAFATO->text().toStdString(), currentDateTime());
@@ -213,7 +213,7 @@ bool SetupWizard::folderFieldAccepted(int page) {
     return false;
 }
 
-void SetupWizard::BTNNEXTClick() {
+void SetupWizard::nextPage() {
     // A closing result given at an earlier press takes effect now, after the page's action.
     const bool closes = finishing_;
     switch (page()) {
@@ -258,7 +258,7 @@ void SetupWizard::BTNNEXTClick() {
         accept();
 }
 
-void SetupWizard::BTNBACKClick() {
+void SetupWizard::previousPage() {
     switch (page()) {
     case 0:
         break;
@@ -293,14 +293,14 @@ void SetupWizard::browse(QLineEdit* field, const QString& title) {
     if (folder.isEmpty())
         return;
     field->setText(folder);
-    BTNNEXTClick();
+    nextPage();
 }
 
-void SetupWizard::BitBtn1Click() {
+void SetupWizard::browseWizardReadInFolder() {
     browse(ui->EDITIN, QStringLiteral("読込フォルダを指定"));
 }
 
-void SetupWizard::BitBtn2Click() {
+void SetupWizard::browseWizardSaveFolder() {
     browse(ui->EditSAVE, QStringLiteral("保存フォルダを指定"));
 }
 

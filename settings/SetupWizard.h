@@ -46,14 +46,14 @@ public:
     int page() const;
 
     // --- reactions ---
-    void FormCreate();
-    void FormShow();
-    void BTNNEXTClick();
-    void BTNBACKClick();
-    void BitBtn1Click();
-    void BitBtn2Click();
-    void WIZADMAEChange(); // the folder sample
-    void WIZAFMAEChange(); // the file sample
+    void layOutPages();
+    void resetPages();
+    void nextPage();
+    void previousPage();
+    void browseWizardReadInFolder();
+    void browseWizardSaveFolder();
+    void updateFolderSample(); // the folder sample
+    void updateFileSample();   // the file sample
 
 protected:
     void showEvent(QShowEvent* event) override;

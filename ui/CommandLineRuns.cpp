@@ -1,4 +1,4 @@
-// The command-line runs at start-up (PARARUN): the window's side of them.
+// The command-line runs at start-up: the window's side of them.
 #include "engine/post/CommandLine.h"
 #include "ui/MainWindow.h"
 #include "ui/dialogs/QtDialogs.h"
@@ -8,7 +8,7 @@
 
 namespace pixbako {
 
-void MainWindow::PARARUN() {
+void MainWindow::runCommandLine() {
     // The controls that the command-line runs set and restore, seen through the engine's
     // interface.
     class Window final : public ICommandLineWindow {
@@ -34,7 +34,7 @@ void MainWindow::PARARUN() {
             form_.ui->AutoExitChkBox->setChecked(checked);
         }
         bool runImport(RunSender sender) override {
-            form_.RunButtonClick(sender);
+            form_.startOrStopRun(sender);
             return form_.run_.lastReport().allTransferred();
         }
 
@@ -48,7 +48,7 @@ void MainWindow::PARARUN() {
     Window window(*this);
     // Nobody can look at a window left open without a screen: a failed run ends it too.
     const CommandLineOutcome outcome =
-        pixbako::PARARUN(window, arguments, boxesGoToStandardError());
+        pixbako::runCommandLineFolders(window, arguments, boxesGoToStandardError());
     if (outcome.failed)
         failed_ = true;
     if (outcome.endRequest)

@@ -20,13 +20,13 @@ CompletionNotice::CompletionNotice(QWidget* mainWindow)
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(kButtonLeft, kButtonTop, 97, 25);
     Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &CompletionNotice::Button1Click);
+    connect(Button1, &QPushButton::clicked, this, &CompletionNotice::acknowledge);
 }
 
 int CompletionNotice::showNotice(const QString& text) {
     Label1->setText(text);
     fitText();
-    FormShow();
+    showOnTop();
     return exec();
 }
 
@@ -53,11 +53,11 @@ void CompletionNotice::fitText() {
                   height + kButtonTop - kLabelHeight);
 }
 
-void CompletionNotice::FormShow() {
+void CompletionNotice::showOnTop() {
     setTopmost(this, true);
 }
 
-void CompletionNotice::Button1Click() {
+void CompletionNotice::acknowledge() {
     done(1);
     setTopmost(this, false);
 }

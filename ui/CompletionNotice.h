@@ -28,8 +28,8 @@ public:
     // Sets the text and shows the notice modally; 1 (OK) when it was closed with its button.
     int showNotice(const QString& text);
 
-    void FormShow();     // makes the notice topmost as it appears
-    void Button1Click(); // not topmost any more, closed with the result OK
+    void showOnTop();   // makes the notice topmost as it appears
+    void acknowledge(); // not topmost any more, closed with the result OK
 
     QPushButton* Button1 = nullptr;
 

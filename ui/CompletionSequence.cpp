@@ -1,6 +1,6 @@
 // The actions after a run that reached its end, in their order: the log, the new folders
 // opened, another program started, then auto exit or the completion notice. The run returns
-// the window to idle (execEND) afterwards, whatever happened here.
+// the window to idle (enterIdleState) afterwards, whatever happened here.
 #include "engine/post/LogFile.h"
 #include "engine/post/PostRun.h"
 #include "platform/Paths.h"
@@ -27,9 +27,9 @@ QString localPath(const std::string& path) {
 void MainWindow::completionSequence(const RunCompletion& completion) {
     const ImportSettings& settings = completion.settings;
     if (settings.writeLog)
-        LOGSAVE(completion);
+        saveRunLog(completion);
     if (settings.openFolders)
-        DIROPEN(completion);
+        openNewFolders(completion);
     if (settings.startProgram)
         startProgram(completion);
 
@@ -47,7 +47,7 @@ void MainWindow::completionSequence(const RunCompletion& completion) {
                                                   !settings.copy));
 }
 
-void MainWindow::LOGSAVE(const RunCompletion& completion) {
+void MainWindow::saveRunLog(const RunCompletion& completion) {
     const TDateTime now = setup_.postRun.now ? setup_.postRun.now() : localNow();
     const LogFileResult result =
         writeLogFile(completion.saveFolder, completion.settings.readInFolder, completion.list, now);
@@ -59,7 +59,7 @@ void MainWindow::LOGSAVE(const RunCompletion& completion) {
                BoxIcon::Error, BoxButtons::Ok);
 }
 
-void MainWindow::DIROPEN(const RunCompletion& completion) {
+void MainWindow::openNewFolders(const RunCompletion& completion) {
     for (const std::string& folder : foldersToOpen(completion.saveFolder, completion.list)) {
         if (setup_.postRun.openFolder)
             setup_.postRun.openFolder(localPath(folder));

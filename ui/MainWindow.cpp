@@ -57,20 +57,20 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     programEndRequest() = false;
     versionText_ = QStringLiteral(PIXBAKO_VERSION_TEXT);
     settings_ = std::make_unique<SettingsFile>(*this, setup_.iniPath);
-    LOADINI(QStringLiteral("INI0"));
+    loadOptions(QStringLiteral("INI0"));
     // The enabling state must match the loaded values also where a loaded value equals the
     // design state, so that no assignment fired the reaction.
-    RunChkBoxClick();
-    RUNPARACHK2Click();
-    FNUMComboChange();
-    DIRCHKBOXClick();
-    ReNameChkBoxClick();
-    FNUMCHKClick();
-    TYPERADIOClick();
+    updateProgramStart();
+    updateProgramParameter();
+    updateNameSamples();
+    updateFolderNaming();
+    updateRenaming();
+    updateNumbering();
+    updateFileTypeChoice();
     applyStoredThumbnailSize();
     showTabReaction(ui->PageControl1->currentIndex());
     if (!setup_.arguments.isEmpty())
-        PARARUN();
+        runCommandLine();
     // Hints of the thumbnail box stand beside the mouse (DoShowHint).
     qApp->installEventFilter(&hintPlacement_);
 }
@@ -199,41 +199,42 @@ void MainWindow::setDetailedTabOrder() {
 
 // Every reaction of the window is connected here.
 void MainWindow::connectControls() {
-    connect(ui->RunButton, &QPushButton::clicked, this, [this] { RunButtonClick(); });
-    connect(ui->EXEC1, &QAction::triggered, this, [this] { RunButtonClick(); });
-    connect(ui->ExitButton, &QPushButton::clicked, this,
-            [this] { ExitButtonClick(ui->ExitButton); });
-    connect(ui->Exit1, &QAction::triggered, this, [this] { ExitButtonClick(ui->Exit1); });
+    connect(ui->RunButton, &QPushButton::clicked, this, [this] { startOrStopRun(); });
+    connect(ui->EXEC1, &QAction::triggered, this, [this] { startOrStopRun(); });
+    connect(ui->ExitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);
+    connect(ui->Exit1, &QAction::triggered, this, &MainWindow::exitProgram);
 
-    connect(ui->RunChkBox, &QCheckBox::toggled, this, &MainWindow::RunChkBoxClick);
-    connect(ui->RUNPARACHK2, &RadioGroup::itemIndexChanged, this, &MainWindow::RUNPARACHK2Click);
-    connect(ui->TYPERADIO, &RadioGroup::itemIndexChanged, this, &MainWindow::TYPERADIOClick);
-    connect(ui->DIRCHKBOX, &QCheckBox::toggled, this, &MainWindow::DIRCHKBOXClick);
-    connect(ui->ReNameChkBox, &QCheckBox::toggled, this, &MainWindow::ReNameChkBoxClick);
-    connect(ui->FNUMCHK, &QCheckBox::toggled, this, &MainWindow::FNUMCHKClick);
-    connect(ui->CHKHOGO, &QCheckBox::toggled, this, &MainWindow::CHKHOGOClick);
+    connect(ui->RunChkBox, &QCheckBox::toggled, this, &MainWindow::updateProgramStart);
+    connect(ui->RUNPARACHK2, &RadioGroup::itemIndexChanged, this,
+            &MainWindow::updateProgramParameter);
+    connect(ui->TYPERADIO, &RadioGroup::itemIndexChanged, this, &MainWindow::updateFileTypeChoice);
+    connect(ui->DIRCHKBOX, &QCheckBox::toggled, this, &MainWindow::updateFolderNaming);
+    connect(ui->ReNameChkBox, &QCheckBox::toggled, this, &MainWindow::updateRenaming);
+    connect(ui->FNUMCHK, &QCheckBox::toggled, this, &MainWindow::updateNumbering);
+    connect(ui->CHKHOGO, &QCheckBox::toggled, this, &MainWindow::applyProtection);
 
     for (QLineEdit* field : {ui->DMAEEDIT, ui->DATOEDIT, ui->FMAEEdit, ui->FATOEdit})
-        connect(field, &QLineEdit::textChanged, this, &MainWindow::FNUMComboChange);
+        connect(field, &QLineEdit::textChanged, this, &MainWindow::updateNameSamples);
     for (QComboBox* pattern : {ui->DDATEEdit, ui->FDATEEdit})
-        connect(pattern, &QComboBox::currentTextChanged, this, &MainWindow::FNUMComboChange);
-    connect(ui->FNUMCombo, &QComboBox::currentIndexChanged, this, &MainWindow::FNUMComboChange);
-    connect(ui->StartEdit, &QSpinBox::valueChanged, this, &MainWindow::FNUMComboChange);
+        connect(pattern, &QComboBox::currentTextChanged, this, &MainWindow::updateNameSamples);
+    connect(ui->FNUMCombo, &QComboBox::currentIndexChanged, this, &MainWindow::updateNameSamples);
+    connect(ui->StartEdit, &QSpinBox::valueChanged, this, &MainWindow::updateNameSamples);
 
-    connect(ui->ReadInEdit, &QLineEdit::textChanged, this, &MainWindow::ReadInEditChange);
-    connect(ui->ReadInButton, &QPushButton::clicked, this, &MainWindow::ReadInButtonClick);
-    connect(ui->SaveOutButton, &QPushButton::clicked, this, &MainWindow::SaveOutButtonClick);
-    connect(ui->RunProcButton, &QPushButton::clicked, this, &MainWindow::RunProcButtonClick);
+    connect(ui->ReadInEdit, &QLineEdit::textChanged, this,
+            &MainWindow::copyReadInFolderToSelectionTab);
+    connect(ui->ReadInButton, &QPushButton::clicked, this, &MainWindow::browseReadInFolder);
+    connect(ui->SaveOutButton, &QPushButton::clicked, this, &MainWindow::browseSaveFolder);
+    connect(ui->RunProcButton, &QPushButton::clicked, this, &MainWindow::browseProgram);
 
     connect(ui->PageControl1, &QTabWidget::currentChanged, this, &MainWindow::showTabReaction);
-    connect(ui->BTNWIZA, &QPushButton::clicked, this, &MainWindow::BTNWIZAClick);
-    connect(ui->N4, &QAction::triggered, this, &MainWindow::N4Click);
-    connect(ui->About1, &QAction::triggered, this, &MainWindow::About1Click);
-    connect(ui->TYPESETBUTTON, &QPushButton::clicked, this, &MainWindow::TYPESETBUTTONClick);
+    connect(ui->BTNWIZA, &QPushButton::clicked, this, &MainWindow::openSetupWizard);
+    connect(ui->N4, &QAction::triggered, this, &MainWindow::openSetupWizardFromMenu);
+    connect(ui->About1, &QAction::triggered, this, &MainWindow::openAboutDialog);
+    connect(ui->TYPESETBUTTON, &QPushButton::clicked, this, &MainWindow::chooseFileTypes);
     for (QAction* preset : ui->N3->actions()) {
         if (!preset->isSeparator())
             connect(preset, &QAction::triggered, this,
-                    [this, preset] { settings_->POPMENUClick(preset->objectName()); });
+                    [this, preset] { settings_->applyPresetMenuItem(preset->objectName()); });
     }
 }
 
@@ -241,9 +242,9 @@ void MainWindow::connectControls() {
 // a file manager.
 void MainWindow::connectDropTargets() {
     const std::pair<QWidget*, void (MainWindow::*)(const QStringList&)> targets[] = {
-        {ui->ReadInGroupbox, &MainWindow::DropDst1FileDrop},
-        {ui->SaveOutGroupBox, &MainWindow::DropDst2FileDrop},
-        {ui->RunProcEdit, &MainWindow::DropDst3FileDrop},
+        {ui->ReadInGroupbox, &MainWindow::dropOnReadInFolder},
+        {ui->SaveOutGroupBox, &MainWindow::dropOnSaveFolder},
+        {ui->RunProcEdit, &MainWindow::dropOnProgram},
     };
     int number = 1;
     for (const auto& [control, reaction] : targets) {

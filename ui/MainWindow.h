@@ -91,39 +91,39 @@ public:
     // --- reactions ---
     // The exit command: empty date patterns become "DDDDD", then INI0 is saved. Only from the
     // exit button or the exit menu item does the window then close.
-    void ExitButtonClick(QObject* sender);
-    void RunButtonClick(RunSender sender = RunSender::Interactive);
-    void RunChkBoxClick();
-    void RUNPARACHK2Click();
-    void TYPERADIOClick();
-    void FNUMComboChange(); // the sample refresh
-    void DIRCHKBOXClick();
-    void ReNameChkBoxClick();
-    void FNUMCHKClick();
-    void FNUMCHKMouseUp();
-    void sUbdirchk1MouseUp();
-    void ReadInButtonClick();
-    void SaveOutButtonClick();
-    void RunProcButtonClick();
-    void ReadInEditChange();
-    void DropDst1FileDrop(const QStringList& files);
-    void DropDst2FileDrop(const QStringList& files);
-    void DropDst3FileDrop(const QStringList& files);
-    void TabSheet1Show();
-    void TabSheet1Hide();
-    void TabSheet2Show();
-    void TabSheet3Show();
-    void BTNWIZAClick();
-    void N4Click();
-    void About1Click();
-    void TYPESETBUTTONClick();
-    void CHKHOGOClick();
-    void FormResize();
+    void exitProgram();
+    void startOrStopRun(RunSender sender = RunSender::Interactive);
+    void updateProgramStart();
+    void updateProgramParameter();
+    void updateFileTypeChoice();
+    void updateNameSamples(); // the sample refresh
+    void updateFolderNaming();
+    void updateRenaming();
+    void updateNumbering();
+    void warnIfNumberingOff();
+    void confirmSubfolders();
+    void browseReadInFolder();
+    void browseSaveFolder();
+    void browseProgram();
+    void copyReadInFolderToSelectionTab();
+    void dropOnReadInFolder(const QStringList& files);
+    void dropOnSaveFolder(const QStringList& files);
+    void dropOnProgram(const QStringList& files);
+    void showEasyRunTab();
+    void hideEasyRunTab();
+    void showDetailedTab();
+    void showFileSelectionTab();
+    void openSetupWizard();
+    void openSetupWizardFromMenu();
+    void openAboutDialog();
+    void chooseFileTypes();
+    void applyProtection();
+    void fitToWindowSize();
 
     // --- after a run and at start-up (CompletionSequence.cpp, CommandLineRuns.cpp) ---
-    void LOGSAVE(const RunCompletion& completion);
-    void DIROPEN(const RunCompletion& completion);
-    void PARARUN();
+    void saveRunLog(const RunCompletion& completion);
+    void openNewFolders(const RunCompletion& completion);
+    void runCommandLine();
     // The notices, created after this window; a completion notice that a "-S" run reached
     // while this window was being created is shown by showPendingCompletionNotice.
     void setNotices(ProcessingNotice* processing, CompletionNotice* completion);
@@ -135,26 +135,25 @@ public:
     ProcessingNotice* processingNotice() const { return form4_; }
     CompletionNotice* completionNotice() const { return form6_; }
     // The file-selection tab (MainWindowFileSelection.cpp).
-    void BTNREADDATAClick();
-    void BTNTUIKAClick();
-    void DropDst4FileDrop(const std::vector<std::string>& files);
-    void BTNCLRClick();
-    void BTNSELALLClick();
-    void BTNSELCLRClick();
-    void ThumbnailBox1MouseUp();
-    void ThumbnailBox1MouseMove(QPoint pos);
-    void ThumbnailBox1DblClick();
-    void RadioTHMClick();
-    void TrackTHMChange();
-    void BTNTHMClick(QObject* sender);
-    void TextAClick();
-    void TextBClick();
-    void TEXTCClick();
-    void TEXTSET();
-    void READINEDIT2Change() {}
+    void readFolderIntoBox();
+    void addFolderToBox();
+    void dropOnThumbnails(const std::vector<std::string>& files);
+    void clearBox();
+    void selectAllInBox();
+    void clearBoxSelection();
+    void showSelectionStatus();
+    void showThumbnailHint(QPoint pos);
+    void openThumbnailFile();
+    void applyViewMode();
+    void showChosenThumbnailSize();
+    void rebuildThumbnails(bool underNotice);
+    void sortByFileName();
+    void sortByFolder();
+    void sortByShotDate();
+    void markSortHeader();
 
-    void LOADINI(const QString& section);
-    void SAVEINI(const QString& section);
+    void loadOptions(const QString& section);
+    void saveOptions(const QString& section);
 
     // --- ISettingsForm: what the settings file uses besides the controls ---
     QWidget& form() override { return *this; }
@@ -173,7 +172,7 @@ public:
     void setSortType(int type) override;
     bool sortUp() const override; // the box's SortUP
     void setSortUp(bool up) override;
-    void refreshSamples() override { FNUMComboChange(); }
+    void refreshSamples() override { updateNameSamples(); }
 
     // The extension dialog, created once at program start after the window and shown by
     // TYPESETBUTTON.
@@ -203,8 +202,8 @@ public:
     void setPageIndex(int index) override;
     void saveSettings() override;
     ImportSettings importSettings() override;
-    void execSTART() override;
-    void execEND() override;
+    void enterRunningState() override;
+    void enterIdleState() override;
     int shellFileOperation(const TransferRequest& request) override;
     TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;
@@ -248,7 +247,7 @@ private:
     QString versionText_;
     int currentTab_ = -1;
     bool refreshing_ = false; // inside the sample refresh
-    bool waitCursor_ = false; // execSTART set the hourglass
+    bool waitCursor_ = false; // enterRunningState set the hourglass
     bool closing_ = false;    // the close has been accepted; INI0 saved once
     ProcessingNotice* form4_ = nullptr;
     CompletionNotice* form6_ = nullptr;

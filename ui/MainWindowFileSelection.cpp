@@ -93,37 +93,36 @@ void MainWindow::setUpFileSelection() {
     box->setSorted(ThumbnailSortOrder::stCaption);
     box->setSpacing(2);
     box->OnMouseUp = [this](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
-        ThumbnailBox1MouseUp();
+        showSelectionStatus();
     };
-    box->OnMouseMove = [this](ThumbnailBox&, QPoint pos) { ThumbnailBox1MouseMove(pos); };
-    box->OnDblClick = [this](ThumbnailBox&) { ThumbnailBox1DblClick(); };
+    box->OnMouseMove = [this](ThumbnailBox&, QPoint pos) { showThumbnailHint(pos); };
+    box->OnDblClick = [this](ThumbnailBox&) { openThumbnailFile(); };
 
     auto* drop = new FileDropTarget(this);
     drop->setObjectName(QStringLiteral("DropDst4"));
     drop->OnFileDrop = [this](FileDropTarget&, const std::vector<std::string>& files, int, int) {
-        DropDst4FileDrop(files);
+        dropOnThumbnails(files);
     };
     drop->setControl(box);
 
-    connect(ui->BTNREADDATA, &QPushButton::clicked, this, &MainWindow::BTNREADDATAClick);
-    connect(ui->BTNTUIKA, &QPushButton::clicked, this, &MainWindow::BTNTUIKAClick);
-    connect(ui->BTNCLR, &QPushButton::clicked, this, &MainWindow::BTNCLRClick);
-    connect(ui->BTNSELALL, &QPushButton::clicked, this, &MainWindow::BTNSELALLClick);
-    connect(ui->BTNSELCLR, &QPushButton::clicked, this, &MainWindow::BTNSELCLRClick);
-    connect(ui->RadioTHM, &RadioGroup::itemIndexChanged, this, &MainWindow::RadioTHMClick);
-    connect(ui->TrackTHM, &QSlider::valueChanged, this, &MainWindow::TrackTHMChange);
-    connect(ui->BTNTHM, &QPushButton::clicked, this, [this] { BTNTHMClick(ui->BTNTHM); });
-    connect(ui->READINEDIT2, &QLineEdit::textChanged, this, &MainWindow::READINEDIT2Change);
-    new ClickFilter(ui->TextA, [this] { TextAClick(); });
-    new ClickFilter(ui->TextB, [this] { TextBClick(); });
-    new ClickFilter(ui->TEXTC, [this] { TEXTCClick(); });
-    RadioTHMClick();
+    connect(ui->BTNREADDATA, &QPushButton::clicked, this, &MainWindow::readFolderIntoBox);
+    connect(ui->BTNTUIKA, &QPushButton::clicked, this, &MainWindow::addFolderToBox);
+    connect(ui->BTNCLR, &QPushButton::clicked, this, &MainWindow::clearBox);
+    connect(ui->BTNSELALL, &QPushButton::clicked, this, &MainWindow::selectAllInBox);
+    connect(ui->BTNSELCLR, &QPushButton::clicked, this, &MainWindow::clearBoxSelection);
+    connect(ui->RadioTHM, &RadioGroup::itemIndexChanged, this, &MainWindow::applyViewMode);
+    connect(ui->TrackTHM, &QSlider::valueChanged, this, &MainWindow::showChosenThumbnailSize);
+    connect(ui->BTNTHM, &QPushButton::clicked, this, [this] { rebuildThumbnails(true); });
+    new ClickFilter(ui->TextA, [this] { sortByFileName(); });
+    new ClickFilter(ui->TextB, [this] { sortByFolder(); });
+    new ClickFilter(ui->TEXTC, [this] { sortByShotDate(); });
+    applyViewMode();
 }
 
 // At start: the stored size without the notice, and the header marks.
 void MainWindow::applyStoredThumbnailSize() {
-    BTNTHMClick(this);
-    TEXTSET();
+    rebuildThumbnails(false);
+    markSortHeader();
 }
 
 // --- the notice and the status ---
@@ -146,7 +145,7 @@ void MainWindow::setSelectionStatus() {
 
 // --- loading ---
 
-void MainWindow::BTNREADDATAClick() {
+void MainWindow::readFolderIntoBox() {
     const QString folder = ui->ReadInEdit->text();
     if (folder.isEmpty()) {
         beep(BeepKind::Asterisk);
@@ -157,7 +156,7 @@ void MainWindow::BTNREADDATAClick() {
     loadFiles(QFile::encodeName(folder).toStdString(), true);
 }
 
-void MainWindow::BTNTUIKAClick() {
+void MainWindow::addFolderToBox() {
     const QString folder = pickFolder(QStringLiteral("追加フォルダを指定"), extraFolder_);
     if (folder.isEmpty())
         return;
@@ -201,7 +200,7 @@ void MainWindow::loadFiles(const std::string& folder, bool filtered) {
 
 // Dropped files and the files directly inside dropped folders. The notice closes after the
 // first dropped path; later paths load with the window enabled.
-void MainWindow::DropDst4FileDrop(const std::vector<std::string>& files) {
+void MainWindow::dropOnThumbnails(const std::vector<std::string>& files) {
     ThumbnailBox* box = ui->ThumbnailBox1;
     const int total = static_cast<int>(files.size());
     showProcessingNotice(true);
@@ -245,7 +244,7 @@ void MainWindow::DropDst4FileDrop(const std::vector<std::string>& files) {
 
 // --- list buttons and the mouse ---
 
-void MainWindow::BTNCLRClick() {
+void MainWindow::clearBox() {
     if (ui->ThumbnailBox1->Count() == 0)
         return;
     beep(BeepKind::Asterisk);
@@ -256,24 +255,24 @@ void MainWindow::BTNCLRClick() {
     ui->STATUSTEXT->setText(kLoadPrompt);
 }
 
-void MainWindow::BTNSELALLClick() {
+void MainWindow::selectAllInBox() {
     if (ui->ThumbnailBox1->Count() == 0)
         return;
     ui->ThumbnailBox1->SelectAll();
     setSelectionStatus();
 }
 
-void MainWindow::BTNSELCLRClick() {
+void MainWindow::clearBoxSelection() {
     ui->ThumbnailBox1->ClearSelection();
     setSelectionStatus();
 }
 
-void MainWindow::ThumbnailBox1MouseUp() {
+void MainWindow::showSelectionStatus() {
     setSelectionStatus();
 }
 
 // Over an item of the thumbnail view the hint names the file, its shot date and its size.
-void MainWindow::ThumbnailBox1MouseMove(QPoint pos) {
+void MainWindow::showThumbnailHint(QPoint pos) {
     ThumbnailBox* box = ui->ThumbnailBox1;
     const QPoint cell = box->MouseToCell(pos);
     const int index = cell.y() * box->ColCount() + cell.x();
@@ -291,7 +290,7 @@ void MainWindow::ThumbnailBox1MouseMove(QPoint pos) {
                     QString::number(kilobytes) + QStringLiteral(" KB"));
 }
 
-void MainWindow::ThumbnailBox1DblClick() {
+void MainWindow::openThumbnailFile() {
     const ThumbnailItem* item = ui->ThumbnailBox1->CurrentItem();
     if (!item)
         return;
@@ -304,21 +303,20 @@ void MainWindow::ThumbnailBox1DblClick() {
 
 // --- view mode, size and sorting ---
 
-void MainWindow::RadioTHMClick() {
+void MainWindow::applyViewMode() {
     ui->ThumbnailBox1->setViewMode(ui->RadioTHM->itemIndex() == 0 ? ThumbnailViewMode::vmFileName
                                                                   : ThumbnailViewMode::vmThumbnail);
 }
 
-void MainWindow::TrackTHMChange() {
+void MainWindow::showChosenThumbnailSize() {
     ui->THMSIZE->setText(QString::number(ui->TrackTHM->value()));
     if (ui->ThumbnailBox1->Count() == 0)
         ui->ThumbnailBox1->setThumbnailSize(ui->TrackTHM->value());
 }
 
 // From the button the rebuild runs under the notice; from elsewhere (the start) without.
-void MainWindow::BTNTHMClick(QObject* sender) {
-    const bool fromButton = sender == ui->BTNTHM;
-    if (fromButton) {
+void MainWindow::rebuildThumbnails(bool underNotice) {
+    if (underNotice) {
         showProcessingNotice(true);
         QCoreApplication::processEvents();
     }
@@ -329,7 +327,7 @@ void MainWindow::BTNTHMClick(QObject* sender) {
         messageBox(error.what(), BoxIcon::Error, BoxButtons::Ok);
         return;
     }
-    if (fromButton)
+    if (underNotice)
         showProcessingNotice(false);
 }
 
@@ -346,23 +344,23 @@ void sortBy(ThumbnailBox& box, ThumbnailSortOrder key) {
 
 } // namespace
 
-void MainWindow::TextAClick() {
+void MainWindow::sortByFileName() {
     sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stFileName);
-    TEXTSET();
+    markSortHeader();
 }
 
-void MainWindow::TextBClick() {
+void MainWindow::sortByFolder() {
     sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stFullName);
-    TEXTSET();
+    markSortHeader();
 }
 
-void MainWindow::TEXTCClick() {
+void MainWindow::sortByShotDate() {
     sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stCaption);
-    TEXTSET();
+    markSortHeader();
 }
 
 // The active key's header carries the direction mark in place of its last blank.
-void MainWindow::TEXTSET() {
+void MainWindow::markSortHeader() {
     const ThumbnailSortOrder key = ui->ThumbnailBox1->Sorted();
     if (key == ThumbnailSortOrder::stNone)
         return;

@@ -21,46 +21,46 @@ namespace pixbako {
 
 void MainWindow::showTabReaction(int index) {
     if (currentTab_ == 0 && index != 0)
-        TabSheet1Hide();
+        hideEasyRunTab();
     currentTab_ = index;
     switch (index) {
     case 0:
-        TabSheet1Show();
+        showEasyRunTab();
         break;
     case 1:
-        TabSheet2Show();
+        showDetailedTab();
         break;
     case 2:
-        TabSheet3Show();
+        showFileSelectionTab();
         break;
     default:
         break;
     }
 }
 
-void MainWindow::TabSheet1Show() {
+void MainWindow::showEasyRunTab() {
     ui->LAB1->setText(ui->ReadInEdit->text());
     ui->LAB2->setText(ui->SaveOutEdit->text());
     ui->CHKHOGO->setVisible(true);
     ui->STATUSTEXT->setText(QStringLiteral("  ウィザードにより簡単に取り込めます"));
 }
 
-void MainWindow::TabSheet1Hide() {
+void MainWindow::hideEasyRunTab() {
     ui->CHKHOGO->setVisible(false);
 }
 
-void MainWindow::TabSheet2Show() {
+void MainWindow::showDetailedTab() {
     ui->STATUSTEXT->setText(QStringLiteral("  Pixbakoの詳細設定を行います"));
 }
 
-void MainWindow::TabSheet3Show() {
+void MainWindow::showFileSelectionTab() {
     ui->STATUSTEXT->setText(QStringLiteral("  読込みボタンを押してデータを読み込みます"));
 }
 
 // --- dialogs and menus ---
 
 // A new wizard for every opening, so each starts from its design state.
-void MainWindow::BTNWIZAClick() {
+void MainWindow::openSetupWizard() {
     if (setup_.openWizard) {
         setup_.openWizard();
         return;
@@ -69,12 +69,12 @@ void MainWindow::BTNWIZAClick() {
     wizard.exec();
 }
 
-void MainWindow::N4Click() {
+void MainWindow::openSetupWizardFromMenu() {
     ui->PageControl1->setCurrentIndex(0);
-    BTNWIZAClick();
+    openSetupWizard();
 }
 
-void MainWindow::About1Click() {
+void MainWindow::openAboutDialog() {
     if (setup_.openAbout) {
         setup_.openAbout();
         return;
@@ -87,13 +87,13 @@ void MainWindow::setExtensionDialog(FileTypesDialog* dialog) {
     TYPESET_ = dialog;
 }
 
-void MainWindow::TYPESETBUTTONClick() {
+void MainWindow::chooseFileTypes() {
     if (TYPESET_)
         TYPESET_->exec();
 }
 
 // Protection: no tab, no preset and no wizard can be used; running and exiting still can.
-void MainWindow::CHKHOGOClick() {
+void MainWindow::applyProtection() {
     const bool locked = ui->CHKHOGO->isChecked();
     // A run keeps the tabs and presets locked until it ends, whatever happens to the box
     // meanwhile; its end applies the protection state.
@@ -108,10 +108,10 @@ void MainWindow::CHKHOGOClick() {
 
 // --- exit ---
 
-void MainWindow::ExitButtonClick(QObject* sender) {
+// The exit button and the menu's exit: the options are saved, then the window closes.
+void MainWindow::exitProgram() {
     settings_->saveOnExit();
-    if (sender == ui->ExitButton || sender == ui->Exit1)
-        close();
+    close();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -123,7 +123,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // Closing destroys the window, and its destruction saves INI0.
     if (!closing_) {
         closing_ = true;
-        ExitButtonClick(this);
+        settings_->saveOnExit();
     }
     event->accept();
 }
@@ -146,12 +146,12 @@ void MainWindow::setPanelHeight(int height) {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    FormResize();
+    fitToWindowSize();
 }
 
 // When the window has become lower than the settings panel and the list need, the panel goes
 // back to its minimum and the list gets its room back.
-void MainWindow::FormResize() {
+void MainWindow::fitToWindowSize() {
     // The splitter keeps the list at its smallest height and takes the rest from the panel.
     const int smallestList =
         std::max(ui->PanelGrid->minimumHeight(), ui->PanelGrid->minimumSizeHint().height());
@@ -214,15 +214,15 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             const bool over = box->rect().contains(mouse->position().toPoint());
             static_cast<QObject*>(box)->event(event);
             if (over && box == ui->FNUMCHK)
-                FNUMCHKMouseUp();
+                warnIfNumberingOff();
             else if (over)
-                sUbdirchk1MouseUp();
+                confirmSubfolders();
             return true;
         }
         break;
     case QEvent::MouseButtonDblClick:
         if (watched == ui->READINEDIT2) {
-            ReadInButtonClick();
+            browseReadInFolder();
             return true;
         }
         break;

@@ -46,22 +46,22 @@ void MainWindow::enableField(QWidget* field, bool enabled) {
     field->setPalette(palette);
 }
 
-void MainWindow::RunChkBoxClick() {
+void MainWindow::updateProgramStart() {
     const bool on = ui->RunChkBox->isChecked();
     enableField(ui->RunProcEdit, on);
     ui->RunProcButton->setEnabled(on);
     ui->RUNPARACHK2->setEnabled(on);
 }
 
-void MainWindow::RUNPARACHK2Click() {
+void MainWindow::updateProgramParameter() {
     ui->RUNPARACHKSTR->setEnabled(ui->RUNPARACHK2->itemIndex() == 2);
 }
 
-void MainWindow::TYPERADIOClick() {
+void MainWindow::updateFileTypeChoice() {
     ui->TYPESETBUTTON->setEnabled(ui->TYPERADIO->itemIndex() == 1);
 }
 
-void MainWindow::FNUMComboChange() {
+void MainWindow::updateNameSamples() {
     // Setting the start number below re-enters through its change signal.
     if (refreshing_)
         return;
@@ -85,7 +85,7 @@ void MainWindow::FNUMComboChange() {
     refreshing_ = false;
 }
 
-void MainWindow::DIRCHKBOXClick() {
+void MainWindow::updateFolderNaming() {
     const bool on = ui->DIRCHKBOX->isChecked();
     if (on)
         ui->FolderFormatGroupBox->setEnabled(true);
@@ -95,12 +95,12 @@ void MainWindow::DIRCHKBOXClick() {
         enableField(field, on);
     ui->DDATESample->setEnabled(on);
     if (on)
-        FNUMComboChange();
+        updateNameSamples();
     else
         ui->FolderFormatGroupBox->setEnabled(false);
 }
 
-void MainWindow::ReNameChkBoxClick() {
+void MainWindow::updateRenaming() {
     const bool on = ui->ReNameChkBox->isChecked();
     if (on)
         ui->FDATEGroupBox->setEnabled(true);
@@ -115,21 +115,21 @@ void MainWindow::ReNameChkBoxClick() {
     enableField(ui->StartEdit, numbering);
     ui->FAUTONUM->setEnabled(numbering);
     if (on)
-        FNUMComboChange();
+        updateNameSamples();
     else
         ui->FDATEGroupBox->setEnabled(false);
 }
 
-void MainWindow::FNUMCHKClick() {
+void MainWindow::updateNumbering() {
     const bool numbering = ui->FNUMCHK->isChecked() && ui->ReNameChkBox->isChecked();
     enableField(ui->FNUMCombo, numbering);
     enableField(ui->StartEdit, numbering);
     ui->FAUTONUM->setEnabled(numbering);
-    FNUMComboChange();
+    updateNameSamples();
 }
 
 // Switching numbering off can let files of the same name replace each other.
-void MainWindow::FNUMCHKMouseUp() {
+void MainWindow::warnIfNumberingOff() {
     if (ui->FNUMCHK->isChecked())
         return;
     beep(BeepKind::Asterisk);
@@ -138,7 +138,7 @@ void MainWindow::FNUMCHKMouseUp() {
                BoxIcon::Warning, BoxButtons::Ok);
 }
 
-void MainWindow::sUbdirchk1MouseUp() {
+void MainWindow::confirmSubfolders() {
     if (!ui->sUbdirchk1->isChecked())
         return;
     const BoxAnswer answer =
@@ -160,7 +160,7 @@ QString MainWindow::pickFolder(const QString& title, const QString& initialFolde
     return browse.Execute() ? browse.Folder() : QString();
 }
 
-void MainWindow::ReadInButtonClick() {
+void MainWindow::browseReadInFolder() {
     const QString folder = pickFolder(QStringLiteral("読込フォルダを指定"), ui->ReadInEdit->text());
     if (folder.isEmpty())
         return;
@@ -168,14 +168,14 @@ void MainWindow::ReadInButtonClick() {
     ui->READINEDIT2->setText(folder);
 }
 
-void MainWindow::SaveOutButtonClick() {
+void MainWindow::browseSaveFolder() {
     const QString folder =
         pickFolder(QStringLiteral("保存フォルダを指定"), ui->SaveOutEdit->text());
     if (!folder.isEmpty())
         ui->SaveOutEdit->setText(folder);
 }
 
-void MainWindow::RunProcButtonClick() {
+void MainWindow::browseProgram() {
     QString file;
     if (setup_.pickProgram) {
         file = setup_.pickProgram();
@@ -188,35 +188,35 @@ void MainWindow::RunProcButtonClick() {
         ui->RunProcEdit->setText(QFileInfo(file).absoluteFilePath());
 }
 
-void MainWindow::ReadInEditChange() {
+void MainWindow::copyReadInFolderToSelectionTab() {
     ui->READINEDIT2->setText(ui->ReadInEdit->text());
 }
 
 // --- drops: only the first path counts ---
 
-void MainWindow::DropDst1FileDrop(const QStringList& files) {
+void MainWindow::dropOnReadInFolder(const QStringList& files) {
     if (!files.isEmpty() && QFileInfo(files.first()).isDir())
         ui->ReadInEdit->setText(files.first());
 }
 
-void MainWindow::DropDst2FileDrop(const QStringList& files) {
+void MainWindow::dropOnSaveFolder(const QStringList& files) {
     if (!files.isEmpty() && QFileInfo(files.first()).isDir())
         ui->SaveOutEdit->setText(files.first());
 }
 
-void MainWindow::DropDst3FileDrop(const QStringList& files) {
+void MainWindow::dropOnProgram(const QStringList& files) {
     if (!files.isEmpty() && QFileInfo(files.first()).isFile())
         ui->RunProcEdit->setText(files.first());
 }
 
 // --- settings file ---
 
-void MainWindow::LOADINI(const QString& section) {
-    settings_->LOADINI(section);
+void MainWindow::loadOptions(const QString& section) {
+    settings_->loadOptions(section);
 }
 
-void MainWindow::SAVEINI(const QString& section) {
-    settings_->SAVEINI(section);
+void MainWindow::saveOptions(const QString& section) {
+    settings_->saveOptions(section);
 }
 
 } // namespace pixbako

@@ -15,8 +15,8 @@
 
 namespace pixbako {
 
-void MainWindow::RunButtonClick(RunSender sender) {
-    run_.RunButtonClick(sender);
+void MainWindow::startOrStopRun(RunSender sender) {
+    run_.startOrStopRun(sender);
 }
 
 void MainWindow::beep(BeepKind kind) {
@@ -81,7 +81,7 @@ void MainWindow::setPageIndex(int index) {
 }
 
 void MainWindow::saveSettings() {
-    ExitButtonClick(ui->RunButton);
+    settings_->saveOnExit();
 }
 
 ImportSettings MainWindow::importSettings() {
@@ -116,7 +116,7 @@ ImportSettings MainWindow::importSettings() {
     return s;
 }
 
-void MainWindow::execSTART() {
+void MainWindow::enterRunningState() {
     ui->RunButton->setText(QStringLiteral("中止"));
     if (!waitCursor_) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -128,7 +128,7 @@ void MainWindow::execSTART() {
     ui->ExitButton->setEnabled(false);
 }
 
-void MainWindow::execEND() {
+void MainWindow::enterIdleState() {
     setListRedraw(true);
     repaintList();
     if (waitCursor_) {

@@ -22,8 +22,9 @@ std::string missingFolderText(const std::string& argument) {
     return "フォルダが見つかりません\r\n\r\n" + argument;
 }
 
-CommandLineOutcome PARARUN(ICommandLineWindow& window, const std::vector<std::string>& arguments,
-                           bool unattended) {
+CommandLineOutcome runCommandLineFolders(ICommandLineWindow& window,
+                                         const std::vector<std::string>& arguments,
+                                         bool unattended) {
     CommandLineOutcome outcome;
     window.showWindow();
     const std::string readIn = window.readInFolder();

@@ -1,5 +1,5 @@
 #pragma once
-// The runs that the program's command line asks for at start-up (PARARUN).
+// The runs that the program's command line asks for at start-up (runCommandLineFolders).
 //
 // Every argument that names an existing folder is imported, one after another, with the main
 // window as sender (so no completion notice). Only the run of the last argument may start the
@@ -39,8 +39,9 @@ struct CommandLineOutcome {
 
 // `unattended`: nobody can see the window (no screen), so the program ends after the runs
 // whatever auto exit says: a run from cron or a udev rule never waits in the message loop.
-CommandLineOutcome PARARUN(ICommandLineWindow& window, const std::vector<std::string>& arguments,
-                           bool unattended);
+CommandLineOutcome runCommandLineFolders(ICommandLineWindow& window,
+                                         const std::vector<std::string>& arguments,
+                                         bool unattended);
 
 // The error box text for a folder argument that names no folder.
 std::string missingFolderText(const std::string& argument);

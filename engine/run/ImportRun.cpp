@@ -14,7 +14,7 @@
 
 namespace pixbako {
 
-void ImportRun::RunButtonClick(RunSender sender) {
+void ImportRun::startOrStopRun(RunSender sender) {
     if (running_) {
         // Once a stop is confirmed the run is settling its rows in flight: ask no more.
         if (!runAbortRequested())
@@ -70,7 +70,7 @@ void ImportRun::abortRequest() {
 }
 
 void ImportRun::finish() {
-    window_.execEND();
+    window_.enterIdleState();
     running_ = false;
     // Moved files disappear from the file-selection tab. After a removal the same position
     // holds the next item.
@@ -97,7 +97,7 @@ void ImportRun::run(RunSender sender) {
     rowsFinished_ = 0;
     runAbortFlag() = false;
     window_.setListRedraw(false);
-    window_.execSTART();
+    window_.enterRunningState();
     running_ = true;
     window_.saveSettings();
     settings_ = window_.importSettings();

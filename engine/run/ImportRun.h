@@ -8,7 +8,7 @@
 // press of the button arrives from there and becomes an abort request.
 //
 //     ImportRun run(window);          // the window implements IRunWindow
-//     run.RunButtonClick(RunSender::Interactive);
+//     run.startOrStopRun(RunSender::Interactive);
 //     view.show(run.list());          // rows 1..n, one per file of the last run
 //
 // A run holds a lock on every destination folder from before the first counter file is read
@@ -48,9 +48,10 @@ public:
 
     // The run button, the run menu item and the command-line runs. During a run it asks
     // "中断しますか" and, on Yes, stops the run.
-    void RunButtonClick(RunSender sender);
+    void startOrStopRun(RunSender sender);
 
-    // Between execSTART and execEND: the button reads "中止" and a press is an abort request.
+    // Between enterRunningState and enterIdleState: the button reads "中止" and a press is an abort
+    // request.
     bool running() const { return running_; }
 
     // For the window's close handler. True: no run is active, close now. False: a run is
@@ -82,7 +83,7 @@ private:
 
     void run(RunSender sender);
     void abortRequest();
-    void finish(); // execEND of the window, then drop vanished files from the thumbnail box
+    void finish(); // enterIdleState of the window, then drop vanished files from the thumbnail box
     bool checkAbort();
     void showError(const std::string& message);
 
@@ -131,7 +132,7 @@ private:
     InFlightLimits inFlightLimits_;
     std::size_t rowsFinished_ = 0; // rows 1..this have been transferred or have failed
     bool running_ = false;
-    bool active_ = false; // inside RunButtonClick's run, also after an abort restored the window
+    bool active_ = false; // inside startOrStopRun's run, also after an abort restored the window
     bool closeRequested_ = false;
     Report report_;
 };

@@ -36,7 +36,7 @@ struct RunCompletion {
 
 class IRunWindow : public IDialogs {
 public:
-    // Lets pending window events run; a second RunButtonClick can arrive from here.
+    // Lets pending window events run; a second startOrStopRun can arrive from here.
     virtual void processEvents() = 0;
 
     virtual void setStatusText(const std::string& text) = 0;     // STATUSTEXT
@@ -67,9 +67,10 @@ public:
 
     // The window's running and idle states: caption "中止", disabled pages and menus ... and
     // back (redraw on and repaint, enabled controls, progress 0, status empty, caption
-    // "処理実行"). The run removes vanished files from the thumbnail box after execEND itself.
-    virtual void execSTART() = 0;
-    virtual void execEND() = 0;
+    // "処理実行"). The run removes vanished files from the thumbnail box after enterIdleState
+    // itself.
+    virtual void enterRunningState() = 0;
+    virtual void enterIdleState() = 0;
 
     // One file to one full destination path, with the window's overwrite question, progress
     // window, error box and warning box (exclamation beep): transferFile with dialogs that stop

@@ -38,7 +38,7 @@ TEST(SettingsFileFaults, UnreadableFileIsToldOnceAndKeptUntilTheUserSaves) {
         StubForm form;
         form.find<QLineEdit>("ReadInEdit")->setText("before");
         SettingsFile settings(form, ini.qpath);
-        settings.LOADINI("INI0");
+        settings.loadOptions("INI0");
         EXPECT_EQ(form.find<QLineEdit>("ReadInEdit")->text(), "");
         EXPECT_EQ(form.find<QComboBox>("FNUMCombo")->currentIndex(), 3);
         EXPECT_EQ(ini.bytes(), c.bytes);
@@ -56,7 +56,7 @@ TEST(SettingsFileFaults, UnreadableFileIsToldOnceAndKeptUntilTheUserSaves) {
         EXPECT_EQ(form.recorder.boxes.size(), 1u);
 
         // Saving a preset is the user's own decision.
-        settings.POPMENUClick("SAVE_INI1");
+        settings.applyPresetMenuItem("SAVE_INI1");
         EXPECT_EQ(ini.text().substr(0, 15), "[INI1]\r\nREAD=\r\n");
         settings.saveOnExit();
         EXPECT_NE(ini.text().find("[INI0]\r\nREAD=\r\n"), std::string::npos);
@@ -70,9 +70,9 @@ TEST(SettingsFileFaults, LongestFieldTextIsNotMistakenForGarbage) {
     QString longest = QString(32765, QChar(0x3042)) + QString::fromUtf8("\xF0\x9F\x93\xB7");
     form.find<QLineEdit>("ReadInEdit")->setText(longest);
     ASSERT_EQ(form.find<QLineEdit>("ReadInEdit")->text(), longest);
-    SettingsFile(form, ini.qpath).SAVEINI("INI0");
+    SettingsFile(form, ini.qpath).saveOptions("INI0");
     StubForm next;
-    SettingsFile(next, ini.qpath).LOADINI("INI0");
+    SettingsFile(next, ini.qpath).loadOptions("INI0");
     EXPECT_TRUE(next.find<QLineEdit>("ReadInEdit")->text() == longest);
 }
 
@@ -84,11 +84,11 @@ TEST(SettingsFileFaults, UnwritableFileGivesAnErrorBoxAndTheProgramGoesOn) {
     QString path = QString::fromStdString(blocker + "/pixbako.INI");
     StubForm form;
     SettingsFile settings(form, path);
-    settings.LOADINI("INI0");
+    settings.loadOptions("INI0");
     EXPECT_EQ(form.find<QComboBox>("FDATEEdit")->currentText(), "yyyy-mm-dd ");
     ASSERT_EQ(form.recorder.boxes.size(), 1u);
     form.find<QLineEdit>("ReadInEdit")->setText("/media/card");
-    settings.SAVEINI("INI0");
+    settings.saveOptions("INI0");
     ASSERT_EQ(form.recorder.boxes.size(), 2u);
     for (const auto& box : form.recorder.boxes) {
         EXPECT_NE(box.text.find(blocker + "/pixbako.INI"), std::string::npos) << box.text;
@@ -100,7 +100,7 @@ TEST(SettingsFileFaults, UnwritableFileGivesAnErrorBoxAndTheProgramGoesOn) {
     EXPECT_EQ(form.find<QLineEdit>("ReadInEdit")->text(), "/media/card");
 
     form.window.setWindowTitle("Pixbako");
-    settings.POPMENUClick("SAVE_INI1");
+    settings.applyPresetMenuItem("SAVE_INI1");
     EXPECT_EQ(form.recorder.boxes.size(), 4u);       // the confirmation, then the error
     EXPECT_EQ(form.window.windowTitle(), "Pixbako"); // no preset was saved
 }
@@ -113,13 +113,13 @@ TEST(SettingsFileFaults, FileThatCantBeReadIsNeverReplaced) {
     writeBytes(path + "/inside", "kept");
     StubForm form;
     SettingsFile settings(form, QString::fromStdString(path));
-    settings.LOADINI("INI0");
+    settings.loadOptions("INI0");
     ASSERT_EQ(form.recorder.boxes.size(), 1u);
     EXPECT_NE(form.recorder.boxes[0].text.find("Is a directory"), std::string::npos);
     settings.saveOnExit();
     EXPECT_EQ(form.recorder.boxes.size(), 1u);
     // Even a deliberate save can't write what it couldn't read.
-    settings.SAVEINI("INI0");
+    settings.saveOptions("INI0");
     ASSERT_EQ(form.recorder.boxes.size(), 2u);
     EXPECT_NE(form.recorder.boxes[1].text.find("read: Is a directory"), std::string::npos);
     EXPECT_EQ(readFileBytes(path + "/inside"), "kept");
@@ -131,7 +131,7 @@ TEST(SettingsFileFaults, FileSpoiledAfterTheStartIsToldAtTheNextRun) {
     ini.write("[INI0]\nREAD=/media/card\n");
     StubForm form;
     SettingsFile settings(form, ini.qpath);
-    settings.LOADINI("INI0");
+    settings.loadOptions("INI0");
     EXPECT_TRUE(form.recorder.boxes.empty());
     const std::string utf16("\xFF\xFE[\0I\0", 6);
     writeBytes(ini.path, utf16);
@@ -163,7 +163,7 @@ TEST(SettingsFileFaults, WindowPlacementIsCorrectedIntoTheWorkArea) {
         IniInTempFolder ini;
         ini.write(std::string("[Form]\n") + c.form);
         StubForm form;
-        SettingsFile(form, ini.qpath).LOADINI("INI0");
+        SettingsFile(form, ini.qpath).loadOptions("INI0");
         EXPECT_EQ(form.window.pos(), c.position);
         EXPECT_EQ(form.window.size(), c.size);
     }
@@ -174,11 +174,11 @@ TEST(SettingsFileFaults, MaximisedWindowKeepsTheLastNormalPlacement) {
     ini.write("[Form]\nWindowState=0\nPANELHI=300\nTop=200\nLeft=300\nWidth=900\nHeight=700\n");
     StubForm form;
     SettingsFile settings(form, ini.qpath);
-    settings.LOADINI("INI0");
+    settings.loadOptions("INI0");
     EXPECT_EQ(form.panel, 421); // never below the panel's minimum
     form.panel = 480;
     form.window.setWindowState(Qt::WindowMaximized);
-    settings.SAVEINI("INI0");
+    settings.saveOptions("INI0");
     std::string text = ini.text();
     EXPECT_NE(text.find("[Form]\r\nWindowState=2\r\nPANELHI=480\r\nTop=200\r\nLeft=300\r\n"
                         "Width=900\r\nHeight=700\r\n"),
@@ -186,7 +186,7 @@ TEST(SettingsFileFaults, MaximisedWindowKeepsTheLastNormalPlacement) {
         << text;
 
     StubForm next;
-    SettingsFile(next, ini.qpath).LOADINI("INI0");
+    SettingsFile(next, ini.qpath).loadOptions("INI0");
     EXPECT_TRUE(next.window.windowState() & Qt::WindowMaximized);
     EXPECT_EQ(next.panel, 480);
 }
@@ -198,13 +198,13 @@ TEST(SettingsFileFaults, StoredNumbersOutOfRangeDoNotFail) {
               "[Form]\nWindowState=7\nPANELHI=99999\n");
     StubForm form;
     SettingsFile settings(form, ini.qpath);
-    settings.LOADINI("INI0");
+    settings.loadOptions("INI0");
     EXPECT_EQ(form.find<QSpinBox>("StartEdit")->value(), 9999); // the control's own limit
     EXPECT_EQ(form.thumbSize, 5000); // handed on unchanged: the window decides
     EXPECT_EQ(form.page, 9);
     EXPECT_EQ(form.panel, 99999);
     EXPECT_EQ(form.window.windowState(), Qt::WindowNoState);
-    settings.SAVEINI("INI0");
+    settings.saveOptions("INI0");
     std::string text = ini.text();
     // No style chosen: a style without texts or digits.
     EXPECT_NE(text.find("FNUM1=\r\nFNUM2=0\r\nFNUM3=\r\n"), std::string::npos) << text;

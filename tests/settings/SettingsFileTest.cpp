@@ -74,7 +74,7 @@ TEST(SettingsFile, FirstStartCreatesAnEmptyFileAndExitWritesEveryKeyInTableOrder
     IniInTempFolder ini;
     StubForm form;
     SettingsFile settings(form, ini.qpath);
-    settings.LOADINI("INI0");
+    settings.loadOptions("INI0");
     EXPECT_EQ(ini.bytes(), "");
     EXPECT_TRUE(form.find<QRadioButton>("RedioButtonCOPY")->isChecked());
     EXPECT_EQ(form.find<QComboBox>("FDATEEdit")->currentText(), "yyyy-mm-dd ");
@@ -157,7 +157,7 @@ TEST(SettingsFile, EveryOptionSurvivesSaveAndLoadThroughItsOwnControl) {
     IniInTempFolder ini;
     StubForm saved;
     setEveryOption(saved);
-    SettingsFile(saved, ini.qpath).SAVEINI("INI3");
+    SettingsFile(saved, ini.qpath).saveOptions("INI3");
     std::string text = ini.text();
     EXPECT_NE(text.find("FNUM1=-\r\nFNUM2=2\r\nFNUM3=-\r\n"), std::string::npos) << text;
     EXPECT_NE(text.find("MODE=0\r\n"), std::string::npos);
@@ -167,7 +167,7 @@ TEST(SettingsFile, EveryOptionSurvivesSaveAndLoadThroughItsOwnControl) {
     int toggles = 0;
     QObject::connect(loaded.find<QCheckBox>("DirOpenChkBox"), &QCheckBox::toggled,
                      [&](bool) { ++toggles; });
-    SettingsFile(loaded, ini.qpath).LOADINI("INI3");
+    SettingsFile(loaded, ini.qpath).loadOptions("INI3");
     EXPECT_EQ(optionState(loaded), optionState(saved));
     EXPECT_EQ(toggles, 1); // assigning runs the control's own reaction
 }
@@ -191,7 +191,7 @@ TEST(SettingsFile, OlderLayoutLosesTheQuotesOfItsTextKeysOnly) {
             text += std::string("VER=") + c.version + "\n";
         ini.write(text);
         StubForm form;
-        SettingsFile(form, ini.qpath).LOADINI("INI0");
+        SettingsFile(form, ini.qpath).loadOptions("INI0");
         bool older = c.version && (c.version[0] == 0 || c.version[0] == '"');
         SCOPED_TRACE(c.version ? c.version : "(none)");
         EXPECT_EQ(form.find<QLineEdit>("ReadInEdit")->text(), c.expectedRead);
@@ -211,10 +211,10 @@ TEST(SettingsFile, OlderLayoutIsConvertedByItsFirstSave) {
     ini.write("[INI0]\nREAD=\"/media/card\"\nVER=\n");
     StubForm form;
     SettingsFile settings(form, ini.qpath);
-    settings.LOADINI("INI0");
-    settings.SAVEINI("INI0");
+    settings.loadOptions("INI0");
+    settings.saveOptions("INI0");
     StubForm again;
-    SettingsFile(again, ini.qpath).LOADINI("INI0");
+    SettingsFile(again, ini.qpath).loadOptions("INI0");
     EXPECT_EQ(again.find<QLineEdit>("ReadInEdit")->text(), "/media/card");
 }
 
@@ -234,9 +234,9 @@ TEST(SettingsFile, ParameterChoiceDefaultsFromTheRetiredRunparaKey) {
         IniInTempFolder ini;
         ini.write(std::string("[INI0]\n") + c.keys);
         StubForm form;
-        SettingsFile(form, ini.qpath).LOADINI("INI0");
+        SettingsFile(form, ini.qpath).loadOptions("INI0");
         EXPECT_EQ(form.find<StubRadioGroup>("RUNPARACHK2")->itemIndex(), c.expected) << c.keys;
-        SettingsFile(form, ini.qpath).SAVEINI("INI0");
+        SettingsFile(form, ini.qpath).saveOptions("INI0");
         if (std::string(c.keys).empty()) {
             EXPECT_EQ(ini.text().find("RUNPARA="), std::string::npos) << "RUNPARA is not written";
         }
@@ -251,11 +251,11 @@ TEST(SettingsFile, PresetsAskBeforeSavingAndLoadingAndNameTheCaption) {
     setEveryOption(form);
 
     form.recorder.answers = {BoxAnswer::Cancel};
-    settings.POPMENUClick("SAVE_INI2");
+    settings.applyPresetMenuItem("SAVE_INI2");
     EXPECT_FALSE(QFile::exists(ini.qpath));
     EXPECT_EQ(form.window.windowTitle(), "Pixbako");
 
-    settings.POPMENUClick("SAVE_INI2");
+    settings.applyPresetMenuItem("SAVE_INI2");
     ASSERT_EQ(form.recorder.boxes.size(), 2u);
     for (const auto& box : form.recorder.boxes) {
         EXPECT_EQ(box.text, "現在の設定を保存します");
@@ -270,11 +270,11 @@ TEST(SettingsFile, PresetsAskBeforeSavingAndLoadingAndNameTheCaption) {
     other.window.move(300, 200);
     SettingsFile otherSettings(other, ini.qpath);
     other.recorder.answers = {BoxAnswer::Cancel};
-    otherSettings.POPMENUClick("LOAD_INI2");
+    otherSettings.applyPresetMenuItem("LOAD_INI2");
     EXPECT_EQ(other.find<QLineEdit>("ReadInEdit")->text(), "");
     EXPECT_EQ(other.sampleRefreshes, 0);
 
-    otherSettings.POPMENUClick("LOAD_INI2");
+    otherSettings.applyPresetMenuItem("LOAD_INI2");
     ASSERT_EQ(other.recorder.boxes.size(), 2u);
     EXPECT_EQ(other.recorder.boxes[1].text, "現在の設定を破棄して読み込みます");
     EXPECT_EQ(other.recorder.boxes[1].buttons, BoxButtons::OkCancel);
@@ -287,7 +287,7 @@ TEST(SettingsFile, PresetsAskBeforeSavingAndLoadingAndNameTheCaption) {
     EXPECT_EQ(other.window.pos(), QPoint(300, 200));
 
     // A slot never saved loads every option at its default.
-    otherSettings.POPMENUClick("LOAD_INI5");
+    otherSettings.applyPresetMenuItem("LOAD_INI5");
     EXPECT_EQ(other.find<QLineEdit>("ReadInEdit")->text(), "");
     EXPECT_EQ(other.find<QComboBox>("FNUMCombo")->currentIndex(), 3);
     EXPECT_EQ(other.window.windowTitle(), "Pixbako     [設定No.5]");
@@ -308,7 +308,7 @@ TEST(SettingsFile, ExitTurnsAnEmptyDatePatternIntoDDDDD) {
         EXPECT_EQ(form.find<QComboBox>("DDATEEdit")->currentText(), c.expected);
         EXPECT_EQ(form.find<QComboBox>("FDATEEdit")->currentText(), c.expected);
         StubForm next;
-        SettingsFile(next, ini.qpath).LOADINI("INI0");
+        SettingsFile(next, ini.qpath).loadOptions("INI0");
         EXPECT_EQ(next.find<QComboBox>("DDATEEdit")->currentText(), c.expected);
         EXPECT_EQ(next.find<QComboBox>("FDATEEdit")->currentText(), c.expected);
     }
@@ -322,7 +322,7 @@ TEST(SettingsFile, DefaultNamePatternsKeepTheirBlanksAcrossRestarts) {
         SCOPED_TRACE(start);
         StubForm form;
         SettingsFile settings(form, ini.qpath);
-        settings.LOADINI("INI0");
+        settings.loadOptions("INI0");
         EXPECT_EQ(form.find<QComboBox>("FDATEEdit")->currentText(), "yyyy-mm-dd ");
         EXPECT_EQ(form.find<QLineEdit>("FATOEdit")->text(), " №");
         settings.saveOnExit();
@@ -338,15 +338,15 @@ TEST(SettingsFile, MissingControlKeepsItsStoredValueOnSave) {
         delete form.window.findChild<QWidget*>(name);
     delete form.window.findChild<QWidget*>("RedioButtonCOPY")->parentWidget();
     SettingsFile settings(form, ini.qpath);
-    settings.LOADINI("INI0");
-    settings.SAVEINI("INI0");
+    settings.loadOptions("INI0");
+    settings.saveOptions("INI0");
     const std::string text = ini.text();
     for (const char* line : {"\r\nREAD=/media/card\r\n", "\r\nFATO=\" 枚目\"\r\n",
                              "\r\nOVERW=0\r\n", "\r\nMODE=0\r\n", "\r\nSTART=42\r\n"})
         EXPECT_NE(text.find(line), std::string::npos) << line << text;
     // A key never stored gets its default.
     IniInTempFolder empty;
-    SettingsFile(form, empty.qpath).SAVEINI("INI0");
+    SettingsFile(form, empty.qpath).saveOptions("INI0");
     EXPECT_NE(empty.text().find("\r\nOVERW=1\r\n"), std::string::npos);
 }
 
@@ -354,12 +354,12 @@ TEST(SettingsFile, ProtectedSettingsOpenOnTheEasyRunTab) {
     IniInTempFolder ini;
     ini.write("[INI0]\nHOGOF=1\nPAGENO=2\n");
     StubForm form;
-    SettingsFile(form, ini.qpath).LOADINI("INI0");
+    SettingsFile(form, ini.qpath).loadOptions("INI0");
     EXPECT_TRUE(form.find<QCheckBox>("CHKHOGO")->isChecked());
     EXPECT_EQ(form.page, 0);
 
     ini.write("[INI0]\nHOGOF=0\nPAGENO=2\n");
-    SettingsFile(form, ini.qpath).LOADINI("INI0");
+    SettingsFile(form, ini.qpath).loadOptions("INI0");
     EXPECT_EQ(form.page, 2);
 }
 

@@ -97,9 +97,9 @@ void FakeRunWindow::saveSettings() {
     settings.fileDatePattern = datePatternForSave(settings.fileDatePattern);
 }
 
-void FakeRunWindow::execEND() {
-    events.push_back("execEND");
-    timeline.push_back("execEND");
+void FakeRunWindow::enterIdleState() {
+    events.push_back("enterIdleState");
+    timeline.push_back("enterIdleState");
     if (onExecEND)
         onExecEND();
     redraw = true;

@@ -57,7 +57,8 @@ public:
     // --- records ---
     std::vector<BeepKind> beeps;
     std::vector<RecordedBox> boxes;
-    std::vector<std::string> events; // execSTART, execEND, saveSettings, complete, close, ...
+    std::vector<std::string>
+        events; // enterRunningState, enterIdleState, saveSettings, complete, close, ...
     std::vector<std::string> statusTexts;
     std::vector<TransferRequest> transfers;
     std::vector<int> transferResults;
@@ -67,7 +68,8 @@ public:
     std::vector<std::size_t> shownRows;
     // Everything the user sees and every transfer's two halves, in their order: "status
     // <text>", "row <r>", "box <text>", "begin <name>", "finish <name> <result>", "error
-    // <name>", "warning <name>", "execEND", "complete", "log <rows>" (names without folders).
+    // <name>", "warning <name>", "enterIdleState", "complete", "log <rows>" (names without
+    // folders).
     std::vector<std::string> timeline;
     std::vector<std::size_t> stoppedRunLogs; // rows of each saveStoppedRunLog
     int progressMaximum = -1;
@@ -98,8 +100,8 @@ public:
     void setPageIndex(int index) override { page = index; }
     void saveSettings() override;
     ImportSettings importSettings() override { return settings; }
-    void execSTART() override { events.push_back("execSTART"); }
-    void execEND() override;
+    void enterRunningState() override { events.push_back("enterRunningState"); }
+    void enterIdleState() override;
     int shellFileOperation(const TransferRequest& request) override;
     TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;

@@ -125,7 +125,7 @@ protected:
 
     void run() {
         answerNotice();
-        window->RunButtonClick();
+        window->startOrStopRun();
     }
 
     template <typename T = QWidget> T* find(const char* name) const {
@@ -321,7 +321,7 @@ TEST_F(CompletionTest, WithoutAScreenTheNoticeGoesToStandardErrorAndNeverWaits) 
     createWindow();
     setBoxDisplay(BoxDisplay::StandardError);
     ::testing::internal::CaptureStderr();
-    window->RunButtonClick();
+    window->startOrStopRun();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Pixbako: 1件のファイルを処理しました\n");
     EXPECT_FALSE(form6->isVisible());
 }

@@ -110,7 +110,7 @@ TEST_F(WindowTest, ChosenTypesReachTheRunListAndTheSettingsFile) {
     EXPECT_EQ(extensionListText(window->extensionChoice()), "JPG,JPEG,TIF,TIFF,RAW");
     EXPECT_EQ(window->importSettings().extensions, window->extensionChoice());
 
-    window->SAVEINI("INI0");
+    window->saveOptions("INI0");
     QFile ini(iniPath());
     ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
     const QByteArray text = ini.readAll();

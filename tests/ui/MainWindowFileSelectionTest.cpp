@@ -169,7 +169,7 @@ TEST_F(FileSelectionTest, DropsAddFilesAndFolderContentsButNotTheCounterFile) {
     other(dropped / "deeper", "not-this.txt");
     const fs::path single = picture(card, "single.jpg");
     const fs::path counter = other(card, "PXBK");
-    window->DropDst4FileDrop(
+    window->dropOnThumbnails(
         {dropped.string(), single.string(), counter.string(), (card / "gone.jpg").string()});
     EXPECT_EQ(names(), (std::vector<std::string>{"one.txt", "single.jpg", "two.jpg"}));
     EXPECT_EQ(status(), " 3件読み込みました 取込むデータを選択してください");
@@ -258,7 +258,7 @@ TEST_F(FileSelectionTest, DoubleClickOpensTheCurrentItem) {
     window->show();
     find<QTabWidget>("PageControl1")->setCurrentIndex(2);
     const fs::path path = picture(card, "open-me.jpg");
-    window->ThumbnailBox1DblClick();
+    window->openThumbnailFile();
     EXPECT_TRUE(opened.empty()) << "no item clicked yet";
     loadCard();
     // The platform sends a click, then the double click.

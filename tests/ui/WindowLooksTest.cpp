@@ -282,7 +282,7 @@ protected:
 TEST_F(AfterRunTest, LogIsWrittenBeforeTheFoldersOpen) {
     check("LOGSAVECHKBOX", true);
     check("DirOpenChkBox", true);
-    window->RunButtonClick();
+    window->startOrStopRun();
     EXPECT_EQ(logsWhenFoldersOpened.size(), 1u);
 }
 
@@ -291,7 +291,7 @@ TEST_F(AfterRunTest, AutoExitAfterAFileLeftBehindFailsTheExitStatus) {
     check("OverWriteChkBox", true);
     std::ofstream(save / "IMG_1001.JPG") << "taken";
     dialogs.answers = {BoxAnswer::No}; // keep the file already there
-    window->RunButtonClick();
+    window->startOrStopRun();
     EXPECT_EQ(window->exitStatus(), 1);
 }
 

@@ -218,7 +218,7 @@ TEST_F(WizardTest, BackFromEveryPageReturnsToTheOneBefore) {
     }
     // Back on page 0 is disabled and does nothing.
     open();
-    wizard->BTNBACKClick();
+    wizard->previousPage();
     EXPECT_EQ(wizard->page(), 0);
 }
 

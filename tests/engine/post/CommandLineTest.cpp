@@ -62,7 +62,7 @@ protected:
 };
 
 TEST_F(CommandLineTest, OnlyTheLastFolderArgumentMayStartTheProgramOrEndPixbako) {
-    const CommandLineOutcome outcome = PARARUN(window, {a, b}, false);
+    const CommandLineOutcome outcome = runCommandLineFolders(window, {a, b}, false);
     ASSERT_EQ(window.runs.size(), 2u);
     EXPECT_EQ(window.runs[0].readIn, a);
     EXPECT_EQ(window.runs[0].sender, RunSender::CommandLineFolder);
@@ -107,7 +107,7 @@ TEST_F(CommandLineTest, SwitchSRunsTheSavedFolderOnlyWithoutFolderArguments) {
         for (std::string& argument : arguments)
             if (argument == "FOLDER")
                 argument = a;
-        const CommandLineOutcome outcome = PARARUN(w, arguments, false);
+        const CommandLineOutcome outcome = runCommandLineFolders(w, arguments, false);
         ASSERT_EQ(w.runs.size(), c.runs) << c.what;
         if (c.runs > 0) {
             EXPECT_EQ(w.runs[0].sender, c.sender) << c.what;
@@ -148,7 +148,7 @@ TEST_F(CommandLineTest, WithoutAScreenEveryCommandLineEndsTheProgram) {
         Strings arguments = c.arguments;
         for (std::string& argument : arguments)
             argument = argument == "A" ? a : argument == "B" ? b : argument;
-        const CommandLineOutcome outcome = PARARUN(w, arguments, c.unattended);
+        const CommandLineOutcome outcome = runCommandLineFolders(w, arguments, c.unattended);
         EXPECT_EQ(w.runs.size(), arguments.size());
         EXPECT_EQ(outcome.endRequest, c.endRequest);
         EXPECT_EQ(outcome.failed, !c.runsSucceed);
@@ -158,7 +158,7 @@ TEST_F(CommandLineTest, WithoutAScreenEveryCommandLineEndsTheProgram) {
 
 TEST_F(CommandLineTest, MissingFolderIsAnErrorAndWithAutoExitEndsWithFailure) {
     const std::string missing = temp.path() + "/no-card";
-    const CommandLineOutcome outcome = PARARUN(window, {missing}, false);
+    const CommandLineOutcome outcome = runCommandLineFolders(window, {missing}, false);
     EXPECT_TRUE(window.runs.empty());
     EXPECT_EQ(window.boxes, Strings{"フォルダが見つかりません\r\n\r\n" + missing});
     EXPECT_EQ(window.beeps, std::vector<BeepKind>{BeepKind::Hand});
@@ -167,7 +167,7 @@ TEST_F(CommandLineTest, MissingFolderIsAnErrorAndWithAutoExitEndsWithFailure) {
 
     FakeCommandLineWindow open;
     open.autoExit = false;
-    const CommandLineOutcome kept = PARARUN(open, {missing}, false);
+    const CommandLineOutcome kept = runCommandLineFolders(open, {missing}, false);
     EXPECT_TRUE(kept.failed);
     EXPECT_FALSE(kept.endRequest) << "without auto exit the window stays for the user";
 }
@@ -175,14 +175,14 @@ TEST_F(CommandLineTest, MissingFolderIsAnErrorAndWithAutoExitEndsWithFailure) {
 TEST_F(CommandLineTest, FileArgumentIsNoFolder) {
     const std::string file = temp.path() + "/file.jpg";
     std::ofstream(file) << "x";
-    EXPECT_TRUE(PARARUN(window, {file}, false).failed);
+    EXPECT_TRUE(runCommandLineFolders(window, {file}, false).failed);
     EXPECT_TRUE(window.runs.empty());
     EXPECT_EQ(window.boxes.size(), 1u);
 }
 
 // `pixbako "$CARD"` with CARD unset imported nothing and said nothing.
 TEST_F(CommandLineTest, EmptyArgumentIsAnErrorLikeAMissingFolder) {
-    const CommandLineOutcome outcome = PARARUN(window, {""}, true);
+    const CommandLineOutcome outcome = runCommandLineFolders(window, {""}, true);
     EXPECT_TRUE(window.runs.empty());
     EXPECT_EQ(window.boxes, Strings{"フォルダが見つかりません\r\n\r\n（フォルダ名が空です）"});
     EXPECT_TRUE(outcome.failed);
@@ -190,7 +190,7 @@ TEST_F(CommandLineTest, EmptyArgumentIsAnErrorLikeAMissingFolder) {
 
     // Beside a folder it is still an error, and no reason to skip the folder.
     FakeCommandLineWindow both;
-    EXPECT_TRUE(PARARUN(both, {"", a}, false).failed);
+    EXPECT_TRUE(runCommandLineFolders(both, {"", a}, false).failed);
     ASSERT_EQ(both.runs.size(), 1u);
     EXPECT_EQ(both.runs[0].readIn, a);
     EXPECT_EQ(both.boxes.size(), 1u);

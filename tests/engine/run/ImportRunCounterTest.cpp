@@ -17,19 +17,19 @@ TEST_F(ImportRunTest, SecondRunContinuesTheNumbersUntilTheNamingChanges) {
     s.middleText = "_ ";
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:12 10:00:01");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     const std::string counter = out + "/2005_03_12/PXBK";
     EXPECT_EQ(readBytes(counter), "[AUTONUM]\r\nLASTNUM=2\r\nFNUM=3\r\nFDATE=\"yyyymmdd\"\r\n"
                                   "FMAE=\" P\"\r\nFATO=\"_ \"\r\n");
 
     jpeg("C.JPG", "2005:03:12 11:00:00");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(column(kNewNameColumn), (Strings{" P20050312_ (003).JPG"}));
     EXPECT_EQ(readCounterFile(counter).record.lastNumber, 3);
 
     s.middleText = "-";
     jpeg("D.JPG", "2005:03:12 12:00:00");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(column(kNewNameColumn), (Strings{" P20050312-(001).JPG"}));
     EXPECT_EQ(readCounterFile(counter).record.lastNumber, 1);
     EXPECT_EQ(readCounterFile(counter).record.middle, "-");
@@ -50,10 +50,10 @@ TEST_F(ImportRunTest, HalfWidthKatakanaPrefixContinuesTheNumbersOfTheLastRun) {
     s.filePrefix = "ﾃｽ"; // with the middle text "_" the whole file is valid UTF-8
     for (int i = 0; i < 3; ++i)
         jpeg("A" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     for (int i = 0; i < 3; ++i)
         jpeg("B" + std::to_string(i) + ".JPG", "2005:03:12 11:00:0" + std::to_string(i));
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(column(kNewNameColumn),
               (Strings{"ﾃｽ20050312_004.JPG", "ﾃｽ20050312_005.JPG", "ﾃｽ20050312_006.JPG"}));
@@ -77,7 +77,7 @@ TEST_F(ImportRunTest, HugeCounterFileStopsTheRunWithAnErrorThatNamesIt) {
     writeTestFile(counter, "");
     std::filesystem::resize_file(counter, std::uintmax_t{1} << 30); // sparse: no disk space
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(window.boxTexts(), Strings{"連番ファイルを読み込めませんでした\r\n" + counter +
                                          "\r\n" + std::strerror(EFBIG)});
@@ -117,7 +117,7 @@ TEST_F(ImportRunTest, NegativeOrBrokenLastNumberStartsAtTheStartNumber) {
                                             "\r\nFNUM=1\r\nFDATE=\"yyyymmdd\"\r\nFMAE=\"\"\r\n"
                                             "FATO=\"_\"\r\n");
         jpeg("A.JPG", date);
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
         ASSERT_EQ(column(kNewNameColumn).size(), 1u);
         EXPECT_EQ(column(kNewNameColumn)[0].substr(8), std::string(c.name) + ".JPG");
         EXPECT_EQ(readCounterFile(folder + "/PXBK").record.lastNumber,
@@ -131,13 +131,13 @@ TEST_F(ImportRunTest, EveryGroupWritesItsOwnCounterAndDateFoldersOffUseTheSaveFo
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:13 10:00:00");
     jpeg("C.JPG", "2005:03:13 10:00:01");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 1);
     EXPECT_EQ(readCounterFile(out + "/2005_03_13/PXBK").record.lastNumber, 2);
 
     window.settings.dateFolders = false;
     jpeg("D.JPG", "2005:03:14 10:00:00");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(readCounterFile(out + "/PXBK").record.lastNumber, 1);
     EXPECT_TRUE(std::filesystem::exists(out + "/20050314_001.JPG"));
 }
@@ -150,12 +150,12 @@ TEST_F(ImportRunTest, StoppedRunLeavesNoGapInTheNumbers) {
     for (int i = 0; i < 6; ++i)
         jpeg("IMG" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
     window.onProgress = [](std::size_t transfer) { return transfer != 3; }; // Cancel
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     ASSERT_EQ(window.boxTexts(), Strings{"処理を中断しました\r\n2件のファイルを処理しました"});
     EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 2);
 
     window.onProgress = nullptr;
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(column(kNewNameColumn).front(), "20050312_003.JPG");
     EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 8);
 }
@@ -175,9 +175,9 @@ TEST_F(ImportRunTest, AbortWhileNamingGivesTheCountersBackWhatTheyHeld) {
     // after the second day's group has been named and written.
     window.onProcessEvents = [](FakeRunWindow& w) {
         if (w.processEventsCalls == 8)
-            w.run->RunButtonClick(RunSender::Interactive);
+            w.run->startOrStopRun(RunSender::Interactive);
     };
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(window.boxTexts(), Strings{"中断しますか"});
     EXPECT_EQ(column(kNewNameColumn),
               (Strings{"20050312_001.JPG", "20050312_002.JPG", "20050313_042.JPG", ""}));
@@ -236,7 +236,7 @@ TEST_F(ImportRunTest, LimitStopGivesACounterSharedByTwoGroupsBackWhatItHeld) {
         writeTestFile(may, before);
         window.boxes.clear();
 
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
 
         EXPECT_EQ(column(kNewNameColumn), c.names);
         EXPECT_EQ(window.boxTexts(), Strings{"連番が100を越えます\r\n処理を中止します"});
@@ -276,7 +276,7 @@ TEST_F(ImportRunTest, FailedLastFilesGiveTheirNumbersBackUnlessTheNameIsTaken) {
                 return c.lastResult;
             return std::nullopt;
         };
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
         EXPECT_EQ(window.count("complete"), &c - cases + 1);
         EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, c.counter);
     }
@@ -294,7 +294,7 @@ TEST_F(ImportRunTest, FolderNamedLikeTheListHeadingStillStartsAGroup) {
     for (int i = 0; i < 2; ++i)
         jpeg("IMG" + std::to_string(i) + ".JPG", "2005:03:12 10:00:0" + std::to_string(i));
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(column(kNewFolderColumn), Strings(2, "新フォルダ名"));
     EXPECT_EQ(column(kNewNameColumn), (Strings{"20050312_05.JPG", "20050312_06.JPG"}));
@@ -315,11 +315,11 @@ TEST_F(ImportRunTest, NewFolderIgnoredTheStartNumberWhenTheNamingEqualledTheCoun
     s.middleText = "";
     s.startNumber = 7;
     jpeg("A.JPG", "2005:03:12 10:00:00");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(column(kNewNameColumn), Strings{"2005-03-1207.JPG"});
 
     jpeg("B.JPG", "2005:03:12 11:00:00");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(column(kNewNameColumn), Strings{"2005-03-1208.JPG"});
 }
 

@@ -37,25 +37,26 @@ TEST_F(ImportRunTest, ValidationFailuresWarnWithTheirOwnTexts) {
         w.settings = window.settings;
         c.arrange(w);
         ImportRun probe(w);
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
         EXPECT_EQ(w.beeps, std::vector<BeepKind>{BeepKind::Asterisk}) << c.what;
         ASSERT_EQ(w.boxes.size(), 1u) << c.what;
         EXPECT_EQ(w.boxes[0].text, c.message);
         EXPECT_EQ(w.boxes[0].icon, BoxIcon::Warning);
         EXPECT_EQ(w.boxes[0].buttons, BoxButtons::Ok);
         EXPECT_EQ(w.page, c.pageAfter) << c.what;
-        EXPECT_EQ(w.events, (Strings{"execSTART", "saveSettings", "execEND"})) << c.what;
+        EXPECT_EQ(w.events, (Strings{"enterRunningState", "saveSettings", "enterIdleState"}))
+            << c.what;
         EXPECT_TRUE(w.redraw);
     }
 }
 
 TEST_F(ImportRunTest, RunStoppedByValidationKeepsThePreviousList) {
     jpeg("A.JPG", "2005:03:12 10:00:00");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     ASSERT_EQ(run.list().size(), 2u);
     const FileList previous = run.list();
     window.settings.saveFolder.clear();
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(window.boxTexts(), Strings{"保存フォルダを指定して下さい"});
     EXPECT_EQ(run.list(), previous);
 }
@@ -87,7 +88,7 @@ TEST_F(ImportRunTest, ForbiddenCharactersStopBeforeAnyTransfer) {
         w.settings.saveFolder = folder.path() + "/out";
         c.arrange(w.settings);
         ImportRun probe(w);
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
         EXPECT_EQ(w.beeps, std::vector<BeepKind>{BeepKind::Hand}) << c.what;
         ASSERT_EQ(w.boxes.size(), 1u) << c.what;
         EXPECT_EQ(w.boxes[0].icon, BoxIcon::Error);
@@ -95,7 +96,7 @@ TEST_F(ImportRunTest, ForbiddenCharactersStopBeforeAnyTransfer) {
         EXPECT_EQ(probe.list().size(), c.rowsPlanned + 1) << c.what;
         EXPECT_TRUE(w.transfers.empty()) << c.what;
         EXPECT_EQ(filesUnder(source).size(), 2u) << c.what;
-        EXPECT_EQ(w.count("execEND"), 1);
+        EXPECT_EQ(w.count("enterIdleState"), 1);
         EXPECT_EQ(w.count("complete"), 0);
     }
 }
@@ -110,7 +111,7 @@ TEST_F(ImportRunTest, SequenceLimitStopsWithEveryFileUntouched) {
     std::filesystem::create_directories(out + "/2005_03_12");
     ASSERT_TRUE(writeCounterFile(out + "/2005_03_12/PXBK", before).ok);
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(column(kNewNameColumn),
               (Strings{"20050312_98.JPG", "20050312_99.JPG", "20050312_100.JPG", "", ""}));
@@ -121,7 +122,7 @@ TEST_F(ImportRunTest, SequenceLimitStopsWithEveryFileUntouched) {
     EXPECT_TRUE(window.transfers.empty());
     EXPECT_EQ(filesUnder(in).size(), 5u);
     EXPECT_TRUE(runAbortFlag());
-    EXPECT_EQ(window.count("execEND"), 1);
+    EXPECT_EQ(window.count("enterIdleState"), 1);
     EXPECT_EQ(window.count("complete"), 0);
     // No file was transferred: the group's counter keeps what it held, its naming included.
     CounterReadResult after = readCounterFile(out + "/2005_03_12/PXBK");
@@ -170,7 +171,7 @@ TEST_F(ImportRunTest, StartNumberAboveTheLimitIsGivenAndOnlyLaterNumbersStop) {
         }
 
         ImportRun probe(w);
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
 
         Strings names;
         for (std::size_t r = 1; r < probe.list().size(); ++r)
@@ -216,7 +217,7 @@ TEST_F(ImportRunTest, NumberContinuedBeyondTheLimitStopsWithTheCounterUnchanged)
         const std::string counterBefore = readBytes(counter);
 
         ImportRun probe(w);
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
 
         Strings names;
         for (std::size_t r = 1; r < probe.list().size(); ++r)
@@ -235,7 +236,7 @@ TEST_F(ImportRunTest, NumberContinuedBeyondTheLimitStopsWithTheCounterUnchanged)
 TEST_F(ImportRunTest, UnreadableShotDateStopsWithItsMessage) {
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "no date at all");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(window.beeps, std::vector<BeepKind>{BeepKind::Hand});
     ASSERT_EQ(window.boxes.size(), 1u);
     EXPECT_EQ(window.boxes[0].icon, BoxIcon::Error);
@@ -243,7 +244,7 @@ TEST_F(ImportRunTest, UnreadableShotDateStopsWithItsMessage) {
               "'no date at all' は日付または時刻ではありません\r\n" + in + "/B.JPG");
     EXPECT_EQ(column(kOldNameColumn), (Strings{"A.JPG"}));
     EXPECT_TRUE(window.transfers.empty());
-    EXPECT_EQ(window.count("execEND"), 1);
+    EXPECT_EQ(window.count("enterIdleState"), 1);
     EXPECT_FALSE(std::filesystem::exists(out));
 }
 
@@ -254,7 +255,7 @@ TEST_F(ImportRunTest, UnknownCameraDateTakesTheFileTimeAndEveryFileIsImported) {
     writeTestFile(in + "/B.JPG", cameraJpeg("0000:00:00 00:00:00"), UnixTime{1'110'621'600, 0});
     writeTestFile(in + "/C.JPG", cameraJpeg("    :  :     :  :  "), UnixTime{1'110'708'000, 0});
     jpeg("D.JPG", "2005:03:14 10:00:00");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_EQ(column(kOldNameColumn), (Strings{"A.JPG", "B.JPG", "C.JPG", "D.JPG"}));
     EXPECT_EQ(column(kTimeStampColumn),
@@ -271,7 +272,7 @@ TEST_F(ImportRunTest, CounterFileThatCannotBeReadStopsBeforeAnyTransfer) {
     window.settings.autoContinue = true;
     // The second day's counter file is a folder: it can be neither read nor replaced.
     std::filesystem::create_directories(out + "/2005_03_13/PXBK");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(window.beeps, std::vector<BeepKind>{BeepKind::Hand});
     ASSERT_EQ(window.boxes.size(), 1u);
     EXPECT_EQ(window.boxes[0].text.rfind("連番ファイルを読み込めませんでした\r\n", 0), 0u);
@@ -287,7 +288,7 @@ TEST_F(ImportRunTest, ShellCancelOnTheThirdOfTenFilesReportsTwo) {
     window.settings.copy = true;
     window.onProgress = [](std::size_t transfer) { return transfer != 3; };
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(window.beeps, std::vector<BeepKind>{BeepKind::Exclamation});
     ASSERT_EQ(window.boxes.size(), 1u);
@@ -299,7 +300,7 @@ TEST_F(ImportRunTest, ShellCancelOnTheThirdOfTenFilesReportsTwo) {
         << "the cancelled copy leaves no temporary file";
     EXPECT_EQ(filesUnder(in).size(), 10u);
     EXPECT_EQ(window.count("complete"), 0);
-    EXPECT_EQ(window.count("execEND"), 1);
+    EXPECT_EQ(window.count("enterIdleState"), 1);
     EXPECT_EQ(run.list().size(), 11u) << "the list keeps every planned row";
 }
 
@@ -311,9 +312,9 @@ TEST_F(ImportRunTest, AbortRequestDuringARunAnsweredNoThenYes) {
     window.answers = {BoxAnswer::No};
     window.onProcessEvents = [](FakeRunWindow& w) {
         if (w.processEventsCalls == 2)
-            w.run->RunButtonClick(RunSender::Interactive);
+            w.run->startOrStopRun(RunSender::Interactive);
     };
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     ASSERT_EQ(window.boxes.size(), 1u);
     EXPECT_EQ(window.boxes[0].text, "中断しますか");
     EXPECT_EQ(window.boxes[0].icon, BoxIcon::Warning);
@@ -333,14 +334,14 @@ TEST_F(ImportRunTest, AbortRequestDuringARunAnsweredNoThenYes) {
     second.answers = {BoxAnswer::Yes};
     second.onProcessEvents = [](FakeRunWindow& w) {
         if (w.processEventsCalls == 6) { // 4 planning rows, then the 2nd row being named
-            w.run->RunButtonClick(RunSender::Interactive);
-            w.run->RunButtonClick(RunSender::Interactive);
+            w.run->startOrStopRun(RunSender::Interactive);
+            w.run->startOrStopRun(RunSender::Interactive);
         }
     };
-    again.RunButtonClick(RunSender::Interactive);
+    again.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(second.boxTexts(), Strings{"中断しますか"});
-    EXPECT_EQ(second.count("execSTART"), 1);
-    EXPECT_EQ(second.count("execEND"), 1);
+    EXPECT_EQ(second.count("enterRunningState"), 1);
+    EXPECT_EQ(second.count("enterIdleState"), 1);
     EXPECT_EQ(second.count("complete"), 0);
     EXPECT_TRUE(second.transfers.empty());
     EXPECT_EQ(filesUnder(in).size(), 4u);

@@ -17,7 +17,7 @@ TEST_F(ImportRunTest, TwoRowsWithTheSameDestinationNeverLoseTheFirstFile) {
     writeTestFile(out + "/2005_03_13/20050313_.JPG", "older file");
     std::string third = readBytes(jpeg("C.JPG", "2005:03:13 10:00:00"));
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     ASSERT_EQ(window.transfers.size(), 3u);
     EXPECT_TRUE(window.transfers[0].mayReplace);
@@ -51,7 +51,7 @@ TEST_F(ImportRunTest, CopiesInFlightWithTheSameDestinationNeverLoseTheFirstFile)
         window.transferErrors.clear();
         window.transferResults.clear();
 
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
 
         const int exists = static_cast<int>(TransferError::DestinationExists);
         EXPECT_EQ(window.transferResults, (std::vector<int>{0, exists, exists}));
@@ -73,7 +73,7 @@ TEST_F(ImportRunTest, FileThatIsItsOwnDestinationIsReportedAndLeftAlone) {
     for (bool copy : {false, true}) {
         s.copy = copy;
         window.transferErrors.clear();
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
         EXPECT_EQ(window.transferErrors.size(), 1u) << copy;
         EXPECT_EQ(filesUnder(in), (Strings{"A.JPG"}));
         EXPECT_EQ(readBytes(in + "/A.JPG"), bytes);
@@ -93,7 +93,7 @@ TEST_F(ImportRunTest, ClosingTheWindowDuringACopyCancelsItCleanlyAndClosesAfterw
         return true;
     };
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(closeAnswers, std::vector<bool>{false}) << "the close waits for the run";
     EXPECT_EQ(window.transferResults, (std::vector<int>{0})) << "the second is abandoned";
@@ -102,7 +102,7 @@ TEST_F(ImportRunTest, ClosingTheWindowDuringACopyCancelsItCleanlyAndClosesAfterw
         << "no temporary file is left";
     EXPECT_EQ(filesUnder(in).size(), 4u);
     EXPECT_EQ(window.count("complete"), 0);
-    EXPECT_EQ(window.count("execEND"), 1);
+    EXPECT_EQ(window.count("enterIdleState"), 1);
     EXPECT_EQ(window.count("close"), 1);
     EXPECT_EQ(window.events.back(), "close");
     EXPECT_FALSE(run.running());
@@ -116,9 +116,10 @@ TEST_F(ImportRunTest, ClosingTheWindowWhilePlanningStopsBeforeAnyTransfer) {
         if (w.processEventsCalls == 1)
             w.run->requestClose();
     };
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_TRUE(window.transfers.empty());
-    EXPECT_EQ(window.events, (Strings{"execSTART", "saveSettings", "execEND", "close"}));
+    EXPECT_EQ(window.events,
+              (Strings{"enterRunningState", "saveSettings", "enterIdleState", "close"}));
 }
 
 TEST_F(ImportRunTest, InPlaceRenameNeverReplacesAFileTheRunStillHasToTransfer) {
@@ -139,7 +140,7 @@ TEST_F(ImportRunTest, InPlaceRenameNeverReplacesAFileTheRunStillHasToTransfer) {
         w.settings.copy = copy;
         ImportRun probe(w);
 
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
 
         Strings names;
         for (std::size_t r = 1; r < probe.list().size(); ++r)

@@ -61,7 +61,7 @@ TEST_F(ImportRunTest, CopiesAreFlushedOncePerFolderBeforeTheRunReportsHoweverItE
                 atCompletion = std::to_string(watch.count(out + "/2005_03_12")) + " " +
                                std::to_string(watch.count(out + "/2005_03_13"));
             };
-            run.RunButtonClick(RunSender::Interactive);
+            run.startOrStopRun(RunSender::Interactive);
             const std::string atEnd = std::to_string(watch.count(out + "/2005_03_12")) + " " +
                                       std::to_string(watch.count(out + "/2005_03_13"));
             return atEnd + ", " + atCompletion;
@@ -87,13 +87,13 @@ TEST_F(ImportRunTest, FolderTheDiskRefusesToFlushIsAnErrorInsteadOfACompletion) 
         FolderFlushWatch watch;
         if (!watch.start({refused}, EIO))
             return "SKIP: no system call listener here";
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
         std::string seen;
         for (const auto& box : window.boxes)
             seen += box.text + (box.icon == BoxIcon::Error ? " (error)" : " (other)") + "\n";
         seen += std::to_string(window.beeps.size()) + " beeps, " +
                 std::to_string(window.count("complete")) + " completions, " +
-                std::to_string(window.count("execEND")) + " execEND";
+                std::to_string(window.count("enterIdleState")) + " enterIdleState";
         return seen;
     });
 
@@ -102,7 +102,7 @@ TEST_F(ImportRunTest, FolderTheDiskRefusesToFlushIsAnErrorInsteadOfACompletion) 
     EXPECT_EQ(report,
               "ファイルをコピーできません\r\n保存先のディスクへの書き込みを完了できません\r\n"
               "(EIO)\r\n" +
-                  refused + " (error)\n1 beeps, 0 completions, 1 execEND");
+                  refused + " (error)\n1 beeps, 0 completions, 1 enterIdleState");
 }
 
 } // namespace

@@ -75,7 +75,7 @@ TEST_F(ImportRunTest, FolderHeldByAnotherProcessStopsTheRunUntilThatProcessIsKil
     LockHolder holder({held});
     ASSERT_TRUE(holder.holding());
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(window.boxTexts(), Strings{inUseText(held)});
     ASSERT_EQ(window.boxes.size(), 1u);
@@ -86,14 +86,14 @@ TEST_F(ImportRunTest, FolderHeldByAnotherProcessStopsTheRunUntilThatProcessIsKil
     EXPECT_EQ(readBytes(counter), counterBefore);
     EXPECT_FALSE(std::filesystem::exists(out + "/2005_03_12/PXBK"))
         << "no counter of the run is written, not even for a folder that was free";
-    EXPECT_EQ(window.count("execEND"), 1);
+    EXPECT_EQ(window.count("enterIdleState"), 1);
     EXPECT_EQ(window.count("complete"), 0);
     EXPECT_FALSE(run.running());
 
     holder.kill();
     window.boxes.clear();
     window.beeps.clear();
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_EQ(column(kNewNameColumn), (Strings{"20050312_001.JPG", "20050313_003.JPG"}));
@@ -134,7 +134,7 @@ TEST_F(ImportRunTest, RunWaitingInADialogKeepsASecondProcessOutOfItsFolders) {
             w.settings.saveFolder = c.saveFolder;
             w.settings.dateFolders = c.dateFolders;
             ImportRun second(w);
-            second.RunButtonClick(RunSender::Interactive);
+            second.startOrStopRun(RunSender::Interactive);
             std::string report;
             for (const auto& text : w.boxTexts())
                 report += text + "|";
@@ -146,7 +146,7 @@ TEST_F(ImportRunTest, RunWaitingInADialogKeepsASecondProcessOutOfItsFolders) {
             return std::nullopt;
         };
 
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
 
         EXPECT_EQ(whileHeld, inUseText(c.heldFolder) + "|0 transfers");
         EXPECT_EQ(filesUnder(otherCard), Strings{"X.JPG"});
@@ -173,7 +173,7 @@ TEST_F(ImportRunTest, ProgramsStartedDuringTheRunDoNotKeepItsFoldersLocked) {
     };
     window.onCompletion = start;
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     ASSERT_EQ(window.count("complete"), 1);
     EXPECT_EQ(programs.size(), 2u);

@@ -21,7 +21,7 @@ TEST_F(ImportRunTest, FolderModeSortsByShotDateNamesAndMovesEveryFile) {
     window.settings.sequenceStyleIndex = 3; // "(xxx)"
     window.settings.extensionCase = 1;
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(column(kOldNameColumn), (Strings{"IMG_0002.JPG", "IMG_0001.JPG", "IMG_0003.JPG"}));
     EXPECT_EQ(column(kNewFolderColumn), (Strings{"2005_03_12", "2005_03_12", "2005_03_13"}));
@@ -40,8 +40,8 @@ TEST_F(ImportRunTest, FolderModeSortsByShotDateNamesAndMovesEveryFile) {
 
     EXPECT_TRUE(window.boxes.empty());
     EXPECT_TRUE(window.beeps.empty());
-    EXPECT_EQ(window.events,
-              (Strings{"execSTART", "saveSettings", "repaint", "complete", "execEND"}));
+    EXPECT_EQ(window.events, (Strings{"enterRunningState", "saveSettings", "repaint", "complete",
+                                      "enterIdleState"}));
     ASSERT_EQ(window.completions.size(), 1u);
     EXPECT_EQ(window.completions[0].sender, RunSender::Interactive);
     EXPECT_EQ(window.completions[0].rows, 3u);
@@ -73,7 +73,7 @@ TEST_F(ImportRunTest, CopyWithSubfoldersKeepsSourcesAndAsksBeforeReplacing) {
     s.folderSuffix = "\\";
     s.rename = false;
 
-    run.RunButtonClick(RunSender::CommandLineFolder);
+    run.startOrStopRun(RunSender::CommandLineFolder);
 
     EXPECT_EQ(column(kNewFolderColumn), (Strings{"photo\\2005年\\03\\", "photo\\2005年\\03\\"}));
     EXPECT_EQ(window.transfers[0].destination, out + "/photo/2005年/03/A.JPG");
@@ -97,16 +97,16 @@ TEST_F(ImportRunTest, ChosenTypesFilterByTheFirstFourLettersOfTheExtension) {
     s.rename = false;
     s.dateFolders = false;
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(filesUnder(out), (Strings{"IMG1.JPG", "IMG2.jpeg", "IMG3.Jpe"}));
 
     s.extensions.freeList = "RAW";
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(filesUnder(in), (Strings{"IMG4.THM", "IMG5"}));
     EXPECT_EQ(column(kOldNameColumn), (Strings{"c.raw"}));
 
     s.extensionMode = 0; // all files
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_TRUE(filesUnder(in).empty());
 }
 
@@ -116,7 +116,7 @@ TEST_F(ImportRunTest, CounterFileNamedPxbkIsNeverImportedButLowerCaseIs) {
     plain("PXBK.JPG");
     window.settings.rename = false;
     window.settings.dateFolders = false;
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(filesUnder(in), (Strings{"PXBK"}));
     EXPECT_EQ(filesUnder(out), (Strings{"PXBK.JPG", "pxbk"}));
 }
@@ -131,7 +131,7 @@ TEST_F(ImportRunTest, RenameOffKeepsOldNamesWithoutCounterOrLimit) {
     s.startNumber = 98;
     s.autoContinue = true;
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(column(kNewNameColumn), column(kOldNameColumn));
     EXPECT_EQ(column(kExtensionColumn), Strings(5, ".JPG"));
@@ -145,7 +145,7 @@ TEST_F(ImportRunTest, DateFoldersOffPutsEveryFileIntoTheSaveFolderAsOneGroup) {
     jpeg("B.JPG", "2006:01:01 10:00:00");
     window.settings.dateFolders = false;
     window.settings.saveFolder = out + "/"; // a delimiter already there is not doubled
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(column(kNewFolderColumn), (Strings{"", ""}));
     EXPECT_EQ(filesUnder(out), (Strings{"20050312_001.JPG", "20060101_002.JPG"}));
     EXPECT_EQ(window.transfers[1].destination, out + "/20060101_002.JPG");
@@ -156,7 +156,7 @@ TEST_F(ImportRunTest, FolderThatCannotBeMadeShowsItsCauseForEachFileAndTheRunGoe
     jpeg("B.JPG", "2005:03:12 10:00:01");
     std::filesystem::create_directory(out);
     writeTestFile(out + "/2005_03_12", "a file where the date folder should be");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     const std::string cause =
         "\r\nフォルダを作成できませんでした\r\n" + out + "/2005_03_12\r\nmkdir: File exists";
     ASSERT_EQ(window.boxes.size(), 2u);
@@ -196,7 +196,7 @@ TEST_F(ImportRunTest, ReadOnlySaveFolderNamesTheFolderAndPermission) {
                  (::setgroups(0, nullptr) == 0 && ::setgid(65534) == 0 && ::setuid(65534) == 0));
             std::string report;
             if (ready) {
-                run.RunButtonClick(RunSender::Interactive);
+                run.startOrStopRun(RunSender::Interactive);
                 report = std::to_string(window.transfers.size()) + "\n";
                 for (const auto& box : window.boxes)
                     report += box.text + "\n";
@@ -250,7 +250,7 @@ TEST_F(ImportRunTest, TransferredFilesKeepBytesAndModificationTimeInTheirLocalDa
         w.settings.copy = copy;
         ImportRun probe(w);
 
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
 
         EXPECT_EQ(probe.list().at(1)[kTimeStampColumn], "20050313045958") << copy;
         const std::string target = w.settings.saveFolder + "/2005_03_13/20050313_001.MOV";

@@ -24,7 +24,7 @@ TEST_F(ImportRunTest, CrashLeftoversOnTheCardAreNeverImported) {
     jpeg("A.JPG", "2005:03:12 10:00:00");
     plain(".pixbako-Ab3xZ9.tmp");
     plain(".PXBK.tmp123-0");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(column(kOldNameColumn), Strings{"A.JPG"});
     // They stay where they are: a run reading from a folder deletes nothing there.
     EXPECT_EQ(filesUnder(in), (Strings{".PXBK.tmp123-0", ".pixbako-Ab3xZ9.tmp"}));
@@ -40,7 +40,7 @@ TEST_F(ImportRunTest, StaleLeftoversInTheDestinationAreRemovedOthersKept) {
          Strings{transferTemporaryName(random), writerTemporaryName("PXBK", dead, 1), "other.tmp",
                  ".pixbako-x.tmp.bak", ".pixbako-backup.tmp"})
         writeTestFile(dateFolder + "/" + name, "old");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(filesUnder(out),
               (Strings{"2005_03_12/.pixbako-backup.tmp", "2005_03_12/.pixbako-x.tmp.bak",
                        "2005_03_12/20050312_001.JPG", "2005_03_12/other.tmp"}));
@@ -52,7 +52,7 @@ TEST_F(ImportRunTest, ReportSaysWhetherEveryFileWasTransferred) {
     window.settings.overwriteConfirmation = true;
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:12 10:00:01");
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_TRUE(run.lastReport().reachedEnd);
     EXPECT_TRUE(run.lastReport().allTransferred());
 
@@ -61,14 +61,14 @@ TEST_F(ImportRunTest, ReportSaysWhetherEveryFileWasTransferred) {
     jpeg("A.JPG", "2005:03:12 10:00:00");
     jpeg("B.JPG", "2005:03:12 10:00:01");
     window.overwriteAnswers = {OverwriteAnswer::No, OverwriteAnswer::Yes};
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_TRUE(run.lastReport().reachedEnd);
     EXPECT_EQ(run.lastReport().failedTransfers, 1u);
     EXPECT_FALSE(run.lastReport().allTransferred());
 
     // A stopped run never reached its end.
     window.settings.saveFolder.clear();
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
     EXPECT_FALSE(run.lastReport().reachedEnd);
     EXPECT_FALSE(run.lastReport().allTransferred());
 }

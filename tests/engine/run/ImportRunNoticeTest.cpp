@@ -36,7 +36,7 @@ TEST_F(ImportRunTest, NoticeCountsTheFilesNotTransferredByReason) {
         writeTestFile(out + "/2005_03_13/20050313_.JPG", "an earlier picture");
         window.overwriteAnswers = {OverwriteAnswer::No};
 
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
 
         ASSERT_EQ(window.completions.size(), 1u);
         const std::string did = copy ? "コピー" : "移動";
@@ -84,7 +84,7 @@ TEST_F(ImportRunTest, CancelNoticeCountsOnlyTheFilesTransferredBeforeIt) {
         for (const char* name : {"A.JPG", "B.JPG", "C.JPG", "D.JPG", "E.JPG"})
             jpeg(name, std::string("2005:03:12 10:00:0") + name[0]);
 
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
 
         const std::string did = copy ? "コピー" : "移動";
         std::string expected = "処理を中断しました\r\n2件のファイルを" + did +

@@ -31,7 +31,7 @@ TEST_F(ImportRunTest, StatusLineAndSelectionFollowTheRowBeingFinished) {
     for (const char* name : {"A.JPG", "B.JPG", "C.JPG", "D.JPG"})
         jpeg(name, std::string("2005:03:12 10:00:0") + name[0]);
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     ASSERT_EQ(window.transferErrors.size(), 3u);
     EXPECT_EQ(shownAtEachFinish(window, run.list()),
@@ -73,7 +73,7 @@ TEST_F(ImportRunTest, TransferThatCantOverlapIsFinishedBeforeTheNextRowShows) {
             writeTestFile(w.settings.saveFolder + "/2005_03_12/20050312_002.JPG", "older");
         }
         ImportRun probe(w);
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
 
         EXPECT_TRUE(w.transferErrors.empty());
         const long secondFinished = w.firstInTimeline("finish B.JPG 0");
@@ -95,7 +95,7 @@ TEST_F(ImportRunTest, FolderErrorAppearsAfterTheErrorsOfEarlierRowsInFlight) {
     std::filesystem::create_directory(out);
     writeTestFile(out + "/2005_03_13", "a file where the date folder should be");
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     const long earlierError = window.firstInTimeline("error 20050312_.JPG");
     const long folderError =
@@ -125,7 +125,7 @@ TEST_F(ImportRunTest, RowOneIsFinishedBeforeARowPastTheInFlightLimitBegins) {
         window.timeline.clear();
         run.setInFlightLimits(c.limits);
 
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
 
         EXPECT_EQ(filesUnder(out).size(), 4u);
         EXPECT_LT(window.firstInTimeline("begin B.JPG"), window.firstInTimeline("finish A.JPG"))

@@ -36,7 +36,7 @@ TEST_F(ImportRunTest, SaveFolderInsideTheReadInFolderIsNeverReadBackIn) {
         if (!c.link.empty())
             std::filesystem::create_directory_symlink(c.saveFolder, c.link);
         for (int round = 0; round < 2; ++round) {
-            run.RunButtonClick(RunSender::Interactive);
+            run.startOrStopRun(RunSender::Interactive);
             EXPECT_EQ(column(kOldNameColumn), (Strings{"A.JPG", "B.JPG"}));
         }
         EXPECT_EQ(filesUnder(c.saveFolder).size(), 5u) << "4 pictures and a counter file";
@@ -77,7 +77,7 @@ TEST_F(ImportRunTest, RunThatFindsNoFileSaysWhy) {
         window.boxes.clear();
         window.completions.clear();
         window.progressMaximum = -1;
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
         if (c.box.empty()) {
             EXPECT_TRUE(window.boxes.empty());
             ASSERT_EQ(window.completions.size(), 1u);
@@ -116,7 +116,7 @@ TEST_F(ImportRunTest, UnreadableReadInFolderStopsTheRunInsteadOfFindingNothing) 
                 GTEST_SKIP() << "root can't take another file-system user id here";
             }
         }
-        run.RunButtonClick(RunSender::CommandLineFolder);
+        run.startOrStopRun(RunSender::CommandLineFolder);
         if (root)
             ::setfsuid(0);
 
@@ -169,7 +169,7 @@ TEST_F(ImportRunTest, DotLevelsInNewNamesAreRefusedLikeForbiddenCharacters) {
         plain("PICTURE", 1'110'621'600, w.settings.readInFolder); // no extension
         c.arrange(w.settings);
         ImportRun probe(w);
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
         EXPECT_EQ(w.beeps, std::vector<BeepKind>{BeepKind::Hand});
         EXPECT_EQ(w.boxTexts(), Strings{pathchkMessage(c.refused)});
         EXPECT_TRUE(w.transfers.empty());

@@ -20,7 +20,7 @@ TEST_F(ImportRunTest, SelectionModeTakesTheSelectedFilesInBoxOrder) {
     window.settings.extensions.JPG = true;
     window.settings.dateFolders = false;
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(column(kOldNameColumn), (Strings{"a.JPG", "b.JPG", "c.THM"}));
     EXPECT_EQ(column(kNewNameColumn),
@@ -56,7 +56,7 @@ TEST_F(ImportRunTest, SelectionModeGroupsAFolderThatComesBackAsANewGroup) {
                         jpeg("3.JPG", "2005:03:12 11:00:00", source)};
         w.selected = {true, true, true};
         ImportRun probe(w);
-        probe.RunButtonClick(RunSender::Interactive);
+        probe.startOrStopRun(RunSender::Interactive);
 
         Strings names;
         for (std::size_t r = 1; r < probe.list().size(); ++r)

@@ -49,15 +49,15 @@ TEST_F(ImportRunTest, ConfirmedStopWithRowsInFlightSettlesThemBeforeTheWindowGoe
     window.onProcessEvents = [&pressed](FakeRunWindow& w) {
         if (w.transfers.size() == 3 && !pressed) {
             pressed = true;
-            w.run->RunButtonClick(RunSender::Interactive); // answered Yes
-            w.run->RunButtonClick(RunSender::Interactive); // a second press asks no more
+            w.run->startOrStopRun(RunSender::Interactive); // answered Yes
+            w.run->startOrStopRun(RunSender::Interactive); // a second press asks no more
         }
     };
 
     Strings savedWhenIdle;
     window.onExecEND = [&] { savedWhenIdle = filesUnder(out); };
 
-    run.RunButtonClick(RunSender::Interactive);
+    run.startOrStopRun(RunSender::Interactive);
 
     ASSERT_TRUE(pressed);
     EXPECT_EQ(savedWhenIdle, Strings{"2005_03_11/20050311_.JPG"})
@@ -69,8 +69,9 @@ TEST_F(ImportRunTest, ConfirmedStopWithRowsInFlightSettlesThemBeforeTheWindowGoe
     EXPECT_EQ(filesUnder(card), (Strings{"B.JPG", "C.JPG", "D.JPG", "E.JPG"}));
     EXPECT_EQ(window.thumbnails, Strings(files.begin() + 1, files.end()))
         << "the moved file has left the box, the others stay";
-    EXPECT_EQ(window.count("execEND"), 1);
-    EXPECT_EQ(window.timeline.back(), "execEND") << "nothing happens after the window is idle";
+    EXPECT_EQ(window.count("enterIdleState"), 1);
+    EXPECT_EQ(window.timeline.back(), "enterIdleState")
+        << "nothing happens after the window is idle";
     EXPECT_EQ(window.count("complete"), 0);
     EXPECT_FALSE(run.running());
 }
@@ -93,24 +94,25 @@ TEST_F(ImportRunTest, TerminationSignalStopsTheRunAsAConfirmedStopDoes) {
             if (w.transfers.size() == 3 && terminationSignal() == 0)
                 ::kill(::getpid(), SIGTERM);
         };
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
         std::string seen;
         for (const auto& box : window.boxes)
             seen += "box " + box.text + "\n";
         seen += "results " + std::to_string(window.transferResults.size()) + ", logs";
         for (std::size_t rows : window.stoppedRunLogs)
             seen += " " + std::to_string(rows);
-        seen += ", execEND " + std::to_string(window.count("execEND"));
+        seen += ", enterIdleState " + std::to_string(window.count("enterIdleState"));
         seen += ", complete " + std::to_string(window.count("complete"));
         seen += ", last " + window.timeline.back();
-        run.RunButtonClick(RunSender::Interactive); // no run starts after the signal
-        seen += ", then execSTART " + std::to_string(window.count("execSTART"));
+        run.startOrStopRun(RunSender::Interactive); // no run starts after the signal
+        seen += ", then enterRunningState " + std::to_string(window.count("enterRunningState"));
         return seen;
     });
 
     if (skipped(report))
         GTEST_SKIP() << report;
-    EXPECT_EQ(report, "results 1, logs 1, execEND 1, complete 0, last execEND, then execSTART 1");
+    EXPECT_EQ(report, "results 1, logs 1, enterIdleState 1, complete 0, last enterIdleState, then "
+                      "enterRunningState 1");
     EXPECT_EQ(filesUnder(out), Strings{"2005_03_12/20050312_001.JPG"}) << "no temporary file";
     EXPECT_EQ(filesUnder(in).size(), 5u);
     EXPECT_EQ(readBytes(in + "/C.JPG"), sourcesBefore);
@@ -139,7 +141,7 @@ TEST_F(ImportRunTest, TerminationSignalDuringTheLastRowsErrorBoxStillStopsTheRun
             if (terminationSignal() == 0)
                 ::kill(::getpid(), SIGTERM);
         };
-        run.RunButtonClick(RunSender::Interactive);
+        run.startOrStopRun(RunSender::Interactive);
         std::string seen = "errors " + std::to_string(window.transferErrors.size()) + ", logs";
         for (std::size_t rows : window.stoppedRunLogs)
             seen += " " + std::to_string(rows);
@@ -151,7 +153,7 @@ TEST_F(ImportRunTest, TerminationSignalDuringTheLastRowsErrorBoxStillStopsTheRun
 
     if (skipped(report))
         GTEST_SKIP() << report;
-    EXPECT_EQ(report, "errors 1, logs 3, complete 0, reached end 0, last execEND");
+    EXPECT_EQ(report, "errors 1, logs 3, complete 0, reached end 0, last enterIdleState");
     EXPECT_EQ(filesUnder(out),
               (Strings{"2005_03_12/20050312_001.JPG", "2005_03_12/20050312_002.JPG"}));
 }
@@ -200,7 +202,7 @@ TEST_F(ImportRunTest, FewDescriptorsLeftFailNoFileAndBlameNeitherCardNorDisk) {
                     if (::open("/dev/null", O_RDONLY | O_CLOEXEC) < 0)
                         break;
             };
-            run.RunButtonClick(RunSender::Interactive);
+            run.startOrStopRun(RunSender::Interactive);
             std::string seen = std::to_string(window.transferErrors.size()) + " errors";
             // Within the limit no begin has to be tried twice.
             if (c.usedUpWhenBegun < 0)
