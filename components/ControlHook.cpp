@@ -25,7 +25,7 @@ void ControlHook::setTarget(HookTarget target) {
 }
 
 QWidget* ControlHook::hookTarget() const {
-    if (target_ == HookTarget::htControl)
+    if (target_ == HookTarget::Control)
         return control_;
     if (control_)
         return control_->window();
@@ -40,7 +40,7 @@ QWidget* ControlHook::hookTarget() const {
 void ControlHook::hook() {
     QWidget* target = hookTarget();
     if (!target) {
-        if (target_ == HookTarget::htForm)
+        if (target_ == HookTarget::Window)
             throw HookTargetError();
         return;
     }

@@ -8,8 +8,8 @@
 //     ControlHook hook(&window);     // owned by the window, like any component
 //     hook.setControl(someWidget);    // hooks at once; setControl(nullptr) unhooks
 //
-// With Target htForm the hook sits on the top-level window that contains Control (or, without
-// a Control, the window that owns the hook through its QObject parents).
+// With Target HookTarget::Window the hook sits on the top-level window that contains Control (or,
+// without a Control, the window that owns the hook through its QObject parents).
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -18,9 +18,9 @@
 
 namespace pixbako {
 
-enum class HookTarget { htControl, htForm };
+enum class HookTarget { Control, Window };
 
-// Target htForm without any window to be found.
+// Target HookTarget::Window without any window to be found.
 class HookTargetError : public std::runtime_error {
 public:
     HookTargetError();
@@ -32,7 +32,7 @@ public:
     explicit ControlHook(QObject* owner = nullptr);
     ~ControlHook() override;
 
-    // Both setters unhook, store the value and hook again; with htForm they throw
+    // Both setters unhook, store the value and hook again; with HookTarget::Window they throw
     // HookTargetError when no window can be found (the value stays stored, unhooked).
     QWidget* Control() const { return control_; }
     void setControl(QWidget* control);
@@ -53,7 +53,7 @@ protected:
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-    // The widget found for Control and Target; null for htControl without a Control.
+    // The widget found for Control and Target; null for HookTarget::Control without a Control.
     QWidget* hookTarget() const;
     void hook();
     void unhook();
@@ -62,7 +62,7 @@ private:
     void hookedDestroyed();
 
     QPointer<QWidget> control_;
-    HookTarget target_ = HookTarget::htControl;
+    HookTarget target_ = HookTarget::Control;
     QPointer<QWidget> hooked_;
 };
 

@@ -142,7 +142,7 @@ void ThumbnailBox::setScrollBar(ScrollDirection direction) {
 // changes the number of columns (or rows) it depends on.
 void ThumbnailBox::applyScrollBarPolicies() {
     const bool horizontal =
-        viewMode_ == ThumbnailViewMode::vmThumbnail && scrollBar_ == ScrollDirection::sdHorizontal;
+        viewMode_ == ThumbnailViewMode::Thumbnails && scrollBar_ == ScrollDirection::Horizontal;
     setHorizontalScrollBarPolicy(horizontal ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAsNeeded);
     setVerticalScrollBarPolicy(horizontal ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOn);
 }
@@ -352,13 +352,13 @@ void ThumbnailBox::BuildThumbnails() {
 
 QString ThumbnailBox::sortKey(const ThumbnailItem& item) const {
     switch (sorted_) {
-    case ThumbnailSortOrder::stFileName:
+    case ThumbnailSortOrder::FileName:
         return fileNamePart(item.FileName);
-    case ThumbnailSortOrder::stFullName:
+    case ThumbnailSortOrder::FullName:
         return decodePath(item.FileName);
-    case ThumbnailSortOrder::stCaption:
+    case ThumbnailSortOrder::Caption:
         return item.Caption;
-    case ThumbnailSortOrder::stNone:
+    case ThumbnailSortOrder::None:
         break;
     }
     return {};
@@ -375,7 +375,7 @@ const QCollatorSortKey& ThumbnailBox::collationKey(const ThumbnailItem& item) co
 // Sorts the keys, then takes for each sorted key the first remaining item whose key equals it
 // (ignoring ASCII case): items with equal keys keep their relative order.
 void ThumbnailBox::resort() {
-    if (sorted_ == ThumbnailSortOrder::stNone || Count() < 2)
+    if (sorted_ == ThumbnailSortOrder::None || Count() < 2)
         return;
     std::vector<QString> keys;
     keys.reserve(items_.size());
@@ -403,7 +403,7 @@ void ThumbnailBox::resort() {
 // The new item starts at `position` (the end) and moves in front of the first item whose key
 // is greater (ascending) or smaller (descending): after every equal key.
 int ThumbnailBox::placeNewItem(int position) {
-    if (sorted_ == ThumbnailSortOrder::stNone)
+    if (sorted_ == ThumbnailSortOrder::None)
         return position;
     const QCollatorSortKey key = collationKey(*items_[position]);
     int p = position;

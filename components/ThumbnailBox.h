@@ -3,7 +3,7 @@
 // list of names, and lets the user select files with the mouse:
 //
 //     auto* box = new ThumbnailBox(parent);
-//     box->setSorted(ThumbnailSortOrder::stCaption);
+//     box->setSorted(ThumbnailSortOrder::Caption);
 //     box->Add("/media/card/DCIM/IMG_0001.JPG"); // caption: the shot date
 //     ... box->SelectedFiles() ...
 //
@@ -33,9 +33,9 @@
 
 namespace pixbako {
 
-enum class ThumbnailSortOrder { stNone, stFileName, stFullName, stCaption };
-enum class ThumbnailViewMode { vmFileName, vmThumbnail };
-enum class ScrollDirection { sdHorizontal, sdVertical };
+enum class ThumbnailSortOrder { None, FileName, FullName, Caption };
+enum class ThumbnailViewMode { FileNames, Thumbnails };
+enum class ScrollDirection { Horizontal, Vertical };
 
 // One file of the box.
 struct ThumbnailItem {
@@ -194,15 +194,15 @@ private:
     bool omitted_ = false;
     bool rightAway_ = true;
     QColor selectedColor_;
-    ScrollDirection scrollBar_ = ScrollDirection::sdVertical;
+    ScrollDirection scrollBar_ = ScrollDirection::Vertical;
     bool showCaptions_ = false;
     bool showFileName_ = true;
-    ThumbnailSortOrder sorted_ = ThumbnailSortOrder::stNone;
+    ThumbnailSortOrder sorted_ = ThumbnailSortOrder::None;
     bool sortUp_ = true;
     int spacing_ = 4;
     QString thumbnailFile_;
     int thumbnailSize_ = 120;
-    ThumbnailViewMode viewMode_ = ThumbnailViewMode::vmThumbnail;
+    ThumbnailViewMode viewMode_ = ThumbnailViewMode::Thumbnails;
 
     int colCount_ = 1;
     int rowCount_ = 1;

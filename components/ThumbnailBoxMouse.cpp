@@ -34,7 +34,7 @@ void ThumbnailBox::setSelected(ThumbnailItem& item, bool on) {
 
 // Selects every item of the block between two cells; the first becomes the new anchor.
 void ThumbnailBox::selectBlock(QPoint from, QPoint to) {
-    if (viewMode_ == ThumbnailViewMode::vmFileName) {
+    if (viewMode_ == ThumbnailViewMode::FileNames) {
         for (int row = from.y(); row <= to.y(); ++row) {
             if (row < Count()) {
                 items_[row]->Selected = true;

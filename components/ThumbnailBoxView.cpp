@@ -26,7 +26,7 @@ int ThumbnailBox::textHeight() const {
 void ThumbnailBox::UpdateLayout() {
     const int th = textHeight();
     const QSize client = viewport()->size();
-    if (viewMode_ == ThumbnailViewMode::vmThumbnail) {
+    if (viewMode_ == ThumbnailViewMode::Thumbnails) {
         const int cw = 2 * spacing_ + (omitted_ || maxTextWidth_ <= thumbnailSize_ ? thumbnailSize_
                                                                                    : maxTextWidth_);
         int ch = 2 * spacing_ + thumbnailSize_;
@@ -34,7 +34,7 @@ void ThumbnailBox::UpdateLayout() {
             ch += th + spacing_;
         if (showCaptions_)
             ch += th + spacing_;
-        if (scrollBar_ == ScrollDirection::sdVertical) {
+        if (scrollBar_ == ScrollDirection::Vertical) {
             colCount_ = std::max(1, (client.width() - 4) / cw);
             rowCount_ = std::max(1, Count() / colCount_ + (Count() % colCount_ ? 1 : 0));
             defaultColWidth_ = std::max(1, (client.width() - 4) / colCount_);
@@ -59,14 +59,14 @@ void ThumbnailBox::UpdateLayout() {
 }
 
 int ThumbnailBox::ColWidth(int column) const {
-    if (viewMode_ == ThumbnailViewMode::vmFileName && column == 1 && !showCaptions_)
+    if (viewMode_ == ThumbnailViewMode::FileNames && column == 1 && !showCaptions_)
         return 0;
     return defaultColWidth_;
 }
 
 int ThumbnailBox::columnLeft(int column) const {
     int left = 0;
-    if (viewMode_ == ThumbnailViewMode::vmFileName) {
+    if (viewMode_ == ThumbnailViewMode::FileNames) {
         for (int c = 0; c < column; ++c)
             left += ColWidth(c);
         return left;
@@ -104,7 +104,7 @@ QPoint ThumbnailBox::MouseToCell(QPoint pos) const {
         const int left = columnLeft(column);
         if (x >= left && x < left + ColWidth(column))
             return {column, row};
-        if (viewMode_ == ThumbnailViewMode::vmThumbnail && column == 0)
+        if (viewMode_ == ThumbnailViewMode::Thumbnails && column == 0)
             return x / defaultColWidth_ < colCount_ ? QPoint(x / defaultColWidth_, row)
                                                     : QPoint(-1, -1);
     }
@@ -112,7 +112,7 @@ QPoint ThumbnailBox::MouseToCell(QPoint pos) const {
 }
 
 int ThumbnailBox::ItemIndexOfCell(QPoint cell) const {
-    return viewMode_ == ThumbnailViewMode::vmThumbnail ? cell.y() * colCount_ + cell.x() : cell.y();
+    return viewMode_ == ThumbnailViewMode::Thumbnails ? cell.y() * colCount_ + cell.x() : cell.y();
 }
 
 void ThumbnailBox::resizeEvent(QResizeEvent* event) {
@@ -160,7 +160,7 @@ void ThumbnailBox::paintEvent(QPaintEvent* event) {
         std::min(rowCount_ - 1, (y0 + dirty.bottom()) / std::max(1, defaultRowHeight_));
     int firstColumn = 0;
     int lastColumn = colCount_ - 1;
-    if (viewMode_ == ThumbnailViewMode::vmThumbnail && defaultColWidth_ > 0) {
+    if (viewMode_ == ThumbnailViewMode::Thumbnails && defaultColWidth_ > 0) {
         firstColumn = std::max(0, (x0 + dirty.left()) / defaultColWidth_);
         lastColumn = std::min(colCount_ - 1, (x0 + dirty.right()) / defaultColWidth_);
     }
@@ -187,7 +187,7 @@ void ThumbnailBox::drawCell(QPainter& painter, int column, int row, const QRect&
     if (!item)
         return;
     painter.setPen(palette().color(selected ? QPalette::HighlightedText : QPalette::Text));
-    if (viewMode_ == ThumbnailViewMode::vmThumbnail)
+    if (viewMode_ == ThumbnailViewMode::Thumbnails)
         drawThumbnailCell(painter, *item, rect, selected);
     else
         drawListCell(painter, *item, column, rect);
@@ -269,7 +269,7 @@ void ThumbnailBox::drawListCell(QPainter& painter, const ThumbnailItem& item, in
 }
 
 void ThumbnailBox::repaintItem(int index) {
-    if (viewMode_ == ThumbnailViewMode::vmThumbnail) {
+    if (viewMode_ == ThumbnailViewMode::Thumbnails) {
         viewport()->update(CellRect(index % colCount_, index / colCount_));
     } else {
         viewport()->update(

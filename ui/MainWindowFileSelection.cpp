@@ -90,7 +90,7 @@ void MainWindow::setUpFileSelection() {
     ThumbnailBox* box = ui->ThumbnailBox1;
     box->setOmitted(true);
     box->setShowCaptions(true);
-    box->setSorted(ThumbnailSortOrder::stCaption);
+    box->setSorted(ThumbnailSortOrder::Caption);
     box->setSpacing(2);
     box->OnMouseUp = [this](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
         showSelectionStatus();
@@ -277,7 +277,7 @@ void MainWindow::showThumbnailHint(QPoint pos) {
     const QPoint cell = box->MouseToCell(pos);
     const int index = cell.y() * box->ColCount() + cell.x();
     if (cell.x() < 0 || index < 0 || index >= box->Count() ||
-        box->ViewMode() != ThumbnailViewMode::vmThumbnail) {
+        box->ViewMode() != ThumbnailViewMode::Thumbnails) {
         box->setToolTip(kGeneralHint);
         return;
     }
@@ -304,8 +304,8 @@ void MainWindow::openThumbnailFile() {
 // --- view mode, size and sorting ---
 
 void MainWindow::applyViewMode() {
-    ui->ThumbnailBox1->setViewMode(ui->RadioTHM->itemIndex() == 0 ? ThumbnailViewMode::vmFileName
-                                                                  : ThumbnailViewMode::vmThumbnail);
+    ui->ThumbnailBox1->setViewMode(ui->RadioTHM->itemIndex() == 0 ? ThumbnailViewMode::FileNames
+                                                                  : ThumbnailViewMode::Thumbnails);
 }
 
 void MainWindow::showChosenThumbnailSize() {
@@ -345,33 +345,33 @@ void sortBy(ThumbnailBox& box, ThumbnailSortOrder key) {
 } // namespace
 
 void MainWindow::sortByFileName() {
-    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stFileName);
+    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::FileName);
     markSortHeader();
 }
 
 void MainWindow::sortByFolder() {
-    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stFullName);
+    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::FullName);
     markSortHeader();
 }
 
 void MainWindow::sortByShotDate() {
-    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::stCaption);
+    sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::Caption);
     markSortHeader();
 }
 
 // The active key's header carries the direction mark in place of its last blank.
 void MainWindow::markSortHeader() {
     const ThumbnailSortOrder key = ui->ThumbnailBox1->Sorted();
-    if (key == ThumbnailSortOrder::stNone)
+    if (key == ThumbnailSortOrder::None)
         return;
     const QString mark = ui->ThumbnailBox1->SortUP() ? QStringLiteral("▲") : QStringLiteral("▼");
     const auto header = [&](const QString& name, ThumbnailSortOrder own) {
         return QStringLiteral("　　") + name + QStringLiteral("　") +
                (key == own ? mark : QStringLiteral("　"));
     };
-    ui->TextA->setText(header(QStringLiteral("ファイル名"), ThumbnailSortOrder::stFileName));
-    ui->TextB->setText(header(QStringLiteral("フォルダ名"), ThumbnailSortOrder::stFullName));
-    ui->TEXTC->setText(header(QStringLiteral("撮影日時"), ThumbnailSortOrder::stCaption));
+    ui->TextA->setText(header(QStringLiteral("ファイル名"), ThumbnailSortOrder::FileName));
+    ui->TextB->setText(header(QStringLiteral("フォルダ名"), ThumbnailSortOrder::FullName));
+    ui->TEXTC->setText(header(QStringLiteral("撮影日時"), ThumbnailSortOrder::Caption));
 }
 
 // --- what the settings file and the run use ---
@@ -399,7 +399,7 @@ int MainWindow::sortType() const {
 // A stored number outside 0 to 3 names no key: the box stays unsorted.
 void MainWindow::setSortType(int type) {
     ui->ThumbnailBox1->setSorted(type >= 0 && type <= 3 ? static_cast<ThumbnailSortOrder>(type)
-                                                        : ThumbnailSortOrder::stNone);
+                                                        : ThumbnailSortOrder::None);
 }
 
 bool MainWindow::sortUp() const {

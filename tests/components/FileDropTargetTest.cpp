@@ -341,7 +341,7 @@ TEST(ControlHook, FormTargetHooksTheWindowOrFailsWithoutOne) {
     EXPECT_THROW(
         {
             try {
-                hook.setTarget(HookTarget::htForm);
+                hook.setTarget(HookTarget::Window);
             } catch (const HookTargetError& error) {
                 EXPECT_STREQ(error.what(), "フック先を特定できません。");
                 throw;
@@ -353,11 +353,11 @@ TEST(ControlHook, FormTargetHooksTheWindowOrFailsWithoutOne) {
 
     // Without a control: the window that owns the hook.
     ControlHook owned(field);
-    owned.setTarget(HookTarget::htForm);
+    owned.setTarget(HookTarget::Window);
     EXPECT_EQ(owned.HookedControl(), &window);
 
     ControlHook plain;
-    plain.setControl(nullptr); // htControl without a control: silently unhooked
+    plain.setControl(nullptr); // HookTarget::Control without a control: silently unhooked
     EXPECT_EQ(plain.HookedControl(), nullptr);
 }
 

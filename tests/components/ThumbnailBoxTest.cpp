@@ -129,8 +129,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
     };
     const Case cases[] = {
         {"vertical: cells widen to fill",
-         ThumbnailViewMode::vmThumbnail,
-         ScrollDirection::sdVertical,
+         ThumbnailViewMode::Thumbnails,
+         ScrollDirection::Vertical,
          false,
          {400, 300},
          3,
@@ -138,8 +138,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          132,
          cellHeight},
         {"vertical: narrower than a cell",
-         ThumbnailViewMode::vmThumbnail,
-         ScrollDirection::sdVertical,
+         ThumbnailViewMode::Thumbnails,
+         ScrollDirection::Vertical,
          false,
          {100, 300},
          1,
@@ -147,8 +147,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          96,
          cellHeight},
         {"vertical with captions",
-         ThumbnailViewMode::vmThumbnail,
-         ScrollDirection::sdVertical,
+         ThumbnailViewMode::Thumbnails,
+         ScrollDirection::Vertical,
          true,
          {400, 300},
          3,
@@ -156,8 +156,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          132,
          cellHeight + th() + 4},
         {"horizontal: rows fill the height",
-         ThumbnailViewMode::vmThumbnail,
-         ScrollDirection::sdHorizontal,
+         ThumbnailViewMode::Thumbnails,
+         ScrollDirection::Horizontal,
          false,
          {300, 4 + 2 * cellHeight + 10},
          4,
@@ -165,8 +165,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          128,
          cellHeight + 5},
         {"horizontal: lower than one cell",
-         ThumbnailViewMode::vmThumbnail,
-         ScrollDirection::sdHorizontal,
+         ThumbnailViewMode::Thumbnails,
+         ScrollDirection::Horizontal,
          false,
          {300, cellHeight - 20},
          7,
@@ -174,8 +174,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          128,
          cellHeight - 24},
         {"list view with captions",
-         ThumbnailViewMode::vmFileName,
-         ScrollDirection::sdVertical,
+         ThumbnailViewMode::FileNames,
+         ScrollDirection::Vertical,
          true,
          {400, 300},
          3,
@@ -183,8 +183,8 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
          180,
          th() + 4},
         {"list view without captions",
-         ThumbnailViewMode::vmFileName,
-         ScrollDirection::sdVertical,
+         ThumbnailViewMode::FileNames,
+         ScrollDirection::Vertical,
          false,
          {400, 300},
          2,
@@ -202,7 +202,7 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
         EXPECT_EQ(box->RowCount(), c.rows);
         EXPECT_EQ(box->DefaultColWidth(), c.columnWidth);
         EXPECT_EQ(box->DefaultRowHeight(), c.rowHeight);
-        if (c.view == ThumbnailViewMode::vmFileName) {
+        if (c.view == ThumbnailViewMode::FileNames) {
             EXPECT_EQ(box->ColWidth(1), c.captions ? 180 : 0);
         }
     }
@@ -255,7 +255,7 @@ TEST_F(ThumbnailBoxTest, ThumbnailIsCentredInItsCellAndMissingPictureShowsAFrame
 }
 
 TEST_F(ThumbnailBoxTest, SortingIgnoresCaseAndEqualKeysKeepTheirOrder) {
-    box->setSorted(ThumbnailSortOrder::stFileName);
+    box->setSorted(ThumbnailSortOrder::FileName);
     for (const char* name : {"b.jpg", "B.jpg", "a.jpg", "C.jpg", "A.jpg"})
         box->Add(file(name));
     // Case-insensitive (a byte order would put "B" and "C" before "a"); a new equal key lands
@@ -265,13 +265,13 @@ TEST_F(ThumbnailBoxTest, SortingIgnoresCaseAndEqualKeysKeepTheirOrder) {
     EXPECT_EQ(names(), (std::vector<std::string>{"C.jpg", "b.jpg", "B.jpg", "a.jpg", "A.jpg"}));
     box->Add(file("sub/c.jpg"));
     EXPECT_EQ(names()[1], "c.jpg") << "descending: after the equal key";
-    box->setSorted(ThumbnailSortOrder::stFullName);
+    box->setSorted(ThumbnailSortOrder::FullName);
     box->setSortUP(true);
     EXPECT_EQ(names().back(), "c.jpg") << "its folder \"sub/\" sorts after the files";
 }
 
 TEST_F(ThumbnailBoxTest, CaptionOrderWithEqualShotDates) {
-    box->setSorted(ThumbnailSortOrder::stCaption);
+    box->setSorted(ThumbnailSortOrder::Caption);
     box->Add(file("late.jpg", 30));
     box->Add(file("first.jpg", 10));
     box->Add(file("same.jpg", 10));
@@ -281,9 +281,9 @@ TEST_F(ThumbnailBoxTest, CaptionOrderWithEqualShotDates) {
             .match(box->GetCaption(0))
             .hasMatch())
         << box->GetCaption(0).toStdString();
-    box->setSorted(ThumbnailSortOrder::stNone);
+    box->setSorted(ThumbnailSortOrder::None);
     box->SetCaption(2, box->GetCaption(0));
-    box->setSorted(ThumbnailSortOrder::stCaption);
+    box->setSorted(ThumbnailSortOrder::Caption);
     EXPECT_EQ(names(), (std::vector<std::string>{"first.jpg", "same.jpg", "late.jpg"}));
 }
 
@@ -328,7 +328,7 @@ TEST_F(ThumbnailBoxTest, ShiftClicksSelectTheRectangleOfCells) {
     click({2, 3}, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(selected(), (std::vector<int>{0, 1, 3, 4, 6, 7, 8, 9}));
     // List view: a run of rows.
-    box->setViewMode(ThumbnailViewMode::vmFileName);
+    box->setViewMode(ThumbnailViewMode::FileNames);
     click({0, 2});
     click({0, 5}, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (std::vector<int>{2, 3, 4, 5}));
@@ -461,7 +461,7 @@ TEST_F(ThumbnailBoxTest, HintRequestsOverTheCellsReachTheBox) {
 
 TEST_F(ThumbnailBoxTest, PaintingDecodesOnlyCachedThumbnailsOfVisibleCells) {
     // Five thousand items of a few files (the box lists a file as often as it is added).
-    box->setSorted(ThumbnailSortOrder::stCaption);
+    box->setSorted(ThumbnailSortOrder::Caption);
     std::vector<std::string> files;
     for (int i = 0; i < 10; ++i)
         files.push_back(file("F" + std::to_string(i) + ".JPG", i));
@@ -550,7 +550,7 @@ TEST(ThumbnailBoxMeasure, DISABLED_TenThousandItemsScrollWithoutDecodingPictures
     auto counting = std::make_unique<CountingSource>(QString::fromStdString(temp.path()));
     CountingSource& source = *counting;
     box.setThumbnailSource(std::move(counting));
-    box.setSorted(ThumbnailSortOrder::stCaption);
+    box.setSorted(ThumbnailSortOrder::Caption);
     box.setShowCaptions(true);
     box.resize(760, 500);
     box.show();

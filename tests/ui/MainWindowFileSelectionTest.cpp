@@ -243,7 +243,7 @@ TEST_F(FileSelectionTest, MouseReleaseReportsSelectionAndHintNamesTheItem) {
     QTest::mouseMove(box()->viewport(), box()->CellRect(empty.x(), empty.y()).center());
     EXPECT_EQ(box()->toolTip(), "右クリックで追加選択 ダブルクリックで開く");
     find<RadioGroup>("RadioTHM")->setItemIndex(0);
-    EXPECT_EQ(box()->ViewMode(), ThumbnailViewMode::vmFileName);
+    EXPECT_EQ(box()->ViewMode(), ThumbnailViewMode::FileNames);
     QTest::mouseMove(box()->viewport(), box()->CellRect(0, 0).center());
     EXPECT_EQ(box()->toolTip(), "右クリックで追加選択 ダブルクリックで開く") << "list view";
 }
@@ -292,11 +292,11 @@ TEST_F(FileSelectionTest, HeadersSortAndCarryTheDirectionMark) {
     // The stored default: by shot date, ascending.
     EXPECT_EQ(c->text(), "　　撮影日時　▲");
     QTest::mouseClick(c, Qt::LeftButton);
-    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::stCaption);
+    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::Caption);
     EXPECT_FALSE(box()->SortUP());
     EXPECT_EQ(c->text(), "　　撮影日時　▼");
     QTest::mouseClick(a, Qt::LeftButton);
-    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::stFileName);
+    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::FileName);
     EXPECT_TRUE(box()->SortUP());
     EXPECT_EQ(a->text(), "　　ファイル名　▲");
     EXPECT_EQ(b->text(), "　　フォルダ名　　");
@@ -319,10 +319,10 @@ TEST_F(FileSelectionTest, TabSettingsSurviveARestart) {
     window.reset();
     createWindow();
     EXPECT_EQ(find<RadioGroup>("RadioTHM")->itemIndex(), 0);
-    EXPECT_EQ(box()->ViewMode(), ThumbnailViewMode::vmFileName);
+    EXPECT_EQ(box()->ViewMode(), ThumbnailViewMode::FileNames);
     EXPECT_EQ(find<QSlider>("TrackTHM")->value(), 64);
     EXPECT_EQ(box()->ThumbnailSize(), 64);
-    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::stFileName);
+    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::FileName);
     EXPECT_FALSE(box()->SortUP());
     EXPECT_EQ(find<QLabel>("TextA")->text(), "　　ファイル名　▼");
 }
