@@ -7,10 +7,10 @@
 //                                                  or with "ahead" workers decoding ahead
 //
 // Without arguments: Google Benchmark microbenchmarks of the stages on one such picture.
-#include "components/thumbnail/JpegCodec.h"
-#include "components/thumbnail/Resample.h"
-#include "components/thumbnail/ThumbnailGeometry.h"
-#include "components/thumbnail/ThumbnailMaker.h"
+#include "engine/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/Resample.h"
+#include "engine/thumbnail/ThumbnailGeometry.h"
+#include "engine/thumbnail/ThumbnailMaker.h"
 #include "support/ExifThumbnailBuilder.h"
 
 #include <benchmark/benchmark.h>

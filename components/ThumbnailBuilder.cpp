@@ -1,7 +1,7 @@
 // The thumbnail box's builder: the Qt-free maker plus Qt's bitmap reader and QImage.
 #include "components/ThumbnailBuilder.h"
 
-#include "components/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/JpegCodec.h"
 #include "platform/PlainFile.h"
 
 #include <QBuffer>

@@ -14,7 +14,7 @@
 // paints with builder.read(item.CachePos), calls deleteCache() on Clear, on removing the last
 // item and when ThumbnailSize is set, and setCacheFolder() from the ThumbnailFile setter.
 // The destructor deletes the cache file.
-#include "components/thumbnail/ThumbnailMaker.h"
+#include "engine/thumbnail/ThumbnailMaker.h"
 
 #include <QImage>
 #include <QString>

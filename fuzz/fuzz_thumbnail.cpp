@@ -1,10 +1,10 @@
 // Arbitrary bytes through the thumbnail builder's picture path: the EXIF thumbnail lookup on
 // the marker walk and on the raw input (so that the fuzzer reaches the directories without
 // first building a JPEG structure), the decoder with DCT scaling, the resize and the encoder.
-#include "components/thumbnail/ExifThumbnail.h"
-#include "components/thumbnail/JpegCodec.h"
-#include "components/thumbnail/Resample.h"
-#include "components/thumbnail/ThumbnailGeometry.h"
+#include "engine/thumbnail/ExifThumbnail.h"
+#include "engine/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/Resample.h"
+#include "engine/thumbnail/ThumbnailGeometry.h"
 
 #include <cstddef>
 #include <cstdint>

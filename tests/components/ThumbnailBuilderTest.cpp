@@ -2,8 +2,8 @@
 // cache file's bytes and offsets, its deletion and move, and hostile input.
 #include "components/ThumbnailBuilder.h"
 #include "components/ThumbnailTestSupport.h"
-#include "components/thumbnail/JpegCodec.h"
-#include "components/thumbnail/ThumbnailGeometry.h"
+#include "engine/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/ThumbnailGeometry.h"
 #include "support/JpegBuilder.h"
 #include "support/TempFolder.h"
 

@@ -1,7 +1,7 @@
 // Thumbnail sizes and the EXIF thumbnail lookup, on values and byte blocks alone.
-#include "components/thumbnail/ThumbnailGeometry.h"
+#include "engine/thumbnail/ThumbnailGeometry.h"
 #include "components/ThumbnailTestSupport.h"
-#include "components/thumbnail/ExifThumbnail.h"
+#include "engine/thumbnail/ExifThumbnail.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Thumbnail preparation, and the workers that do it ahead.
-#include "components/thumbnail/ThumbnailPrefetch.h"
+#include "engine/thumbnail/ThumbnailPrefetch.h"
 
-#include "components/thumbnail/ExifThumbnail.h"
-#include "components/thumbnail/JpegCodec.h"
-#include "components/thumbnail/Resample.h"
-#include "components/thumbnail/ThumbnailGeometry.h"
+#include "engine/thumbnail/ExifThumbnail.h"
+#include "engine/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/Resample.h"
+#include "engine/thumbnail/ThumbnailGeometry.h"
 #include "platform/PlainFile.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 // Thumbnail sizes in extended precision with the rounding of the platform's Round: to the
 // nearest integer, halves to the even neighbour (the default rounding mode of rintl).
-#include "components/thumbnail/ThumbnailGeometry.h"
+#include "engine/thumbnail/ThumbnailGeometry.h"
 
 #include <algorithm>
 #include <cmath>

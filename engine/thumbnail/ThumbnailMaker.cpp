@@ -1,9 +1,9 @@
 // The build of one thumbnail and the format table.
-#include "components/thumbnail/ThumbnailMaker.h"
+#include "engine/thumbnail/ThumbnailMaker.h"
 
-#include "components/thumbnail/JpegCodec.h"
-#include "components/thumbnail/ThumbnailCacheFile.h"
-#include "components/thumbnail/ThumbnailPrefetch.h"
+#include "engine/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/ThumbnailCacheFile.h"
+#include "engine/thumbnail/ThumbnailPrefetch.h"
 #include "platform/PlainFile.h"
 
 #include <cerrno>

@@ -1,8 +1,8 @@
 // The cache file on disk. It is private to the user (mode 0600): it holds small copies of the
 // user's pictures.
-#include "components/thumbnail/ThumbnailCacheFile.h"
+#include "engine/thumbnail/ThumbnailCacheFile.h"
 
-#include "components/thumbnail/ThumbnailMaker.h"
+#include "engine/thumbnail/ThumbnailMaker.h"
 
 #include <cerrno>
 #include <fcntl.h>

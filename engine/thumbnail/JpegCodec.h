@@ -6,7 +6,7 @@
 // Bounds on the work one file may cost, far above what any camera writes: pictures of more
 // than kMaxJpegPixels and progressive files of more than kMaxJpegScans scans are refused, and
 // data that end before the picture does (a truncated file) count as broken.
-#include "components/thumbnail/RgbImage.h"
+#include "engine/thumbnail/RgbImage.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -11,7 +11,7 @@
 // width, height and "exif" (the embedded EXIF thumbnail) or "picture" (the whole picture), or
 // the path and "Non Image". Bitmaps are read by the program's Qt reader, which the probe does
 // not link: here they get "Non Image" like every file outside the JPEG types.
-#include "components/thumbnail/ThumbnailMaker.h"
+#include "engine/thumbnail/ThumbnailMaker.h"
 #include "engine/datepattern/DateFormat.h"
 #include "engine/shotdate/ShotDate.h"
 #include "platform/FileSizeSignal.h"

@@ -4,7 +4,7 @@
 // thumbnail to the cache file, workers already decode and encode the next ones. The cache file
 // is only ever written by the thread that calls ThumbnailMaker::Build, in the order of its
 // calls, so the cache contents and every offset are exactly those of building one by one.
-#include "components/thumbnail/ThumbnailMaker.h"
+#include "engine/thumbnail/ThumbnailMaker.h"
 
 #include <condition_variable>
 #include <cstddef>

@@ -11,7 +11,7 @@
 // A thumbnail comes from the EXIF thumbnail embedded in the file when there is one, otherwise
 // from the whole picture read by the reader that the picture-format table names for the
 // file's extension. Its longer side is the thumbnail size (see ThumbnailGeometry.h).
-#include "components/thumbnail/RgbImage.h"
+#include "engine/thumbnail/RgbImage.h"
 
 #include <cstdint>
 #include <functional>

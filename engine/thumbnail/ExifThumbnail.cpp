@@ -1,6 +1,6 @@
 // The embedded EXIF thumbnail: the first APP1 payload, IFD0 at the TIFF header + 8, the
 // next-directory offset behind it, and the tags of IFD1 read as value texts.
-#include "components/thumbnail/ExifThumbnail.h"
+#include "engine/thumbnail/ExifThumbnail.h"
 #include "engine/shotdate/TiffCursor.h"
 
 #include <cstdio>

@@ -1,5 +1,5 @@
 // Box-filter resizing, separable: first the columns of every row, then the rows.
-#include "components/thumbnail/Resample.h"
+#include "engine/thumbnail/Resample.h"
 
 #include <algorithm>
 #include <cstdint>

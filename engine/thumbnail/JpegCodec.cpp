@@ -3,9 +3,9 @@
 // jump point, which then destroys the codec object and reports failure. That function keeps
 // only plain C objects so that the jump skips no destructor; the memory it fills belongs to
 // its caller and was sized before the jump point could be reached again.
-#include "components/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/JpegCodec.h"
 
-#include "components/thumbnail/ThumbnailGeometry.h"
+#include "engine/thumbnail/ThumbnailGeometry.h"
 
 #include <csetjmp>
 #include <cstdlib>
