@@ -50,6 +50,7 @@ public:
     void enterIdleState() override {}
     int shellFileOperation(const TransferRequest&) override { return 0; }
     void completionSequence(const RunCompletion&) override {}
+    void saveStoppedRunLog(const RunCompletion&) override {}
     void closeWindow() override {}
 };
 
