@@ -1,5 +1,6 @@
 #include "platform/Leftovers.h"
 
+#include "platform/CounterName.h"
 #include "platform/TemporaryName.h"
 
 #include <cerrno>
@@ -17,7 +18,6 @@ namespace {
 constexpr std::string_view kTransferPrefix = ".pixbako-";
 constexpr std::string_view kTransferSuffix = ".tmp";
 constexpr std::string_view kCounterPrefix = ".PXBK.tmp";
-constexpr std::string_view kCounterName = "PXBK";
 
 bool allDigits(std::string_view text) {
     if (text.empty())
@@ -31,7 +31,7 @@ bool allDigits(std::string_view text) {
 // The writer's process id of a counter-file replacement, or 0 when the name is none (or the
 // process id is no valid one).
 pid_t counterTemporaryOwner(std::string_view name) {
-    const auto process = writerTemporaryProcess(name, kCounterName);
+    const auto process = writerTemporaryProcess(name, kCounterFileName);
     if (!process || *process > static_cast<std::uint64_t>(INT32_MAX))
         return 0;
     return static_cast<pid_t>(*process);

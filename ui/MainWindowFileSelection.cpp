@@ -6,6 +6,7 @@
 #include "engine/datepattern/DateFormat.h"
 #include "engine/run/ExtensionFilter.h"
 #include "engine/shotdate/ShotDate.h"
+#include "platform/CounterName.h"
 #include "platform/DirectoryListing.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessingNotice.h"
@@ -30,7 +31,7 @@ const QString kLoadPrompt = QStringLiteral("  読込みボタンを押してデ�
 
 // The numbering file that runs leave in their destination folders is never listed.
 bool isCounterFile(const std::string& name) {
-    return name == "PXBK";
+    return name == kCounterFileName;
 }
 
 std::string nameOf(const std::string& path) {

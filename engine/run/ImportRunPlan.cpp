@@ -5,6 +5,7 @@
 #include "engine/run/ImportRun.h"
 #include "engine/scan/SearchFile.h"
 #include "engine/shotdate/ShotDate.h"
+#include "platform/CounterName.h"
 #include "platform/FileTransfer.h"
 #include "platform/Leftovers.h"
 #include "platform/Paths.h"
@@ -70,7 +71,7 @@ bool ImportRun::importableName(const std::string& name, bool selectionMode) cons
         return false;
     // Counter files are never imported (a former save folder as read-in folder), nor is what a
     // crash left of a copy or a counter file: half a picture at best.
-    return name != "PXBK" && !isTransferLeftoverName(name);
+    return name != kCounterFileName && !isTransferLeftoverName(name);
 }
 
 // Whether the sub-folders of the read-in folder hold a file that a run with sub-folders would
