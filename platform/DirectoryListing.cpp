@@ -1,5 +1,6 @@
 #include "platform/DirectoryListing.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/FatAttributes.h"
 
@@ -17,10 +18,6 @@ namespace {
 
 constexpr int kListOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // "*" and "?" matching with backtracking to the last "*"; positions in `name` stay on
 // character boundaries, so "?" always takes a whole UTF-8 character.
 bool globMatch(std::string_view name, std::string_view pattern) {
@@ -33,7 +30,7 @@ bool globMatch(std::string_view name, std::string_view pattern) {
         } else if (p < pattern.size() && pattern[p] == '?') {
             n += utf8CharLength(name, n);
             ++p;
-        } else if (p < pattern.size() && upper(pattern[p]) == upper(name[n])) {
+        } else if (p < pattern.size() && asciiUpper(pattern[p]) == asciiUpper(name[n])) {
             ++n;
             ++p;
         } else if (starP != std::string_view::npos) {

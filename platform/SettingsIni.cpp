@@ -1,5 +1,6 @@
 #include "platform/SettingsIni.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/SmallTextFile.h"
 
@@ -24,18 +25,6 @@ std::string_view trim(std::string_view text) {
     while (!text.empty() && isTrimmed(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 // Calls `visit` with every line of `text`, split at CR, LF or CRLF.
@@ -260,7 +249,7 @@ std::string SettingsIni::text() const {
 
 const SettingsIni::Section* SettingsIni::findSection(std::string_view name) const {
     for (const auto& section : sections_)
-        if (equalsIgnoringCase(section.name, name))
+        if (equalsIgnoringAsciiCase(section.name, name))
             return &section;
     return nullptr;
 }
@@ -286,7 +275,7 @@ std::optional<std::string> SettingsIni::storedValue(std::string_view section,
         if (line.equals == std::string::npos)
             continue;
         std::string_view text = line.text;
-        if (equalsIgnoringCase(text.substr(0, line.equals), key))
+        if (equalsIgnoringAsciiCase(text.substr(0, line.equals), key))
             return std::string(text.substr(line.equals + 1));
     }
     return std::nullopt;
@@ -321,7 +310,8 @@ void SettingsIni::writeString(std::string_view section, std::string_view key,
     }
     for (auto& existing : target->lines) {
         if (existing.equals != std::string::npos &&
-            equalsIgnoringCase(std::string_view(existing.text).substr(0, existing.equals), key)) {
+            equalsIgnoringAsciiCase(std::string_view(existing.text).substr(0, existing.equals),
+                                    key)) {
             existing = std::move(line);
             return;
         }

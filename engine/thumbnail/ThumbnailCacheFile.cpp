@@ -146,16 +146,4 @@ bool MakeFolder(const std::string& folder) {
     return std::filesystem::is_directory(folder, ec);
 }
 
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 } // namespace pixbako

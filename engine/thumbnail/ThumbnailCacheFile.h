@@ -45,6 +45,4 @@ std::string CopyCacheFile(const std::string& from, const std::string& folder);
 // Creates the folder with its missing parents; true when it exists as a folder afterwards.
 bool MakeFolder(const std::string& folder);
 
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
-
 } // namespace pixbako

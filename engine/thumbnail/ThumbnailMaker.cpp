@@ -4,6 +4,7 @@
 #include "engine/thumbnail/JpegCodec.h"
 #include "engine/thumbnail/ThumbnailCacheFile.h"
 #include "engine/thumbnail/ThumbnailPrefetch.h"
+#include "platform/AsciiCase.h"
 #include "platform/PlainFile.h"
 
 #include <cerrno>
@@ -18,19 +19,12 @@ namespace {
 
 constexpr off_t kWholeFileReadBytes = 64 * 1024 * 1024;
 
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string lowerExtension(const std::string& path) {
     std::size_t slash = path.rfind('/');
     std::size_t dot = path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return {};
-    std::string ext = path.substr(dot);
-    for (char& c : ext)
-        c = lowerAscii(c);
-    return ext;
+    return asciiLower(std::string_view(path).substr(dot));
 }
 
 } // namespace
@@ -87,9 +81,7 @@ void ThumbnailMaker::RegisterFormat(std::string extension, PictureReader reader)
     prefetch_.reset(); // the workers read the table
     if (extension.empty() || extension[0] != '.')
         extension.insert(extension.begin(), '.');
-    for (char& c : extension)
-        c = lowerAscii(c);
-    formats_.push_back({std::move(extension), std::move(reader)});
+    formats_.push_back({asciiLower(extension), std::move(reader)});
 }
 
 bool ThumbnailMaker::HasFormat(const std::string& extension) const {
@@ -164,7 +156,7 @@ void ThumbnailMaker::DeleteCacheFile() {
 void ThumbnailMaker::SetThumbnailFile(const std::string& folder) {
     if (!folder.empty() && !MakeFolder(folder))
         throw ThumbnailCacheError("フォルダを作成できません: " + folder);
-    if (EqualIgnoringAsciiCase(folder, folder_))
+    if (equalsIgnoringAsciiCase(folder, folder_))
         return;
     std::string dir = CacheFolder(folder);
     std::string newPath = FreeCacheFileName(dir);
