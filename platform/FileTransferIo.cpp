@@ -40,13 +40,6 @@ int UniqueFd::close() {
     return result == 0 || errno == EINTR ? 0 : errno;
 }
 
-PathParts splitPath(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {".", path};
-    return {slash == 0 ? std::string("/") : path.substr(0, slash), path.substr(slash + 1)};
-}
-
 long readSome(int fd, char* buffer, std::size_t size) {
     for (;;) {
         ssize_t got = ::read(fd, buffer, size);

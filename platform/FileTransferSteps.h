@@ -3,6 +3,7 @@
 // only. Every step reports its failure as a TransferFailure, so that the text for the user is
 // chosen in one place (transferErrorText).
 #include "platform/FileTransfer.h"
+#include "platform/Paths.h"
 
 #include <cstdint>
 #include <functional>
@@ -51,11 +52,6 @@ private:
 };
 
 // The folder and name parts of a path ("." for a bare name, "/" for a file in the root).
-struct PathParts {
-    std::string folder;
-    std::string name;
-};
-PathParts splitPath(const std::string& path);
 
 // -1 with errno set on failure, as read(2); retries on EINTR.
 long readSome(int fd, char* buffer, std::size_t size);

@@ -2,6 +2,7 @@
 
 #include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
+#include "platform/Paths.h"
 #include "platform/SmallTextFile.h"
 
 #include <cerrno>
@@ -113,9 +114,7 @@ std::string followLinks(std::string path) {
         if (target.empty())
             return path;
         if (target.front() != '/') {
-            auto slash = path.rfind('/');
-            target =
-                (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+            target = folderPartOf(path) + target;
         }
         path = std::move(target);
     }

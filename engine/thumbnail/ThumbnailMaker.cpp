@@ -5,6 +5,7 @@
 #include "engine/thumbnail/ThumbnailCacheFile.h"
 #include "engine/thumbnail/ThumbnailPrefetch.h"
 #include "platform/AsciiCase.h"
+#include "platform/Paths.h"
 #include "platform/PlainFile.h"
 
 #include <cerrno>
@@ -20,11 +21,10 @@ namespace {
 constexpr off_t kWholeFileReadBytes = 64 * 1024 * 1024;
 
 std::string lowerExtension(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    return asciiLower(std::string_view(path).substr(dot));
+    const std::string name = fileNameOf(path);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string()
+                                    : asciiLower(std::string_view(name).substr(dot));
 }
 
 } // namespace
