@@ -22,4 +22,12 @@ int openPlainFileForReading(const std::string& path, struct stat* status) {
     return fd;
 }
 
+long readSomeAt(int fd, void* buffer, std::size_t size, off_t offset) {
+    for (;;) {
+        const ssize_t count = ::pread(fd, buffer, size, offset);
+        if (count >= 0 || errno != EINTR)
+            return static_cast<long>(count);
+    }
+}
+
 } // namespace pixbako

@@ -77,15 +77,11 @@ public:
     FileSource& operator=(const FileSource&) = delete;
 
     std::size_t read(std::uint8_t* dst, std::size_t n) override {
-        for (;;) {
-            ssize_t count = ::pread(fd_, dst, n, offset_);
-            if (count >= 0) {
-                offset_ += count;
-                return static_cast<std::size_t>(count);
-            }
-            if (errno != EINTR)
-                throw ShotDateError::readError();
-        }
+        const long count = readSomeAt(fd_, dst, n, offset_);
+        if (count < 0)
+            throw ShotDateError::readError();
+        offset_ += count;
+        return static_cast<std::size_t>(count);
     }
 
     void skip(std::uint64_t n) override {

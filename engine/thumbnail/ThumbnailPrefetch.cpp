@@ -36,15 +36,11 @@ public:
 
     // Read errors end the data: a file that can't be read has no EXIF thumbnail.
     std::size_t read(std::uint8_t* dst, std::size_t n) override {
-        for (;;) {
-            ssize_t count = ::pread(fd_, dst, n, offset_);
-            if (count >= 0) {
-                offset_ += count;
-                return static_cast<std::size_t>(count);
-            }
-            if (errno != EINTR)
-                return 0;
-        }
+        const long count = readSomeAt(fd_, dst, n, offset_);
+        if (count < 0)
+            return 0;
+        offset_ += count;
+        return static_cast<std::size_t>(count);
     }
 
     void skip(std::uint64_t n) override {
