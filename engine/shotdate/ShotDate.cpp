@@ -108,14 +108,6 @@ bool isUnknownDateText(std::string_view text) {
     return text.find_first_not_of("0 :") == std::string_view::npos;
 }
 
-TDateTime currentLocalDateTime() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    auto local = localDateTime(
-        {static_cast<std::int64_t>(now.tv_sec), static_cast<std::int64_t>(now.tv_nsec)});
-    return local.value_or(0);
-}
-
 } // namespace
 
 std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
@@ -156,7 +148,7 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings) {
 }
 
 TDateTime EXIFDATE(const std::string& path) {
-    return readShotDate(path, currentLocalDateTime(), dateParseTexts(dateTextSettings())).value;
+    return readShotDate(path, localNow(), dateParseTexts(dateTextSettings())).value;
 }
 
 } // namespace pixbako

@@ -147,8 +147,7 @@ int main(int argc, char** argv) {
 
     dateTextSettings() = dateTextSettingsFromLocale();
     const DateParseTexts texts = dateParseTexts(dateTextSettings());
-    const TDateTime now =
-        localDateTime({static_cast<std::int64_t>(std::time(nullptr)), 0}).value_or(0);
+    const TDateTime now = localNow();
     int status = 0;
     for (const auto& file : files) {
         std::string line = escaped(file) + "\t";
