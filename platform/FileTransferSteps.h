@@ -51,8 +51,6 @@ private:
     int fd_ = -1;
 };
 
-// The folder and name parts of a path ("." for a bare name, "/" for a file in the root).
-
 // -1 with errno set on failure, as read(2); retries on EINTR.
 long readSome(int fd, char* buffer, std::size_t size);
 // Writes everything, continuing after short writes and EINTR; 0 or the error number.
