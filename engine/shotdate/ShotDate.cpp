@@ -2,6 +2,7 @@
 #include "engine/shotdate/ShotDate.h"
 
 #include "platform/PlainFile.h"
+#include "platform/UniqueFd.h"
 
 #include "engine/datepattern/DateFormat.h"
 #include "platform/Encoding.h"
@@ -68,16 +69,15 @@ namespace {
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(const std::string& path) {
-        fd_ = openPlainFileForReading(path, &stat_);
-        if (fd_ < 0)
+        fd_ = UniqueFd(openPlainFileForReading(path, &stat_));
+        if (!fd_)
             throw ShotDateError::cannotOpen(path);
     }
-    ~FileSource() override { ::close(fd_); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
     std::size_t read(std::uint8_t* dst, std::size_t n) override {
-        const long count = readSomeAt(fd_, dst, n, offset_);
+        const long count = readSomeAt(fd_.get(), dst, n, offset_);
         if (count < 0)
             throw ShotDateError::readError();
         offset_ += count;
@@ -97,7 +97,7 @@ public:
     }
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
     off_t offset_ = 0;
     struct stat stat_ {};
 };

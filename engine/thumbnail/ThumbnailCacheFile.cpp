@@ -72,11 +72,6 @@ std::string FreeCacheFileName(const std::string& folder) {
     }
 }
 
-CacheFileHandle::~CacheFileHandle() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
 CacheFileHandle OpenCacheFileForAppend(std::string& path, bool& created,
                                        const std::string& folder) {
     if (!created) {
