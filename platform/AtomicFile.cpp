@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 #include "platform/TemporaryName.h"
+#include "platform/UniqueFd.h"
 
 #include <atomic>
 #include <cerrno>
@@ -94,16 +95,13 @@ AtomicWriteResult writeFileAtomically(const std::string& path, std::string_view 
         return failure("rename", error);
     }
     // The rename is durable only when the folder's entry is on disk too.
-    int dirFd = ::open(splitPath(path, ".").folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
+    const UniqueFd dirFd(
+        ::open(splitPath(path, ".").folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd) {
         // Some file systems refuse fsync on folders (EINVAL): flushing the whole file system
         // writes the folder's entries too.
-        if (::fsync(dirFd) != 0 && (errno != EINVAL || ::syncfs(dirFd) != 0)) {
-            int error = errno;
-            ::close(dirFd);
-            return failure("fsync folder", error);
-        }
-        ::close(dirFd);
+        if (::fsync(dirFd.get()) != 0 && (errno != EINVAL || ::syncfs(dirFd.get()) != 0))
+            return failure("fsync folder", errno);
     }
     return {true, 0, {}};
 }

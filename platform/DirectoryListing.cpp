@@ -3,6 +3,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/FatAttributes.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -123,11 +124,8 @@ bool matchesWildcard(std::string_view name, std::string_view pattern) {
 }
 
 int directoryOpenError(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), kListOpenFlags);
-    if (fd < 0)
-        return errno;
-    ::close(fd);
-    return 0;
+    const UniqueFd fd(::open(folder.c_str(), kListOpenFlags));
+    return fd ? 0 : errno;
 }
 
 std::optional<std::vector<DirectoryEntry>>

@@ -3,6 +3,7 @@
 #include "engine/thumbnail/ThumbnailCacheFile.h"
 
 #include "engine/thumbnail/ThumbnailMaker.h"
+#include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -100,20 +101,14 @@ std::optional<std::int64_t> AppendToCacheFile(const CacheFileHandle& file, std::
 }
 
 std::string CopyCacheFile(const std::string& from, const std::string& folder) {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in)
         throw cannotOpen(from);
-    std::pair<int, std::string> out;
-    try {
-        out = createFresh(FreeCacheFileName(folder), folder);
-    } catch (...) {
-        ::close(in);
-        throw;
-    }
+    const std::pair<int, std::string> out = createFresh(FreeCacheFileName(folder), folder);
     std::vector<char> buffer(256 * 1024);
     bool ok = true;
     for (;;) {
-        ssize_t n = ::read(in, buffer.data(), buffer.size());
+        ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -125,7 +120,7 @@ std::string CopyCacheFile(const std::string& from, const std::string& folder) {
             break;
         }
     }
-    ::close(in);
+    in.close();
     if (::close(out.first) != 0)
         ok = false;
     if (!ok) {
