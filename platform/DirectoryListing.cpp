@@ -130,14 +130,13 @@ int directoryOpenError(const std::string& folder) {
 
 std::optional<std::vector<DirectoryEntry>>
 listDirectory(const std::string& folder, std::string_view pattern, bool withOtherFiles) {
-    int fd = ::open(folder.c_str(), kListOpenFlags);
-    if (fd < 0)
+    UniqueFd owned(::open(folder.c_str(), kListOpenFlags));
+    if (!owned)
         return std::nullopt;
-    DirHandle dir(::fdopendir(fd));
-    if (!dir.get()) {
-        ::close(fd);
+    DirHandle dir(::fdopendir(owned.get()));
+    if (!dir.get())
         return std::nullopt;
-    }
+    const int fd = owned.release(); // closed with `dir`
     const bool onFat = isFatFileSystem(fd);
     const bool atRoot = isRootFolder(fd);
 

@@ -2,6 +2,7 @@
 
 #include "platform/CounterName.h"
 #include "platform/TemporaryName.h"
+#include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -82,14 +83,13 @@ bool isTransferLeftoverName(std::string_view name) {
 
 std::vector<std::string> removeStaleLeftovers(const std::string& folder) {
     std::vector<std::string> removed;
-    int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
+    UniqueFd owned(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!owned)
         return removed;
-    DirHandle dir(::fdopendir(folderFd));
-    if (!dir) {
-        ::close(folderFd);
+    DirHandle dir(::fdopendir(owned.get()));
+    if (!dir)
         return removed;
-    }
+    const int folderFd = owned.release(); // closed with `dir`
     std::vector<std::string> candidates;
     while (dirent* entry = ::readdir(dir.get())) {
         std::string_view name = entry->d_name;

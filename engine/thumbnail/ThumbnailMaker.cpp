@@ -7,6 +7,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/Paths.h"
 #include "platform/PlainFile.h"
+#include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -30,12 +31,11 @@ std::string lowerExtension(const std::string& path) {
 } // namespace
 
 std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumbnailSize) {
-    int fd = openPlainFileForReading(path);
-    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
-    if (!file && fd >= 0)
-        ::close(fd);
+    UniqueFd fd(openPlainFileForReading(path));
+    std::FILE* file = fd ? ::fdopen(fd.get(), "rb") : nullptr;
     if (!file)
         return std::nullopt;
+    fd.release(); // closed with `file`
     std::optional<DecodedPicture> picture;
     // Camera files are decoded from memory: libjpeg's entropy decoder takes its fast path only
     // while enough input is buffered, and a whole file is the largest buffer. Larger files
