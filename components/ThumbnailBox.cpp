@@ -4,6 +4,7 @@
 #include "engine/datepattern/DateFormat.h"
 #include "engine/shotdate/ShotDate.h"
 #include "platform/DirectoryListing.h"
+#include "platform/Paths.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,13 +40,12 @@ QString asciiFolded(const QString& text) {
 } // namespace
 
 QString fileNamePart(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return decodePath(slash == std::string::npos ? path : path.substr(slash + 1));
+    return decodePath(fileNameOf(path));
 }
 
 QString folderPart(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? QString() : decodePath(path.substr(0, slash + 1));
+    const std::string folder = folderPartOf(path);
+    return folder.empty() ? QString() : decodePath(folder);
 }
 
 ThumbnailBox::ThumbnailBox(QWidget* parent)

@@ -3,6 +3,7 @@
 
 #include "engine/thumbnail/JpegCodec.h"
 #include "platform/PlainFile.h"
+#include "platform/UniqueFd.h"
 
 #include <QBuffer>
 #include <QImageReader>
@@ -22,12 +23,11 @@ std::optional<DecodedPicture> ReadBitmapPicture(const std::string& path, int /*t
     // keeps a header claiming a huge picture from costing memory.
     QByteArray bytes;
     {
-        int fd = openPlainFileForReading(path);
-        std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
-        if (!file && fd >= 0)
-            ::close(fd);
+        UniqueFd fd(openPlainFileForReading(path));
+        std::FILE* file = fd ? ::fdopen(fd.get(), "rb") : nullptr;
         if (!file)
             return std::nullopt;
+        fd.release(); // closed with `file`
         char buffer[64 * 1024];
         std::size_t n = 0;
         while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0 &&

@@ -1,6 +1,8 @@
 #include "platform/AtomicFile.h"
 
+#include "platform/Paths.h"
 #include "platform/TemporaryName.h"
+#include "platform/UniqueFd.h"
 
 #include <atomic>
 #include <cerrno>
@@ -17,23 +19,13 @@ AtomicWriteResult failure(const char* step, int error) {
     return {false, error, std::string(step) + ": " + std::strerror(error)};
 }
 
-std::string folderOf(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    if (slash == 0)
-        return "/";
-    return path.substr(0, slash);
-}
-
 // A name beside the target that no other writer uses: process id and a per-process counter
 // (TemporaryName.h), created with O_EXCL so that an old leftover is never reused. The leading
 // dot keeps a leftover from a crash out of ordinary listings.
 int createTemporary(const std::string& path, mode_t mode, std::string& tempPath) {
     static std::atomic<unsigned> counter{0};
-    auto slash = path.rfind('/');
-    std::string folder = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string folder = folderPartOf(path);
+    const std::string name = fileNameOf(path);
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath =
             folder + writerTemporaryName(name, static_cast<std::uint64_t>(::getpid()), counter++);
@@ -103,16 +95,13 @@ AtomicWriteResult writeFileAtomically(const std::string& path, std::string_view 
         return failure("rename", error);
     }
     // The rename is durable only when the folder's entry is on disk too.
-    int dirFd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
+    const UniqueFd dirFd(
+        ::open(splitPath(path, ".").folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd) {
         // Some file systems refuse fsync on folders (EINVAL): flushing the whole file system
         // writes the folder's entries too.
-        if (::fsync(dirFd) != 0 && (errno != EINVAL || ::syncfs(dirFd) != 0)) {
-            int error = errno;
-            ::close(dirFd);
-            return failure("fsync folder", error);
-        }
-        ::close(dirFd);
+        if (::fsync(dirFd.get()) != 0 && (errno != EINVAL || ::syncfs(dirFd.get()) != 0))
+            return failure("fsync folder", errno);
     }
     return {true, 0, {}};
 }

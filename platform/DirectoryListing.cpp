@@ -1,7 +1,9 @@
 #include "platform/DirectoryListing.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/FatAttributes.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -17,10 +19,6 @@ namespace {
 
 constexpr int kListOpenFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
 
-char upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 // "*" and "?" matching with backtracking to the last "*"; positions in `name` stay on
 // character boundaries, so "?" always takes a whole UTF-8 character.
 bool globMatch(std::string_view name, std::string_view pattern) {
@@ -33,7 +31,7 @@ bool globMatch(std::string_view name, std::string_view pattern) {
         } else if (p < pattern.size() && pattern[p] == '?') {
             n += utf8CharLength(name, n);
             ++p;
-        } else if (p < pattern.size() && upper(pattern[p]) == upper(name[n])) {
+        } else if (p < pattern.size() && asciiUpper(pattern[p]) == asciiUpper(name[n])) {
             ++n;
             ++p;
         } else if (starP != std::string_view::npos) {
@@ -126,23 +124,19 @@ bool matchesWildcard(std::string_view name, std::string_view pattern) {
 }
 
 int directoryOpenError(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), kListOpenFlags);
-    if (fd < 0)
-        return errno;
-    ::close(fd);
-    return 0;
+    const UniqueFd fd(::open(folder.c_str(), kListOpenFlags));
+    return fd ? 0 : errno;
 }
 
 std::optional<std::vector<DirectoryEntry>>
 listDirectory(const std::string& folder, std::string_view pattern, bool withOtherFiles) {
-    int fd = ::open(folder.c_str(), kListOpenFlags);
-    if (fd < 0)
+    UniqueFd owned(::open(folder.c_str(), kListOpenFlags));
+    if (!owned)
         return std::nullopt;
-    DirHandle dir(::fdopendir(fd));
-    if (!dir.get()) {
-        ::close(fd);
+    DirHandle dir(::fdopendir(owned.get()));
+    if (!dir.get())
         return std::nullopt;
-    }
+    const int fd = owned.release(); // closed with `dir`
     const bool onFat = isFatFileSystem(fd);
     const bool atRoot = isRootFolder(fd);
 

@@ -36,8 +36,4 @@ std::string encodeTextFile(std::string_view utf8);
 // what forms no character.
 std::string decodeTextFile(std::string_view bytes);
 
-// ASCII-only case conversion (extensions, wildcard matching).
-std::string asciiUpper(std::string_view text);
-std::string asciiLower(std::string_view text);
-
 } // namespace pixbako

@@ -3,7 +3,9 @@
 
 namespace pixbako {
 namespace {
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 // Decodes the character at pos; returns its length and sets cp, or 0 when invalid.
 std::size_t decodeAt(std::string_view s, std::size_t pos, char32_t& cp) {
@@ -56,7 +58,9 @@ bool isDoubleByteChar(std::string_view ch) {
     return !(cp >= 0xFF61 && cp <= 0xFF9F);
 }
 
-int sjisByteWidth(std::string_view ch) { return isDoubleByteChar(ch) ? 2 : 1; }
+int sjisByteWidth(std::string_view ch) {
+    return isDoubleByteChar(ch) ? 2 : 1;
+}
 
 bool isValidUtf8(std::string_view bytes) {
     char32_t cp;
@@ -67,22 +71,6 @@ bool isValidUtf8(std::string_view bytes) {
         pos += len;
     }
     return true;
-}
-
-std::string asciiUpper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return out;
-}
-
-std::string asciiLower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
 }
 
 } // namespace pixbako

@@ -1,5 +1,7 @@
 #include "platform/FatAttributes.h"
 
+#include "platform/UniqueFd.h"
+
 #include <cstdint>
 #include <fcntl.h>
 #include <linux/magic.h>
@@ -13,21 +15,6 @@ namespace {
 
 // O_NONBLOCK so that opening an odd entry (a FIFO on a foreign file system) can't hang.
 constexpr int kOpenFlags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 bool hasHiddenAttributeOf(int fd) {
     std::uint32_t attributes = 0;
@@ -43,7 +30,7 @@ bool isFatFileSystem(int fd) {
 }
 
 bool setHiddenAttribute(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), kOpenFlags));
+    UniqueFd file(::open(path.c_str(), kOpenFlags));
     if (file.get() < 0)
         return false;
     if (!isFatFileSystem(file.get()))
@@ -58,12 +45,12 @@ bool setHiddenAttribute(const std::string& path) {
 }
 
 bool hasHiddenAttribute(const std::string& path) {
-    FileDescriptor file(::open(path.c_str(), kOpenFlags));
+    UniqueFd file(::open(path.c_str(), kOpenFlags));
     return file.get() >= 0 && isFatFileSystem(file.get()) && hasHiddenAttributeOf(file.get());
 }
 
 bool hasHiddenAttributeAt(int dirFd, const char* name) {
-    FileDescriptor file(::openat(dirFd, name, kOpenFlags));
+    UniqueFd file(::openat(dirFd, name, kOpenFlags));
     return file.get() >= 0 && hasHiddenAttributeOf(file.get());
 }
 

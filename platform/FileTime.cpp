@@ -22,6 +22,14 @@ std::optional<TDateTime> localDateTime(UnixTime time) {
                           second, static_cast<int>(ns / 1'000'000));
 }
 
+TDateTime localNow() {
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    return localDateTime(
+               {static_cast<std::int64_t>(now.tv_sec), static_cast<std::int64_t>(now.tv_nsec)})
+        .value_or(0);
+}
+
 std::optional<TDateTime> dosLocalDateTime(UnixTime time) {
     auto local = localDateTime({time.seconds, 0});
     if (!local)

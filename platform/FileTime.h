@@ -21,6 +21,9 @@ std::optional<TDateTime> localDateTime(UnixTime time);
 // even number, milliseconds dropped. nullopt outside the years 1980 to 2107.
 std::optional<TDateTime> dosLocalDateTime(UnixTime time);
 
+// The local date-time of this moment, to the millisecond; 0 when it can't be converted.
+TDateTime localNow();
+
 // The last-write (modification) time of a file; nullopt when the file can't be examined.
 std::optional<UnixTime> lastWriteTime(const std::string& path);
 

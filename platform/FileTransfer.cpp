@@ -50,7 +50,7 @@ Outcome inspectSource(const TransferRequest& request, struct stat& source) {
 
 Outcome inspectDestination(const TransferRequest& request, const struct stat& source,
                            Destination& destination) {
-    PathParts parts = splitPath(request.destination);
+    PathParts parts = splitPath(request.destination, ".");
     if (parts.name.empty() || parts.name == "." || parts.name == "..")
         return failure(TransferError::DestinationIsFolder, request.destination);
     int fd = ::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

@@ -4,6 +4,7 @@
 // Plain read and write on purpose: reflinks, copy_file_range and sendfile have corrupted data
 // on some file systems, and a copy of originals must be boring.
 #include "platform/FileTransferSteps.h"
+#include "platform/PlainFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -37,13 +38,10 @@ Outcome giveSourceAttributes(const CopySource& source, TemporaryFile& temp) {
 long readFull(int fd, char* buffer, std::size_t size, off_t offset) {
     std::size_t filled = 0;
     while (filled < size) {
-        ssize_t got =
-            ::pread(fd, buffer + filled, size - filled, offset + static_cast<off_t>(filled));
-        if (got < 0) {
-            if (errno == EINTR)
-                continue;
+        const long got =
+            readSomeAt(fd, buffer + filled, size - filled, offset + static_cast<off_t>(filled));
+        if (got < 0)
             return -1;
-        }
         if (got == 0)
             break;
         filled += static_cast<std::size_t>(got);

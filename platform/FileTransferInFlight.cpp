@@ -126,7 +126,7 @@ namespace {
 // bind mount that isn't is found out by the rename itself, in transferFile).
 bool sameDevice(const struct stat& source, const std::string& destination) {
     struct stat folder {};
-    return ::stat(splitPath(destination).folder.c_str(), &folder) != 0 ||
+    return ::stat(splitPath(destination, ".").folder.c_str(), &folder) != 0 ||
            folder.st_dev == source.st_dev;
 }
 

@@ -13,40 +13,6 @@
 
 namespace pixbako::transfer {
 
-UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = other.release();
-    }
-    return *this;
-}
-
-UniqueFd::~UniqueFd() {
-    close();
-}
-
-int UniqueFd::release() {
-    int fd = fd_;
-    fd_ = -1;
-    return fd;
-}
-
-int UniqueFd::close() {
-    if (fd_ < 0)
-        return 0;
-    // Linux releases the descriptor even when close fails, so it is never retried; EINTR
-    // reports no lost data.
-    int result = ::close(release());
-    return result == 0 || errno == EINTR ? 0 : errno;
-}
-
-PathParts splitPath(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {".", path};
-    return {slash == 0 ? std::string("/") : path.substr(0, slash), path.substr(slash + 1)};
-}
-
 long readSome(int fd, char* buffer, std::size_t size) {
     for (;;) {
         ssize_t got = ::read(fd, buffer, size);
@@ -221,7 +187,7 @@ Outcome syncFolder(int folderFd, const std::string& folderPath) {
 namespace pixbako {
 
 int flushFolderToDisk(const std::string& folder) {
-    transfer::UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
     if (!fd)
         return errno;
     return transfer::flushFolder(fd.get());

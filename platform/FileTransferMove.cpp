@@ -17,7 +17,7 @@ Outcome failure(TransferError error, const std::string& path, int errnum = 0) {
 } // namespace
 
 Outcome prepareMoveAcross(const TransferRequest& request, SourceFolder& folder) {
-    PathParts parts = splitPath(request.source);
+    PathParts parts = splitPath(request.source, ".");
     folder.fd = UniqueFd(::open(parts.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!folder.fd) {
         if (errno == ENOENT || errno == ENOTDIR)

@@ -3,6 +3,8 @@
 // only. Every step reports its failure as a TransferFailure, so that the text for the user is
 // chosen in one place (transferErrorText).
 #include "platform/FileTransfer.h"
+#include "platform/Paths.h"
+#include "platform/UniqueFd.h"
 
 #include <cstdint>
 #include <functional>
@@ -29,33 +31,6 @@ TransferFailure failureFromErrno(int errnum, TransferError otherwise, const std:
 
 // Reads and writes this many bytes at a time: large enough for full disk speed.
 constexpr std::size_t kChunkSize = 1 << 20;
-
-class UniqueFd {
-public:
-    UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(other.release()) {}
-    UniqueFd& operator=(UniqueFd&& other) noexcept;
-    UniqueFd(const UniqueFd&) = delete;
-    UniqueFd& operator=(const UniqueFd&) = delete;
-    ~UniqueFd();
-
-    int get() const { return fd_; }
-    explicit operator bool() const { return fd_ >= 0; }
-    int release();
-    // Closes now; returns 0 or the error number close reported (a late write error).
-    int close();
-
-private:
-    int fd_ = -1;
-};
-
-// The folder and name parts of a path ("." for a bare name, "/" for a file in the root).
-struct PathParts {
-    std::string folder;
-    std::string name;
-};
-PathParts splitPath(const std::string& path);
 
 // -1 with errno set on failure, as read(2); retries on EINTR.
 long readSome(int fd, char* buffer, std::size_t size);

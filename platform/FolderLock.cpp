@@ -29,8 +29,6 @@ FolderLocks& FolderLocks::operator=(FolderLocks&& other) noexcept {
 
 void FolderLocks::release() {
     // Closing the only descriptor of each open folder releases its lock.
-    for (int fd : fds_)
-        ::close(fd);
     fds_.clear();
 }
 
@@ -38,21 +36,19 @@ FolderLocks lockFolders(const std::vector<std::string>& folders) {
     struct Open {
         dev_t device;
         ino_t inode;
-        int fd;
+        UniqueFd fd;
         const std::string* name;
     };
     std::vector<Open> open;
     for (const std::string& folder : folders) {
         // O_CLOEXEC: a program started while the lock is held must not inherit it.
-        int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY);
-        if (fd < 0)
+        UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOCTTY));
+        if (!fd)
             continue;
         struct stat st {};
-        if (::fstat(fd, &st) != 0) {
-            ::close(fd);
+        if (::fstat(fd.get(), &st) != 0)
             continue;
-        }
-        open.push_back({st.st_dev, st.st_ino, fd, &folder});
+        open.push_back({st.st_dev, st.st_ino, std::move(fd), &folder});
     }
     auto key = [](const Open& o) { return std::tie(o.device, o.inode); };
     std::stable_sort(open.begin(), open.end(),
@@ -63,24 +59,24 @@ FolderLocks lockFolders(const std::vector<std::string>& folders) {
         // A second descriptor of a folder already locked here would find it busy: two open
         // descriptions of one folder exclude each other even within one process.
         if (i > 0 && key(open[i]) == key(open[i - 1])) {
-            ::close(open[i].fd);
+            open[i].fd.close();
             continue;
         }
         int result = 0;
         do
-            result = ::flock(open[i].fd, LOCK_EX | LOCK_NB);
+            result = ::flock(open[i].fd.get(), LOCK_EX | LOCK_NB);
         while (result != 0 && errno == EINTR);
         if (result == 0) {
-            locks.fds_.push_back(open[i].fd);
+            locks.fds_.push_back(std::move(open[i].fd));
             continue;
         }
         const int error = errno;
-        ::close(open[i].fd);
+        open[i].fd.close();
         if (error == EWOULDBLOCK) {
             locks.release();
             locks.busy = *open[i].name;
             for (std::size_t j = i + 1; j < open.size(); ++j)
-                ::close(open[j].fd);
+                open[j].fd.close();
             return locks;
         }
     }

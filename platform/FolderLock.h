@@ -8,6 +8,8 @@
 //     if (locks.busy)
 //         ...           // *locks.busy is held by someone else; nothing is held now
 //     ...               // work in the folders; the locks end with `locks`
+#include "platform/UniqueFd.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,7 +32,7 @@ public:
 
 private:
     friend FolderLocks lockFolders(const std::vector<std::string>& folders);
-    std::vector<int> fds_;
+    std::vector<UniqueFd> fds_;
 };
 
 // Locks every folder of the list, without waiting: all of them, or none when one is busy.

@@ -1,5 +1,6 @@
 #include "platform/IniFile.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/SmallTextFile.h"
 
@@ -17,10 +18,6 @@ std::string_view trim(std::string_view text) {
         return {};
     auto last = text.find_last_not_of(blanks);
     return text.substr(first, last - first + 1);
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && asciiUpper(a) == asciiUpper(b);
 }
 
 // The section name of a "[name]" line (trimmed); nullopt for any other line.
@@ -108,12 +105,12 @@ std::optional<std::string> IniFile::value(std::string_view section, std::string_
             // Only the first section of that name counts, as with the profile functions.
             if (inSection)
                 return std::nullopt;
-            inSection = equalsIgnoringCase(*name, section);
+            inSection = equalsIgnoringAsciiCase(*name, section);
             continue;
         }
         if (!inSection)
             continue;
-        if (auto entry = keyLine(line); entry && equalsIgnoringCase(entry->key, key))
+        if (auto entry = keyLine(line); entry && equalsIgnoringAsciiCase(entry->key, key))
             return unquoted(entry->value);
     }
     return std::nullopt;
@@ -161,7 +158,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
     line += oneLine(value);
     std::size_t sectionLine = lines_.size();
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (auto name = sectionName(lines_[i]); name && equalsIgnoringCase(*name, section)) {
+        if (auto name = sectionName(lines_[i]); name && equalsIgnoringAsciiCase(*name, section)) {
             sectionLine = i;
             break;
         }
@@ -183,7 +180,7 @@ void IniFile::writeString(std::string_view section, std::string_view key, std::s
         auto entry = keyLine(lines_[i]);
         if (!entry)
             continue;
-        if (equalsIgnoringCase(entry->key, key)) {
+        if (equalsIgnoringAsciiCase(entry->key, key)) {
             lines_[i] = line;
             return;
         }

@@ -1,6 +1,8 @@
 #include "platform/Leftovers.h"
 
+#include "platform/CounterName.h"
 #include "platform/TemporaryName.h"
+#include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdint>
@@ -17,7 +19,6 @@ namespace {
 constexpr std::string_view kTransferPrefix = ".pixbako-";
 constexpr std::string_view kTransferSuffix = ".tmp";
 constexpr std::string_view kCounterPrefix = ".PXBK.tmp";
-constexpr std::string_view kCounterName = "PXBK";
 
 bool allDigits(std::string_view text) {
     if (text.empty())
@@ -31,7 +32,7 @@ bool allDigits(std::string_view text) {
 // The writer's process id of a counter-file replacement, or 0 when the name is none (or the
 // process id is no valid one).
 pid_t counterTemporaryOwner(std::string_view name) {
-    const auto process = writerTemporaryProcess(name, kCounterName);
+    const auto process = writerTemporaryProcess(name, kCounterFileName);
     if (!process || *process > static_cast<std::uint64_t>(INT32_MAX))
         return 0;
     return static_cast<pid_t>(*process);
@@ -82,14 +83,13 @@ bool isTransferLeftoverName(std::string_view name) {
 
 std::vector<std::string> removeStaleLeftovers(const std::string& folder) {
     std::vector<std::string> removed;
-    int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0)
+    UniqueFd owned(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!owned)
         return removed;
-    DirHandle dir(::fdopendir(folderFd));
-    if (!dir) {
-        ::close(folderFd);
+    DirHandle dir(::fdopendir(owned.get()));
+    if (!dir)
         return removed;
-    }
+    const int folderFd = owned.release(); // closed with `dir`
     std::vector<std::string> candidates;
     while (dirent* entry = ::readdir(dir.get())) {
         std::string_view name = entry->d_name;

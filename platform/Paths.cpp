@@ -84,6 +84,24 @@ std::string joinPath(std::string_view folder, std::string_view name) {
     return out;
 }
 
+PathParts splitPath(std::string_view path, std::string_view noFolder) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string_view::npos)
+        return {std::string(noFolder), std::string(path)};
+    return {slash == 0 ? std::string("/") : std::string(path.substr(0, slash)),
+            std::string(path.substr(slash + 1))};
+}
+
+std::string fileNameOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
+}
+
+std::string folderPartOf(std::string_view path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash + 1));
+}
+
 bool isExistingFolder(const std::string& path) {
     struct stat st {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);

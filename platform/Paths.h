@@ -26,6 +26,22 @@ std::string folderLevelsToPath(std::string_view relative);
 // `folder` and `name` with exactly one "/" between them; an empty folder gives `name`.
 std::string joinPath(std::string_view folder, std::string_view name);
 
+// A path cut at its last "/": the folder without that "/" (the root stays "/") and the name
+// after it. A path without any "/" gets `noFolder` as its folder: "" keeps the text as given,
+// "." names the current folder for opening it.
+struct PathParts {
+    std::string folder;
+    std::string name;
+};
+PathParts splitPath(std::string_view path, std::string_view noFolder);
+
+// The name after the last "/"; the whole path when it has none.
+std::string fileNameOf(std::string_view path);
+
+// The folder with its "/": everything up to and including the last "/"; empty when there is
+// none.
+std::string folderPartOf(std::string_view path);
+
 // A folder, or a symbolic link to one.
 bool isExistingFolder(const std::string& path);
 

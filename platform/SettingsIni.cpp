@@ -1,6 +1,8 @@
 #include "platform/SettingsIni.h"
 
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
+#include "platform/Paths.h"
 #include "platform/SmallTextFile.h"
 
 #include <cerrno>
@@ -24,18 +26,6 @@ std::string_view trim(std::string_view text) {
     while (!text.empty() && isTrimmed(text.back()))
         text.remove_suffix(1);
     return text;
-}
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 'a' + 'A') : a[i];
-        char y = b[i] >= 'a' && b[i] <= 'z' ? static_cast<char>(b[i] - 'a' + 'A') : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 // Calls `visit` with every line of `text`, split at CR, LF or CRLF.
@@ -124,9 +114,7 @@ std::string followLinks(std::string path) {
         if (target.empty())
             return path;
         if (target.front() != '/') {
-            auto slash = path.rfind('/');
-            target =
-                (slash == std::string::npos ? std::string() : path.substr(0, slash + 1)) + target;
+            target = folderPartOf(path) + target;
         }
         path = std::move(target);
     }
@@ -260,7 +248,7 @@ std::string SettingsIni::text() const {
 
 const SettingsIni::Section* SettingsIni::findSection(std::string_view name) const {
     for (const auto& section : sections_)
-        if (equalsIgnoringCase(section.name, name))
+        if (equalsIgnoringAsciiCase(section.name, name))
             return &section;
     return nullptr;
 }
@@ -286,7 +274,7 @@ std::optional<std::string> SettingsIni::storedValue(std::string_view section,
         if (line.equals == std::string::npos)
             continue;
         std::string_view text = line.text;
-        if (equalsIgnoringCase(text.substr(0, line.equals), key))
+        if (equalsIgnoringAsciiCase(text.substr(0, line.equals), key))
             return std::string(text.substr(line.equals + 1));
     }
     return std::nullopt;
@@ -321,7 +309,8 @@ void SettingsIni::writeString(std::string_view section, std::string_view key,
     }
     for (auto& existing : target->lines) {
         if (existing.equals != std::string::npos &&
-            equalsIgnoringCase(std::string_view(existing.text).substr(0, existing.equals), key)) {
+            equalsIgnoringAsciiCase(std::string_view(existing.text).substr(0, existing.equals),
+                                    key)) {
             existing = std::move(line);
             return;
         }

@@ -1,5 +1,7 @@
 #include "platform/SmallTextFile.h"
 
+#include "platform/UniqueFd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
@@ -11,15 +13,14 @@ namespace pixbako {
 
 SmallTextFileRead readSmallTextFile(const std::string& path, std::size_t limit) {
     SmallTextFileRead result;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (!fd) {
         result.error = errno;
         return result;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) {
         result.error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ::close(fd);
         return result;
     }
     // One byte beyond the limit tells a file that is too large; the string grows by what was
@@ -29,7 +30,7 @@ SmallTextFileRead readSmallTextFile(const std::string& path, std::size_t limit) 
     std::size_t used = 0;
     while (used < wanted) {
         result.bytes.resize(used + std::min(kChunk, wanted - used));
-        ssize_t got = ::read(fd, result.bytes.data() + used, result.bytes.size() - used);
+        ssize_t got = ::read(fd.get(), result.bytes.data() + used, result.bytes.size() - used);
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0) {
@@ -40,7 +41,7 @@ SmallTextFileRead readSmallTextFile(const std::string& path, std::size_t limit) 
             break;
         used += static_cast<std::size_t>(got);
     }
-    ::close(fd);
+    fd.close();
     result.bytes.resize(used);
     if (result.error == 0 && used > limit)
         result.error = EFBIG;

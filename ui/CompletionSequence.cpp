@@ -3,6 +3,7 @@
 // the window to idle (enterIdleState) afterwards, whatever happened here.
 #include "engine/post/LogFile.h"
 #include "engine/post/PostRun.h"
+#include "platform/FileTime.h"
 #include "platform/Paths.h"
 #include "ui/CompletionNotice.h"
 #include "ui/MainWindow.h"

@@ -6,7 +6,9 @@
 #include "engine/datepattern/DateFormat.h"
 #include "engine/run/ExtensionFilter.h"
 #include "engine/shotdate/ShotDate.h"
+#include "platform/CounterName.h"
 #include "platform/DirectoryListing.h"
+#include "platform/Paths.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessingNotice.h"
 #include "ui/RadioGroup.h"
@@ -30,12 +32,7 @@ const QString kLoadPrompt = QStringLiteral("  読込みボタンを押してデ�
 
 // The numbering file that runs leave in their destination folders is never listed.
 bool isCounterFile(const std::string& name) {
-    return name == "PXBK";
-}
-
-std::string nameOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
+    return name == kCounterFileName;
 }
 
 // The plain files directly in a folder, hidden ones included, in the listing's order.
@@ -172,7 +169,7 @@ void MainWindow::loadFiles(const std::string& folder, bool filtered) {
     if (filtered && ui->TYPERADIO->itemIndex() == 1) {
         const std::string list = extensionListText(extensionChoice_);
         std::erase_if(paths, [&list](const std::string& path) {
-            return !extensionAccepted(nameOf(path), list);
+            return !extensionAccepted(fileNameOf(path), list);
         });
     }
     const int total = static_cast<int>(paths.size());
@@ -212,7 +209,7 @@ void MainWindow::dropOnThumbnails(const std::vector<std::string>& files) {
             const std::string& path = files[i];
             std::error_code error;
             const auto status = std::filesystem::status(path, error);
-            if (std::filesystem::is_regular_file(status) && !isCounterFile(nameOf(path))) {
+            if (std::filesystem::is_regular_file(status) && !isCounterFile(fileNameOf(path))) {
                 ui->ProgressBar1->setValue(i);
                 ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
                 const int index = box->Add(path);

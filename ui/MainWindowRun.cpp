@@ -2,6 +2,7 @@
 // progress and the transfers with the window's dialogs.
 #include "engine/post/LogFile.h"
 #include "engine/run/RunAbort.h"
+#include "platform/FileTime.h"
 #include "ui/FileListModel.h"
 #include "ui/MainWindow.h"
 #include "ui/RadioGroup.h"

@@ -3,6 +3,7 @@
 #include "engine/datepattern/DateFormat.h"
 
 #include "engine/datepattern/JapaneseEra.h"
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 
 #include <algorithm>
@@ -75,26 +76,13 @@ private:
     bool closed_ = false;
 };
 
-char upperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 bool isAsciiLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Case-insensitive "text starts with word" for an ASCII word.
-bool startsWithNoCase(std::string_view text, std::string_view word) {
-    if (text.size() < word.size())
-        return false;
-    for (std::size_t i = 0; i < word.size(); ++i)
-        if (upperAscii(text[i]) != upperAscii(word[i]))
-            return false;
-    return true;
-}
-
 bool startsAmPmToken(std::string_view text) {
-    return startsWithNoCase(text, "am/pm") || startsWithNoCase(text, "a/p") ||
-           startsWithNoCase(text, "ampm");
+    return startsWithIgnoringAsciiCase(text, "am/pm") || startsWithIgnoringAsciiCase(text, "a/p") ||
+           startsWithIgnoringAsciiCase(text, "ampm");
 }
 
 // The look-ahead of an hour token: does the first "a" after it, before the next "h", start
@@ -181,26 +169,26 @@ void DateTextFormatter::writeEraYear(std::size_t count) {
 
 std::size_t DateTextFormatter::writeAToken(std::string_view rest, bool& twelveHour) {
     bool afternoon = t_.hour >= 12;
-    if (startsWithNoCase(rest, "am/pm")) {
+    if (startsWithIgnoringAsciiCase(rest, "am/pm")) {
         out_.put(rest.substr(afternoon ? 3 : 0, 2));
         twelveHour = true;
         return 4;
     }
-    if (startsWithNoCase(rest, "a/p")) {
+    if (startsWithIgnoringAsciiCase(rest, "a/p")) {
         out_.put(rest.substr(afternoon ? 2 : 0, 1));
         twelveHour = true;
         return 2;
     }
-    if (startsWithNoCase(rest, "ampm")) {
+    if (startsWithIgnoringAsciiCase(rest, "ampm")) {
         out_.put(afternoon ? s_.pmText : s_.amText);
         twelveHour = true;
         return 3;
     }
-    if (startsWithNoCase(rest, "aaaa")) {
+    if (startsWithIgnoringAsciiCase(rest, "aaaa")) {
         out_.put(s_.longDayNames[t_.dayOfWeek - 1]);
         return 3;
     }
-    if (startsWithNoCase(rest, "aaa")) {
+    if (startsWithIgnoringAsciiCase(rest, "aaa")) {
         out_.put(s_.shortDayNames[t_.dayOfWeek - 1]);
         return 2;
     }
@@ -237,7 +225,7 @@ void DateTextFormatter::format(std::string_view pattern, int level) {
             }
             return count;
         };
-        char token = upperAscii(starter);
+        char token = asciiUpper(starter);
         if (isAsciiLetter(starter)) {
             if (token == 'M' && lastLetter == 'H')
                 token = 'N'; // "hh:mm": minutes, not the month

@@ -1,6 +1,7 @@
 #include "engine/naming/Names.h"
 
 #include "engine/datepattern/DateFormat.h"
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 
 namespace pixbako {

@@ -42,10 +42,4 @@ LogFileResult writeLogFile(std::string_view saveFolder, std::string_view readInF
     return result;
 }
 
-TDateTime localNow() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    return localDateTime(UnixTime{now.tv_sec, now.tv_nsec}).value_or(0);
-}
-
 } // namespace pixbako

@@ -34,7 +34,4 @@ struct LogFileResult {
 LogFileResult writeLogFile(std::string_view saveFolder, std::string_view readInFolder,
                            const FileList& list, TDateTime now);
 
-// The local date-time of this moment, to the millisecond.
-TDateTime localNow();
-
 } // namespace pixbako

@@ -14,6 +14,7 @@
 // leading and trailing blanks survive. Counter files that come from Windows PCs (in CP932, the
 // texts quoted or not) read the same way.
 #include "platform/AtomicFile.h"
+#include "platform/CounterName.h"
 
 #include <cstdint>
 #include <string>
@@ -21,7 +22,6 @@
 
 namespace pixbako {
 
-inline constexpr std::string_view kCounterFileName = "PXBK";
 inline constexpr std::string_view kCounterSection = "AUTONUM";
 
 struct CounterRecord {

@@ -1,6 +1,7 @@
 #include "engine/run/ExtensionFilter.h"
 
 #include "engine/naming/Names.h"
+#include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 
 namespace pixbako {

@@ -5,6 +5,7 @@
 #include "engine/run/ImportRun.h"
 #include "engine/scan/SearchFile.h"
 #include "engine/shotdate/ShotDate.h"
+#include "platform/CounterName.h"
 #include "platform/FileTransfer.h"
 #include "platform/Leftovers.h"
 #include "platform/Paths.h"
@@ -14,18 +15,6 @@
 
 namespace pixbako {
 namespace {
-
-struct SplitPath {
-    std::string folder; // without a trailing "/", except for the root itself
-    std::string name;
-};
-
-SplitPath splitPath(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return {"", path};
-    return {slash == 0 ? "/" : path.substr(0, slash), path.substr(slash + 1)};
-}
 
 // The walk of the read-in folder. It never enters the save folder (nor a link to it): with
 // sub-folders on, a save folder inside the read-in folder would bring every earlier import
@@ -56,7 +45,7 @@ std::vector<std::string> ImportRun::collectCandidates(bool selectionMode) {
                [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool&) {
                    if (data.IsOther) {
                        // Not a file to read: reported as not transferred, never opened.
-                       if (importableName(splitPath(name).name, false))
+                       if (importableName(fileNameOf(name), false))
                            notFiles_.push_back(name);
                    } else if (!data.IsDirectory) {
                        candidates.push_back(name);
@@ -70,7 +59,7 @@ bool ImportRun::importableName(const std::string& name, bool selectionMode) cons
         return false;
     // Counter files are never imported (a former save folder as read-in folder), nor is what a
     // crash left of a copy or a counter file: half a picture at best.
-    return name != "PXBK" && !isTransferLeftoverName(name);
+    return name != kCounterFileName && !isTransferLeftoverName(name);
 }
 
 // Whether the sub-folders of the read-in folder hold a file that a run with sub-folders would
@@ -80,7 +69,7 @@ bool ImportRun::filesInSubfolders() {
     scanFolder(
         settings_.readInFolder, true, saveFolder_,
         [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool& carryOn) {
-            if (!data.IsDirectory && importableName(splitPath(name).name, false)) {
+            if (!data.IsDirectory && importableName(fileNameOf(name), false)) {
                 found = true;
                 carryOn = false;
             }
@@ -124,7 +113,7 @@ bool ImportRun::checkNewName(const std::string& name, int mode) {
 ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidates,
                                        bool selectionMode) {
     for (const std::string& path : candidates) {
-        SplitPath split = splitPath(path);
+        const PathParts split = splitPath(path, "");
         if (!importableName(split.name, selectionMode))
             continue;
 

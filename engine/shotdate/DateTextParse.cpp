@@ -2,6 +2,7 @@
 // general date-time reader with ":" as its date separator, year-month-day order and the
 // locale's time texts, so that odd texts a camera may write are read the same way everywhere.
 #include "engine/shotdate/ShotDate.h"
+#include "platform/AsciiCase.h"
 
 namespace pixbako {
 namespace {
@@ -61,16 +62,13 @@ public:
         blanks();
         if (s.empty() || text_.size() - pos_ < s.size())
             return false;
-        for (std::size_t i = 0; i < s.size(); ++i)
-            if (lower(text_[pos_ + i]) != lower(s[i]))
-                return false;
+        if (!equalsIgnoringAsciiCase(text_.substr(pos_, s.size()), s))
+            return false;
         pos_ += s.size();
         return true;
     }
 
 private:
-    static char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
     std::string_view text_;
     std::size_t pos_ = 0;
 };

@@ -2,6 +2,7 @@
 // directory up to its EXIF pointer, and every entry of the EXIF directory.
 #include "engine/shotdate/ShotDate.h"
 #include "engine/shotdate/TiffCursor.h"
+#include "platform/AsciiCase.h"
 
 #include <array>
 #include <charconv>
@@ -36,18 +37,8 @@ public:
     }
 };
 
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool startsWithExifHeader(std::string_view data) {
-    if (data.size() < 5 || data[4] != '\0')
-        return false;
-    const char exif[] = "exif";
-    for (int i = 0; i < 4; ++i)
-        if (lowerAscii(data[i]) != exif[i])
-            return false;
-    return true;
+    return data.size() >= 5 && data[4] == '\0' && startsWithIgnoringAsciiCase(data, "exif");
 }
 
 std::optional<TiffByteOrder> tiffByteOrder(std::string_view data) {

@@ -2,6 +2,7 @@
 #include "engine/shotdate/ShotDate.h"
 
 #include "platform/PlainFile.h"
+#include "platform/UniqueFd.h"
 
 #include "engine/datepattern/DateFormat.h"
 #include "platform/Encoding.h"
@@ -68,24 +69,19 @@ namespace {
 class FileSource final : public ByteSource {
 public:
     explicit FileSource(const std::string& path) {
-        fd_ = openPlainFileForReading(path, &stat_);
-        if (fd_ < 0)
+        fd_ = UniqueFd(openPlainFileForReading(path, &stat_));
+        if (!fd_)
             throw ShotDateError::cannotOpen(path);
     }
-    ~FileSource() override { ::close(fd_); }
     FileSource(const FileSource&) = delete;
     FileSource& operator=(const FileSource&) = delete;
 
     std::size_t read(std::uint8_t* dst, std::size_t n) override {
-        for (;;) {
-            ssize_t count = ::pread(fd_, dst, n, offset_);
-            if (count >= 0) {
-                offset_ += count;
-                return static_cast<std::size_t>(count);
-            }
-            if (errno != EINTR)
-                throw ShotDateError::readError();
-        }
+        const long count = readSomeAt(fd_.get(), dst, n, offset_);
+        if (count < 0)
+            throw ShotDateError::readError();
+        offset_ += count;
+        return static_cast<std::size_t>(count);
     }
 
     void skip(std::uint64_t n) override {
@@ -101,7 +97,7 @@ public:
     }
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
     off_t offset_ = 0;
     struct stat stat_ {};
 };
@@ -110,14 +106,6 @@ private:
 // digits; both mean an unknown date. Such a text counts as no text at all.
 bool isUnknownDateText(std::string_view text) {
     return text.find_first_not_of("0 :") == std::string_view::npos;
-}
-
-TDateTime currentLocalDateTime() {
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    auto local = localDateTime(
-        {static_cast<std::int64_t>(now.tv_sec), static_cast<std::int64_t>(now.tv_nsec)});
-    return local.value_or(0);
 }
 
 } // namespace
@@ -160,7 +148,7 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings) {
 }
 
 TDateTime EXIFDATE(const std::string& path) {
-    return readShotDate(path, currentLocalDateTime(), dateParseTexts(dateTextSettings())).value;
+    return readShotDate(path, localNow(), dateParseTexts(dateTextSettings())).value;
 }
 
 } // namespace pixbako

@@ -3,6 +3,7 @@
 #include "engine/thumbnail/ThumbnailCacheFile.h"
 
 #include "engine/thumbnail/ThumbnailMaker.h"
+#include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -72,11 +73,6 @@ std::string FreeCacheFileName(const std::string& folder) {
     }
 }
 
-CacheFileHandle::~CacheFileHandle() {
-    if (fd_ >= 0)
-        ::close(fd_);
-}
-
 CacheFileHandle OpenCacheFileForAppend(std::string& path, bool& created,
                                        const std::string& folder) {
     if (!created) {
@@ -105,20 +101,14 @@ std::optional<std::int64_t> AppendToCacheFile(const CacheFileHandle& file, std::
 }
 
 std::string CopyCacheFile(const std::string& from, const std::string& folder) {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0)
+    UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!in)
         throw cannotOpen(from);
-    std::pair<int, std::string> out;
-    try {
-        out = createFresh(FreeCacheFileName(folder), folder);
-    } catch (...) {
-        ::close(in);
-        throw;
-    }
+    const std::pair<int, std::string> out = createFresh(FreeCacheFileName(folder), folder);
     std::vector<char> buffer(256 * 1024);
     bool ok = true;
     for (;;) {
-        ssize_t n = ::read(in, buffer.data(), buffer.size());
+        ssize_t n = ::read(in.get(), buffer.data(), buffer.size());
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -130,7 +120,7 @@ std::string CopyCacheFile(const std::string& from, const std::string& folder) {
             break;
         }
     }
-    ::close(in);
+    in.close();
     if (::close(out.first) != 0)
         ok = false;
     if (!ok) {
@@ -144,18 +134,6 @@ bool MakeFolder(const std::string& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return std::filesystem::is_directory(folder, ec);
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        char x = a[i] >= 'A' && a[i] <= 'Z' ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
-        char y = b[i] >= 'A' && b[i] <= 'Z' ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
-        if (x != y)
-            return false;
-    }
-    return true;
 }
 
 } // namespace pixbako

@@ -1,6 +1,8 @@
 #pragma once
 // The file operations behind the thumbnail cache file: its name, appending one thumbnail,
 // and moving it to another folder.
+#include "platform/UniqueFd.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,14 +21,10 @@ std::string FreeCacheFileName(const std::string& folder);
 class CacheFileHandle {
 public:
     explicit CacheFileHandle(int fd) : fd_(fd) {}
-    ~CacheFileHandle();
-    CacheFileHandle(CacheFileHandle&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-    CacheFileHandle(const CacheFileHandle&) = delete;
-    CacheFileHandle& operator=(const CacheFileHandle&) = delete;
-    int fd() const { return fd_; }
+    int fd() const { return fd_.get(); }
 
 private:
-    int fd_;
+    UniqueFd fd_;
 };
 
 // Opens the cache file at `path` for reading and writing. While `created` is false the file
@@ -44,7 +42,5 @@ std::string CopyCacheFile(const std::string& from, const std::string& folder);
 
 // Creates the folder with its missing parents; true when it exists as a folder afterwards.
 bool MakeFolder(const std::string& folder);
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 } // namespace pixbako

@@ -4,7 +4,10 @@
 #include "engine/thumbnail/JpegCodec.h"
 #include "engine/thumbnail/ThumbnailCacheFile.h"
 #include "engine/thumbnail/ThumbnailPrefetch.h"
+#include "platform/AsciiCase.h"
+#include "platform/Paths.h"
 #include "platform/PlainFile.h"
+#include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -18,30 +21,21 @@ namespace {
 
 constexpr off_t kWholeFileReadBytes = 64 * 1024 * 1024;
 
-char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string lowerExtension(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string ext = path.substr(dot);
-    for (char& c : ext)
-        c = lowerAscii(c);
-    return ext;
+    const std::string name = fileNameOf(path);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string()
+                                    : asciiLower(std::string_view(name).substr(dot));
 }
 
 } // namespace
 
 std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumbnailSize) {
-    int fd = openPlainFileForReading(path);
-    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
-    if (!file && fd >= 0)
-        ::close(fd);
+    UniqueFd fd(openPlainFileForReading(path));
+    std::FILE* file = fd ? ::fdopen(fd.get(), "rb") : nullptr;
     if (!file)
         return std::nullopt;
+    fd.release(); // closed with `file`
     std::optional<DecodedPicture> picture;
     // Camera files are decoded from memory: libjpeg's entropy decoder takes its fast path only
     // while enough input is buffered, and a whole file is the largest buffer. Larger files
@@ -87,9 +81,7 @@ void ThumbnailMaker::RegisterFormat(std::string extension, PictureReader reader)
     prefetch_.reset(); // the workers read the table
     if (extension.empty() || extension[0] != '.')
         extension.insert(extension.begin(), '.');
-    for (char& c : extension)
-        c = lowerAscii(c);
-    formats_.push_back({std::move(extension), std::move(reader)});
+    formats_.push_back({asciiLower(extension), std::move(reader)});
 }
 
 bool ThumbnailMaker::HasFormat(const std::string& extension) const {
@@ -164,7 +156,7 @@ void ThumbnailMaker::DeleteCacheFile() {
 void ThumbnailMaker::SetThumbnailFile(const std::string& folder) {
     if (!folder.empty() && !MakeFolder(folder))
         throw ThumbnailCacheError("フォルダを作成できません: " + folder);
-    if (EqualIgnoringAsciiCase(folder, folder_))
+    if (equalsIgnoringAsciiCase(folder, folder_))
         return;
     std::string dir = CacheFolder(folder);
     std::string newPath = FreeCacheFileName(dir);

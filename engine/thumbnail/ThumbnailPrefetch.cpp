@@ -6,6 +6,7 @@
 #include "engine/thumbnail/Resample.h"
 #include "engine/thumbnail/ThumbnailGeometry.h"
 #include "platform/PlainFile.h"
+#include "platform/UniqueFd.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -23,28 +24,20 @@ class InputFile final : public ByteSource {
 public:
     explicit InputFile(const std::string& path) {
         // O_NONBLOCK keeps a named pipe from blocking the open; only regular files are read.
-        fd_ = openPlainFileForReading(path);
-    }
-    ~InputFile() override {
-        if (fd_ >= 0)
-            ::close(fd_);
+        fd_ = UniqueFd(openPlainFileForReading(path));
     }
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return static_cast<bool>(fd_); }
 
     // Read errors end the data: a file that can't be read has no EXIF thumbnail.
     std::size_t read(std::uint8_t* dst, std::size_t n) override {
-        for (;;) {
-            ssize_t count = ::pread(fd_, dst, n, offset_);
-            if (count >= 0) {
-                offset_ += count;
-                return static_cast<std::size_t>(count);
-            }
-            if (errno != EINTR)
-                return 0;
-        }
+        const long count = readSomeAt(fd_.get(), dst, n, offset_);
+        if (count < 0)
+            return 0;
+        offset_ += count;
+        return static_cast<std::size_t>(count);
     }
 
     void skip(std::uint64_t n) override {
@@ -53,7 +46,7 @@ public:
     }
 
 private:
-    int fd_ = -1;
+    UniqueFd fd_;
     off_t offset_ = 0;
 };
 

@@ -117,5 +117,31 @@ TEST(Paths, CreateFolderWithParentsTellsWhichLevelFailedAndWhy) {
         "フォルダを作成できませんでした\r\n/media/card/2004_05_06\r\nmkdir: Permission denied");
 }
 
+TEST(Paths, SplitsAtTheLastDelimiter) {
+    struct Case {
+        const char* path;
+        const char* folder; // splitPath's, with "." for no folder
+        const char* name;
+        const char* folderPart;
+    };
+    const Case cases[] = {
+        {"/media/card/IMG_0001.JPG", "/media/card", "IMG_0001.JPG", "/media/card/"},
+        {"/IMG_0001.JPG", "/", "IMG_0001.JPG", "/"},
+        {"/", "/", "", "/"},
+        {"IMG_0001.JPG", ".", "IMG_0001.JPG", ""},
+        {"", ".", "", ""},
+        {"DCIM/", "DCIM", "", "DCIM/"},
+        {"/写真/a\\b.jpg", "/写真", "a\\b.jpg", "/写真/"}, // a backslash is an ordinary byte
+    };
+    for (const Case& c : cases) {
+        const PathParts parts = splitPath(c.path, ".");
+        EXPECT_EQ(parts.folder, c.folder) << c.path;
+        EXPECT_EQ(parts.name, c.name) << c.path;
+        EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
+        EXPECT_EQ(folderPartOf(c.path), c.folderPart) << c.path;
+    }
+    EXPECT_EQ(splitPath("IMG_0001.JPG", "").folder, "");
+}
+
 } // namespace
 } // namespace pixbako

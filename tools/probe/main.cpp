@@ -11,11 +11,12 @@
 // width, height and "exif" (the embedded EXIF thumbnail) or "picture" (the whole picture), or
 // the path and "Non Image". Bitmaps are read by the program's Qt reader, which the probe does
 // not link: here they get "Non Image" like every file outside the JPEG types.
-#include "engine/thumbnail/ThumbnailMaker.h"
 #include "engine/datepattern/DateFormat.h"
 #include "engine/shotdate/ShotDate.h"
+#include "engine/thumbnail/ThumbnailMaker.h"
 #include "platform/FileSizeSignal.h"
 #include "platform/FileTime.h"
+#include "platform/Paths.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -36,11 +37,6 @@ int usage() {
     return 2;
 }
 
-std::string baseName(const std::string& path) {
-    std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 int thumbnails(int size, const std::string& outDir, const std::vector<std::string>& files) {
     if (size < 1)
         return usage();
@@ -55,7 +51,7 @@ int thumbnails(int size, const std::string& outDir, const std::vector<std::strin
                 line += "Non Image";
             } else {
                 std::string out =
-                    outDir + "/" + std::to_string(++index) + "-" + baseName(file) + ".jpg";
+                    outDir + "/" + std::to_string(++index) + "-" + fileNameOf(file) + ".jpg";
                 std::FILE* f = std::fopen(out.c_str(), "wb");
                 bool written = f && std::fwrite(result.jpeg.data(), 1, result.jpeg.size(), f) ==
                                         result.jpeg.size();
@@ -151,8 +147,7 @@ int main(int argc, char** argv) {
 
     dateTextSettings() = dateTextSettingsFromLocale();
     const DateParseTexts texts = dateParseTexts(dateTextSettings());
-    const TDateTime now =
-        localDateTime({static_cast<std::int64_t>(std::time(nullptr)), 0}).value_or(0);
+    const TDateTime now = localNow();
     int status = 0;
     for (const auto& file : files) {
         std::string line = escaped(file) + "\t";
