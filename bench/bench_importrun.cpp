@@ -42,8 +42,8 @@ public:
     std::vector<std::string> thumbnailSelectedFiles() override { return {}; }
     std::string thumbnailFileName(std::size_t) override { return {}; }
     void thumbnailDelete(std::size_t) override {}
-    int pageIndex() override { return 1; }
-    void setPageIndex(int) override {}
+    bool fileSelectionTabActive() override { return false; }
+    void activateFileSelectionTab() override {}
     void saveSettings() override {}
     ImportSettings importSettings() override { return settings; }
     void enterRunningState() override {}

@@ -162,6 +162,7 @@ public:
     QString versionText() const override { return versionText_; }
     QRect workArea() const override;
     int pageIndex() const override;
+    void setPageIndex(int index) override;
     int panelHeight() const override;
     void setPanelHeight(int height) override; // the splitter position; never below 421
     int thumbnailMode() const override;       // RadioTHM
@@ -198,8 +199,8 @@ public:
     std::vector<std::string> thumbnailSelectedFiles() override;
     std::string thumbnailFileName(std::size_t index) override;
     void thumbnailDelete(std::size_t index) override;
-    int pageIndex() override;
-    void setPageIndex(int index) override;
+    bool fileSelectionTabActive() override;
+    void activateFileSelectionTab() override;
     void saveSettings() override;
     ImportSettings importSettings() override;
     void enterRunningState() override;

@@ -69,8 +69,8 @@ void MainWindow::showListRow(std::size_t row) {
     grid->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
 }
 
-int MainWindow::pageIndex() {
-    return ui->PageControl1->currentIndex();
+bool MainWindow::fileSelectionTabActive() {
+    return ui->PageControl1->currentWidget() == ui->TabSheet3;
 }
 
 int MainWindow::pageIndex() const {
@@ -79,6 +79,10 @@ int MainWindow::pageIndex() const {
 
 void MainWindow::setPageIndex(int index) {
     ui->PageControl1->setCurrentIndex(index);
+}
+
+void MainWindow::activateFileSelectionTab() {
+    ui->PageControl1->setCurrentWidget(ui->TabSheet3);
 }
 
 void MainWindow::saveSettings() {

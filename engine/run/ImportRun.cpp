@@ -177,11 +177,11 @@ bool ImportRun::validate() {
     if (settings_.saveFolder.empty())
         return fail("保存フォルダを指定して下さい");
     const std::size_t items = window_.thumbnailCount();
-    if (window_.pageIndex() == kFileSelectionPage && items == 0)
+    if (window_.fileSelectionTabActive() && items == 0)
         return fail("データ読込みを行ってください");
     if (items > 0 && window_.thumbnailSelectedFiles().empty()) {
         fail("ファイルが1件も選択されていません");
-        window_.setPageIndex(kFileSelectionPage);
+        window_.activateFileSelectionTab();
         return false;
     }
     if (items == 0 && settings_.readInFolder.empty())

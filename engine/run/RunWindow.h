@@ -23,8 +23,6 @@ namespace pixbako {
 // never shows the completion notice, and its auto exit becomes the program's end request.
 enum class RunSender { Interactive, CommandLineFolder };
 
-inline constexpr int kFileSelectionPage = 2; // page index of the file-selection tab
-
 // What the completion sequence (log, folders, program start, auto exit or notice) works on.
 struct RunCompletion {
     RunSender sender;
@@ -57,8 +55,9 @@ public:
     virtual std::string thumbnailFileName(std::size_t index) = 0;
     virtual void thumbnailDelete(std::size_t index) = 0;
 
-    virtual int pageIndex() = 0; // PageControl1
-    virtual void setPageIndex(int index) = 0;
+    // The file-selection tab of the window's pages: whether it is the one shown, and showing it.
+    virtual bool fileSelectionTabActive() = 0;
+    virtual void activateFileSelectionTab() = 0;
 
     // Saves the settings as the exit command does, without closing the window; empty or
     // one-blank date patterns become "DDDDD" (datePatternForSave) in their fields first.

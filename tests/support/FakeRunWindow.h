@@ -34,7 +34,8 @@ public:
     ImportSettings settings;
     std::vector<std::string> thumbnails; // full paths of the thumbnail box's items
     std::vector<bool> selected;          // parallel to thumbnails
-    int page = 1;
+    static constexpr int kFileSelectionPage = 2;
+    int page = 1; // the page shown: 0 easy run, 1 detailed settings, 2 file selection
     // Answers for message boxes, in order; when empty: Yes for Yes/No boxes, else Ok.
     std::deque<BoxAnswer> answers;
     // Runs inside processEvents (e.g. a second press of the run button).
@@ -96,8 +97,8 @@ public:
     std::vector<std::string> thumbnailSelectedFiles() override;
     std::string thumbnailFileName(std::size_t index) override { return thumbnails.at(index); }
     void thumbnailDelete(std::size_t index) override;
-    int pageIndex() override { return page; }
-    void setPageIndex(int index) override { page = index; }
+    bool fileSelectionTabActive() override { return page == kFileSelectionPage; }
+    void activateFileSelectionTab() override { page = kFileSelectionPage; }
     void saveSettings() override;
     ImportSettings importSettings() override { return settings; }
     void enterRunningState() override { events.push_back("enterRunningState"); }
