@@ -3,7 +3,7 @@
 #include "engine/naming/PathCheck.h"
 #include "engine/run/ExtensionFilter.h"
 #include "engine/run/ImportRun.h"
-#include "engine/scan/SearchFile.h"
+#include "engine/scan/FolderScanner.h"
 #include "engine/shotdate/ShotDate.h"
 #include "platform/CounterName.h"
 #include "platform/FileTransfer.h"
@@ -20,15 +20,15 @@ namespace {
 // sub-folders on, a save folder inside the read-in folder would bring every earlier import
 // back in. The read-in folder itself is walked even when it is the save folder.
 void scanFolder(const std::string& folder, bool recursive, const std::string& saveFolder,
-                const TSearchFile::TFindFileEvent& onFind) {
+                const FolderScanner::TFindFileEvent& onFind) {
     const std::optional<FileIdentity> save = fileIdentity(saveFolder);
-    TSearchFile search;
+    FolderScanner search;
     search.Directory = folder;
     search.Recursive = recursive;
     search.SearchName = "*.*";
     search.FindOtherFiles = true;
-    search.OnFindDir = [&](TSearchFile&, const std::string& name, const TSearchFileData&,
-                           bool& skip, bool&) { skip = save && fileIdentity(name) == save; };
+    search.OnFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
+                           bool&) { skip = save && fileIdentity(name) == save; };
     search.OnFind = onFind;
     search.Execute();
 }
@@ -42,7 +42,7 @@ std::vector<std::string> ImportRun::collectCandidates(bool selectionMode) {
     // A read-in folder that doesn't exist or can't be listed yields nothing (checkNothingFound
     // reports it).
     scanFolder(settings_.readInFolder, settings_.includeSubfolders, saveFolder_,
-               [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool&) {
+               [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&) {
                    if (data.IsOther) {
                        // Not a file to read: reported as not transferred, never opened.
                        if (importableName(fileNameOf(name), false))
@@ -66,14 +66,13 @@ bool ImportRun::importableName(const std::string& name, bool selectionMode) cons
 // import; the walk ends at the first one.
 bool ImportRun::filesInSubfolders() {
     bool found = false;
-    scanFolder(
-        settings_.readInFolder, true, saveFolder_,
-        [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool& carryOn) {
-            if (!data.IsDirectory && importableName(fileNameOf(name), false)) {
-                found = true;
-                carryOn = false;
-            }
-        });
+    scanFolder(settings_.readInFolder, true, saveFolder_,
+               [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool& carryOn) {
+                   if (!data.IsDirectory && importableName(fileNameOf(name), false)) {
+                       found = true;
+                       carryOn = false;
+                   }
+               });
     return found;
 }
 

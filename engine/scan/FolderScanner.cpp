@@ -1,4 +1,4 @@
-#include "engine/scan/SearchFile.h"
+#include "engine/scan/FolderScanner.h"
 
 #include "platform/DirectoryListing.h"
 #include "platform/FileTime.h"
@@ -18,8 +18,8 @@ bool isDotEntry(const std::string& name) {
 
 } // namespace
 
-TSearchFileData searchFileData(const DirectoryEntry& entry) {
-    TSearchFileData data;
+FoundEntry searchFileData(const DirectoryEntry& entry) {
+    FoundEntry data;
     data.FileName = entry.name;
     data.ShortName = entry.name;
     data.Size = entry.size;
@@ -36,7 +36,7 @@ TSearchFileData searchFileData(const DirectoryEntry& entry) {
     return data;
 }
 
-bool TSearchFile::Execute() {
+bool FolderScanner::Execute() {
     if (searching_ || (!OnFind && !OnFindDir))
         return false;
     const std::string folder = fullPathName(Directory);
@@ -48,7 +48,7 @@ bool TSearchFile::Execute() {
 
     // Ends the walk's state also when a handler's exception passes through.
     struct EndOfWalk {
-        TSearchFile& self;
+        FolderScanner& self;
         ~EndOfWalk() {
             self.searching_ = false;
             self.entered_.clear();
@@ -60,13 +60,13 @@ bool TSearchFile::Execute() {
     return walk(folder);
 }
 
-bool TSearchFile::walk(const std::string& folder) {
+bool FolderScanner::walk(const std::string& folder) {
     // A folder that can't be listed (no permission, vanished meanwhile) contributes nothing.
     const auto entries = listDirectory(folder, SearchName, FindOtherFiles);
     if (!entries)
         return true;
     for (const DirectoryEntry& entry : *entries) {
-        const TSearchFileData data = searchFileData(entry);
+        const FoundEntry data = searchFileData(entry);
         const std::string name = joinPath(folder, entry.name);
         const bool dot = isDotEntry(entry.name);
         const bool subfolder = entry.isDirectory && !dot;

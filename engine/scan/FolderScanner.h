@@ -1,12 +1,12 @@
 #pragma once
-// TSearchFile walks a folder, optionally with all its sub-folders, and reports every entry to
+// FolderScanner walks a folder, optionally with all its sub-folders, and reports every entry to
 // its handlers; it keeps no list of its own, the caller collects what it needs. Set Directory,
 // Recursive and SearchName, assign OnFind and/or OnFindDir, then call Execute:
 //
-//     TSearchFile search;
+//     FolderScanner search;
 //     search.Directory = readInFolder;
 //     search.Recursive = true;
-//     search.OnFind = [&](TSearchFile&, const std::string& name, const TSearchFileData& data,
+//     search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry& data,
 //                         bool&) { if (!data.IsDirectory) files.push_back(name); };
 //     search.Execute();
 //
@@ -26,7 +26,7 @@ namespace pixbako {
 struct DirectoryEntry;
 
 // One directory entry as the platform's directory search describes it.
-struct TSearchFileData {
+struct FoundEntry {
     std::string FileName;
     std::string ShortName; // Linux has no 8.3 names: the long name again
     std::int64_t Size = 0;
@@ -45,19 +45,19 @@ struct TSearchFileData {
 };
 
 // The find data of a listing entry, times in local time.
-TSearchFileData searchFileData(const DirectoryEntry& entry);
+FoundEntry searchFileData(const DirectoryEntry& entry);
 
-class TSearchFile {
+class FolderScanner {
 public:
     // Called for every file and folder found (folders too: test Data.IsDirectory). Setting
     // Continue to false ends the whole walk at once.
-    using TFindFileEvent = std::function<void(TSearchFile& Sender, const std::string& Name,
-                                              const TSearchFileData& Data, bool& Continue)>;
+    using TFindFileEvent = std::function<void(FolderScanner& Sender, const std::string& Name,
+                                              const FoundEntry& Data, bool& Continue)>;
     // Called for every real sub-folder, before OnFind for it. Skip: neither report the folder
     // to OnFind nor enter it. IgnoreSubdir (starts as !Recursive): don't enter it.
     using TFindDirEvent =
-        std::function<void(TSearchFile& Sender, const std::string& Name,
-                           const TSearchFileData& Data, bool& Skip, bool& IgnoreSubdir)>;
+        std::function<void(FolderScanner& Sender, const std::string& Name, const FoundEntry& Data,
+                           bool& Skip, bool& IgnoreSubdir)>;
 
     std::string Directory;          // may be relative; made absolute when the walk starts
     bool Recursive = false;         // walk into sub-folders

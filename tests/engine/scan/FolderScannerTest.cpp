@@ -1,4 +1,4 @@
-#include "engine/scan/SearchFile.h"
+#include "engine/scan/FolderScanner.h"
 
 #include "support/TempFolder.h"
 
@@ -41,14 +41,15 @@ protected:
 
     // Records every handler call as "dir:" or "find:" with the path relative to the root.
     void recordBoth() {
-        search.OnFind = [this](TSearchFile&, const std::string& name, const TSearchFileData&,
-                               bool&) { events.push_back("find:" + relative(name)); };
-        search.OnFindDir = [this](TSearchFile&, const std::string& name, const TSearchFileData&,
-                                  bool&, bool&) { events.push_back("dir:" + relative(name)); };
+        search.OnFind = [this](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
+            events.push_back("find:" + relative(name));
+        };
+        search.OnFindDir = [this](FolderScanner&, const std::string& name, const FoundEntry&, bool&,
+                                  bool&) { events.push_back("dir:" + relative(name)); };
     }
 
     TempFolder temp;
-    TSearchFile search;
+    FolderScanner search;
     std::vector<std::string> events;
 };
 
@@ -106,8 +107,8 @@ TEST_F(Walk, ShapesOfTheWalk) {
         search.Recursive = c.recursive;
         search.SearchName = c.pattern;
         auto record = search.OnFindDir;
-        search.OnFindDir = [&, record](TSearchFile& sender, const std::string& name,
-                                       const TSearchFileData& data, bool& skip, bool& ignore) {
+        search.OnFindDir = [&, record](FolderScanner& sender, const std::string& name,
+                                       const FoundEntry& data, bool& skip, bool& ignore) {
             EXPECT_FALSE(skip);
             EXPECT_EQ(ignore, !c.recursive);
             record(sender, name, data, skip, ignore);
@@ -126,7 +127,7 @@ TEST_F(Walk, ContinueFalseStopsEverythingAtEveryDepth) {
     for (const char* stopAt : {"A.JPG", "sub/c.jpg", "sub/deep/d.jpg", "x.JPG/f.txt"}) {
         events.clear();
         search.Recursive = true;
-        search.OnFind = [&](TSearchFile&, const std::string& name, const TSearchFileData&,
+        search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry&,
                             bool& carryOn) {
             EXPECT_TRUE(carryOn);
             events.push_back(relative(name));
@@ -142,8 +143,8 @@ TEST_F(Walk, ContinueFalseStopsEverythingAtEveryDepth) {
 
 TEST_F(Walk, OnlyOnFindDirAssignedStillWalks) {
     search.Recursive = true;
-    search.OnFindDir = [&](TSearchFile&, const std::string& name, const TSearchFileData& data,
-                           bool&, bool&) {
+    search.OnFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&,
+                           bool&) {
         EXPECT_TRUE(data.IsDirectory);
         events.push_back(relative(name));
     };
@@ -171,7 +172,7 @@ TEST_F(Walk, EmptyFolderCallsNoHandler) {
 
 TEST_F(Walk, NestedExecuteIsRefused) {
     int nestedResults = 0;
-    search.OnFind = [&](TSearchFile& sender, const std::string&, const TSearchFileData&, bool&) {
+    search.OnFind = [&](FolderScanner& sender, const std::string&, const FoundEntry&, bool&) {
         EXPECT_TRUE(sender.Searching());
         EXPECT_FALSE(sender.Execute());
         ++nestedResults;
@@ -183,7 +184,7 @@ TEST_F(Walk, NestedExecuteIsRefused) {
 
 TEST_F(Walk, ExceptionPassesThroughAndTheNextWalkWorks) {
     search.Recursive = true;
-    search.OnFind = [](TSearchFile&, const std::string& name, const TSearchFileData&, bool&) {
+    search.OnFind = [](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
         if (name.ends_with("/d.jpg"))
             throw std::runtime_error("handler failed");
     };
@@ -197,7 +198,7 @@ TEST_F(Walk, ExceptionPassesThroughAndTheNextWalkWorks) {
 TEST_F(Walk, HandlerThatReplacesItselfDoesNotDestroyItselfWhileRunning) {
     std::string captured(100, 'x'); // large enough to live on the heap inside the function
     int calls = 0;
-    search.OnFind = [&, captured](TSearchFile& sender, const std::string&, const TSearchFileData&,
+    search.OnFind = [&, captured](FolderScanner& sender, const std::string&, const FoundEntry&,
                                   bool&) {
         sender.OnFind = nullptr;
         ++calls;
@@ -213,7 +214,7 @@ TEST_F(Walk, NamesAreAbsoluteWithOneDelimiter) {
     for (const char* directory : {"../x.JPG", "../x.JPG/", ".././x.JPG//"}) {
         events.clear();
         search.Directory = directory;
-        search.OnFind = [&](TSearchFile&, const std::string& name, const TSearchFileData&, bool&) {
+        search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
             events.push_back(name);
         };
         EXPECT_TRUE(search.Execute());
@@ -223,10 +224,10 @@ TEST_F(Walk, NamesAreAbsoluteWithOneDelimiter) {
 }
 
 TEST(WalkRoot, NamesUnderTheRootHaveOneDelimiter) {
-    TSearchFile search;
+    FolderScanner search;
     search.Directory = "/";
     std::vector<std::string> names;
-    search.OnFind = [&](TSearchFile&, const std::string& name, const TSearchFileData&, bool&) {
+    search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
         names.push_back(name);
     };
     EXPECT_TRUE(search.Execute());
@@ -257,8 +258,8 @@ TEST_F(Walk, FolderThatVanishesBeforeItIsEnteredContributesNothing) {
     search.Recursive = true;
     recordBoth();
     auto record = search.OnFindDir;
-    search.OnFindDir = [&](TSearchFile& sender, const std::string& name,
-                           const TSearchFileData& data, bool& skip, bool& ignore) {
+    search.OnFindDir = [&](FolderScanner& sender, const std::string& name, const FoundEntry& data,
+                           bool& skip, bool& ignore) {
         record(sender, name, data, skip, ignore);
         if (relative(name) == "sub")
             std::filesystem::remove_all(name);
@@ -291,8 +292,8 @@ TEST_F(Walk, ReportsTheFindDataOfEachEntry) {
     constexpr std::int64_t kBig = (5LL << 30) + 7;
     ASSERT_EQ(::truncate(at("A.JPG").c_str(), kBig), 0);
 
-    std::map<std::string, TSearchFileData> found;
-    search.OnFind = [&](TSearchFile&, const std::string& name, const TSearchFileData& data, bool&) {
+    std::map<std::string, FoundEntry> found;
+    search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&) {
         found[relative(name)] = data;
     };
     EXPECT_TRUE(search.Execute());
