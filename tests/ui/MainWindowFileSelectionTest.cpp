@@ -179,16 +179,7 @@ TEST_F(FileSelectionTest, DropsAddFilesAndFolderContentsButNotTheCounterFile) {
 
 TEST_F(FileSelectionTest, FilesDraggedOntoTheBoxAreLoaded) {
     const fs::path path = picture(card, "dragged.jpg");
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
-    QWidget* target = box()->viewport();
-    const QPoint at(target->width() / 2, target->height() / 2);
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &move);
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
+    dropPaths(box()->viewport(), {QString::fromStdString(path.string())});
     EXPECT_EQ(names(), std::vector<std::string>{"dragged.jpg"});
     EXPECT_EQ(status(), " 1件読み込みました 取込むデータを選択してください");
 }

@@ -283,22 +283,6 @@ TEST_F(RulesTest, BrowsingFillsTheFieldsAndCancelKeepsThem) {
     EXPECT_EQ(readIn->text(), "/media/other");
 }
 
-// Drops a list of local paths on a widget the way a file manager does.
-void dropPaths(QWidget* target, const QStringList& paths) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const QString& path : paths)
-        urls << QUrl::fromLocalFile(path);
-    data.setUrls(urls);
-    const QPoint at(target->width() / 2, target->height() / 2);
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &move);
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &drop);
-}
-
 TEST_F(RulesTest, DropsTakeOnlyTheFirstPathOfTheRightKind) {
     const QString base = QString::fromStdString(temp.path());
     const QString folderA = base + "/写真 A", folderB = base + "/B%20c";

@@ -5,7 +5,10 @@
 #include "support/TempFolder.h"
 #include "ui/MainWindow.h"
 
+#include <QCoreApplication>
+#include <QMimeData>
 #include <QTest>
+#include <QUrl>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -91,5 +94,21 @@ protected:
     int wizardOpened = 0;
     int aboutOpened = 0;
 };
+
+// Drops a list of local paths on a widget the way a file manager does.
+inline void dropPaths(QWidget* target, const QStringList& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    data.setUrls(urls);
+    const QPoint at(target->width() / 2, target->height() / 2);
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &move);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+}
 
 } // namespace pixbako::test
