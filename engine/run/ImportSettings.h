@@ -42,6 +42,8 @@ struct ImportSettings {
     std::string programPath;      // RunProcEdit
     int programParameterMode = 0; // RUNPARACHK2: 0 none, 1 automatic, 2 given
     std::string programParameter; // RUNPARACHKSTR
+
+    bool operator==(const ImportSettings&) const = default;
 };
 
 // An empty or one-blank date pattern is saved (and shown) as "DDDDD", which formats as the
