@@ -1,13 +1,11 @@
 #include "settings/SettingsFile.h"
 
-#include "engine/naming/SequenceStyle.h"
+#include "engine/options/OptionsFile.h"
 #include "platform/SettingsIni.h"
-#include "settings/OptionKeys.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QVariant>
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
@@ -26,21 +24,8 @@ std::string utf8(const QString& text) {
     return text.toStdString();
 }
 
-QString qtext(std::string_view text) {
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 std::string fileName(const QString& path) {
     return QFile::encodeName(path).toStdString();
-}
-
-// A value of the older layout without the quote that enclosed it at each end: its first and
-// last characters go, whatever they are.
-std::string withoutEnclosingCharacters(const std::string& value) {
-    QString text = qtext(value);
-    if (text.size() < 2)
-        return {};
-    return utf8(text.mid(1, text.size() - 2));
 }
 
 bool isUnreadable(const SettingsIni& ini) {
@@ -92,21 +77,6 @@ QString settingsFilePath(const QString& programPath) {
 SettingsFile::SettingsFile(ISettingsForm& form, QString iniPath)
     : form_(form), path_(std::move(iniPath)) {}
 
-QWidget* SettingsFile::control(std::string_view name) const {
-    return form_.form().findChild<QWidget*>(qtext(name));
-}
-
-void SettingsFile::setControl(std::string_view name, std::string_view property,
-                              const QVariant& value) {
-    if (QWidget* widget = control(name))
-        widget->setProperty(std::string(property).c_str(), value);
-}
-
-QVariant SettingsFile::controlValue(std::string_view name, std::string_view property) const {
-    QWidget* widget = control(name);
-    return widget ? widget->property(std::string(property).c_str()) : QVariant();
-}
-
 void SettingsFile::reportWriteFailure(const std::string& reason) {
     form_.dialogs().beep(BeepKind::Hand);
     form_.dialogs().messageBox("設定ファイルに書き込めません\r\n" + utf8(path_) + "\r\n" + reason,
@@ -129,42 +99,10 @@ void SettingsFile::loadOptions(const QString& qsection) {
     QRect area = form_.workArea();
     SettingsIni ini(fileName(path_));
     std::string section = utf8(qsection);
-
-    // The layout is told by VER as it stands in the file: the older one quoted it.
-    std::string version = ini.storedValue(section, "VER").value_or(utf8(form_.versionText()));
-    bool olderLayout = version.empty() || version.front() == '"';
-    int runParameterDefault = ini.readBool(section, "RUNPARA", false) ? 0 : 1;
-
-    for (std::string_view key : loadOrder()) {
-        const OptionKey& option = *findOptionKey(key);
-        switch (option.type) {
-        case KeyType::Text: {
-            const bool quoted = olderLayout && option.quotedInOlderLayout;
-            auto stored =
-                quoted ? ini.storedValue(section, option.key) : ini.value(section, option.key);
-            // A missing key takes its default as it stands, also in the older layout: only
-            // stored values were quoted.
-            std::string value(option.textDefault);
-            if (stored)
-                value = quoted ? withoutEnclosingCharacters(*stored) : *stored;
-            applyText(option, value);
-            break;
-        }
-        case KeyType::Boolean:
-            applyBoolean(option, ini.readBool(section, option.key, option.numberDefault != 0));
-            break;
-        case KeyType::Integer: {
-            int fallback = option.key == "RUNPARA2" ? runParameterDefault : option.numberDefault;
-            applyInteger(option, ini.readInteger(section, option.key, fallback));
-            break;
-        }
-        }
-    }
+    form_.applyOptions(readOptions(ini, section, utf8(form_.versionText())));
 
     if (section == kCurrentSection) {
-        QVariant protection = controlValue("CHKHOGO", "checked");
-        bool protectedNow =
-            protection.isValid() ? protection.toBool() : ini.readBool(section, "HOGOF", false);
+        const bool protectedNow = form_.options().settingsProtected;
         form_.setPageIndex(protectedNow ? 0 : ini.readInteger(section, "PAGENO", 1));
         placeWindow(ini, area);
     }
@@ -177,58 +115,6 @@ void SettingsFile::loadOptions(const QString& qsection) {
     }
     if (auto result = ini.save(); !result.ok)
         reportWriteFailure(result.message);
-}
-
-void SettingsFile::applyText(const OptionKey& option, const std::string& value) {
-    switch (option.holder) {
-    case Holder::Control:
-        setControl(option.control, option.property, qtext(value));
-        break;
-    case Holder::ExtensionList:
-        form_.extensionChoice().freeList = value;
-        break;
-    default:
-        break;
-    }
-}
-
-void SettingsFile::applyBoolean(const OptionKey& option, bool value) {
-    switch (option.holder) {
-    case Holder::Control:
-        setControl(option.control, option.property, value);
-        break;
-    case Holder::CopyMode:
-        // Radio buttons of one group: checking one clears the other.
-        setControl(value ? "RedioButtonCOPY" : "RedioButtonMOVE", "checked", true);
-        break;
-    case Holder::ExtensionFlag:
-        form_.extensionChoice().*option.flag = value;
-        break;
-    case Holder::SortUp:
-        form_.setSortUp(value);
-        break;
-    default:
-        break;
-    }
-}
-
-void SettingsFile::applyInteger(const OptionKey& option, int value) {
-    switch (option.holder) {
-    case Holder::Control:
-        setControl(option.control, option.property, value);
-        break;
-    case Holder::ThumbnailMode:
-        form_.setThumbnailMode(value);
-        break;
-    case Holder::ThumbnailSize:
-        form_.setThumbnailSize(value);
-        break;
-    case Holder::SortType:
-        form_.setSortType(value);
-        break;
-    default:
-        break;
-    }
 }
 
 void SettingsFile::placeWindow(const SettingsIni& ini, const QRect& area) {
@@ -283,8 +169,7 @@ bool SettingsFile::save(const std::string& section, bool deliberate) {
         reportWriteFailure(std::string("read: ") + std::strerror(ini.loadError()));
         return false;
     }
-    for (const OptionKey& option : optionKeys())
-        storeOption(ini, section, option);
+    writeOptions(ini, section, form_.options(), utf8(form_.versionText()));
 
     if (section == kCurrentSection) {
         ini.writeInteger(section, "PAGENO", form_.pageIndex());
@@ -308,72 +193,6 @@ bool SettingsFile::save(const std::string& section, bool deliberate) {
         return false;
     }
     return true;
-}
-
-void SettingsFile::storeOption(SettingsIni& ini, const std::string& section,
-                               const OptionKey& option) {
-    // A control the window does not have keeps the stored value (or gets the default).
-    auto keepStored = [&] {
-        if (ini.value(section, option.key))
-            ini.writeString(section, option.key, *ini.value(section, option.key));
-        else if (option.type == KeyType::Text)
-            ini.writeString(section, option.key, option.textDefault);
-        else
-            ini.writeInteger(section, option.key, option.numberDefault);
-    };
-    auto styleIndex = [&] { return ini.readInteger(section, "FNUM", 3); };
-    switch (option.holder) {
-    case Holder::Control: {
-        QVariant value = controlValue(option.control, option.property);
-        if (!value.isValid())
-            keepStored();
-        else if (option.type == KeyType::Text)
-            ini.writeString(section, option.key, utf8(value.toString()));
-        else if (option.type == KeyType::Boolean)
-            ini.writeBool(section, option.key, value.toBool());
-        else
-            ini.writeInteger(section, option.key, value.toInt());
-        break;
-    }
-    case Holder::CopyMode: {
-        QVariant copy = controlValue("RedioButtonCOPY", "checked");
-        if (copy.isValid())
-            ini.writeBool(section, option.key, copy.toBool());
-        else
-            keepStored();
-        break;
-    }
-    case Holder::SequenceOpening: // from the style just written under FNUM
-        ini.writeString(section, option.key, sequenceStyleFor(styleIndex()).opening);
-        break;
-    case Holder::SequenceDigits:
-        ini.writeInteger(section, option.key, sequenceStyleFor(styleIndex()).digits);
-        break;
-    case Holder::SequenceClosing:
-        ini.writeString(section, option.key, sequenceStyleFor(styleIndex()).closing);
-        break;
-    case Holder::ExtensionFlag:
-        ini.writeBool(section, option.key, form_.extensionChoice().*option.flag);
-        break;
-    case Holder::ExtensionList:
-        ini.writeString(section, option.key, form_.extensionChoice().freeList);
-        break;
-    case Holder::Version:
-        ini.writeString(section, option.key, utf8(form_.versionText()));
-        break;
-    case Holder::ThumbnailMode:
-        ini.writeInteger(section, option.key, form_.thumbnailMode());
-        break;
-    case Holder::ThumbnailSize:
-        ini.writeInteger(section, option.key, form_.thumbnailSize());
-        break;
-    case Holder::SortType:
-        ini.writeInteger(section, option.key, form_.sortType());
-        break;
-    case Holder::SortUp:
-        ini.writeBool(section, option.key, form_.sortUp());
-        break;
-    }
 }
 
 void SettingsFile::applyPresetMenuItem(const QString& itemName) {
@@ -401,14 +220,12 @@ void SettingsFile::applyPresetMenuItem(const QString& itemName) {
 }
 
 void SettingsFile::applyExitReplacement() {
-    for (std::string_view name : {"DDATEEdit", "FDATEEdit"}) {
-        QVariant text = controlValue(name, "currentText");
-        if (!text.isValid())
-            continue;
-        QString pattern = text.toString();
-        if (pattern.isEmpty() || pattern == QStringLiteral(" "))
-            setControl(name, "currentText", QStringLiteral("DDDDD"));
-    }
+    Options options = form_.options();
+    const Options shown = options;
+    options.folderDatePattern = datePatternForSave(options.folderDatePattern);
+    options.fileDatePattern = datePatternForSave(options.fileDatePattern);
+    if (options != shown)
+        form_.applyOptions(options);
 }
 
 void SettingsFile::saveOnExit() {

@@ -1,62 +1,45 @@
 #pragma once
 // The settings file of the main window: section INI0 holds the current options, INI1 to INI5
-// the five presets, and Form the window placement. The options live in the window's controls;
-// this class moves them between the controls and the file, finding each control by its
-// objectName and reading or writing it through a Qt property, so that an assignment fires the
-// control's own signals exactly as a change by the user does.
+// the five presets, and Form the window placement. The options travel as one Options value:
+// read from the file and applied to the window, or taken from the window and written.
 //
 // The main window implements ISettingsForm, creates one SettingsFile with the path from
 // settingsFilePath(), calls loadOptions("INI0") while it is being created, routes the ten preset
 // menu items to applyPresetMenuItem(itemName), and on exit calls saveOnExit().
-//
-// Properties used: QLineEdit "text"; the editable pattern lists DDATEEdit and FDATEEdit
-// "currentText"; the drop-down lists FNUMCombo and FTYPECombo "currentIndex"; check boxes and
-// the radio buttons RedioButtonCOPY / RedioButtonMOVE "checked"; StartEdit "value"; the radio
-// groups TYPERADIO and RUNPARACHK2 "itemIndex". A control the window lacks is skipped on loading
-// and keeps its stored value on saving.
+#include "engine/options/Options.h"
 #include "engine/run/Dialogs.h"
-#include "engine/run/ExtensionChoice.h"
 
 #include <QRect>
 #include <QString>
 #include <string>
 #include <string_view>
 
-class QVariant;
 class QWidget;
 
 namespace pixbako {
 
 class SettingsIni;
-struct OptionKey;
 
-// What the settings file needs of the main window beyond its named controls.
+// What the settings file needs of the main window.
 class ISettingsForm {
 public:
     virtual ~ISettingsForm() = default;
-    // The main window: its controls are found by objectName, its caption, state and geometry
-    // are read and set directly.
+    // The main window: its caption, state and geometry are read and set directly.
     virtual QWidget& form() = 0;
-    virtual ExtensionChoice& extensionChoice() = 0;
     virtual IDialogs& dialogs() = 0;
     virtual QString versionText() const = 0; // "2.1.0.0"
     virtual QRect workArea() const = 0;      // the screen's available geometry
+    // The options as the window shows them, and showing others: every control whose value
+    // changes runs its reaction as for a change by the user. Stored numbers out of range
+    // arrive unchanged: the window decides what to make of them.
+    virtual Options options() const = 0;
+    virtual void applyOptions(const Options& options) = 0;
     // Active tab of PageControl1. Stored numbers out of range arrive unchanged.
     virtual int pageIndex() const = 0;
     virtual void setPageIndex(int index) = 0;
     // Height of Panel1 (the splitter position); never less than 421 when set from here.
     virtual int panelHeight() const = 0;
     virtual void setPanelHeight(int height) = 0;
-    // Held by the file-selection tab and the thumbnail box. Stored numbers out of range arrive
-    // unchanged: the window decides what to make of them.
-    virtual int thumbnailMode() const = 0; // 0 file names, 1 images
-    virtual void setThumbnailMode(int mode) = 0;
-    virtual int thumbnailSize() const = 0; // pixels, 20 to 120
-    virtual void setThumbnailSize(int size) = 0;
-    virtual int sortType() const = 0; // 0 none, 1 file name, 2 full name, 3 caption
-    virtual void setSortType(int type) = 0;
-    virtual bool sortUp() const = 0;
-    virtual void setSortUp(bool up) = 0;
     // The two name samples (folder and file name), refreshed after a preset is loaded.
     virtual void refreshSamples() = 0;
 };
@@ -87,7 +70,7 @@ public:
     // save the section named by the item's last four characters, and set the caption (not after
     // a save that failed).
     void applyPresetMenuItem(const QString& itemName);
-    // An empty or single-blank date pattern in DDATEEdit or FDATEEdit becomes "DDDDD".
+    // An empty or single-blank date pattern of the folder or file names becomes "DDDDD".
     void applyExitReplacement();
     // The exit reaction's part (also at the start of every run): applyExitReplacement(), then
     // saveOptions("INI0"), unless the file could not be read: a run or an exit never replaces
@@ -95,15 +78,7 @@ public:
     void saveOnExit();
 
 private:
-    QWidget* control(std::string_view name) const;
-    // A missing control is skipped; its value reads as invalid.
-    void setControl(std::string_view name, std::string_view property, const QVariant& value);
-    QVariant controlValue(std::string_view name, std::string_view property) const;
-    void applyText(const OptionKey& option, const std::string& value);
-    void applyBoolean(const OptionKey& option, bool value);
-    void applyInteger(const OptionKey& option, int value);
     void placeWindow(const SettingsIni& ini, const QRect& area);
-    void storeOption(SettingsIni& ini, const std::string& section, const OptionKey& option);
     bool save(const std::string& section, bool deliberate);
     void reportWriteFailure(const std::string& reason);
     // The warning about a file that was not read, once per program run.

@@ -49,6 +49,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         setup_.transferDialogs = ownTransferDialogs_.get();
     }
     setUpControls();
+    bindOptions();
     setDetailedTabOrder();
     connectControls();
     connectDropTargets();

@@ -1,6 +1,6 @@
 #pragma once
-// The main window: every option of a run lives in its controls (found by objectName), the
-// processed-file list shows the run's FileList, and the run itself (ImportRun) talks to the
+// The main window: its controls show the options (bound to them in one place, bindOptions),
+// the processed-file list shows the run's FileList, and the run itself (ImportRun) talks to the
 // window through IRunWindow.
 //
 // Everything the window would otherwise take from the desktop comes in through MainWindowSetup:
@@ -15,6 +15,7 @@
 #include "engine/run/ExtensionChoice.h"
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunWindow.h"
+#include "settings/OptionsBinding.h"
 #include "settings/SettingsFile.h"
 #include "ui/PostRunServices.h"
 
@@ -155,25 +156,23 @@ public:
     void loadOptions(const QString& section);
     void saveOptions(const QString& section);
 
-    // --- ISettingsForm: what the settings file uses besides the controls ---
+    // --- ISettingsForm: the options as the controls show them, and the window's placement ---
     QWidget& form() override { return *this; }
-    ExtensionChoice& extensionChoice() override { return extensionChoice_; }
     IDialogs& dialogs() override { return *setup_.dialogs; }
     QString versionText() const override { return versionText_; }
     QRect workArea() const override;
+    Options options() const override { return options_.read(); }
+    void applyOptions(const Options& options) override { options_.apply(options); }
     int pageIndex() const override;
     void setPageIndex(int index) override;
     int panelHeight() const override;
     void setPanelHeight(int height) override; // the splitter position; never below 421
-    int thumbnailMode() const override;       // RadioTHM
-    void setThumbnailMode(int mode) override;
-    int thumbnailSize() const override; // TrackTHM
-    void setThumbnailSize(int size) override;
-    int sortType() const override; // the box's Sorted, 0 to 3
-    void setSortType(int type) override;
-    bool sortUp() const override; // the box's SortUP
-    void setSortUp(bool up) override;
     void refreshSamples() override { updateNameSamples(); }
+    // Keys of the options that no control shows (none in a complete window).
+    std::vector<std::string_view> unboundOptions() const { return options_.unboundKeys(); }
+
+    // The file types a run of "chosen types" imports; the extension dialog edits them.
+    ExtensionChoice& extensionChoice() { return extensionChoice_; }
 
     // The extension dialog, created once at program start after the window and shown by
     // TYPESETBUTTON.
@@ -218,6 +217,15 @@ protected:
 
 private:
     void setUpControls();
+    void bindOptions();        // MainWindowOptions.cpp
+    int thumbnailMode() const; // RadioTHM
+    void setThumbnailMode(int mode);
+    int thumbnailSize() const; // TrackTHM
+    void setThumbnailSize(int size);
+    int sortType() const; // the box's Sorted, 0 to 3
+    void setSortType(int type);
+    bool sortUp() const; // the box's SortUP
+    void setSortUp(bool up);
     void setDetailedTabOrder();
     void connectControls();
     void placeOverlays();
@@ -244,6 +252,7 @@ private:
     std::unique_ptr<SettingsFile> settings_;
     FileListModel* model_ = nullptr;
     ExtensionChoice extensionChoice_;
+    OptionsBinding options_; // every option to the control that shows it
     QPointer<FileTypesDialog> TYPESET_;
     QString versionText_;
     int currentTab_ = -1;

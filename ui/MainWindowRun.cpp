@@ -90,35 +90,7 @@ void MainWindow::saveSettings() {
 }
 
 ImportSettings MainWindow::importSettings() {
-    ImportSettings s;
-    s.readInFolder = ui->ReadInEdit->text().toStdString();
-    s.saveFolder = ui->SaveOutEdit->text().toStdString();
-    s.overwriteConfirmation = ui->OverWriteChkBox->isChecked();
-    s.copy = ui->RedioButtonCOPY->isChecked();
-    s.dateFolders = ui->DIRCHKBOX->isChecked();
-    s.folderDatePattern = ui->DDATEEdit->currentText().toStdString();
-    s.folderPrefix = ui->DMAEEDIT->text().toStdString();
-    s.folderSuffix = ui->DATOEDIT->text().toStdString();
-    s.rename = ui->ReNameChkBox->isChecked();
-    s.fileDatePattern = ui->FDATEEdit->currentText().toStdString();
-    s.filePrefix = ui->FMAEEdit->text().toStdString();
-    s.middleText = ui->FATOEdit->text().toStdString();
-    s.numbering = ui->FNUMCHK->isChecked();
-    s.startNumber = ui->StartEdit->value();
-    s.autoContinue = ui->FAUTONUM->isChecked();
-    s.sequenceStyleIndex = ui->FNUMCombo->currentIndex();
-    s.extensionCase = ui->FTYPECombo->currentIndex();
-    s.extensionMode = ui->TYPERADIO->itemIndex();
-    s.extensions = extensionChoice_;
-    s.includeSubfolders = ui->sUbdirchk1->isChecked();
-    s.writeLog = ui->LOGSAVECHKBOX->isChecked();
-    s.openFolders = ui->DirOpenChkBox->isChecked();
-    s.autoExit = ui->AutoExitChkBox->isChecked();
-    s.startProgram = ui->RunChkBox->isChecked();
-    s.programPath = ui->RunProcEdit->text().toStdString();
-    s.programParameterMode = ui->RUNPARACHK2->itemIndex();
-    s.programParameter = ui->RUNPARACHKSTR->text().toStdString();
-    return s;
+    return options();
 }
 
 void MainWindow::enterRunningState() {

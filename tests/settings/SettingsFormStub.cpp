@@ -48,6 +48,62 @@ StubForm::StubForm() {
     start->setRange(0, 9999);
     (new StubRadioGroup(&window, 2))->setObjectName(QStringLiteral("TYPERADIO"));
     (new StubRadioGroup(&window, 3))->setObjectName(QStringLiteral("RUNPARACHK2"));
+    bindOptions();
+}
+
+// Every option to its control, the way the main window binds its own.
+void StubForm::bindOptions() {
+    const std::pair<const char*, const char*> fields[] = {
+        {"READ", "ReadInEdit"},     {"WRITE", "SaveOutEdit"},       {"FMAE", "FMAEEdit"},
+        {"FATO", "FATOEdit"},       {"DMAE", "DMAEEDIT"},           {"DATO", "DATOEDIT"},
+        {"RUNNAME", "RunProcEdit"}, {"RUNPARASTR", "RUNPARACHKSTR"}};
+    for (auto [key, name] : fields)
+        binding.bind(key, find<QLineEdit>(name));
+    const std::pair<const char*, const char*> boxes[] = {
+        {"OVERW", "OverWriteChkBox"}, {"DIROPEN", "DirOpenChkBox"}, {"AUTOQUIT", "AutoExitChkBox"},
+        {"RENAME", "ReNameChkBox"},   {"DIRCHKBOX", "DIRCHKBOX"},   {"RUNF", "RunChkBox"},
+        {"FNUMF", "FNUMCHK"},         {"FAUTONUMF", "FAUTONUM"},    {"LOGF", "LOGSAVECHKBOX"},
+        {"HOGOF", "CHKHOGO"},         {"SUBDIR", "sUbdirchk1"}};
+    for (auto [key, name] : boxes)
+        binding.bind(key, find<QCheckBox>(name));
+    const std::pair<const char*, const char*> lists[] = {{"DDATE", "DDATEEdit"},
+                                                         {"FDATE", "FDATEEdit"},
+                                                         {"FNUM", "FNUMCombo"},
+                                                         {"FTYPEC", "FTYPECombo"}};
+    for (auto [key, name] : lists)
+        binding.bind(key, find<QComboBox>(name));
+    binding.bind("START", find<QSpinBox>("StartEdit"));
+    binding.bindItemIndex("TYPEF", find<StubRadioGroup>("TYPERADIO"));
+    binding.bindItemIndex("RUNPARA2", find<StubRadioGroup>("RUNPARACHK2"));
+    auto* copy = find<QRadioButton>("RedioButtonCOPY");
+    auto* move = find<QRadioButton>("RedioButtonMOVE");
+    binding.bind(
+        "MODE", [copy] { return OptionValue(copy->isChecked()); },
+        [copy, move](const OptionValue& value) {
+            (OptionsBinding::numberOf(value) ? copy : move)->setChecked(true);
+        });
+    auto number = [this](std::string_view key, int& field) {
+        binding.bind(
+            key, [&field] { return OptionValue(std::int64_t{field}); },
+            [&field](const OptionValue& value) { field = OptionsBinding::numberOf(value); });
+    };
+    number("THMMODE", thumbMode);
+    number("THMSIZE", thumbSize);
+    number("SORTTYPE", sort);
+    binding.bind(
+        "SORTUP", [this] { return OptionValue(up); },
+        [this](const OptionValue& value) { up = OptionsBinding::numberOf(value) != 0; });
+    binding.bind(
+        "READTYPE", [this] { return OptionValue(extensions.freeList); },
+        [this](const OptionValue& value) { extensions.freeList = std::get<std::string>(value); });
+    for (const OptionKey& key : optionKeys()) {
+        if (bool ExtensionChoice::*flag = key.extension)
+            binding.bind(
+                key.key, [this, flag] { return OptionValue(extensions.*flag); },
+                [this, flag](const OptionValue& value) {
+                    extensions.*flag = OptionsBinding::numberOf(value) != 0;
+                });
+    }
 }
 
 } // namespace pixbako::test

@@ -3,6 +3,7 @@
 // controls under their names, the radio-group widget with an itemIndex property, and dialogs
 // that record every box and answer from a script.
 #include "engine/run/Dialogs.h"
+#include "settings/OptionsBinding.h"
 #include "settings/SettingsFile.h"
 
 #include <QWidget>
@@ -76,8 +77,11 @@ public:
 
     template <class T> T* find(const char* name) { return window.findChild<T*>(name); }
 
+    OptionsBinding binding; // the controls above, as the window binds its own
+
     QWidget& form() override { return window; }
-    ExtensionChoice& extensionChoice() override { return extensions; }
+    Options options() const override { return binding.read(); }
+    void applyOptions(const Options& options) override { binding.apply(options); }
     IDialogs& dialogs() override { return recorder; }
     QString versionText() const override { return QStringLiteral("2.1.0.0"); }
     QRect workArea() const override { return area; }
@@ -85,15 +89,10 @@ public:
     void setPageIndex(int index) override { page = index; }
     int panelHeight() const override { return panel; }
     void setPanelHeight(int height) override { panel = height; }
-    int thumbnailMode() const override { return thumbMode; }
-    void setThumbnailMode(int mode) override { thumbMode = mode; }
-    int thumbnailSize() const override { return thumbSize; }
-    void setThumbnailSize(int size) override { thumbSize = size; }
-    int sortType() const override { return sort; }
-    void setSortType(int type) override { sort = type; }
-    bool sortUp() const override { return up; }
-    void setSortUp(bool ascending) override { up = ascending; }
     void refreshSamples() override { ++sampleRefreshes; }
+
+private:
+    void bindOptions();
 };
 
 } // namespace pixbako::test

@@ -328,6 +328,19 @@ TEST_F(RulesTest, ShrinkingTheWindowPutsTheEnlargedPanelBackToItsMinimum) {
     EXPECT_GT(find("PanelGrid")->height(), 0);
 }
 
+// An option that no control shows would be saved as its default, losing what the user set.
+TEST_F(RulesTest, EveryOptionHasItsControl) {
+    EXPECT_TRUE(window->unboundOptions().empty());
+    Options changed = window->options();
+    changed.readInFolder = "/media/カード";
+    changed.copy = !changed.copy;
+    changed.startNumber = 77;
+    changed.extensions.freeList = "RAW";
+    window->applyOptions(changed);
+    EXPECT_EQ(find<QLineEdit>("ReadInEdit")->text(), "/media/カード");
+    EXPECT_EQ(window->options(), changed);
+}
+
 TEST_F(RulesTest, WindowHasDesignSizesAndListColumns) {
     EXPECT_EQ(window->minimumSize(), QSize(746, 555));
     EXPECT_GE(find("Panel1")->height(), 421);
