@@ -61,7 +61,7 @@ void fillMessagePage(QTextEdit* memo, const QStringList& lines) {
 
 } // namespace
 
-SetupWizard::SetupWizard(ISettingsForm& mainWindow, PickFolder pickFolder, QWidget* parent)
+SetupWizard::SetupWizard(IWizardHost& mainWindow, PickFolder pickFolder, QWidget* parent)
     : QDialog(parent), main_(mainWindow), pickFolder_(std::move(pickFolder)),
       ui(std::make_unique<Ui::SetupWizard>()) {
     ui->setupUi(this);
@@ -98,12 +98,8 @@ void SetupWizard::setUpControls() {
     }
 
     // The same preset patterns as the main window's pattern lists.
-    for (auto [own, mainName] :
-         {std::pair{ui->WIZADSTR, "DDATEEdit"}, {ui->WIZAFSTR, "FDATEEdit"}}) {
-        if (auto* list = qobject_cast<QComboBox*>(mainControl(mainName)))
-            for (int item = 0; item < list->count(); ++item)
-                own->addItem(list->itemText(item));
-    }
+    ui->WIZADSTR->addItems(main_.folderDatePatterns());
+    ui->WIZAFSTR->addItems(main_.fileDatePatterns());
     widenPopupToItems(*ui->WIZADSTR);
     widenPopupToItems(*ui->WIZAFSTR);
     ui->WIZADSTR->setCurrentIndex(ui->WIZADSTR->count() > 1 ? 1 : -1);
@@ -163,8 +159,9 @@ void SetupWizard::resetPages() {
     ui->EditSAVE->clear();
     ui->EDITIN->clear();
     showPage(0);
-    ui->EDITIN->setText(mainText("ReadInEdit"));
-    ui->EditSAVE->setText(mainText("SaveOutEdit"));
+    const Options options = main_.options();
+    ui->EDITIN->setText(QString::fromStdString(options.readInFolder));
+    ui->EditSAVE->setText(QString::fromStdString(options.saveFolder));
 }
 
 int SetupWizard::page() const {
@@ -304,59 +301,41 @@ void SetupWizard::browseWizardSaveFolder() {
     browse(ui->EditSAVE, QStringLiteral("保存フォルダを指定"));
 }
 
-QWidget* SetupWizard::mainControl(const char* name) const {
-    return main_.form().findChild<QWidget*>(QString::fromLatin1(name));
-}
-
-QString SetupWizard::mainText(const char* name) const {
-    const QWidget* control = mainControl(name);
-    return control ? control->property("text").toString() : QString();
-}
-
-// Through the control's property, so its own signals and the window's reactions fire exactly
-// as for a change by the user.
-void SetupWizard::setMain(const char* name, const char* property, const QVariant& value) {
-    if (QWidget* control = mainControl(name))
-        control->setProperty(property, value);
-}
-
-// The answers into the main window, in this order; options not named here keep their values.
+// The answers into the main window's options; options not named here keep their values.
 void SetupWizard::transfer() {
-    setMain("LAB1", "text", ui->EDITIN->text());
-    setMain("ReadInEdit", "text", ui->EDITIN->text());
-    setMain("LAB2", "text", ui->EditSAVE->text());
-    setMain("SaveOutEdit", "text", ui->EditSAVE->text());
-    setMain(itemIndex(ui->RADIOCOPYM0) == 1 ? "RedioButtonCOPY" : "RedioButtonMOVE", "checked",
-            true);
-    setMain("TYPERADIO", "itemIndex", 0);
-    setMain("OverWriteChkBox", "checked", false);
+    auto text = [](const auto* field) { return field->text().toStdString(); };
+    Options o = main_.options();
+    o.readInFolder = text(ui->EDITIN);
+    o.saveFolder = text(ui->EditSAVE);
+    o.copy = itemIndex(ui->RADIOCOPYM0) == 1;
+    o.extensionMode = 0;
+    o.overwriteConfirmation = false;
     if (itemIndex(ui->RADIODIR0) == 1) {
-        setMain("DIRCHKBOX", "checked", false);
+        o.dateFolders = false;
     } else {
-        setMain("DIRCHKBOX", "checked", true);
-        setMain("DMAEEDIT", "text", ui->WIZADMAE->text());
-        setMain("DDATEEdit", "currentText", ui->WIZADSTR->currentText());
-        setMain("DATOEDIT", "text", ui->WIZADATO->text());
+        o.dateFolders = true;
+        o.folderPrefix = text(ui->WIZADMAE);
+        o.folderDatePattern = ui->WIZADSTR->currentText().toStdString();
+        o.folderSuffix = text(ui->WIZADATO);
     }
+    o.extensionCase = 0;
     if (itemIndex(ui->RADIOFILE0) == 1) {
-        setMain("ReNameChkBox", "checked", false);
-        setMain("FTYPECombo", "currentIndex", 0);
+        o.rename = false;
     } else {
-        setMain("ReNameChkBox", "checked", true);
-        setMain("FMAEEdit", "text", ui->WIZAFMAE->text());
-        setMain("FDATEEdit", "currentText", ui->WIZAFSTR->currentText());
-        setMain("FATOEdit", "text", ui->WIZAFATO->text());
-        setMain("FNUMCHK", "checked", true);
-        setMain("FNUMCombo", "currentIndex", ui->WIZAFNO->currentIndex());
-        setMain("StartEdit", "value", 1);
-        setMain("FAUTONUM", "checked", true);
-        setMain("FTYPECombo", "currentIndex", 0);
+        o.rename = true;
+        o.filePrefix = text(ui->WIZAFMAE);
+        o.fileDatePattern = ui->WIZAFSTR->currentText().toStdString();
+        o.middleText = text(ui->WIZAFATO);
+        o.numbering = true;
+        o.sequenceStyleIndex = ui->WIZAFNO->currentIndex();
+        o.startNumber = 1;
+        o.autoContinue = true;
     }
-    setMain("AutoExitChkBox", "checked", false);
-    setMain("DirOpenChkBox", "checked", true);
-    setMain("LOGSAVECHKBOX", "checked", false);
-    setMain("RunChkBox", "checked", false);
-    main_.refreshSamples();
+    o.autoExit = false;
+    o.openFolders = true;
+    o.writeLog = false;
+    o.startProgram = false;
+    main_.applyWizardAnswers(o);
 }
 
 bool SetupWizard::eventFilter(QObject* watched, QEvent* event) {

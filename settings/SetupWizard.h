@@ -1,15 +1,17 @@
 #pragma once
 // The setup wizard: one question per page, nine pages of 136 pixels stacked in one scroll box,
-// and at the end the answers written straight into the main window's controls (found by
-// objectName), with the remaining options of the easy path set to fixed values.
+// and at the end the answers given to the main window as options, with the remaining options of
+// the easy path set to fixed values.
 //
 // The main window creates a new wizard for every opening, shows it modally and destroys it
 // afterwards, so each opening starts from the design state. Cancel (or Escape) at any page
 // leaves the main window untouched; only "完了" on the last page transfers the answers.
-#include "settings/SettingsFile.h"
+#include "engine/options/Options.h"
+#include "engine/run/Dialogs.h"
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -25,6 +27,19 @@ namespace pixbako {
 
 class FolderPicker;
 
+// What the wizard needs of the main window.
+class IWizardHost {
+public:
+    virtual ~IWizardHost() = default;
+    virtual Options options() const = 0;
+    // The answers: shown in the window's controls (their reactions run) and on its easy-run tab.
+    virtual void applyWizardAnswers(const Options& options) = 0;
+    virtual IDialogs& dialogs() = 0;
+    // The preset patterns of the folder and the file names.
+    virtual QStringList folderDatePatterns() const = 0;
+    virtual QStringList fileDatePatterns() const = 0;
+};
+
 class SetupWizard : public QDialog {
     Q_OBJECT
 
@@ -36,9 +51,9 @@ public:
     // cancelled). Unset: the wizard's own FolderPicker.
     using PickFolder = std::function<QString(const QString& title, const QString& initialFolder)>;
 
-    // `mainWindow` gives the controls the answers go into, the message boxes and the sample
-    // refresh; the wizard is shown centred on `parent`.
-    explicit SetupWizard(ISettingsForm& mainWindow, PickFolder pickFolder = {},
+    // `mainWindow` gives the options the answers change and the message boxes; the wizard is
+    // shown centred on `parent`.
+    explicit SetupWizard(IWizardHost& mainWindow, PickFolder pickFolder = {},
                          QWidget* parent = nullptr);
     ~SetupWizard() override;
 
@@ -68,11 +83,8 @@ private:
     void browse(QLineEdit* field, const QString& title);
     bool folderFieldAccepted(int page);
     void transfer();
-    QWidget* mainControl(const char* name) const;
-    QString mainText(const char* name) const;
-    void setMain(const char* name, const char* property, const QVariant& value);
 
-    ISettingsForm& main_;
+    IWizardHost& main_;
     PickFolder pickFolder_;
     std::unique_ptr<Ui::SetupWizard> ui;
     FolderPicker* plBrowseFolder1 = nullptr;

@@ -17,6 +17,7 @@
 #include "engine/run/RunWindow.h"
 #include "settings/OptionsBinding.h"
 #include "settings/SettingsFile.h"
+#include "settings/SetupWizard.h"
 #include "ui/PostRunServices.h"
 
 #include <QMainWindow>
@@ -78,7 +79,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-class MainWindow : public QMainWindow, public IRunWindow, public ISettingsForm {
+class MainWindow : public QMainWindow, public IRunWindow, public ISettingsForm, public IWizardHost {
     Q_OBJECT
 
 public:
@@ -170,6 +171,11 @@ public:
     void refreshSamples() override { updateNameSamples(); }
     // Keys of the options that no control shows (none in a complete window).
     std::vector<std::string_view> unboundOptions() const { return options_.unboundKeys(); }
+
+    // --- IWizardHost ---
+    void applyWizardAnswers(const Options& options) override;
+    QStringList folderDatePatterns() const override;
+    QStringList fileDatePatterns() const override;
 
     // The file types a run of "chosen types" imports; the extension dialog edits them.
     ExtensionChoice& extensionChoice() { return extensionChoice_; }

@@ -67,4 +67,28 @@ void MainWindow::bindOptions() {
     b.bind("SUBDIR", ui->sUbdirchk1);
 }
 
+void MainWindow::applyWizardAnswers(const Options& options) {
+    applyOptions(options);
+    ui->LAB1->setText(ui->ReadInEdit->text());
+    ui->LAB2->setText(ui->SaveOutEdit->text());
+    updateNameSamples();
+}
+
+namespace {
+QStringList itemsOf(const QComboBox& list) {
+    QStringList items;
+    for (int item = 0; item < list.count(); ++item)
+        items << list.itemText(item);
+    return items;
+}
+} // namespace
+
+QStringList MainWindow::folderDatePatterns() const {
+    return itemsOf(*ui->DDATEEdit);
+}
+
+QStringList MainWindow::fileDatePatterns() const {
+    return itemsOf(*ui->FDATEEdit);
+}
+
 } // namespace pixbako
