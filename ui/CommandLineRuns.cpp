@@ -9,8 +9,7 @@
 namespace pixbako {
 
 void MainWindow::runCommandLine() {
-    // The controls that the command-line runs set and restore, seen through the engine's
-    // interface.
+    // The window as the command-line runs see it.
     class Window final : public ICommandLineWindow {
     public:
         explicit Window(MainWindow& form) : form_(form) {}
@@ -19,22 +18,9 @@ void MainWindow::runCommandLine() {
             return form_.messageBox(text, icon, buttons);
         }
         void showWindow() override { form_.show(); }
-        std::string readInFolder() override {
-            return QFile::encodeName(form_.ui->ReadInEdit->text()).toStdString();
-        }
-        void setReadInFolder(const std::string& folder) override {
-            form_.ui->ReadInEdit->setText(QFile::decodeName(QByteArray::fromStdString(folder)));
-        }
-        bool startProgramChecked() override { return form_.ui->RunChkBox->isChecked(); }
-        void setStartProgramChecked(bool checked) override {
-            form_.ui->RunChkBox->setChecked(checked);
-        }
-        bool autoExitChecked() override { return form_.ui->AutoExitChkBox->isChecked(); }
-        void setAutoExitChecked(bool checked) override {
-            form_.ui->AutoExitChkBox->setChecked(checked);
-        }
-        bool runImport(RunSender sender) override {
-            form_.startOrStopRun(sender);
+        Options options() override { return form_.options(); }
+        bool runImport(RunSender sender, const ImportSettings& settings) override {
+            form_.run_.runWithSettings(sender, settings);
             return form_.run_.lastReport().allTransferred();
         }
 

@@ -27,46 +27,37 @@ CommandLineOutcome runCommandLineFolders(ICommandLineWindow& window,
                                          bool unattended) {
     CommandLineOutcome outcome;
     window.showWindow();
-    const std::string readIn = window.readInFolder();
-    const bool startProgram = window.startProgramChecked();
-    const bool autoExit = window.autoExitChecked();
-    window.setStartProgramChecked(false);
-    window.setAutoExitChecked(false);
+    const Options saved = window.options();
 
     bool folderGiven = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& argument = arguments[i];
         const bool last = i + 1 == arguments.size();
-        if (last) {
-            window.setStartProgramChecked(startProgram);
-            window.setAutoExitChecked(autoExit);
-        }
         if (isExistingFolder(argument)) {
-            window.setReadInFolder(argument);
+            Options options = saved;
+            options.readInFolder = argument;
+            options.startProgram = last && saved.startProgram;
+            options.autoExit = last && saved.autoExit;
             folderGiven = true;
-            const bool transferred = window.runImport(RunSender::CommandLineFolder);
-            if (!transferred)
+            if (!window.runImport(RunSender::CommandLineFolder, options))
                 outcome.failed = true;
         } else if (looksLikeFolder(argument)) {
             window.beep(BeepKind::Hand);
             window.messageBox(missingFolderText(argument), BoxIcon::Error, BoxButtons::Ok);
             outcome.failed = true;
             // A script that names a card that isn't there must not keep the program open.
-            if (last && autoExit)
+            if (last && saved.autoExit)
                 outcome.endRequest = true;
         }
     }
-    window.setStartProgramChecked(startProgram);
-    window.setAutoExitChecked(autoExit);
-    window.setReadInFolder(readIn);
 
     if (!folderGiven) {
         for (const std::string& argument : arguments) {
             if (!isSwitchS(argument))
                 continue;
-            if (!window.runImport(RunSender::Interactive))
+            if (!window.runImport(RunSender::Interactive, window.options()))
                 outcome.failed = true;
-            if (autoExit)
+            if (saved.autoExit)
                 outcome.endRequest = true;
         }
     }

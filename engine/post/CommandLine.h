@@ -2,13 +2,15 @@
 // The runs that the program's command line asks for at start-up (runCommandLineFolders).
 //
 // Every argument that names an existing folder is imported, one after another, with the main
-// window as sender (so no completion notice). Only the run of the last argument may start the
-// program or end Pixbako: the window's "start a program" and "auto exit" boxes are cleared for
-// the others and put back afterwards, as is the read-in folder. Without such arguments each
+// window as sender (so no completion notice), with the saved options and that folder as the
+// read-in folder; the window's own options stay as they are. Only the run of the last argument
+// may start the program or end Pixbako: "start a program" and "auto exit" are off for the
+// others. Without such arguments each
 // "-S" or "-s" imports the saved read-in folder as an interactive run; with auto exit on, the
 // program then ends. An argument that looks like a folder (doesn't start with "-") but names
 // none is reported, so that a script with a mistyped path notices, and so is an empty one (an
 // unset variable in a script); options are answered before (ProgramOptions.h).
+#include "engine/options/Options.h"
 #include "engine/run/Dialogs.h"
 #include "engine/run/RunWindow.h"
 
@@ -21,15 +23,11 @@ namespace pixbako {
 class ICommandLineWindow : public IDialogs {
 public:
     virtual void showWindow() = 0;
-    virtual std::string readInFolder() = 0; // ReadInEdit
-    virtual void setReadInFolder(const std::string& folder) = 0;
-    virtual bool startProgramChecked() = 0; // RunChkBox
-    virtual void setStartProgramChecked(bool checked) = 0;
-    virtual bool autoExitChecked() = 0; // AutoExitChkBox
-    virtual void setAutoExitChecked(bool checked) = 0;
-    // One press of the run button; true when the run reached its end with every file
-    // transferred.
-    virtual bool runImport(RunSender sender) = 0;
+    // The options the window shows.
+    virtual Options options() = 0;
+    // One run with `settings`, as a press of the run button would run with the window's; true
+    // when the run reached its end with every file transferred.
+    virtual bool runImport(RunSender sender, const ImportSettings& settings) = 0;
 };
 
 struct CommandLineOutcome {

@@ -53,6 +53,14 @@ void ImportRun::startOrStopRun(RunSender sender) {
     }
 }
 
+void ImportRun::runWithSettings(RunSender sender, const ImportSettings& settings) {
+    if (active_)
+        return;
+    given_ = settings;
+    startOrStopRun(sender);
+    given_.reset();
+}
+
 bool ImportRun::requestClose() {
     if (!active_)
         return true;
@@ -100,7 +108,14 @@ void ImportRun::run(RunSender sender) {
     window_.enterRunningState();
     running_ = true;
     window_.saveSettings();
-    settings_ = window_.importSettings();
+    if (given_) {
+        // The date patterns as a save leaves them in the window.
+        settings_ = *given_;
+        settings_.folderDatePattern = datePatternForSave(settings_.folderDatePattern);
+        settings_.fileDatePattern = datePatternForSave(settings_.fileDatePattern);
+    } else {
+        settings_ = window_.importSettings();
+    }
     extensionList_ = extensionListText(settings_.extensions);
 
     if (!validate()) {

@@ -50,6 +50,10 @@ public:
     // "中断しますか" and, on Yes, stops the run.
     void startOrStopRun(RunSender sender);
 
+    // A run with `settings` in place of the window's (a command-line run of its own read-in
+    // folder); the window's options stay as they are. Ignored during a run.
+    void runWithSettings(RunSender sender, const ImportSettings& settings);
+
     // Between enterRunningState and enterIdleState: the button reads "中止" and a press is an abort
     // request.
     bool running() const { return running_; }
@@ -109,7 +113,8 @@ private:
     IRunWindow& window_;
     FileList list_ = emptyFileList();
     ImportSettings settings_;
-    std::string saveFolder_; // with its trailing "/"
+    std::optional<ImportSettings> given_; // runWithSettings's, for the run it starts
+    std::string saveFolder_;              // with its trailing "/"
     std::string extensionList_;
     FolderLocks folderLocks_;             // from before naming to the last transfer
     std::set<std::string> copiedFolders_; // destination folders that copies were named in

@@ -36,14 +36,15 @@ public:
         return BoxAnswer::Ok;
     }
     void showWindow() override { shown = true; }
-    std::string readInFolder() override { return readIn; }
-    void setReadInFolder(const std::string& folder) override { readIn = folder; }
-    bool startProgramChecked() override { return startProgram; }
-    void setStartProgramChecked(bool checked) override { startProgram = checked; }
-    bool autoExitChecked() override { return autoExit; }
-    void setAutoExitChecked(bool checked) override { autoExit = checked; }
-    bool runImport(RunSender sender) override {
-        runs.push_back({readIn, sender, startProgram, autoExit});
+    Options options() override {
+        Options options;
+        options.readInFolder = readIn;
+        options.startProgram = startProgram;
+        options.autoExit = autoExit;
+        return options;
+    }
+    bool runImport(RunSender sender, const ImportSettings& settings) override {
+        runs.push_back({settings.readInFolder, sender, settings.startProgram, settings.autoExit});
         return runsSucceed;
     }
 };
@@ -72,7 +73,7 @@ TEST_F(CommandLineTest, OnlyTheLastFolderArgumentMayStartTheProgramOrEndPixbako)
     EXPECT_EQ(window.runs[1].sender, RunSender::CommandLineFolder);
     EXPECT_TRUE(window.runs[1].startProgram);
     EXPECT_TRUE(window.runs[1].autoExit);
-    // The boxes and the read-in folder are the saved ones again.
+    // The window's own options are not touched.
     EXPECT_EQ(window.readIn, "/saved");
     EXPECT_TRUE(window.startProgram);
     EXPECT_TRUE(window.autoExit);
