@@ -7,8 +7,11 @@
 
 #include "platform/Encoding.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -59,10 +62,31 @@ public:
         fs::create_directories(bin_);
         fs::create_directories(runtime());
         fs::permissions(runtime(), fs::perms::owner_all);
+        // PIXBAKO_E2E_PROGRAM runs the cards through another build (an older one, to compare
+        // what the two write).
+        const char* other = std::getenv("PIXBAKO_E2E_PROGRAM");
+        const std::string built = other && *other ? other : PIXBAKO_PATH;
         std::error_code ec;
-        fs::create_hard_link(PIXBAKO_PATH, program(), ec);
+        fs::create_hard_link(built, program(), ec);
         if (ec)
-            fs::copy_file(PIXBAKO_PATH, program());
+            fs::copy_file(built, program());
+    }
+
+    // PIXBAKO_E2E_KEEP=folder keeps what each test's program wrote (settings, counters, logs,
+    // imported files) under folder/<test name>, for comparing two builds.
+    ~PixbakoInstall() {
+        const char* keep = std::getenv("PIXBAKO_E2E_KEEP");
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        if (!keep || !*keep || !test)
+            return;
+        std::error_code ec;
+        const fs::path target =
+            fs::path(keep) / (std::string(test->test_suite_name()) + "." + test->name());
+        fs::remove_all(target, ec);
+        fs::create_directories(target, ec);
+        fs::copy(root(), target, fs::copy_options::recursive | fs::copy_options::copy_symlinks, ec);
+        fs::remove(target / "bin" / "pixbako", ec);
+        std::ofstream(target / "ROOT") << root();
     }
 
     const std::string& root() const { return root_.path(); }
