@@ -1,6 +1,7 @@
 // The file-selection tab: loading with the type filter and the "PXBK" rule, additional loads,
 // drops, clearing, selection and its status texts, hints, double-click, view mode, thumbnail
 // size, sorting headers, the settings round trip, and a run that imports only the selection.
+#include "ui/FileSelectionPage.h"
 #include "components/ThumbnailBox.h"
 #include "support/JpegBuilder.h"
 #include "ui/RadioGroup.h"
@@ -169,7 +170,7 @@ TEST_F(FileSelectionTest, DropsAddFilesAndFolderContentsButNotTheCounterFile) {
     other(dropped / "deeper", "not-this.txt");
     const fs::path single = picture(card, "single.jpg");
     const fs::path counter = other(card, "PXBK");
-    window->dropOnThumbnails(
+    window->fileSelectionPage().dropOnThumbnails(
         {dropped.string(), single.string(), counter.string(), (card / "gone.jpg").string()});
     EXPECT_EQ(names(), (std::vector<std::string>{"one.txt", "single.jpg", "two.jpg"}));
     EXPECT_EQ(status(), " 3件読み込みました 取込むデータを選択してください");
@@ -249,7 +250,7 @@ TEST_F(FileSelectionTest, DoubleClickOpensTheCurrentItem) {
     window->show();
     find<QTabWidget>("PageControl1")->setCurrentIndex(2);
     const fs::path path = picture(card, "open-me.jpg");
-    window->openThumbnailFile();
+    window->fileSelectionPage().openThumbnailFile();
     EXPECT_TRUE(opened.empty()) << "no item clicked yet";
     loadCard();
     // The platform sends a click, then the double click.
