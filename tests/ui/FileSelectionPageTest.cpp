@@ -112,6 +112,30 @@ TEST_F(FileSelectionTest, LoadFiltersByTypeAndNeverListsTheCounterFile) {
     }
 }
 
+// While a load adds thumbnails the window is locked under the processing notice; its end
+// unlocks it. The page reports both; the window's reaction must already have run.
+TEST_F(FileSelectionTest, LoadLocksTheWindowUnderTheNoticeUntilItEnds) {
+    picture(card, "a.jpg");
+    picture(card, "b.jpg");
+    struct Seen {
+        bool busy, windowEnabled, noticeShown;
+    };
+    std::vector<Seen> seen;
+    QObject::connect(&window->fileSelectionPage(), &FileSelectionPage::busyChanged, window.get(),
+                     [&](bool busy) {
+                         seen.push_back({busy, window->isEnabled(), find("TForm4")->isVisible()});
+                     });
+    loadCard();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[0].busy);
+    EXPECT_FALSE(seen[0].windowEnabled);
+    EXPECT_TRUE(seen[0].noticeShown);
+    EXPECT_FALSE(seen[1].busy);
+    EXPECT_TRUE(seen[1].windowEnabled);
+    EXPECT_FALSE(seen[1].noticeShown);
+    EXPECT_EQ(box()->Count(), 2);
+}
+
 TEST_F(FileSelectionTest, LoadWithoutFolderWarnsAndMissingFolderLoadsNothing) {
     find<QLineEdit>("ReadInEdit")->setText("");
     press("BTNREADDATA");
