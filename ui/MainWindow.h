@@ -20,13 +20,11 @@
 #include "ui/PostRunServices.h"
 
 #include <QMainWindow>
-#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
