@@ -212,16 +212,10 @@ void MainWindow::setDetailedTabOrder() {
     }
 }
 
-// Every connection between the controls, the window and its parts is made from here, in this
-// order; the drop targets are numbered in the order they are made.
+// Every connection between the controls, the window and its parts is made here. The drop
+// targets are numbered in the order they are made.
 void MainWindow::wireParts() {
-    connectControls();
-    connectDropTargets();
-    connectFileSelection();
-    connectRun();
-}
-
-void MainWindow::connectControls() {
+    // --- the window's own reactions ---
     connect(ui->RunButton, &QPushButton::clicked, this, [this] { startOrStopRun(); });
     connect(ui->EXEC1, &QAction::triggered, this, [this] { startOrStopRun(); });
     connect(ui->ExitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);
@@ -259,11 +253,9 @@ void MainWindow::connectControls() {
             connect(preset, &QAction::triggered, this,
                     [this, preset] { settings_->applyPresetMenuItem(preset->objectName()); });
     }
-}
 
-// The read-in group, the save group and the program field take folders and files dropped from
-// a file manager.
-void MainWindow::connectDropTargets() {
+    // --- drops: the read-in group, the save group and the program field take folders and files
+    // dropped from a file manager ---
     const std::pair<QWidget*, void (MainWindow::*)(const QStringList&)> targets[] = {
         {ui->ReadInGroupbox, &MainWindow::dropOnReadInFolder},
         {ui->SaveOutGroupBox, &MainWindow::dropOnSaveFolder},
@@ -282,11 +274,9 @@ void MainWindow::connectDropTargets() {
         };
         drop->setControl(control);
     }
-}
 
-// The thumbnail box, its buttons, view and size controls and sorting headers drive the page; the
-// page's loads lock the window under the processing notice.
-void MainWindow::connectFileSelection() {
+    // --- the file-selection page: the thumbnail box, its buttons, view and size controls and
+    // sorting headers drive it; its loads lock the window under the processing notice ---
     FileSelectionPage* page = fileSelection_.get();
     ThumbnailBox* box = ui->ThumbnailBox1;
     box->OnMouseUp = [page](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
@@ -318,10 +308,9 @@ void MainWindow::connectFileSelection() {
     connect(new ClickSignal(ui->TEXTC), &ClickSignal::clicked, page,
             &FileSelectionPage::sortByShotDate);
     connect(page, &FileSelectionPage::busyChanged, this, &MainWindow::showProcessingNotice);
-}
 
-// The end of a run goes on to the actions after it; their auto exit comes back to the window.
-void MainWindow::connectRun() {
+    // --- the run: its end goes on to the actions after it, whose auto exit comes back to the
+    // window ---
     connect(runWindow_.get(), &RunWindowAdapter::completed, completion_.get(),
             &CompletionSequence::run);
     connect(completion_.get(), &CompletionSequence::endingRunFailed, this,

@@ -185,10 +185,6 @@ private:
     void setUpControls();
     void setDetailedTabOrder();
     void wireParts();
-    void connectControls();
-    void connectDropTargets();
-    void connectFileSelection();
-    void connectRun();
     void placeOverlays();
     void fitListToWholeRows();
     void showTabReaction(int index);
