@@ -90,10 +90,6 @@ public:
     ~MainWindow() override;
 
     void startOrStopRun(RunSender sender = RunSender::Interactive);
-    void openSetupWizard();
-    void openSetupWizardFromMenu();
-    void applyProtection();
-    void runCommandLine();
 
     // The notices, created after this window; a completion notice that a "-S" run reached
     // while this window was being created is shown by showPendingCompletionNotice.
@@ -111,7 +107,6 @@ public:
     RunWindowAdapter& runWindow() { return *runWindow_; }
     CompletionSequence& completionSequence() { return *completion_; }
 
-    void loadOptions(const QString& section);
     void saveOptions(const QString& section);
 
     // --- ISettingsForm: what the settings file uses besides the controls ---
@@ -138,7 +133,6 @@ public:
     // TYPESETBUTTON.
     void setExtensionDialog(FileTypesDialog* dialog);
 
-    const QString& iniPath() const { return setup_.iniPath; }
     const ImportRun& importRun() const { return run_; }
     QTableView* fileListView() const;
 
@@ -177,10 +171,15 @@ private:
     void hideEasyRunTab();
     void showDetailedTab();
     void showFileSelectionTab();
+    void openSetupWizard();
+    void openSetupWizardFromMenu();
     void openAboutDialog();
+    void applyProtection();
     void chooseFileTypes();
     void fitToWindowSize();
     void showProcessingNotice(bool on);
+    void runCommandLine();
+    void loadOptions(const QString& section);
 
     void setUpControls();
     void setDetailedTabOrder();
