@@ -1,5 +1,5 @@
-// What the settings file and the run read of the window's controls: the page shown, the
-// thumbnail box's view, size and order, and the options of a run.
+// The window as the settings file and the run read it: the page shown, the thumbnail box's
+// view, size and order, and the options of a run as the controls hold them.
 #include "components/ThumbnailBox.h"
 #include "ui/MainWindow.h"
 #include "ui/RadioGroup.h"
