@@ -1,6 +1,7 @@
-// The actions after a run that reached its end, in their order: the log, the new folders
-// opened, another program started, then auto exit or the completion notice. The run returns
-// the window to idle (enterIdleState) afterwards, whatever happened here.
+// The actions after a run that reached its end: log, folders, program start, then auto exit or
+// the completion notice.
+#include "ui/CompletionSequence.h"
+
 #include "engine/post/LogFile.h"
 #include "engine/post/PostRun.h"
 #include "platform/FileTime.h"
@@ -9,7 +10,6 @@
 #include "ui/MainWindow.h"
 #include "ui/Topmost.h"
 #include "ui/dialogs/QtDialogs.h"
-#include "ui_MainWindow.h"
 
 #include <QDesktopServices>
 #include <QFile>
@@ -25,7 +25,12 @@ QString localPath(const std::string& path) {
 
 } // namespace
 
-void MainWindow::completionSequence(const RunCompletion& completion) {
+CompletionSequence::CompletionSequence(QWidget& window, IDialogs& dialogs, PostRunServices services,
+                                       const ImportRun& run, QObject* parent)
+    : QObject(parent), window_(window), dialogs_(dialogs), services_(std::move(services)),
+      run_(run) {}
+
+void CompletionSequence::run(const RunCompletion& completion) {
     const ImportSettings& settings = completion.settings;
     if (settings.writeLog)
         saveRunLog(completion);
@@ -36,11 +41,12 @@ void MainWindow::completionSequence(const RunCompletion& completion) {
 
     if (settings.autoExit) {
         if (!run_.lastReport().allTransferred())
-            failed_ = true;
+            emit endingRunFailed();
         if (completion.sender == RunSender::CommandLineFolder)
             programEndRequest() = true;
         else
-            close(); // refused while the run unwinds; the run then calls closeWindow()
+            emit
+            closeRequested(); // refused while the run unwinds; the run then calls closeWindow()
         return;
     }
     if (completion.sender == RunSender::Interactive)
@@ -48,22 +54,23 @@ void MainWindow::completionSequence(const RunCompletion& completion) {
                                                   !settings.copy));
 }
 
-void MainWindow::saveRunLog(const RunCompletion& completion) {
-    const TDateTime now = setup_.postRun.now ? setup_.postRun.now() : localNow();
+void CompletionSequence::saveRunLog(const RunCompletion& completion) {
+    const TDateTime now = services_.now ? services_.now() : localNow();
     const LogFileResult result =
         writeLogFile(completion.saveFolder, completion.settings.readInFolder, completion.list, now);
     if (result.ok)
         return;
     // The files of the run are where they belong already; only the report is missing.
-    beep(BeepKind::Hand);
-    messageBox("ログファイルを保存できませんでした\r\n" + result.path + "\r\n\r\n" + result.reason,
-               BoxIcon::Error, BoxButtons::Ok);
+    dialogs_.beep(BeepKind::Hand);
+    dialogs_.messageBox("ログファイルを保存できませんでした\r\n" + result.path + "\r\n\r\n" +
+                            result.reason,
+                        BoxIcon::Error, BoxButtons::Ok);
 }
 
-void MainWindow::openNewFolders(const RunCompletion& completion) {
+void CompletionSequence::openNewFolders(const RunCompletion& completion) {
     for (const std::string& folder : foldersToOpen(completion.saveFolder, completion.list)) {
-        if (setup_.postRun.openFolder)
-            setup_.postRun.openFolder(localPath(folder));
+        if (services_.openFolder)
+            services_.openFolder(localPath(folder));
         else if (!boxesGoToStandardError()) // no file manager without a screen
             QDesktopServices::openUrl(QUrl::fromLocalFile(localPath(folder)));
     }
@@ -71,7 +78,7 @@ void MainWindow::openNewFolders(const RunCompletion& completion) {
 
 // Started without a shell and not waited for. A program that isn't there or can't be run is
 // reported; an empty program field starts nothing.
-void MainWindow::startProgram(const RunCompletion& completion) {
+void CompletionSequence::startProgram(const RunCompletion& completion) {
     const ProgramStart start =
         programStart(completion.settings, completion.saveFolder, completion.list);
     if (start.program.empty())
@@ -90,8 +97,8 @@ void MainWindow::startProgram(const RunCompletion& completion) {
         QStringList arguments;
         for (const std::string& argument : start.arguments)
             arguments << localPath(argument);
-        const bool started = setup_.postRun.startProgram
-                                 ? setup_.postRun.startProgram(localPath(program), arguments)
+        const bool started = services_.startProgram
+                                 ? services_.startProgram(localPath(program), arguments)
                                  : QProcess::startDetached(localPath(program), arguments);
         if (!started)
             problem = "プログラムを起動できませんでした";
@@ -100,35 +107,31 @@ void MainWindow::startProgram(const RunCompletion& completion) {
     }
     if (!problem)
         return;
-    beep(BeepKind::Hand);
-    messageBox(std::string(problem) + "\r\n\r\n" + start.program, BoxIcon::Error, BoxButtons::Ok);
-}
-
-void MainWindow::setNotices(ProcessingNotice* processing, CompletionNotice* completion) {
-    form4_ = processing;
-    form6_ = completion;
+    dialogs_.beep(BeepKind::Hand);
+    dialogs_.messageBox(std::string(problem) + "\r\n\r\n" + start.program, BoxIcon::Error,
+                        BoxButtons::Ok);
 }
 
 // An interactive run: the main window comes to the front and stays there while the notice is
 // shown. A "-S" run reaches this while the main window is still being created, before the
 // notice exists: the notice then waits until the program's windows are all there.
-void MainWindow::showCompletionNotice(const std::string& text) {
+void CompletionSequence::showCompletionNotice(const std::string& text) {
     if (!boxesMayWait()) {
         writeBoxToStandardError(text);
         return;
     }
-    if (!form6_) {
+    if (!notice_) {
         pendingNotice_ = text;
         return;
     }
-    setTopmost(this, true);
-    beep(BeepKind::Exclamation);
-    form6_->showNotice(boxText(text));
-    setTopmost(this, false);
+    setTopmost(&window_, true);
+    dialogs_.beep(BeepKind::Exclamation);
+    notice_->showNotice(boxText(text));
+    setTopmost(&window_, false);
 }
 
-void MainWindow::showPendingCompletionNotice() {
-    if (!pendingNotice_ || !form6_)
+void CompletionSequence::showPendingNotice() {
+    if (!pendingNotice_ || !notice_)
         return;
     const std::string text = *pendingNotice_;
     pendingNotice_.reset();

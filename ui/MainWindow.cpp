@@ -1,14 +1,21 @@
-// The main window: construction, the layout details uic can't express and the signal
-// wiring.
+// The main window: construction, the layout details uic can't express, and the wiring of its
+// parts and controls.
 #include "ui/MainWindow.h"
 
 #include "components/FileDropTarget.h"
 #include "components/PopupWidth.h"
+#include "components/ThumbnailBox.h"
 #include "engine/run/RunAbort.h"
+#include "ui/ClickSignal.h"
+#include "ui/CompletionNotice.h"
+#include "ui/CompletionSequence.h"
 #include "ui/FileListModel.h"
+#include "ui/FileSelectionPage.h"
 #include "ui/FormatExpLines.h"
 #include "ui/Pictures.h"
+#include "ui/ProcessingNotice.h"
 #include "ui/RadioGroup.h"
+#include "ui/RunWindowAdapter.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui/dialogs/QtTransferDialogs.h"
 #include "ui_MainWindow.h"
@@ -37,7 +44,8 @@ bool& programEndRequest() {
 }
 
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
-    : QMainWindow(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::MainWindow>()) {
+    : QMainWindow(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::MainWindow>()),
+      runWindow_(std::make_unique<RunWindowAdapter>(*this, *ui, setup_)), run_(*runWindow_) {
     ui->setupUi(this);
     if (!setup_.dialogs) {
         ownDialogs_ = std::make_unique<QtDialogs>(this);
@@ -51,9 +59,15 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     setUpControls();
     bindOptions();
     setDetailedTabOrder();
-    connectControls();
-    connectDropTargets();
-    setUpFileSelection();
+    fileSelection_ = std::make_unique<FileSelectionPage>(
+        *ui, *setup_.dialogs, extensionChoice_,
+        [this](const QString& title, const QString& initialFolder) {
+            return pickFolder(title, initialFolder);
+        },
+        setup_.openFile);
+    completion_ =
+        std::make_unique<CompletionSequence>(*this, *setup_.dialogs, setup_.postRun, run_);
+    wireParts();
 
     programEndRequest() = false;
     versionText_ = QStringLiteral(PIXBAKO_VERSION_TEXT);
@@ -68,7 +82,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     updateRenaming();
     updateNumbering();
     updateFileTypeChoice();
-    applyStoredThumbnailSize();
+    fileSelection_->applyStoredThumbnailSize();
     showTabReaction(ui->PageControl1->currentIndex());
     if (!setup_.arguments.isEmpty())
         runCommandLine();
@@ -123,9 +137,10 @@ void MainWindow::setUpControls() {
     ui->FDATEEdit->setEditText(QString());
 
     // The processed-file list: a model over the run's list, fixed 14-pixel rows.
-    model_ = new FileListModel(run_.list(), this);
+    auto* model = new FileListModel(run_.list(), this);
+    runWindow_->setListModel(model);
     QTableView* grid = ui->StringGrid1;
-    grid->setModel(model_);
+    grid->setModel(model);
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -198,8 +213,10 @@ void MainWindow::setDetailedTabOrder() {
     }
 }
 
-// Every reaction of the window is connected here.
-void MainWindow::connectControls() {
+// Every connection between the controls, the window and its parts is made here. The drop
+// targets are numbered in the order they are made.
+void MainWindow::wireParts() {
+    // --- the window's own reactions ---
     connect(ui->RunButton, &QPushButton::clicked, this, [this] { startOrStopRun(); });
     connect(ui->EXEC1, &QAction::triggered, this, [this] { startOrStopRun(); });
     connect(ui->ExitButton, &QPushButton::clicked, this, &MainWindow::exitProgram);
@@ -237,11 +254,9 @@ void MainWindow::connectControls() {
             connect(preset, &QAction::triggered, this,
                     [this, preset] { settings_->applyPresetMenuItem(preset->objectName()); });
     }
-}
 
-// The read-in group, the save group and the program field take folders and files dropped from
-// a file manager.
-void MainWindow::connectDropTargets() {
+    // --- drops: the read-in group, the save group and the program field take folders and files
+    // dropped from a file manager ---
     const std::pair<QWidget*, void (MainWindow::*)(const QStringList&)> targets[] = {
         {ui->ReadInGroupbox, &MainWindow::dropOnReadInFolder},
         {ui->SaveOutGroupBox, &MainWindow::dropOnSaveFolder},
@@ -260,6 +275,76 @@ void MainWindow::connectDropTargets() {
         };
         drop->setControl(control);
     }
+
+    // --- the file-selection page: the thumbnail box, its buttons, view and size controls and
+    // sorting headers drive it; its loads lock the window under the processing notice ---
+    FileSelectionPage* page = fileSelection_.get();
+    ThumbnailBox* box = ui->ThumbnailBox1;
+    box->OnMouseUp = [page](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
+        page->showSelectionStatus();
+    };
+    box->OnMouseMove = [page](ThumbnailBox&, QPoint pos) { page->showThumbnailHint(pos); };
+    box->OnDblClick = [page](ThumbnailBox&) { page->openThumbnailFile(); };
+
+    auto* drop = new FileDropTarget(this);
+    drop->setObjectName(QStringLiteral("DropDst4"));
+    drop->OnFileDrop = [page](FileDropTarget&, const std::vector<std::string>& files, int, int) {
+        page->dropOnThumbnails(files);
+    };
+    drop->setControl(box);
+
+    connect(ui->BTNREADDATA, &QPushButton::clicked, page, &FileSelectionPage::readFolderIntoBox);
+    connect(ui->BTNTUIKA, &QPushButton::clicked, page, &FileSelectionPage::addFolderToBox);
+    connect(ui->BTNCLR, &QPushButton::clicked, page, &FileSelectionPage::clearBox);
+    connect(ui->BTNSELALL, &QPushButton::clicked, page, &FileSelectionPage::selectAllInBox);
+    connect(ui->BTNSELCLR, &QPushButton::clicked, page, &FileSelectionPage::clearBoxSelection);
+    connect(ui->RadioTHM, &RadioGroup::itemIndexChanged, page, &FileSelectionPage::applyViewMode);
+    connect(ui->TrackTHM, &QSlider::valueChanged, page,
+            &FileSelectionPage::showChosenThumbnailSize);
+    connect(ui->BTNTHM, &QPushButton::clicked, page, [page] { page->rebuildThumbnails(true); });
+    connect(new ClickSignal(ui->TextA), &ClickSignal::clicked, page,
+            &FileSelectionPage::sortByFileName);
+    connect(new ClickSignal(ui->TextB), &ClickSignal::clicked, page,
+            &FileSelectionPage::sortByFolder);
+    connect(new ClickSignal(ui->TEXTC), &ClickSignal::clicked, page,
+            &FileSelectionPage::sortByShotDate);
+    connect(page, &FileSelectionPage::busyChanged, this, &MainWindow::showProcessingNotice);
+
+    // --- the run: its end goes on to the actions after it, whose auto exit comes back to the
+    // window ---
+    connect(runWindow_.get(), &RunWindowAdapter::completed, completion_.get(),
+            &CompletionSequence::run);
+    connect(completion_.get(), &CompletionSequence::endingRunFailed, this,
+            [this] { failed_ = true; });
+    connect(completion_.get(), &CompletionSequence::closeRequested, this, [this] { close(); });
+}
+
+void MainWindow::startOrStopRun(RunSender sender) {
+    run_.startOrStopRun(sender);
+}
+
+void MainWindow::setNotices(ProcessingNotice* processing, CompletionNotice* completion) {
+    form4_ = processing;
+    completion_->setNotice(completion);
+}
+
+CompletionNotice* MainWindow::completionNotice() const {
+    return completion_->notice();
+}
+
+void MainWindow::showPendingCompletionNotice() {
+    completion_->showPendingNotice();
+}
+
+void MainWindow::showProcessingNotice(bool on) {
+    // A window made without the program start's notices (tests, tools) makes its own.
+    if (!form4_)
+        form4_ = new ProcessingNotice(this);
+    if (on)
+        form4_->showNotice();
+    else
+        form4_->hide();
+    setEnabled(!on);
 }
 
 QTableView* MainWindow::fileListView() const {

@@ -1,7 +1,9 @@
 #pragma once
 // The main window: its controls show the options (bound to them in one place, bindOptions),
 // the processed-file list shows the run's FileList, and the run itself (ImportRun) talks to the
-// window through IRunWindow.
+// window through its RunWindowAdapter. The file-selection tab is a FileSelectionPage, the
+// actions after a run a CompletionSequence; the window puts them together and connects them to
+// the controls and to each other in one place (wireParts).
 //
 // Everything the window would otherwise take from the desktop comes in through MainWindowSetup:
 // the settings file, the message boxes, the transfer dialogs, the program arguments and the
@@ -14,20 +16,17 @@
 // mouse release itself.
 #include "engine/run/ExtensionChoice.h"
 #include "engine/run/ImportRun.h"
-#include "engine/run/RunWindow.h"
 #include "settings/OptionsBinding.h"
 #include "settings/SettingsFile.h"
 #include "settings/SetupWizard.h"
 #include "ui/PostRunServices.h"
 
 #include <QMainWindow>
-#include <QPoint>
 #include <QPointer>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,10 +39,12 @@ class MainWindow;
 
 namespace pixbako {
 
-class FileListModel;
+class CompletionNotice;
+class CompletionSequence;
+class FileSelectionPage;
 class FileTypesDialog;
 class ProcessingNotice;
-class CompletionNotice;
+class RunWindowAdapter;
 
 struct MainWindowSetup {
     QString iniPath; // the settings file
@@ -79,7 +80,7 @@ public:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-class MainWindow : public QMainWindow, public IRunWindow, public ISettingsForm, public IWizardHost {
+class MainWindow : public QMainWindow, public ISettingsForm, public IWizardHost {
     Q_OBJECT
 
 public:
@@ -90,42 +91,8 @@ public:
     explicit MainWindow(MainWindowSetup setup, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // --- reactions ---
-    // The exit command: empty date patterns become "DDDDD", then INI0 is saved. Only from the
-    // exit button or the exit menu item does the window then close.
-    void exitProgram();
     void startOrStopRun(RunSender sender = RunSender::Interactive);
-    void updateProgramStart();
-    void updateProgramParameter();
-    void updateFileTypeChoice();
-    void updateNameSamples(); // the sample refresh
-    void updateFolderNaming();
-    void updateRenaming();
-    void updateNumbering();
-    void warnIfNumberingOff();
-    void confirmSubfolders();
-    void browseReadInFolder();
-    void browseSaveFolder();
-    void browseProgram();
-    void copyReadInFolderToSelectionTab();
-    void dropOnReadInFolder(const QStringList& files);
-    void dropOnSaveFolder(const QStringList& files);
-    void dropOnProgram(const QStringList& files);
-    void showEasyRunTab();
-    void hideEasyRunTab();
-    void showDetailedTab();
-    void showFileSelectionTab();
-    void openSetupWizard();
-    void openSetupWizardFromMenu();
-    void openAboutDialog();
-    void chooseFileTypes();
-    void applyProtection();
-    void fitToWindowSize();
 
-    // --- after a run and at start-up (CompletionSequence.cpp, CommandLineRuns.cpp) ---
-    void saveRunLog(const RunCompletion& completion);
-    void openNewFolders(const RunCompletion& completion);
-    void runCommandLine();
     // The notices, created after this window; a completion notice that a "-S" run reached
     // while this window was being created is shown by showPendingCompletionNotice.
     void setNotices(ProcessingNotice* processing, CompletionNotice* completion);
@@ -135,26 +102,13 @@ public:
     // transferred).
     int exitStatus() const { return failed_ ? 1 : 0; }
     ProcessingNotice* processingNotice() const { return form4_; }
-    CompletionNotice* completionNotice() const { return form6_; }
-    // The file-selection tab (MainWindowFileSelection.cpp).
-    void readFolderIntoBox();
-    void addFolderToBox();
-    void dropOnThumbnails(const std::vector<std::string>& files);
-    void clearBox();
-    void selectAllInBox();
-    void clearBoxSelection();
-    void showSelectionStatus();
-    void showThumbnailHint(QPoint pos);
-    void openThumbnailFile();
-    void applyViewMode();
-    void showChosenThumbnailSize();
-    void rebuildThumbnails(bool underNotice);
-    void sortByFileName();
-    void sortByFolder();
-    void sortByShotDate();
-    void markSortHeader();
+    CompletionNotice* completionNotice() const;
 
-    void loadOptions(const QString& section);
+    // The parts the window is made of.
+    FileSelectionPage& fileSelectionPage() { return *fileSelection_; }
+    RunWindowAdapter& runWindow() { return *runWindow_; }
+    CompletionSequence& completionSequence() { return *completion_; }
+
     void saveOptions(const QString& section);
 
     // --- ISettingsForm: the options as the controls show them, and the window's placement ---
@@ -184,37 +138,13 @@ public:
     // TYPESETBUTTON.
     void setExtensionDialog(FileTypesDialog* dialog);
 
-    const QString& iniPath() const { return setup_.iniPath; }
     const ImportRun& importRun() const { return run_; }
     QTableView* fileListView() const;
 
-    // --- IDialogs ---
-    void beep(BeepKind kind) override;
-    BoxAnswer messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
-
-    // --- IRunWindow ---
-    void processEvents() override;
-    void setStatusText(const std::string& text) override;
-    void setProgressRange(int minimum, int maximum) override;
-    void setProgressPosition(int position) override;
-    void setListRedraw(bool on) override;
-    void repaintList() override;
-    void showListRow(std::size_t row) override;
-    std::size_t thumbnailCount() override;
-    std::vector<std::string> thumbnailSelectedFiles() override;
-    std::string thumbnailFileName(std::size_t index) override;
-    void thumbnailDelete(std::size_t index) override;
-    bool fileSelectionTabActive() override;
-    void activateFileSelectionTab() override;
-    void saveSettings() override;
-    ImportSettings importSettings() override;
-    void enterRunningState() override;
-    void enterIdleState() override;
-    int shellFileOperation(const TransferRequest& request) override;
-    TransferInFlight beginFileOperation(const TransferRequest& request) override;
-    void completionSequence(const RunCompletion& completion) override;
-    void saveStoppedRunLog(const RunCompletion& completion) override;
-    void closeWindow() override;
+    // The options of a run as the controls hold them, and saving them as the exit command does
+    // without closing the window (the run window's side of a run).
+    void saveSettings();
+    ImportSettings importSettings();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -222,6 +152,40 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // --- reactions ---
+    // The exit command: empty date patterns become "DDDDD", then INI0 is saved. Only from the
+    // exit button or the exit menu item does the window then close.
+    void exitProgram();
+    void updateProgramStart();
+    void updateProgramParameter();
+    void updateFileTypeChoice();
+    void updateNameSamples(); // the sample refresh
+    void updateFolderNaming();
+    void updateRenaming();
+    void updateNumbering();
+    void warnIfNumberingOff();
+    void confirmSubfolders();
+    void browseReadInFolder();
+    void browseSaveFolder();
+    void browseProgram();
+    void copyReadInFolderToSelectionTab();
+    void dropOnReadInFolder(const QStringList& files);
+    void dropOnSaveFolder(const QStringList& files);
+    void dropOnProgram(const QStringList& files);
+    void showEasyRunTab();
+    void hideEasyRunTab();
+    void showDetailedTab();
+    void showFileSelectionTab();
+    void openSetupWizard();
+    void openSetupWizardFromMenu();
+    void openAboutDialog();
+    void applyProtection();
+    void chooseFileTypes();
+    void fitToWindowSize();
+    void showProcessingNotice(bool on);
+    void runCommandLine();
+    void loadOptions(const QString& section);
+
     void setUpControls();
     void bindOptions();        // MainWindowOptions.cpp
     int thumbnailMode() const; // RadioTHM
@@ -233,43 +197,34 @@ private:
     bool sortUp() const; // the box's SortUP
     void setSortUp(bool up);
     void setDetailedTabOrder();
-    void connectControls();
+    void wireParts();
     void placeOverlays();
     void fitListToWholeRows();
     void showTabReaction(int index);
     void enableField(QWidget* field, bool enabled);
     QString pickFolder(const QString& title, const QString& initialFolder);
-
-    void connectDropTargets();
-    void startProgram(const RunCompletion& completion);
-    void showCompletionNotice(const std::string& text);
-    void setUpFileSelection();
-    void applyStoredThumbnailSize();
-    void loadFiles(const std::string& folder, bool filtered);
-    void showProcessingNotice(bool on);
-    void setSelectionStatus();
+    void beep(BeepKind kind);
+    BoxAnswer messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons);
 
     MainWindowSetup setup_;
     std::unique_ptr<IDialogs> ownDialogs_;
     HintPlacement hintPlacement_;
     std::unique_ptr<ITransferDialogs> ownTransferDialogs_;
     std::unique_ptr<Ui::MainWindow> ui;
-    ImportRun run_{*this};
+    std::unique_ptr<RunWindowAdapter> runWindow_;
+    ImportRun run_;
     std::unique_ptr<SettingsFile> settings_;
-    FileListModel* model_ = nullptr;
     ExtensionChoice extensionChoice_;
     OptionsBinding options_; // every option to the control that shows it
     QPointer<FileTypesDialog> TYPESET_;
     QString versionText_;
     int currentTab_ = -1;
     bool refreshing_ = false; // inside the sample refresh
-    bool waitCursor_ = false; // enterRunningState set the hourglass
     bool closing_ = false;    // the close has been accepted; INI0 saved once
     ProcessingNotice* form4_ = nullptr;
-    CompletionNotice* form6_ = nullptr;
-    std::optional<std::string> pendingNotice_; // the notice of a "-S" run
-    bool failed_ = false;                      // see exitStatus
-    QString extraFolder_;                      // the folder last chosen for an additional load
+    bool failed_ = false; // see exitStatus
+    std::unique_ptr<FileSelectionPage> fileSelection_;
+    std::unique_ptr<CompletionSequence> completion_;
 };
 
 } // namespace pixbako

@@ -209,6 +209,16 @@ void MainWindow::dropOnProgram(const QStringList& files) {
         ui->RunProcEdit->setText(files.first());
 }
 
+// --- the window's own boxes ---
+
+void MainWindow::beep(BeepKind kind) {
+    setup_.dialogs->beep(kind);
+}
+
+BoxAnswer MainWindow::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+    return setup_.dialogs->messageBox(text, icon, buttons);
+}
+
 // --- settings file ---
 
 void MainWindow::loadOptions(const QString& section) {

@@ -5,6 +5,7 @@
 #include "ui/ElidedLabel.h"
 #include "ui/ProcessingNotice.h"
 #include "ui/QtTranslations.h"
+#include "ui/RunWindowAdapter.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAbstractItemView>
@@ -73,7 +74,7 @@ TEST_F(WindowTest, LongStatusTextIsCutAndTheProgressBarKeepsItsPlace) {
     QApplication::processEvents();
     const QRect before = bar->geometry();
     const std::string longName(400, 'X');
-    window->setStatusText(longName + ".JPGを処理中です    (3/40)");
+    window->runWindow().setStatusText(longName + ".JPGを処理中です    (3/40)");
     window->layout()->activate();
     find("PanelStatus")->layout()->activate();
     QApplication::processEvents();

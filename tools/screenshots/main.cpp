@@ -11,6 +11,7 @@
 #include "ui/ProcessingNotice.h"
 #include "ui/QtTranslations.h"
 #include "ui/RadioGroup.h"
+#include "ui/RunWindowAdapter.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -154,13 +155,14 @@ int main(int argc, char* argv[]) {
     window.findChild<QPushButton*>(QStringLiteral("RunButton"))->click();
     ok = noticeTaken && save(window, output, QStringLiteral("after-run.png")) && ok;
     // A status text longer than its room ends in "…"; the progress bar keeps its place.
-    window.setStatusText("とても長い名前の写真ファイル_2024年5月6日_家族旅行_北海道_札幌_"
-                         "時計台の前で撮影したもの.JPGを処理中です    (12/40)");
-    window.setProgressRange(0, 40);
-    window.setProgressPosition(12);
+    window.runWindow().setStatusText(
+        "とても長い名前の写真ファイル_2024年5月6日_家族旅行_北海道_札幌_"
+        "時計台の前で撮影したもの.JPGを処理中です    (12/40)");
+    window.runWindow().setProgressRange(0, 40);
+    window.runWindow().setProgressPosition(12);
     ok = save(window, output, QStringLiteral("status-long-text.png")) && ok;
-    window.setStatusText("");
-    window.setProgressPosition(0);
+    window.runWindow().setStatusText("");
+    window.runWindow().setProgressPosition(0);
 
     // The file-selection tab with real pictures, in both views, two of them selected.
     const QString pictures = temp.filePath(QStringLiteral("pictures"));

@@ -1,7 +1,7 @@
 // The file-selection tab: loading files into the thumbnail box, selecting them, view mode,
-// thumbnail size and the sorting headers. While the box holds items a run takes exactly its
-// selected files.
-#include "components/FileDropTarget.h"
+// thumbnail size and the sorting headers.
+#include "ui/FileSelectionPage.h"
+
 #include "components/ThumbnailBox.h"
 #include "engine/datepattern/DateFormat.h"
 #include "engine/run/ExtensionFilter.h"
@@ -9,17 +9,12 @@
 #include "platform/CounterName.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Paths.h"
-#include "ui/MainWindow.h"
-#include "ui/ProcessingNotice.h"
 #include "ui/RadioGroup.h"
 #include "ui_MainWindow.h"
 
 #include <QDesktopServices>
 #include <QFile>
-#include <QLabel>
-#include <QMouseEvent>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <filesystem>
 #include <system_error>
@@ -59,102 +54,48 @@ QString loadedStatus(int n) {
     return QStringLiteral(" %1件読み込みました 取込むデータを選択してください").arg(n);
 }
 
-// Turns a left click on a static text into a call.
-class ClickFilter final : public QObject {
-public:
-    ClickFilter(QWidget* target, std::function<void()> onClick)
-        : QObject(target), onClick_(std::move(onClick)) {
-        target->installEventFilter(this);
-    }
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonRelease) {
-            auto* mouse = static_cast<QMouseEvent*>(event);
-            auto* widget = static_cast<QWidget*>(watched);
-            if (mouse->button() == Qt::LeftButton &&
-                widget->rect().contains(mouse->position().toPoint()))
-                onClick_();
-        }
-        return false;
-    }
-
-private:
-    std::function<void()> onClick_;
-};
-
 } // namespace
 
-void MainWindow::setUpFileSelection() {
+FileSelectionPage::FileSelectionPage(Ui::MainWindow& form, IDialogs& dialogs,
+                                     const ExtensionChoice& extensions, PickFolder pickFolder,
+                                     OpenFile openFile, QObject* parent)
+    : QObject(parent), ui(&form), dialogs_(dialogs), extensionChoice_(extensions),
+      pickFolder_(std::move(pickFolder)), openFile_(std::move(openFile)) {
     ThumbnailBox* box = ui->ThumbnailBox1;
     box->setOmitted(true);
     box->setShowCaptions(true);
     box->setSorted(ThumbnailSortOrder::Caption);
     box->setSpacing(2);
-    box->OnMouseUp = [this](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
-        showSelectionStatus();
-    };
-    box->OnMouseMove = [this](ThumbnailBox&, QPoint pos) { showThumbnailHint(pos); };
-    box->OnDblClick = [this](ThumbnailBox&) { openThumbnailFile(); };
-
-    auto* drop = new FileDropTarget(this);
-    drop->setObjectName(QStringLiteral("DropDst4"));
-    drop->OnFileDrop = [this](FileDropTarget&, const std::vector<std::string>& files, int, int) {
-        dropOnThumbnails(files);
-    };
-    drop->setControl(box);
-
-    connect(ui->BTNREADDATA, &QPushButton::clicked, this, &MainWindow::readFolderIntoBox);
-    connect(ui->BTNTUIKA, &QPushButton::clicked, this, &MainWindow::addFolderToBox);
-    connect(ui->BTNCLR, &QPushButton::clicked, this, &MainWindow::clearBox);
-    connect(ui->BTNSELALL, &QPushButton::clicked, this, &MainWindow::selectAllInBox);
-    connect(ui->BTNSELCLR, &QPushButton::clicked, this, &MainWindow::clearBoxSelection);
-    connect(ui->RadioTHM, &RadioGroup::itemIndexChanged, this, &MainWindow::applyViewMode);
-    connect(ui->TrackTHM, &QSlider::valueChanged, this, &MainWindow::showChosenThumbnailSize);
-    connect(ui->BTNTHM, &QPushButton::clicked, this, [this] { rebuildThumbnails(true); });
-    new ClickFilter(ui->TextA, [this] { sortByFileName(); });
-    new ClickFilter(ui->TextB, [this] { sortByFolder(); });
-    new ClickFilter(ui->TEXTC, [this] { sortByShotDate(); });
     applyViewMode();
 }
 
-// At start: the stored size without the notice, and the header marks.
-void MainWindow::applyStoredThumbnailSize() {
+void FileSelectionPage::applyStoredThumbnailSize() {
     rebuildThumbnails(false);
     markSortHeader();
 }
 
-// --- the notice and the status ---
+// --- the status ---
 
-void MainWindow::showProcessingNotice(bool on) {
-    // A window made without the program start's notices (tests, tools) makes its own.
-    if (!form4_)
-        form4_ = new ProcessingNotice(this);
-    if (on)
-        form4_->showNotice();
-    else
-        form4_->hide();
-    setEnabled(!on);
-}
-
-void MainWindow::setSelectionStatus() {
+void FileSelectionPage::setSelectionStatus() {
     const auto n = ui->ThumbnailBox1->SelectedFiles().size();
     ui->STATUSTEXT->setText(QStringLiteral(" %1個のファイルを選択").arg(n));
 }
 
 // --- loading ---
 
-void MainWindow::readFolderIntoBox() {
+void FileSelectionPage::readFolderIntoBox() {
     const QString folder = ui->ReadInEdit->text();
     if (folder.isEmpty()) {
-        beep(BeepKind::Asterisk);
-        messageBox("フォルダを指定して下さい", BoxIcon::Warning, BoxButtons::Ok);
-        showProcessingNotice(false);
+        dialogs_.beep(BeepKind::Asterisk);
+        dialogs_.messageBox("フォルダを指定して下さい", BoxIcon::Warning, BoxButtons::Ok);
+        emit busyChanged(false);
         return;
     }
     loadFiles(QFile::encodeName(folder).toStdString(), true);
 }
 
-void MainWindow::addFolderToBox() {
-    const QString folder = pickFolder(QStringLiteral("追加フォルダを指定"), extraFolder_);
+void FileSelectionPage::addFolderToBox() {
+    const QString folder = pickFolder_(QStringLiteral("追加フォルダを指定"), extraFolder_);
     if (folder.isEmpty())
         return;
     extraFolder_ = folder;
@@ -163,8 +104,8 @@ void MainWindow::addFolderToBox() {
 
 // Adds the folder's files (with the run's type filter when `filtered`) one by one, letting the
 // window paint each new thumbnail. An error while adding ends the load; what was added stays.
-void MainWindow::loadFiles(const std::string& folder, bool filtered) {
-    showProcessingNotice(true);
+void FileSelectionPage::loadFiles(const std::string& folder, bool filtered) {
+    emit busyChanged(true);
     std::vector<std::string> paths = filesIn(folder);
     if (filtered && ui->TYPERADIO->itemIndex() == 1) {
         const std::string list = extensionListText(extensionChoice_);
@@ -186,21 +127,21 @@ void MainWindow::loadFiles(const std::string& folder, bool filtered) {
         }
     } catch (const std::exception& error) {
         ui->ProgressBar1->setValue(0);
-        showProcessingNotice(false);
-        messageBox(error.what(), BoxIcon::Error, BoxButtons::Ok);
+        emit busyChanged(false);
+        dialogs_.messageBox(error.what(), BoxIcon::Error, BoxButtons::Ok);
         return;
     }
     ui->ProgressBar1->setValue(0);
     ui->STATUSTEXT->setText(loadedStatus(loaded));
-    showProcessingNotice(false);
+    emit busyChanged(false);
 }
 
 // Dropped files and the files directly inside dropped folders. The notice closes after the
 // first dropped path; later paths load with the window enabled.
-void MainWindow::dropOnThumbnails(const std::vector<std::string>& files) {
+void FileSelectionPage::dropOnThumbnails(const std::vector<std::string>& files) {
     ThumbnailBox* box = ui->ThumbnailBox1;
     const int total = static_cast<int>(files.size());
-    showProcessingNotice(true);
+    emit busyChanged(true);
     ui->ProgressBar1->setRange(0, std::max(total, 1));
     int added = 0;
     box->PrefetchThumbnails(files);
@@ -230,46 +171,46 @@ void MainWindow::dropOnThumbnails(const std::vector<std::string>& files) {
             }
             ui->ProgressBar1->setValue(0);
             ui->STATUSTEXT->setText(loadedStatus(added));
-            showProcessingNotice(false);
+            emit busyChanged(false);
         }
     } catch (const std::exception& error) {
         ui->ProgressBar1->setValue(0);
-        showProcessingNotice(false);
-        messageBox(error.what(), BoxIcon::Error, BoxButtons::Ok);
+        emit busyChanged(false);
+        dialogs_.messageBox(error.what(), BoxIcon::Error, BoxButtons::Ok);
     }
 }
 
 // --- list buttons and the mouse ---
 
-void MainWindow::clearBox() {
+void FileSelectionPage::clearBox() {
     if (ui->ThumbnailBox1->Count() == 0)
         return;
-    beep(BeepKind::Asterisk);
-    if (messageBox("一覧表示をクリアします\r\nよろしいですか？", BoxIcon::Question,
-                   BoxButtons::YesNo) != BoxAnswer::Yes)
+    dialogs_.beep(BeepKind::Asterisk);
+    if (dialogs_.messageBox("一覧表示をクリアします\r\nよろしいですか？", BoxIcon::Question,
+                            BoxButtons::YesNo) != BoxAnswer::Yes)
         return;
     ui->ThumbnailBox1->Clear();
     ui->STATUSTEXT->setText(kLoadPrompt);
 }
 
-void MainWindow::selectAllInBox() {
+void FileSelectionPage::selectAllInBox() {
     if (ui->ThumbnailBox1->Count() == 0)
         return;
     ui->ThumbnailBox1->SelectAll();
     setSelectionStatus();
 }
 
-void MainWindow::clearBoxSelection() {
+void FileSelectionPage::clearBoxSelection() {
     ui->ThumbnailBox1->ClearSelection();
     setSelectionStatus();
 }
 
-void MainWindow::showSelectionStatus() {
+void FileSelectionPage::showSelectionStatus() {
     setSelectionStatus();
 }
 
 // Over an item of the thumbnail view the hint names the file, its shot date and its size.
-void MainWindow::showThumbnailHint(QPoint pos) {
+void FileSelectionPage::showThumbnailHint(QPoint pos) {
     ThumbnailBox* box = ui->ThumbnailBox1;
     const QPoint cell = box->MouseToCell(pos);
     const int index = cell.y() * box->ColCount() + cell.x();
@@ -287,45 +228,45 @@ void MainWindow::showThumbnailHint(QPoint pos) {
                     QString::number(kilobytes) + QStringLiteral(" KB"));
 }
 
-void MainWindow::openThumbnailFile() {
+void FileSelectionPage::openThumbnailFile() {
     const ThumbnailItem* item = ui->ThumbnailBox1->CurrentItem();
     if (!item)
         return;
     const QString path = QFile::decodeName(QByteArray::fromStdString(item->FileName));
-    if (setup_.openFile)
-        setup_.openFile(path);
+    if (openFile_)
+        openFile_(path);
     else
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
 // --- view mode, size and sorting ---
 
-void MainWindow::applyViewMode() {
+void FileSelectionPage::applyViewMode() {
     ui->ThumbnailBox1->setViewMode(ui->RadioTHM->itemIndex() == 0 ? ThumbnailViewMode::FileNames
                                                                   : ThumbnailViewMode::Thumbnails);
 }
 
-void MainWindow::showChosenThumbnailSize() {
+void FileSelectionPage::showChosenThumbnailSize() {
     ui->THMSIZE->setText(QString::number(ui->TrackTHM->value()));
     if (ui->ThumbnailBox1->Count() == 0)
         ui->ThumbnailBox1->setThumbnailSize(ui->TrackTHM->value());
 }
 
 // From the button the rebuild runs under the notice; from elsewhere (the start) without.
-void MainWindow::rebuildThumbnails(bool underNotice) {
+void FileSelectionPage::rebuildThumbnails(bool underNotice) {
     if (underNotice) {
-        showProcessingNotice(true);
+        emit busyChanged(true);
         QCoreApplication::processEvents();
     }
     try {
         ui->ThumbnailBox1->setThumbnailSize(ui->TrackTHM->value());
     } catch (const std::exception& error) {
-        showProcessingNotice(false);
-        messageBox(error.what(), BoxIcon::Error, BoxButtons::Ok);
+        emit busyChanged(false);
+        dialogs_.messageBox(error.what(), BoxIcon::Error, BoxButtons::Ok);
         return;
     }
     if (underNotice)
-        showProcessingNotice(false);
+        emit busyChanged(false);
 }
 
 namespace {
@@ -341,23 +282,23 @@ void sortBy(ThumbnailBox& box, ThumbnailSortOrder key) {
 
 } // namespace
 
-void MainWindow::sortByFileName() {
+void FileSelectionPage::sortByFileName() {
     sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::FileName);
     markSortHeader();
 }
 
-void MainWindow::sortByFolder() {
+void FileSelectionPage::sortByFolder() {
     sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::FullName);
     markSortHeader();
 }
 
-void MainWindow::sortByShotDate() {
+void FileSelectionPage::sortByShotDate() {
     sortBy(*ui->ThumbnailBox1, ThumbnailSortOrder::Caption);
     markSortHeader();
 }
 
 // The active key's header carries the direction mark in place of its last blank.
-void MainWindow::markSortHeader() {
+void FileSelectionPage::markSortHeader() {
     const ThumbnailSortOrder key = ui->ThumbnailBox1->Sorted();
     if (key == ThumbnailSortOrder::None)
         return;
@@ -369,58 +310,6 @@ void MainWindow::markSortHeader() {
     ui->TextA->setText(header(QStringLiteral("ファイル名"), ThumbnailSortOrder::FileName));
     ui->TextB->setText(header(QStringLiteral("フォルダ名"), ThumbnailSortOrder::FullName));
     ui->TEXTC->setText(header(QStringLiteral("撮影日時"), ThumbnailSortOrder::Caption));
-}
-
-// --- what the settings file and the run use ---
-
-int MainWindow::thumbnailMode() const {
-    return ui->RadioTHM->itemIndex();
-}
-
-void MainWindow::setThumbnailMode(int mode) {
-    ui->RadioTHM->setItemIndex(mode == 0 ? 0 : 1);
-}
-
-int MainWindow::thumbnailSize() const {
-    return ui->TrackTHM->value();
-}
-
-void MainWindow::setThumbnailSize(int size) {
-    ui->TrackTHM->setValue(size); // the track bar keeps it within 20 to 120
-}
-
-int MainWindow::sortType() const {
-    return static_cast<int>(ui->ThumbnailBox1->Sorted());
-}
-
-// A stored number outside 0 to 3 names no key: the box stays unsorted.
-void MainWindow::setSortType(int type) {
-    ui->ThumbnailBox1->setSorted(type >= 0 && type <= 3 ? static_cast<ThumbnailSortOrder>(type)
-                                                        : ThumbnailSortOrder::None);
-}
-
-bool MainWindow::sortUp() const {
-    return ui->ThumbnailBox1->SortUP();
-}
-
-void MainWindow::setSortUp(bool up) {
-    ui->ThumbnailBox1->setSortUP(up);
-}
-
-std::size_t MainWindow::thumbnailCount() {
-    return static_cast<std::size_t>(ui->ThumbnailBox1->Count());
-}
-
-std::vector<std::string> MainWindow::thumbnailSelectedFiles() {
-    return ui->ThumbnailBox1->SelectedFiles();
-}
-
-std::string MainWindow::thumbnailFileName(std::size_t index) {
-    return ui->ThumbnailBox1->Items(static_cast<int>(index)).FileName;
-}
-
-void MainWindow::thumbnailDelete(std::size_t index) {
-    ui->ThumbnailBox1->Delete(static_cast<int>(index));
 }
 
 } // namespace pixbako

@@ -1,60 +1,66 @@
-// The main window as the import run's window (IRunWindow): options, locking, list view,
-// progress and the transfers with the window's dialogs.
+// The main window as the import run's window: locking, list view, progress and the transfers
+// with the window's dialogs.
+#include "ui/RunWindowAdapter.h"
+
+#include "components/ThumbnailBox.h"
 #include "engine/post/LogFile.h"
 #include "engine/run/RunAbort.h"
 #include "platform/FileTime.h"
 #include "ui/FileListModel.h"
 #include "ui/MainWindow.h"
-#include "ui/RadioGroup.h"
 #include "ui/dialogs/QtDialogs.h"
 #include "ui_MainWindow.h"
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QScrollBar>
+#include <QTableView>
 
 #include <memory>
 
 namespace pixbako {
 
-void MainWindow::startOrStopRun(RunSender sender) {
-    run_.startOrStopRun(sender);
-}
+RunWindowAdapter::RunWindowAdapter(MainWindow& window, Ui::MainWindow& form,
+                                   const MainWindowSetup& setup)
+    : window_(window), ui(&form), setup_(setup) {}
 
-void MainWindow::beep(BeepKind kind) {
+RunWindowAdapter::~RunWindowAdapter() = default;
+
+void RunWindowAdapter::beep(BeepKind kind) {
     setup_.dialogs->beep(kind);
 }
 
-BoxAnswer MainWindow::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
+BoxAnswer RunWindowAdapter::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
     return setup_.dialogs->messageBox(text, icon, buttons);
 }
 
-void MainWindow::processEvents() {
+void RunWindowAdapter::processEvents() {
     QCoreApplication::processEvents();
 }
 
-void MainWindow::setStatusText(const std::string& text) {
+void RunWindowAdapter::setStatusText(const std::string& text) {
     ui->STATUSTEXT->setText(QString::fromStdString(text));
 }
 
-void MainWindow::setProgressRange(int minimum, int maximum) {
+void RunWindowAdapter::setProgressRange(int minimum, int maximum) {
     ui->ProgressBar1->setRange(minimum, maximum);
 }
 
-void MainWindow::setProgressPosition(int position) {
+void RunWindowAdapter::setProgressPosition(int position) {
     ui->ProgressBar1->setValue(position);
 }
 
-void MainWindow::setListRedraw(bool on) {
+void RunWindowAdapter::setListRedraw(bool on) {
     model_->setFrozen(!on);
     ui->StringGrid1->setUpdatesEnabled(on);
 }
 
-void MainWindow::repaintList() {
+void RunWindowAdapter::repaintList() {
     model_->refresh();
     ui->StringGrid1->viewport()->update();
 }
 
-void MainWindow::showListRow(std::size_t row) {
+void RunWindowAdapter::showListRow(std::size_t row) {
     if (row == 0 || static_cast<int>(row) > model_->rowCount())
         return;
     QTableView* grid = ui->StringGrid1;
@@ -69,31 +75,39 @@ void MainWindow::showListRow(std::size_t row) {
     grid->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
 }
 
-bool MainWindow::fileSelectionTabActive() {
+std::size_t RunWindowAdapter::thumbnailCount() {
+    return static_cast<std::size_t>(ui->ThumbnailBox1->Count());
+}
+
+std::vector<std::string> RunWindowAdapter::thumbnailSelectedFiles() {
+    return ui->ThumbnailBox1->SelectedFiles();
+}
+
+std::string RunWindowAdapter::thumbnailFileName(std::size_t index) {
+    return ui->ThumbnailBox1->Items(static_cast<int>(index)).FileName;
+}
+
+void RunWindowAdapter::thumbnailDelete(std::size_t index) {
+    ui->ThumbnailBox1->Delete(static_cast<int>(index));
+}
+
+bool RunWindowAdapter::fileSelectionTabActive() {
     return ui->PageControl1->currentWidget() == ui->TabSheet3;
 }
 
-int MainWindow::pageIndex() const {
-    return ui->PageControl1->currentIndex();
-}
-
-void MainWindow::setPageIndex(int index) {
-    ui->PageControl1->setCurrentIndex(index);
-}
-
-void MainWindow::activateFileSelectionTab() {
+void RunWindowAdapter::activateFileSelectionTab() {
     ui->PageControl1->setCurrentWidget(ui->TabSheet3);
 }
 
-void MainWindow::saveSettings() {
-    settings_->saveOnExit();
+void RunWindowAdapter::saveSettings() {
+    window_.saveSettings();
 }
 
-ImportSettings MainWindow::importSettings() {
-    return options();
+ImportSettings RunWindowAdapter::importSettings() {
+    return window_.importSettings();
 }
 
-void MainWindow::enterRunningState() {
+void RunWindowAdapter::enterRunningState() {
     ui->RunButton->setText(QStringLiteral("中止"));
     if (!waitCursor_) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -105,7 +119,7 @@ void MainWindow::enterRunningState() {
     ui->ExitButton->setEnabled(false);
 }
 
-void MainWindow::enterIdleState() {
+void RunWindowAdapter::enterIdleState() {
     setListRedraw(true);
     repaintList();
     if (waitCursor_) {
@@ -123,13 +137,13 @@ void MainWindow::enterIdleState() {
     ui->RunButton->setText(QStringLiteral("処理実行"));
 }
 
-int MainWindow::shellFileOperation(const TransferRequest& request) {
+int RunWindowAdapter::shellFileOperation(const TransferRequest& request) {
     // The abort flag (an abort confirmed, the window closed) cancels a copy in progress.
     AbortAwareTransferDialogs dialogs(*setup_.transferDialogs);
     return transferFile(request, dialogs);
 }
 
-TransferInFlight MainWindow::beginFileOperation(const TransferRequest& request) {
+TransferInFlight RunWindowAdapter::beginFileOperation(const TransferRequest& request) {
     // The dialogs must outlive the begin: the finish shows the row's error or warning. The
     // transfer keeps them alive through its onFinished handler.
     auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*setup_.transferDialogs);
@@ -139,7 +153,7 @@ TransferInFlight MainWindow::beginFileOperation(const TransferRequest& request) 
 }
 
 // The program is ending: a box would hold it up, so a failure goes to standard error.
-void MainWindow::saveStoppedRunLog(const RunCompletion& completion) {
+void RunWindowAdapter::saveStoppedRunLog(const RunCompletion& completion) {
     const TDateTime now = setup_.postRun.now ? setup_.postRun.now() : localNow();
     const LogFileResult result =
         writeLogFile(completion.saveFolder, completion.settings.readInFolder, completion.list, now);
@@ -148,8 +162,12 @@ void MainWindow::saveStoppedRunLog(const RunCompletion& completion) {
                                 "\r\n\r\n" + result.reason);
 }
 
-void MainWindow::closeWindow() {
-    close();
+void RunWindowAdapter::completionSequence(const RunCompletion& completion) {
+    emit completed(completion);
+}
+
+void RunWindowAdapter::closeWindow() {
+    window_.close();
 }
 
 } // namespace pixbako

@@ -1,6 +1,7 @@
 // The file-selection tab: loading with the type filter and the "PXBK" rule, additional loads,
 // drops, clearing, selection and its status texts, hints, double-click, view mode, thumbnail
 // size, sorting headers, the settings round trip, and a run that imports only the selection.
+#include "ui/FileSelectionPage.h"
 #include "components/ThumbnailBox.h"
 #include "support/JpegBuilder.h"
 #include "ui/RadioGroup.h"
@@ -111,6 +112,30 @@ TEST_F(FileSelectionTest, LoadFiltersByTypeAndNeverListsTheCounterFile) {
     }
 }
 
+// While a load adds thumbnails the window is locked under the processing notice; its end
+// unlocks it. The page reports both; the window's reaction must already have run.
+TEST_F(FileSelectionTest, LoadLocksTheWindowUnderTheNoticeUntilItEnds) {
+    picture(card, "a.jpg");
+    picture(card, "b.jpg");
+    struct Seen {
+        bool busy, windowEnabled, noticeShown;
+    };
+    std::vector<Seen> seen;
+    QObject::connect(&window->fileSelectionPage(), &FileSelectionPage::busyChanged, window.get(),
+                     [&](bool busy) {
+                         seen.push_back({busy, window->isEnabled(), find("TForm4")->isVisible()});
+                     });
+    loadCard();
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_TRUE(seen[0].busy);
+    EXPECT_FALSE(seen[0].windowEnabled);
+    EXPECT_TRUE(seen[0].noticeShown);
+    EXPECT_FALSE(seen[1].busy);
+    EXPECT_TRUE(seen[1].windowEnabled);
+    EXPECT_FALSE(seen[1].noticeShown);
+    EXPECT_EQ(box()->Count(), 2);
+}
+
 TEST_F(FileSelectionTest, LoadWithoutFolderWarnsAndMissingFolderLoadsNothing) {
     find<QLineEdit>("ReadInEdit")->setText("");
     press("BTNREADDATA");
@@ -169,7 +194,7 @@ TEST_F(FileSelectionTest, DropsAddFilesAndFolderContentsButNotTheCounterFile) {
     other(dropped / "deeper", "not-this.txt");
     const fs::path single = picture(card, "single.jpg");
     const fs::path counter = other(card, "PXBK");
-    window->dropOnThumbnails(
+    window->fileSelectionPage().dropOnThumbnails(
         {dropped.string(), single.string(), counter.string(), (card / "gone.jpg").string()});
     EXPECT_EQ(names(), (std::vector<std::string>{"one.txt", "single.jpg", "two.jpg"}));
     EXPECT_EQ(status(), " 3件読み込みました 取込むデータを選択してください");
@@ -249,7 +274,7 @@ TEST_F(FileSelectionTest, DoubleClickOpensTheCurrentItem) {
     window->show();
     find<QTabWidget>("PageControl1")->setCurrentIndex(2);
     const fs::path path = picture(card, "open-me.jpg");
-    window->openThumbnailFile();
+    window->fileSelectionPage().openThumbnailFile();
     EXPECT_TRUE(opened.empty()) << "no item clicked yet";
     loadCard();
     // The platform sends a click, then the double click.
