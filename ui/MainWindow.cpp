@@ -250,7 +250,7 @@ void MainWindow::connectDropTargets() {
     for (const auto& [control, reaction] : targets) {
         auto* drop = new FileDropTarget(this);
         drop->setObjectName(QStringLiteral("DropDst%1").arg(number++));
-        drop->OnFileDrop = [this, reaction](FileDropTarget&, const std::vector<std::string>& files,
+        drop->onFileDrop = [this, reaction](FileDropTarget&, const std::vector<std::string>& files,
                                             int, int) {
             QStringList paths;
             for (const std::string& file : files)

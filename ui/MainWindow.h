@@ -169,9 +169,9 @@ public:
     void setThumbnailMode(int mode) override;
     int thumbnailSize() const override; // TrackTHM
     void setThumbnailSize(int size) override;
-    int sortType() const override; // the box's Sorted, 0 to 3
+    int sortType() const override; // the box's sortOrder(), 0 to 3
     void setSortType(int type) override;
-    bool sortUp() const override; // the box's SortUP
+    bool sortUp() const override; // the box's sortAscending
     void setSortUp(bool up) override;
     void refreshSamples() override { updateNameSamples(); }
 
@@ -244,7 +244,7 @@ private:
     std::unique_ptr<SettingsFile> settings_;
     FileListModel* model_ = nullptr;
     ExtensionChoice extensionChoice_;
-    QPointer<FileTypesDialog> TYPESET_;
+    QPointer<FileTypesDialog> fileTypesDialog_;
     QString versionText_;
     int currentTab_ = -1;
     bool refreshing_ = false; // inside the sample refresh

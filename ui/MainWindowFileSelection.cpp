@@ -87,17 +87,17 @@ void MainWindow::setUpFileSelection() {
     ThumbnailBox* box = ui->ThumbnailBox1;
     box->setOmitted(true);
     box->setShowCaptions(true);
-    box->setSorted(ThumbnailSortOrder::Caption);
+    box->setSortOrder(ThumbnailSortOrder::Caption);
     box->setSpacing(2);
-    box->OnMouseUp = [this](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
+    box->onMouseUp = [this](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
         showSelectionStatus();
     };
-    box->OnMouseMove = [this](ThumbnailBox&, QPoint pos) { showThumbnailHint(pos); };
-    box->OnDblClick = [this](ThumbnailBox&) { openThumbnailFile(); };
+    box->onMouseMove = [this](ThumbnailBox&, QPoint pos) { showThumbnailHint(pos); };
+    box->onDoubleClick = [this](ThumbnailBox&) { openThumbnailFile(); };
 
     auto* drop = new FileDropTarget(this);
     drop->setObjectName(QStringLiteral("DropDst4"));
-    drop->OnFileDrop = [this](FileDropTarget&, const std::vector<std::string>& files, int, int) {
+    drop->onFileDrop = [this](FileDropTarget&, const std::vector<std::string>& files, int, int) {
         dropOnThumbnails(files);
     };
     drop->setControl(box);
@@ -136,7 +136,7 @@ void MainWindow::showProcessingNotice(bool on) {
 }
 
 void MainWindow::setSelectionStatus() {
-    const auto n = ui->ThumbnailBox1->SelectedFiles().size();
+    const auto n = ui->ThumbnailBox1->selectedFiles().size();
     ui->STATUSTEXT->setText(QStringLiteral(" %1個のファイルを選択").arg(n));
 }
 
@@ -175,12 +175,12 @@ void MainWindow::loadFiles(const std::string& folder, bool filtered) {
     const int total = static_cast<int>(paths.size());
     ui->ProgressBar1->setRange(0, std::max(total, 1));
     int loaded = 0;
-    ui->ThumbnailBox1->PrefetchThumbnails(paths);
+    ui->ThumbnailBox1->prefetchThumbnails(paths);
     try {
         for (const std::string& path : paths) {
             ui->ProgressBar1->setValue(loaded);
             ui->STATUSTEXT->setText(loadingStatus(loaded + 1, total));
-            ui->ThumbnailBox1->Add(path);
+            ui->ThumbnailBox1->addFile(path);
             ++loaded;
             QCoreApplication::processEvents();
         }
@@ -203,7 +203,7 @@ void MainWindow::dropOnThumbnails(const std::vector<std::string>& files) {
     showProcessingNotice(true);
     ui->ProgressBar1->setRange(0, std::max(total, 1));
     int added = 0;
-    box->PrefetchThumbnails(files);
+    box->prefetchThumbnails(files);
     try {
         for (int i = 0; i < total; ++i) {
             const std::string& path = files[i];
@@ -212,18 +212,18 @@ void MainWindow::dropOnThumbnails(const std::vector<std::string>& files) {
             if (std::filesystem::is_regular_file(status) && !isCounterFile(fileNameOf(path))) {
                 ui->ProgressBar1->setValue(i);
                 ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
-                const int index = box->Add(path);
-                box->SetCaption(index, QString::fromStdString(FormatDateText(
-                                           "YYYY/MM/DD(aaa) HH:MM:SS", EXIFDATE(path))));
+                const int index = box->addFile(path);
+                box->setCaption(index, QString::fromStdString(formatDateText(
+                                           "YYYY/MM/DD(aaa) HH:MM:SS", shotDateOf(path))));
                 QCoreApplication::processEvents();
                 ++added;
             } else if (std::filesystem::is_directory(status)) {
                 const std::vector<std::string> inside = filesIn(path);
-                box->PrefetchThumbnails(inside);
+                box->prefetchThumbnails(inside);
                 for (const std::string& file : inside) {
                     ui->ProgressBar1->setValue(i);
                     ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
-                    box->Add(file);
+                    box->addFile(file);
                     QCoreApplication::processEvents();
                     ++added;
                 }
@@ -242,25 +242,25 @@ void MainWindow::dropOnThumbnails(const std::vector<std::string>& files) {
 // --- list buttons and the mouse ---
 
 void MainWindow::clearBox() {
-    if (ui->ThumbnailBox1->Count() == 0)
+    if (ui->ThumbnailBox1->count() == 0)
         return;
     beep(BeepKind::Asterisk);
     if (messageBox("一覧表示をクリアします\r\nよろしいですか？", BoxIcon::Question,
                    BoxButtons::YesNo) != BoxAnswer::Yes)
         return;
-    ui->ThumbnailBox1->Clear();
+    ui->ThumbnailBox1->clear();
     ui->STATUSTEXT->setText(kLoadPrompt);
 }
 
 void MainWindow::selectAllInBox() {
-    if (ui->ThumbnailBox1->Count() == 0)
+    if (ui->ThumbnailBox1->count() == 0)
         return;
-    ui->ThumbnailBox1->SelectAll();
+    ui->ThumbnailBox1->selectAll();
     setSelectionStatus();
 }
 
 void MainWindow::clearBoxSelection() {
-    ui->ThumbnailBox1->ClearSelection();
+    ui->ThumbnailBox1->clearSelection();
     setSelectionStatus();
 }
 
@@ -271,27 +271,27 @@ void MainWindow::showSelectionStatus() {
 // Over an item of the thumbnail view the hint names the file, its shot date and its size.
 void MainWindow::showThumbnailHint(QPoint pos) {
     ThumbnailBox* box = ui->ThumbnailBox1;
-    const QPoint cell = box->MouseToCell(pos);
-    const int index = cell.y() * box->ColCount() + cell.x();
-    if (cell.x() < 0 || index < 0 || index >= box->Count() ||
-        box->ViewMode() != ThumbnailViewMode::Thumbnails) {
+    const QPoint cell = box->cellAt(pos);
+    const int index = cell.y() * box->columnCount() + cell.x();
+    if (cell.x() < 0 || index < 0 || index >= box->count() ||
+        box->viewMode() != ThumbnailViewMode::Thumbnails) {
         box->setToolTip(kGeneralHint);
         return;
     }
-    const ThumbnailItem& item = box->Items(index);
+    const ThumbnailItem& item = box->item(index);
     std::error_code error;
-    const auto size = std::filesystem::file_size(item.FileName, error);
+    const auto size = std::filesystem::file_size(item.fileName, error);
     const qulonglong kilobytes = error ? 0 : size / 1024;
-    box->setToolTip(QFile::decodeName(QByteArray::fromStdString(item.FileName)) +
-                    QStringLiteral("\n撮影日: ") + item.Caption + QStringLiteral("\nサイズ: ") +
+    box->setToolTip(QFile::decodeName(QByteArray::fromStdString(item.fileName)) +
+                    QStringLiteral("\n撮影日: ") + item.caption + QStringLiteral("\nサイズ: ") +
                     QString::number(kilobytes) + QStringLiteral(" KB"));
 }
 
 void MainWindow::openThumbnailFile() {
-    const ThumbnailItem* item = ui->ThumbnailBox1->CurrentItem();
+    const ThumbnailItem* item = ui->ThumbnailBox1->currentItem();
     if (!item)
         return;
-    const QString path = QFile::decodeName(QByteArray::fromStdString(item->FileName));
+    const QString path = QFile::decodeName(QByteArray::fromStdString(item->fileName));
     if (setup_.openFile)
         setup_.openFile(path);
     else
@@ -307,7 +307,7 @@ void MainWindow::applyViewMode() {
 
 void MainWindow::showChosenThumbnailSize() {
     ui->THMSIZE->setText(QString::number(ui->TrackTHM->value()));
-    if (ui->ThumbnailBox1->Count() == 0)
+    if (ui->ThumbnailBox1->count() == 0)
         ui->ThumbnailBox1->setThumbnailSize(ui->TrackTHM->value());
 }
 
@@ -331,11 +331,11 @@ void MainWindow::rebuildThumbnails(bool underNotice) {
 namespace {
 
 void sortBy(ThumbnailBox& box, ThumbnailSortOrder key) {
-    if (box.Sorted() == key) {
-        box.setSortUP(!box.SortUP());
+    if (box.sortOrder() == key) {
+        box.setSortAscending(!box.sortAscending());
     } else {
-        box.setSorted(key);
-        box.setSortUP(true);
+        box.setSortOrder(key);
+        box.setSortAscending(true);
     }
 }
 
@@ -358,10 +358,11 @@ void MainWindow::sortByShotDate() {
 
 // The active key's header carries the direction mark in place of its last blank.
 void MainWindow::markSortHeader() {
-    const ThumbnailSortOrder key = ui->ThumbnailBox1->Sorted();
+    const ThumbnailSortOrder key = ui->ThumbnailBox1->sortOrder();
     if (key == ThumbnailSortOrder::None)
         return;
-    const QString mark = ui->ThumbnailBox1->SortUP() ? QStringLiteral("▲") : QStringLiteral("▼");
+    const QString mark =
+        ui->ThumbnailBox1->sortAscending() ? QStringLiteral("▲") : QStringLiteral("▼");
     const auto header = [&](const QString& name, ThumbnailSortOrder own) {
         return QStringLiteral("　　") + name + QStringLiteral("　") +
                (key == own ? mark : QStringLiteral("　"));
@@ -390,37 +391,37 @@ void MainWindow::setThumbnailSize(int size) {
 }
 
 int MainWindow::sortType() const {
-    return static_cast<int>(ui->ThumbnailBox1->Sorted());
+    return static_cast<int>(ui->ThumbnailBox1->sortOrder());
 }
 
 // A stored number outside 0 to 3 names no key: the box stays unsorted.
 void MainWindow::setSortType(int type) {
-    ui->ThumbnailBox1->setSorted(type >= 0 && type <= 3 ? static_cast<ThumbnailSortOrder>(type)
-                                                        : ThumbnailSortOrder::None);
+    ui->ThumbnailBox1->setSortOrder(type >= 0 && type <= 3 ? static_cast<ThumbnailSortOrder>(type)
+                                                           : ThumbnailSortOrder::None);
 }
 
 bool MainWindow::sortUp() const {
-    return ui->ThumbnailBox1->SortUP();
+    return ui->ThumbnailBox1->sortAscending();
 }
 
 void MainWindow::setSortUp(bool up) {
-    ui->ThumbnailBox1->setSortUP(up);
+    ui->ThumbnailBox1->setSortAscending(up);
 }
 
 std::size_t MainWindow::thumbnailCount() {
-    return static_cast<std::size_t>(ui->ThumbnailBox1->Count());
+    return static_cast<std::size_t>(ui->ThumbnailBox1->count());
 }
 
 std::vector<std::string> MainWindow::thumbnailSelectedFiles() {
-    return ui->ThumbnailBox1->SelectedFiles();
+    return ui->ThumbnailBox1->selectedFiles();
 }
 
 std::string MainWindow::thumbnailFileName(std::size_t index) {
-    return ui->ThumbnailBox1->Items(static_cast<int>(index)).FileName;
+    return ui->ThumbnailBox1->item(static_cast<int>(index)).fileName;
 }
 
 void MainWindow::thumbnailDelete(std::size_t index) {
-    ui->ThumbnailBox1->Delete(static_cast<int>(index));
+    ui->ThumbnailBox1->removeAt(static_cast<int>(index));
 }
 
 } // namespace pixbako

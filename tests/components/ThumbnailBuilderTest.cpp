@@ -40,7 +40,7 @@ protected:
         return path;
     }
     static PictureSize sizeOf(const std::string& jpeg) {
-        auto picture = DecodeJpeg(jpeg, 0);
+        auto picture = decodeJpeg(jpeg, 0);
         return picture ? PictureSize{picture->width, picture->height} : PictureSize{};
     }
 
@@ -85,7 +85,7 @@ TEST_F(ThumbnailBuilderTest, TakesEachThumbnailFromTheRightPictureAtTheRightSize
     };
     ThumbnailBuilder builder(QString::fromStdString(cacheFolder()));
     for (const Case& c : cases) {
-        ThumbnailResult r = builder.Build(file(c.name, c.bytes), 120);
+        ThumbnailResult r = builder.makeThumbnail(file(c.name, c.bytes), 120);
         EXPECT_EQ(r.state, 1) << c.name;
         EXPECT_EQ(r.origin, c.origin) << c.name;
         EXPECT_EQ((PictureSize{r.width, r.height}), c.size) << c.name;
@@ -98,8 +98,9 @@ TEST_F(ThumbnailBuilderTest, DctScaledDecodingGivesTheSizesOfTheFullPicture) {
     const std::pair<int, int> sizes[] = {{3001, 2001}, {641, 479}, {17, 9}, {2399, 1201}};
     for (int thumbnailSize : {120, 60, 250}) {
         for (auto [w, h] : sizes) {
-            ThumbnailResult r = maker.Build(file("p.jpg", test::pictureJpeg(w, h)), thumbnailSize);
-            EXPECT_EQ((PictureSize{r.width, r.height}), ComputeThumbnailSize(w, h, thumbnailSize))
+            ThumbnailResult r =
+                maker.makeThumbnail(file("p.jpg", test::pictureJpeg(w, h)), thumbnailSize);
+            EXPECT_EQ((PictureSize{r.width, r.height}), computeThumbnailSize(w, h, thumbnailSize))
                 << w << "x" << h << " at " << thumbnailSize;
         }
     }
@@ -108,8 +109,8 @@ TEST_F(ThumbnailBuilderTest, DctScaledDecodingGivesTheSizesOfTheFullPicture) {
 TEST_F(ThumbnailBuilderTest, CacheFileHoldsTheJpegsBackToBackAtTheirOffsets) {
     const std::string folder = cacheFolder();
     ThumbnailBuilder builder(QString::fromStdString(folder));
-    EXPECT_EQ(builder.CacheFileName(), folder + "/thumb0.tmp");
-    EXPECT_FALSE(fs::exists(builder.CacheFileName())); // nothing stored yet
+    EXPECT_EQ(builder.cacheFilePath(), folder + "/thumb0.tmp");
+    EXPECT_FALSE(fs::exists(builder.cacheFilePath())); // nothing stored yet
 
     std::vector<std::string> paths = {file("a.jpg", test::pictureJpeg(300, 200)),
                                       file("b.txt", "text"),
@@ -120,7 +121,7 @@ TEST_F(ThumbnailBuilderTest, CacheFileHoldsTheJpegsBackToBackAtTheirOffsets) {
     std::string expected;
     std::vector<ThumbnailResult> results;
     for (const auto& p : paths) {
-        results.push_back(builder.Build(p, 100));
+        results.push_back(builder.makeThumbnail(p, 100));
         expected += results.back().jpeg;
     }
     const int states[] = {1, 0, 1, 0, 0, 1};
@@ -130,7 +131,7 @@ TEST_F(ThumbnailBuilderTest, CacheFileHoldsTheJpegsBackToBackAtTheirOffsets) {
     EXPECT_EQ(results[2].cachePos, static_cast<std::int64_t>(results[0].jpeg.size()));
     EXPECT_EQ(results[5].cachePos,
               static_cast<std::int64_t>(results[0].jpeg.size() + results[2].jpeg.size()));
-    EXPECT_EQ(test::readFile(builder.CacheFileName()), expected);
+    EXPECT_EQ(test::readFile(builder.cacheFilePath()), expected);
 
     QImage third = builder.read(results[5].cachePos);
     EXPECT_EQ(third.size(), QSize(75, 100));
@@ -146,22 +147,22 @@ TEST_F(ThumbnailBuilderTest, NewThumbnailSizeRebuildsTheCacheFromScratch) {
     for (int i = 0; i < 10; ++i)
         paths.push_back(file("p" + std::to_string(i) + ".jpg", test::pictureJpeg(200 + i, 150)));
     for (const auto& p : paths)
-        ASSERT_EQ(maker.Build(p, 120).state, 1);
-    const std::string name = maker.CacheFileName();
+        ASSERT_EQ(maker.makeThumbnail(p, 120).state, 1);
+    const std::string name = maker.cacheFilePath();
 
-    maker.DeleteCacheFile();
+    maker.deleteCacheFile();
     EXPECT_FALSE(fs::exists(name));
     std::int64_t end = 0;
     for (const auto& p : paths) {
-        ThumbnailResult r = maker.Build(p, 60);
+        ThumbnailResult r = maker.makeThumbnail(p, 60);
         EXPECT_EQ(r.cachePos, end);
         EXPECT_EQ(r.width, 60);
         end += static_cast<std::int64_t>(r.jpeg.size());
-        auto image = maker.Read(r.cachePos);
+        auto image = maker.readThumbnail(r.cachePos);
         ASSERT_TRUE(image);
         EXPECT_EQ(std::max(image->width, image->height), 60);
     }
-    EXPECT_EQ(maker.CacheFileName(), name);
+    EXPECT_EQ(maker.cacheFilePath(), name);
     EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(name)), end);
 }
 
@@ -188,11 +189,11 @@ TEST_F(ThumbnailBuilderTest, PrefetchingChangesNeitherResultsNorCacheBytes) {
             builder.prefetch(paths, prefetchSize);
         std::vector<ThumbnailResult> results;
         for (std::size_t i = 0; i < paths.size(); ++i) {
-            results.push_back(builder.Build(paths[i], 64));
+            results.push_back(builder.makeThumbnail(paths[i], 64));
             if (i == 10)
-                results.push_back(builder.Build(other, 64)); // not in the list
+                results.push_back(builder.makeThumbnail(other, 64)); // not in the list
         }
-        return std::make_pair(results, test::readFile(builder.CacheFileName()));
+        return std::make_pair(results, test::readFile(builder.cacheFilePath()));
     };
     auto [plain, plainBytes] = run(false, 0);
     for (int size : {64, 32}) {
@@ -214,15 +215,15 @@ TEST_F(ThumbnailBuilderTest, OnlyTheBuildersOwnCacheFileIsEverDeleted) {
     std::string name;
     {
         ThumbnailMaker maker(folder);
-        EXPECT_EQ(maker.CacheFileName(), folder + "/thumb1.tmp");
+        EXPECT_EQ(maker.cacheFilePath(), folder + "/thumb1.tmp");
         // Another program takes the chosen name before the first thumbnail is stored.
         file("cache/thumb1.tmp", "taken meanwhile");
-        ASSERT_EQ(maker.Build(file("a.jpg", test::pictureJpeg(40, 30)), 120).state, 1);
-        name = maker.CacheFileName();
+        ASSERT_EQ(maker.makeThumbnail(file("a.jpg", test::pictureJpeg(40, 30)), 120).state, 1);
+        name = maker.cacheFilePath();
         EXPECT_EQ(name, folder + "/thumb2.tmp");
-        maker.DeleteCacheFile();
-        maker.DeleteCacheFile();
-        ASSERT_EQ(maker.Build(dir.path() + "/a.jpg", 120).state, 1);
+        maker.deleteCacheFile();
+        maker.deleteCacheFile();
+        ASSERT_EQ(maker.makeThumbnail(dir.path() + "/a.jpg", 120).state, 1);
         EXPECT_TRUE(fs::exists(name));
     } // the destructor deletes it
     EXPECT_FALSE(fs::exists(name));
@@ -239,16 +240,16 @@ TEST_F(ThumbnailBuilderTest, ACacheNameTheBuilderNeverCreatedIsNeverDeleted) {
     {
         ThumbnailMaker maker(folder);
         file("cache/thumb0.tmp", "taken before the first thumbnail");
-        maker.DeleteCacheFile();
+        maker.deleteCacheFile();
     } // and the destructor
     EXPECT_EQ(test::readFile(folder + "/thumb0.tmp"), "taken before the first thumbnail");
     fs::remove(folder + "/thumb0.tmp");
     {
         ThumbnailMaker maker(folder);
-        ASSERT_EQ(maker.Build(picture, 120).state, 1);
-        maker.DeleteCacheFile();
+        ASSERT_EQ(maker.makeThumbnail(picture, 120).state, 1);
+        maker.deleteCacheFile();
         file("cache/thumb0.tmp", "taken after the builder's was deleted");
-        maker.SetThumbnailFile(other); // nothing of the builder's to move
+        maker.moveCacheFile(other); // nothing of the builder's to move
         EXPECT_FALSE(fs::exists(other + "/thumb0.tmp"));
         fs::create_directories(other);
         test::writeTestFile(other + "/thumb0.tmp", "taken in the new folder");
@@ -264,8 +265,8 @@ TEST_F(ThumbnailBuilderTest, DanglingLinkUnderTheFirstCacheNameIsSkipped) {
     const std::string target = dir.path() + "/nowhere";
     fs::create_symlink(target, folder + "/thumb0.tmp");
     ThumbnailMaker maker(folder);
-    ASSERT_EQ(maker.CacheFileName(), folder + "/thumb1.tmp");
-    EXPECT_EQ(maker.Build(file("a.jpg", test::pictureJpeg(40, 30)), 120).state, 1);
+    ASSERT_EQ(maker.cacheFilePath(), folder + "/thumb1.tmp");
+    EXPECT_EQ(maker.makeThumbnail(file("a.jpg", test::pictureJpeg(40, 30)), 120).state, 1);
     EXPECT_TRUE(fs::is_regular_file(folder + "/thumb1.tmp"));
     EXPECT_TRUE(fs::is_symlink(folder + "/thumb0.tmp"));
     EXPECT_FALSE(fs::exists(target));
@@ -284,24 +285,25 @@ TEST_F(ThumbnailBuilderTest, CacheFileIsPrivateHoweverItIsMade) {
     };
     const std::string picture = file("a.jpg", test::pictureJpeg(40, 30));
     ThumbnailMaker maker(cacheFolder());
-    ASSERT_EQ(maker.Build(picture, 120).state, 1);
-    EXPECT_EQ(mode(maker.CacheFileName()), 0600u) << "created";
+    ASSERT_EQ(maker.makeThumbnail(picture, 120).state, 1);
+    EXPECT_EQ(mode(maker.cacheFilePath()), 0600u) << "created";
 
-    fs::remove(maker.CacheFileName()); // removed behind the builder's back
-    ASSERT_EQ(maker.Build(picture, 120).state, 1);
-    EXPECT_EQ(mode(maker.CacheFileName()), 0600u) << "made again";
+    fs::remove(maker.cacheFilePath()); // removed behind the builder's back
+    ASSERT_EQ(maker.makeThumbnail(picture, 120).state, 1);
+    EXPECT_EQ(mode(maker.cacheFilePath()), 0600u) << "made again";
 
-    maker.SetThumbnailFile(dir.path() + "/moved");
-    EXPECT_EQ(mode(maker.CacheFileName()), 0600u) << "moved";
+    maker.moveCacheFile(dir.path() + "/moved");
+    EXPECT_EQ(mode(maker.cacheFilePath()), 0600u) << "moved";
 }
 
 // A write that fails part way (the disk full, a file size limit) is cut off again: the file
 // holds exactly the thumbnails stored before, and the next one goes where it would have.
 TEST_F(ThumbnailBuilderTest, FailedAppendLeavesTheCacheFileAsItWas) {
     ThumbnailMaker maker(cacheFolder());
-    const ThumbnailResult first = maker.Build(file("a.jpg", test::pictureJpeg(64, 48)), 120);
+    const ThumbnailResult first =
+        maker.makeThumbnail(file("a.jpg", test::pictureJpeg(64, 48)), 120);
     ASSERT_EQ(first.state, 1);
-    const std::string before = test::readFile(maker.CacheFileName());
+    const std::string before = test::readFile(maker.cacheFilePath());
     const std::string second = file("b.jpg", test::pictureJpeg(48, 64));
     {
         // Room for ten more bytes: the write stops part way through the second thumbnail.
@@ -319,43 +321,43 @@ TEST_F(ThumbnailBuilderTest, FailedAppendLeavesTheCacheFileAsItWas) {
                 std::signal(SIGXFSZ, oldHandler);
             }
         } limit(before.size() + 10);
-        EXPECT_EQ(maker.Build(second, 120).state, 0);
+        EXPECT_EQ(maker.makeThumbnail(second, 120).state, 0);
     }
-    EXPECT_EQ(test::readFile(maker.CacheFileName()), before);
-    const ThumbnailResult again = maker.Build(second, 120);
+    EXPECT_EQ(test::readFile(maker.cacheFilePath()), before);
+    const ThumbnailResult again = maker.makeThumbnail(second, 120);
     ASSERT_EQ(again.state, 1);
     EXPECT_EQ(again.cachePos, static_cast<std::int64_t>(before.size()));
-    EXPECT_EQ(test::readFile(maker.CacheFileName()), before + again.jpeg);
+    EXPECT_EQ(test::readFile(maker.cacheFilePath()), before + again.jpeg);
 }
 
 TEST_F(ThumbnailBuilderTest, CacheFileThatCannotBeCreatedIsReportedToTheCaller) {
     const std::string blocker = file("plain-file", "x");
     ThumbnailMaker maker(blocker); // a "folder" that is a file: nothing can be created in it
     const std::string text = file("a.txt", "text");
-    EXPECT_THROW(maker.Build(text, 120), ThumbnailCacheError);
+    EXPECT_THROW(maker.makeThumbnail(text, 120), ThumbnailCacheError);
     // A missing file is decided before the cache file is opened.
-    EXPECT_EQ(maker.Build(dir.path() + "/missing.jpg", 120).state, 0);
+    EXPECT_EQ(maker.makeThumbnail(dir.path() + "/missing.jpg", 120).state, 0);
 }
 
 TEST_F(ThumbnailBuilderTest, MovingTheCacheKeepsOffsetsAndRefusesFoldersThatCantBeMade) {
     ThumbnailBuilder builder(QString::fromStdString(cacheFolder()));
-    ThumbnailResult a = builder.Build(file("a.jpg", test::pictureJpeg(64, 48)), 120);
-    ThumbnailResult b = builder.Build(file("b.jpg", test::pictureJpeg(48, 64)), 120);
-    const std::string old = builder.CacheFileName();
+    ThumbnailResult a = builder.makeThumbnail(file("a.jpg", test::pictureJpeg(64, 48)), 120);
+    ThumbnailResult b = builder.makeThumbnail(file("b.jpg", test::pictureJpeg(48, 64)), 120);
+    const std::string old = builder.cacheFilePath();
     const std::string content = test::readFile(old);
 
     const std::string target = dir.path() + "/new/deeper";
     builder.setCacheFolder(QString::fromStdString(target));
-    EXPECT_EQ(builder.ThumbnailFile(), target);
-    EXPECT_EQ(builder.CacheFileName(), target + "/thumb0.tmp");
+    EXPECT_EQ(builder.cacheFolder(), target);
+    EXPECT_EQ(builder.cacheFilePath(), target + "/thumb0.tmp");
     EXPECT_FALSE(fs::exists(old));
-    EXPECT_EQ(test::readFile(builder.CacheFileName()), content);
+    EXPECT_EQ(test::readFile(builder.cacheFilePath()), content);
     EXPECT_EQ(builder.read(b.cachePos).size(), QSize(90, 120));
     EXPECT_EQ(builder.read(a.cachePos).size(), QSize(120, 90));
 
     // The same folder in other letters: nothing happens.
     builder.setCacheFolder(QString::fromStdString(dir.path() + "/NEW/deeper"));
-    EXPECT_EQ(builder.ThumbnailFile(), target);
+    EXPECT_EQ(builder.cacheFolder(), target);
 
     const std::string impossible = file("blocker", "x") + "/sub";
     try {
@@ -364,17 +366,17 @@ TEST_F(ThumbnailBuilderTest, MovingTheCacheKeepsOffsetsAndRefusesFoldersThatCant
     } catch (const ThumbnailCacheError& e) {
         EXPECT_EQ(std::string(e.what()), "フォルダを作成できません: " + impossible);
     }
-    EXPECT_EQ(builder.ThumbnailFile(), target);
-    EXPECT_EQ(builder.CacheFileName(), target + "/thumb0.tmp");
+    EXPECT_EQ(builder.cacheFolder(), target);
+    EXPECT_EQ(builder.cacheFilePath(), target + "/thumb0.tmp");
 }
 
 TEST_F(ThumbnailBuilderTest, MovingBeforeTheFirstThumbnailCreatesNoFile) {
     ThumbnailMaker maker(cacheFolder());
     const std::string target = dir.path() + "/other";
-    maker.SetThumbnailFile(target);
-    EXPECT_EQ(maker.CacheFileName(), target + "/thumb0.tmp");
+    maker.moveCacheFile(target);
+    EXPECT_EQ(maker.cacheFilePath(), target + "/thumb0.tmp");
     EXPECT_TRUE(fs::is_directory(target));
-    EXPECT_FALSE(fs::exists(maker.CacheFileName()));
+    EXPECT_FALSE(fs::exists(maker.cacheFilePath()));
 }
 
 TEST_F(ThumbnailBuilderTest, HostileOrBrokenPicturesAreNonImageWithoutCrashing) {
@@ -402,30 +404,32 @@ TEST_F(ThumbnailBuilderTest, HostileOrBrokenPicturesAreNonImageWithoutCrashing) 
     };
     ThumbnailBuilder builder(QString::fromStdString(cacheFolder()));
     for (const auto& [name, bytes] : cases) {
-        ThumbnailResult r = builder.Build(file(name, bytes), 120);
+        ThumbnailResult r = builder.makeThumbnail(file(name, bytes), 120);
         EXPECT_EQ(r.state, 0) << name;
     }
     // A named pipe under a picture's name would block a plain open for ever.
     for (const char* name : {"pipe.jpg", "pipe.bmp"}) {
         const std::string pipe = cacheFolder() + "/" + name;
         ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0) << name;
-        EXPECT_EQ(builder.Build(pipe, 120).state, 0) << name;
+        EXPECT_EQ(builder.makeThumbnail(pipe, 120).state, 0) << name;
     }
-    EXPECT_EQ(fs::file_size(builder.CacheFileName()), 0u);
+    EXPECT_EQ(fs::file_size(builder.cacheFilePath()), 0u);
     // Within the limits a progressive file is fine.
-    EXPECT_EQ(builder.Build(file("scans-64.jpg", test::progressiveJpeg(64, 64, 64)), 120).state, 1);
+    EXPECT_EQ(
+        builder.makeThumbnail(file("scans-64.jpg", test::progressiveJpeg(64, 64, 64)), 120).state,
+        1);
 }
 
 TEST(ThumbnailFormats, RegisteredExtensionsGetADotAndLowerCase) {
     TempFolder dir;
     ThumbnailMaker maker(dir.path());
-    EXPECT_FALSE(maker.HasFormat(".png"));
-    maker.RegisterFormat("PnG", ReadJpegPicture);
-    EXPECT_TRUE(maker.HasFormat(".png"));
-    EXPECT_TRUE(maker.HasFormat("png"));
+    EXPECT_FALSE(maker.hasFormat(".png"));
+    maker.registerFormat("PnG", readJpegPicture);
+    EXPECT_TRUE(maker.hasFormat(".png"));
+    EXPECT_TRUE(maker.hasFormat("png"));
     // A JPEG named .png is now read as one.
     test::writeTestFile(dir.path() + "/x.PNG", test::pictureJpeg(20, 10));
-    EXPECT_EQ(maker.Build(dir.path() + "/x.PNG", 40).width, 40);
+    EXPECT_EQ(maker.makeThumbnail(dir.path() + "/x.PNG", 40).width, 40);
 }
 
 TEST(ThumbnailProbe, WritesEachThumbnailAndSaysWhereItCameFrom) {
@@ -448,7 +452,7 @@ TEST(ThumbnailProbe, WritesEachThumbnailAndSaysWhereItCameFrom) {
     EXPECT_EQ(::pclose(pipe), 0);
     const std::string out = dir.path() + "/1-a.jpg.jpg";
     EXPECT_EQ(output, jpg + "\t" + out + "\t100\t75\texif\n" + txt + "\tNon Image\n");
-    auto picture = DecodeJpeg(test::readFile(out), 0);
+    auto picture = decodeJpeg(test::readFile(out), 0);
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->width, 100);
     // The probe's cache file is gone.
