@@ -1,7 +1,7 @@
 // Thumbnail sizes and the EXIF thumbnail lookup, on values and byte blocks alone.
 #include "engine/thumbnail/ThumbnailGeometry.h"
-#include "components/ThumbnailTestSupport.h"
 #include "engine/thumbnail/ExifThumbnail.h"
+#include "engine/thumbnail/ThumbnailTestPictures.h"
 
 #include <gtest/gtest.h>
 
