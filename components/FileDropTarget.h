@@ -36,9 +36,9 @@ namespace pixbako {
 class FileDropTarget : public ControlHook {
     Q_OBJECT
 public:
-    using TFileDropEvent = std::function<void(FileDropTarget& Sender,
-                                              const std::vector<std::string>& Files, int X, int Y)>;
-    using TErrorDisplay = std::function<void(FileDropTarget& Sender, const QString& Message)>;
+    using TFileDropEvent = std::function<void(FileDropTarget& sender,
+                                              const std::vector<std::string>& files, int x, int y)>;
+    using TErrorDisplay = std::function<void(FileDropTarget& sender, const QString& message)>;
 
     explicit FileDropTarget(QObject* owner = nullptr);
     ~FileDropTarget() override;

@@ -33,7 +33,7 @@ public:
     QString title;         // the dialog's title
     int screenLeft = 0;
     int screenTop = 0;
-    std::function<void(FolderPicker& Sender)> onShow;
+    std::function<void(FolderPicker& sender)> onShow;
 
     // Shows the dialog modally. True when the user chose an existing folder: folder() then
     // holds its full path. False when cancelled; folder() keeps its former value.

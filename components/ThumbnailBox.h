@@ -55,12 +55,12 @@ class ThumbnailBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
     using TAddedEvent =
-        std::function<void(ThumbnailBox& Sender, int Index, const std::string& FileName)>;
-    using TProgressEvent = std::function<void(ThumbnailBox& Sender, int AddIndex, int Total)>;
-    using TMouseEvent = std::function<void(ThumbnailBox& Sender, Qt::MouseButton Button,
-                                           Qt::KeyboardModifiers Shift, QPoint Pos)>;
-    using TMoveEvent = std::function<void(ThumbnailBox& Sender, QPoint Pos)>;
-    using TNotifyEvent = std::function<void(ThumbnailBox& Sender)>;
+        std::function<void(ThumbnailBox& sender, int index, const std::string& fileName)>;
+    using TProgressEvent = std::function<void(ThumbnailBox& sender, int addIndex, int total)>;
+    using TMouseEvent = std::function<void(ThumbnailBox& sender, Qt::MouseButton button,
+                                           Qt::KeyboardModifiers keys, QPoint pos)>;
+    using TMoveEvent = std::function<void(ThumbnailBox& sender, QPoint pos)>;
+    using TNotifyEvent = std::function<void(ThumbnailBox& sender)>;
 
     explicit ThumbnailBox(QWidget* parent = nullptr);
     ~ThumbnailBox() override;

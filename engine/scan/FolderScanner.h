@@ -49,15 +49,16 @@ FoundEntry searchFileData(const DirectoryEntry& entry);
 
 class FolderScanner {
 public:
-    // Called for every file and folder found (folders too: test Data.isDirectory). Setting
-    // Continue to false ends the whole walk at once.
-    using TFindFileEvent = std::function<void(FolderScanner& Sender, const std::string& Name,
-                                              const FoundEntry& Data, bool& Continue)>;
-    // Called for every real sub-folder, before onFind for it. Skip: neither report the folder
-    // to onFind nor enter it. IgnoreSubdir (starts as !recursive): don't enter it.
+    // Called for every file and folder found (folders too: test data.isDirectory). Setting
+    // carryOn to false ends the whole walk at once.
+    using TFindFileEvent = std::function<void(FolderScanner& sender, const std::string& name,
+                                              const FoundEntry& data, bool& carryOn)>;
+    // Called for every real sub-folder, before onFind for it. Setting skip: neither report the
+    // folder to onFind nor enter it. Setting ignoreSubdir (it starts as !recursive): don't
+    // enter it.
     using TFindDirEvent =
-        std::function<void(FolderScanner& Sender, const std::string& Name, const FoundEntry& Data,
-                           bool& Skip, bool& IgnoreSubdir)>;
+        std::function<void(FolderScanner& sender, const std::string& name, const FoundEntry& data,
+                           bool& skip, bool& ignoreSubdir)>;
 
     std::string directory;          // may be relative; made absolute when the walk starts
     bool recursive = false;         // walk into sub-folders
