@@ -45,7 +45,7 @@ public:
     explicit AboutDialog(AboutSetup setup, QWidget* parent = nullptr);
     ~AboutDialog() override;
 
-    const QString& CurrentVersion() const { return currentVersion_; }
+    const QString& currentVersion() const { return currentVersion_; }
     bool checking() const { return check_->running(); }
 
     // --- reactions ---

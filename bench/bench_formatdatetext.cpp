@@ -1,4 +1,4 @@
-// FormatDateText over the 42 preset patterns: one iteration formats all of them once, and the
+// formatDateText over the 42 preset patterns: one iteration formats all of them once, and the
 // texts/s counter is the figure to watch (at least a million per second).
 #include "engine/datepattern/DateFormat.h"
 #include "engine/naming/Presets.h"
@@ -13,9 +13,9 @@ void formatPresets(benchmark::State& state) {
     std::size_t texts = 0;
     for (auto _ : state) {
         for (std::string_view pattern : pixbako::kFolderDatePresets)
-            benchmark::DoNotOptimize(pixbako::FormatDateText(pattern, shot));
+            benchmark::DoNotOptimize(pixbako::formatDateText(pattern, shot));
         for (std::string_view pattern : pixbako::kFileDatePresets)
-            benchmark::DoNotOptimize(pixbako::FormatDateText(pattern, shot));
+            benchmark::DoNotOptimize(pixbako::formatDateText(pattern, shot));
         texts += pixbako::kFolderDatePresets.size() + pixbako::kFileDatePresets.size();
     }
     state.counters["texts/s"] =
@@ -28,7 +28,7 @@ void formatTimeStampDate(benchmark::State& state) {
     const pixbako::TDateTime shot = *pixbako::encodeDateTime(2004, 5, 6, 21, 7, 8);
     std::size_t texts = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(pixbako::FormatDateText("YYYYMMDD", shot));
+        benchmark::DoNotOptimize(pixbako::formatDateText("YYYYMMDD", shot));
         ++texts;
     }
     state.counters["texts/s"] =

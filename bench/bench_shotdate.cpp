@@ -125,7 +125,7 @@ void BM_CollectApp1Data(benchmark::State& state) {
     const std::string bytes = cameraLikeFile(1);
     for (auto _ : state) {
         MemorySource source(bytes);
-        benchmark::DoNotOptimize(CollectApp1Data(source));
+        benchmark::DoNotOptimize(collectApp1Data(source));
     }
 }
 BENCHMARK(BM_CollectApp1Data);
@@ -133,9 +133,9 @@ BENCHMARK(BM_CollectApp1Data);
 void BM_FindExifDateText(benchmark::State& state) {
     const std::string bytes = cameraLikeFile(1);
     MemorySource source(bytes);
-    const std::string collected = CollectApp1Data(source).collected;
+    const std::string collected = collectApp1Data(source).collected;
     for (auto _ : state)
-        benchmark::DoNotOptimize(FindExifDateText(collected));
+        benchmark::DoNotOptimize(findExifDateText(collected));
 }
 BENCHMARK(BM_FindExifDateText);
 

@@ -54,11 +54,11 @@ RgbImage cameraLikePicture(unsigned seed) {
 }
 
 std::string cameraJpeg(unsigned seed) {
-    return *EncodeJpeg(cameraLikePicture(seed), 92);
+    return *encodeJpeg(cameraLikePicture(seed), 92);
 }
 
 std::string exifThumbnailOf(const RgbImage& small) {
-    return test::exifWithThumbnail(*EncodeJpeg(small, 90));
+    return test::exifWithThumbnail(*encodeJpeg(small, 90));
 }
 
 int makeFiles(const std::string& dir, int count, bool exif) {
@@ -68,8 +68,8 @@ int makeFiles(const std::string& dir, int count, bool exif) {
     std::vector<std::string> exifBlocks;
     for (unsigned seed = 0; seed < 4; ++seed) {
         RgbImage full = cameraLikePicture(seed);
-        pictures.push_back(*EncodeJpeg(full, 92));
-        exifBlocks.push_back(exifThumbnailOf(ResizeImage(full, {160, 120})));
+        pictures.push_back(*encodeJpeg(full, 92));
+        exifBlocks.push_back(exifThumbnailOf(resizeImage(full, {160, 120})));
     }
     for (int i = 0; i < count; ++i) {
         const std::string& picture = pictures[static_cast<std::size_t>(i) % pictures.size()];
@@ -95,9 +95,9 @@ int timeOurs(const std::string& dir, int size, bool ahead) {
     {
         ThumbnailMaker maker(cacheDir);
         if (ahead)
-            maker.Prefetch(files, size);
+            maker.prefetch(files, size);
         for (const auto& f : files)
-            built += maker.Build(f, size).state;
+            built += maker.makeThumbnail(f, size).state;
     }
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -113,15 +113,15 @@ int timeOurs(const std::string& dir, int size, bool ahead) {
 void BM_DecodeScaled12MP(benchmark::State& state) {
     static const std::string jpeg = cameraJpeg(1);
     for (auto _ : state)
-        benchmark::DoNotOptimize(DecodeJpeg(jpeg, 120));
+        benchmark::DoNotOptimize(decodeJpeg(jpeg, 120));
 }
 BENCHMARK(BM_DecodeScaled12MP)->Unit(benchmark::kMillisecond);
 
 void BM_ExifThumbnailToCacheJpeg(benchmark::State& state) {
-    static const std::string small = *EncodeJpeg(ResizeImage(cameraLikePicture(2), {160, 120}), 90);
+    static const std::string small = *encodeJpeg(resizeImage(cameraLikePicture(2), {160, 120}), 90);
     for (auto _ : state) {
-        auto picture = DecodeJpeg(small, 120);
-        benchmark::DoNotOptimize(EncodeJpeg(ResizeImage(picture->pixels, {120, 90}), 90));
+        auto picture = decodeJpeg(small, 120);
+        benchmark::DoNotOptimize(encodeJpeg(resizeImage(picture->pixels, {120, 90}), 90));
     }
 }
 BENCHMARK(BM_ExifThumbnailToCacheJpeg)->Unit(benchmark::kMicrosecond);

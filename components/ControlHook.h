@@ -9,7 +9,7 @@
 //     hook.setControl(someWidget);    // hooks at once; setControl(nullptr) unhooks
 //
 // With Target HookTarget::Window the hook sits on the top-level window that contains Control (or,
-// without a Control, the window that owns the hook through its QObject parents).
+// without a control, the window that owns the hook through its QObject parents).
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -34,19 +34,19 @@ public:
 
     // Both setters unhook, store the value and hook again; with HookTarget::Window they throw
     // HookTargetError when no window can be found (the value stays stored, unhooked).
-    QWidget* Control() const { return control_; }
+    QWidget* control() const { return control_; }
     void setControl(QWidget* control);
-    HookTarget Target() const { return target_; }
+    HookTarget target() const { return target_; }
     void setTarget(HookTarget target);
 
     // The widget whose events pass this hook now; null when unhooked.
-    QWidget* HookedControl() const { return hooked_; }
+    QWidget* hookedControl() const { return hooked_; }
 
 protected:
     // reason 1: the hooked widget's native window is gone; reason 2: it has a new one.
     virtual void handleChanged(int reason);
     // Called right after a widget was hooked (on) and right before it is let go (off), while
-    // HookedControl() names it. A derived hook that overrides it unhooks in its own destructor.
+    // hookedControl() names it. A derived hook that overrides it unhooks in its own destructor.
     virtual void hookChanged(bool on);
     // Every event of the hooked widget; true swallows it. The default passes it on.
     virtual bool hookedEvent(QEvent* event);

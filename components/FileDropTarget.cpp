@@ -72,12 +72,12 @@ void FileDropTarget::setAcceptDrop(bool accept) {
 }
 
 void FileDropTarget::registerDrop() {
-    if (QWidget* widget = HookedControl())
+    if (QWidget* widget = hookedControl())
         widget->setAcceptDrops(ownAcceptDrops_ || acceptDrop_);
 }
 
 void FileDropTarget::hookChanged(bool on) {
-    QWidget* widget = HookedControl();
+    QWidget* widget = hookedControl();
     if (on) {
         ownAcceptDrops_ = widget->acceptDrops();
         countHook(widget, 1);
@@ -120,11 +120,11 @@ bool FileDropTarget::hookedEvent(QEvent* event) {
         watchChild(static_cast<QChildEvent*>(event)->child());
         return false;
     }
-    return dragEvent(HookedControl(), event);
+    return dragEvent(hookedControl(), event);
 }
 
 bool FileDropTarget::eventFilter(QObject* watched, QEvent* event) {
-    QWidget* control = HookedControl();
+    QWidget* control = hookedControl();
     if (!control || watched == control || !watched->isWidgetType())
         return ControlHook::eventFilter(watched, event);
     auto* inside = static_cast<QWidget*>(watched);
@@ -169,18 +169,18 @@ bool FileDropTarget::dragEvent(QWidget* at, QEvent* event) {
     if (type == QEvent::Drop) {
         dragData_ = nullptr;
         QPoint point = drop->position().toPoint();
-        if (at != HookedControl())
-            point = at->mapTo(HookedControl(), point);
+        if (at != hookedControl())
+            point = at->mapTo(hookedControl(), point);
         deliver(files, point);
     }
     return true;
 }
 
 void FileDropTarget::deliver(const std::vector<std::string>& files, QPoint point) {
-    if (!OnFileDrop)
+    if (!onFileDrop)
         return;
     try {
-        OnFileDrop(*this, files, point.x(), point.y());
+        onFileDrop(*this, files, point.x(), point.y());
     } catch (const std::exception& error) {
         showError(QString::fromUtf8(error.what()));
     } catch (...) {
@@ -192,11 +192,11 @@ void FileDropTarget::showError(const QString& message) {
     // After the drop has finished: a file manager waits for the end of the drop, and a modal
     // box would keep it waiting until the user closes it.
     QTimer::singleShot(0, this, [this, message] {
-        if (OnError) {
-            OnError(*this, message);
+        if (onError) {
+            onError(*this, message);
             return;
         }
-        QWidget* control = HookedControl();
+        QWidget* control = hookedControl();
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Pixbako"), message, QMessageBox::Ok,
                         control ? control->window() : nullptr);
         box.setTextFormat(Qt::PlainText);

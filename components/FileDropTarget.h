@@ -1,12 +1,12 @@
 #pragma once
 // FileDropTarget lets a widget receive files dragged from a file manager without the widget knowing
-// about it. Hook it to the widget (Control); every drop of local files (text/uri-list with
-// file:// URLs) on the widget, or on any widget inside it, becomes one OnFileDrop call:
+// about it. Hook it to the widget (control); every drop of local files (text/uri-list with
+// file:// URLs) on the widget, or on any widget inside it, becomes one onFileDrop call:
 //
 //     auto* drop = new FileDropTarget(this);
-//     drop->OnFileDrop = [this](FileDropTarget&, const std::vector<std::string>& files,
+//     drop->onFileDrop = [this](FileDropTarget&, const std::vector<std::string>& files,
 //                               int x, int y) {
-//         ... // files in drop order; x, y in Control's coordinates
+//         ... // files in drop order; x, y in the control's coordinates
 //     };
 //     drop->setControl(ReadInGroupbox);
 //
@@ -18,8 +18,8 @@
 // A drop is accepted as a copy (or a link), never as a move: a file manager that is told
 // "moved" may delete the originals.
 //
-// An exception thrown by OnFileDrop goes no further than the drop: its message is shown with
-// OnError (by default an error box over the control's window) once the drop has finished.
+// An exception thrown by onFileDrop goes no further than the drop: its message is shown with
+// onError (by default an error box over the control's window) once the drop has finished.
 #include "components/ControlHook.h"
 
 #include <QString>
@@ -36,19 +36,19 @@ namespace pixbako {
 class FileDropTarget : public ControlHook {
     Q_OBJECT
 public:
-    using TFileDropEvent = std::function<void(FileDropTarget& Sender,
-                                              const std::vector<std::string>& Files, int X, int Y)>;
-    using TErrorDisplay = std::function<void(FileDropTarget& Sender, const QString& Message)>;
+    using TFileDropEvent = std::function<void(FileDropTarget& sender,
+                                              const std::vector<std::string>& files, int x, int y)>;
+    using TErrorDisplay = std::function<void(FileDropTarget& sender, const QString& message)>;
 
     explicit FileDropTarget(QObject* owner = nullptr);
     ~FileDropTarget() override;
 
     // False: file drags show the no-drop cursor and nothing is delivered.
-    bool AcceptDrop() const { return acceptDrop_; }
+    bool acceptDrop() const { return acceptDrop_; }
     void setAcceptDrop(bool accept);
 
-    TFileDropEvent OnFileDrop;
-    TErrorDisplay OnError;
+    TFileDropEvent onFileDrop;
+    TErrorDisplay onError;
 
 protected:
     void hookChanged(bool on) override;

@@ -13,13 +13,13 @@ FolderPicker::FolderPicker(QWidget* owner) : QObject(owner), owner_(owner) {}
 
 FolderPicker::~FolderPicker() = default;
 
-QFileDialog* FolderPicker::Dialog() const {
+QFileDialog* FolderPicker::dialog() const {
     return dialog_.data();
 }
 
-bool FolderPicker::Execute() {
-    // Qt's own dialog, not the desktop's: only it can be placed and reached from OnShow.
-    QFileDialog dialog(owner_, Title);
+bool FolderPicker::exec() {
+    // Qt's own dialog, not the desktop's: only it can be placed and reached from onShow.
+    QFileDialog dialog(owner_, title);
     dialog.setObjectName(QStringLiteral("BrowseFolderDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setOption(QFileDialog::ShowDirsOnly);
@@ -31,9 +31,9 @@ bool FolderPicker::Execute() {
     dialog.setLabelText(QFileDialog::FileType, QStringLiteral("種類:"));
     dialog.setLabelText(QFileDialog::Accept, QStringLiteral("OK"));
     dialog.setLabelText(QFileDialog::Reject, QStringLiteral("キャンセル"));
-    QFileInfo initial(InitDir);
-    dialog.setDirectory(!InitDir.isEmpty() && initial.isDir() ? initial.absoluteFilePath()
-                                                              : QDir::homePath());
+    QFileInfo initial(initialFolder);
+    dialog.setDirectory(!initialFolder.isEmpty() && initial.isDir() ? initial.absoluteFilePath()
+                                                                    : QDir::homePath());
 
     dialog_ = &dialog;
     placed_ = false;
@@ -58,12 +58,12 @@ bool FolderPicker::eventFilter(QObject* watched, QEvent* event) {
     if (watched == dialog_ && event->type() == QEvent::Show && !placed_) {
         placed_ = true;
         placeDialog();
-        // OnShow runs from the dialog's own event loop, where it may already close it.
+        // onShow runs from the dialog's own event loop, where it may already close it.
         QMetaObject::invokeMethod(
             dialog_.data(),
             [this] {
-                if (OnShow && dialog_)
-                    OnShow(*this);
+                if (onShow && dialog_)
+                    onShow(*this);
             },
             Qt::QueuedConnection);
     }
@@ -74,8 +74,8 @@ void FolderPicker::placeDialog() {
     QRect frame = dialog_->frameGeometry();
     dialogWidth_ = frame.width();
     dialogHeight_ = frame.height();
-    if (FormLeft != 0 || FormTop != 0) {
-        dialog_->move(FormLeft, FormTop);
+    if (screenLeft != 0 || screenTop != 0) {
+        dialog_->move(screenLeft, screenTop);
         return;
     }
     QScreen* screen = QGuiApplication::primaryScreen();

@@ -3,14 +3,14 @@
 // folders only) and reports the choice:
 //
 //     FolderPicker browse(this);
-//     browse.InitDir = ReadInEdit->text();
-//     browse.Title = QStringLiteral("読込フォルダを指定");
-//     if (browse.Execute())
-//         ReadInEdit->setText(browse.Folder());
+//     browse.initialFolder = ReadInEdit->text();
+//     browse.title = QStringLiteral("読込フォルダを指定");
+//     if (browse.exec())
+//         ReadInEdit->setText(browse.folder());
 //
-// Placement: at (FormLeft, FormTop) in screen coordinates, or centred on the screen when both
-// are 0. OnShow runs once the dialog is shown and placed, from the dialog's event loop, so it
-// may close the dialog (tests accept or reject it there through Dialog()).
+// Placement: at (screenLeft, screenTop) in screen coordinates, or centred on the screen when both
+// are 0. onShow runs once the dialog is shown and placed, from the dialog's event loop, so it
+// may close the dialog (tests accept or reject it there through dialog()).
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -29,23 +29,23 @@ public:
     explicit FolderPicker(QWidget* owner = nullptr);
     ~FolderPicker() override;
 
-    QString InitDir; // folder shown when the dialog opens; empty or missing: the home folder
-    QString Title;   // the dialog's title
-    int FormLeft = 0;
-    int FormTop = 0;
-    std::function<void(FolderPicker& Sender)> OnShow;
+    QString initialFolder; // folder shown when the dialog opens; empty or missing: the home folder
+    QString title;         // the dialog's title
+    int screenLeft = 0;
+    int screenTop = 0;
+    std::function<void(FolderPicker& sender)> onShow;
 
-    // Shows the dialog modally. True when the user chose an existing folder: Folder() then
-    // holds its full path. False when cancelled; Folder() keeps its former value.
-    bool Execute();
+    // Shows the dialog modally. True when the user chose an existing folder: folder() then
+    // holds its full path. False when cancelled; folder() keeps its former value.
+    bool exec();
 
-    QString Folder() const { return folder_; }
-    QString DisplayName() const { return displayName_; } // the chosen folder's own name
+    QString folder() const { return folder_; }
+    QString displayName() const { return displayName_; } // the chosen folder's own name
 
-    // While Execute runs: the dialog and its size once shown; null and 0 otherwise.
-    QFileDialog* Dialog() const;
-    int DialogWidth() const { return dialogWidth_; }
-    int DialogHeight() const { return dialogHeight_; }
+    // While exec runs: the dialog and its size once shown; null and 0 otherwise.
+    QFileDialog* dialog() const;
+    int dialogWidth() const { return dialogWidth_; }
+    int dialogHeight() const { return dialogHeight_; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -72,8 +72,8 @@ void ThumbnailBox::setThumbnailSource(std::unique_ptr<IThumbnailSource> source) 
     source_ = std::move(source);
     forgetPictures();
     for (auto& item : items_)
-        item->State = 2;
-    BuildThumbnails();
+        item->state = 2;
+    buildThumbnails();
     viewport()->update();
 }
 
@@ -95,11 +95,11 @@ void ThumbnailBox::setFolder(const QString& folder) {
         paths.push_back(base.toStdString() + entry.name);
     }
     const int total = static_cast<int>(paths.size());
-    PrefetchThumbnails(paths);
+    prefetchThumbnails(paths);
     for (int k = 0; k < total; ++k) {
-        Add(paths[k]);
-        if (OnProgress)
-            OnProgress(*this, k + 1, total);
+        addFile(paths[k]);
+        if (onProgress)
+            onProgress(*this, k + 1, total);
     }
 }
 
@@ -108,7 +108,7 @@ void ThumbnailBox::setMultiSelect(bool on) {
     if (on)
         return;
     for (auto& item : items_) {
-        item->Selected = false;
+        item->selected = false;
         current_ = item.get();
     }
     viewport()->update();
@@ -116,13 +116,13 @@ void ThumbnailBox::setMultiSelect(bool on) {
 
 void ThumbnailBox::setOmitted(bool on) {
     omitted_ = on;
-    UpdateLayout();
+    updateLayout();
 }
 
 void ThumbnailBox::setRightAway(bool on) {
     rightAway_ = on;
     if (on) {
-        BuildThumbnails();
+        buildThumbnails();
         viewport()->update();
     }
 }
@@ -132,10 +132,10 @@ void ThumbnailBox::setSelectedColor(const QColor& color) {
     viewport()->update();
 }
 
-void ThumbnailBox::setScrollBar(ScrollDirection direction) {
+void ThumbnailBox::setScrollDirection(ScrollDirection direction) {
     scrollBar_ = direction;
     applyScrollBarPolicies();
-    UpdateLayout();
+    updateLayout();
 }
 
 // The bar of the growth direction is always there, so that its coming and going never
@@ -149,33 +149,33 @@ void ThumbnailBox::applyScrollBarPolicies() {
 
 void ThumbnailBox::setShowCaptions(bool on) {
     showCaptions_ = on;
-    UpdateLayout();
+    updateLayout();
 }
 
 void ThumbnailBox::setShowFileName(bool on) {
     showFileName_ = on;
-    UpdateLayout();
+    updateLayout();
 }
 
-void ThumbnailBox::setSorted(ThumbnailSortOrder type) {
+void ThumbnailBox::setSortOrder(ThumbnailSortOrder type) {
     sorted_ = type;
     resort();
     viewport()->update();
-    UpdateLayout();
+    updateLayout();
 }
 
-void ThumbnailBox::setSortUP(bool up) {
+void ThumbnailBox::setSortAscending(bool up) {
     sortUp_ = up;
-    setSorted(sorted_);
-    UpdateLayout();
+    setSortOrder(sorted_);
+    updateLayout();
 }
 
 void ThumbnailBox::setSpacing(int pixels) {
     spacing_ = pixels;
-    UpdateLayout();
+    updateLayout();
 }
 
-void ThumbnailBox::setThumbnailFile(const QString& folder) {
+void ThumbnailBox::setCacheFolder(const QString& folder) {
     source_->setCacheFolder(folder);
     thumbnailFile_ = folder;
 }
@@ -186,57 +186,58 @@ void ThumbnailBox::setThumbnailSize(int pixels) {
     forgetPictures();
     std::vector<std::string> paths;
     for (auto& item : items_) {
-        item->State = 2;
-        paths.push_back(item->FileName);
+        item->state = 2;
+        paths.push_back(item->fileName);
     }
-    PrefetchThumbnails(std::move(paths));
-    BuildThumbnails();
-    UpdateLayout();
+    prefetchThumbnails(std::move(paths));
+    buildThumbnails();
+    updateLayout();
 }
 
 void ThumbnailBox::setViewMode(ThumbnailViewMode mode) {
     viewMode_ = mode;
     applyScrollBarPolicies();
-    UpdateLayout();
+    updateLayout();
     viewport()->update();
 }
 
 // --- items ---
 
-int ThumbnailBox::Add(const std::string& fileName) {
+int ThumbnailBox::addFile(const std::string& fileName) {
     auto owned = std::make_unique<ThumbnailItem>();
-    owned->FileName = fileName;
+    owned->fileName = fileName;
     ThumbnailItem& item = *owned;
     items_.push_back(std::move(owned));
-    // An error ends Add with the item in the list (as the last one), shown by the layout.
+    // An error ends addFile with the item in the list (as the last one), shown by the layout.
     try {
-        item.Caption = QString::fromStdString(FormatDateText(kCaptionPattern, EXIFDATE(fileName)));
-        BuildThumbnails();
+        item.caption =
+            QString::fromStdString(formatDateText(kCaptionPattern, shotDateOf(fileName)));
+        buildThumbnails();
     } catch (...) {
-        UpdateLayout();
+        updateLayout();
         throw;
     }
     maxTextWidth_ =
         std::max(maxTextWidth_, fontMetrics().horizontalAdvance(fileNamePart(fileName)));
-    const int index = placeNewItem(Count() - 1);
-    UpdateLayout();
-    if (OnAdded)
-        OnAdded(*this, index, fileName);
+    const int index = placeNewItem(count() - 1);
+    updateLayout();
+    if (onAdded)
+        onAdded(*this, index, fileName);
     return index;
 }
 
-void ThumbnailBox::Clear() {
+void ThumbnailBox::clear() {
     items_.clear();
     current_ = nullptr;
     maxTextWidth_ = 0;
     source_->deleteCache();
     forgetPictures();
-    UpdateLayout();
+    updateLayout();
     viewport()->update();
 }
 
-void ThumbnailBox::Delete(int index) {
-    if (index < 0 || index >= Count())
+void ThumbnailBox::removeAt(int index) {
+    if (index < 0 || index >= count())
         return;
     if (items_[index].get() == current_)
         removeCurrentFor(index);
@@ -245,7 +246,7 @@ void ThumbnailBox::Delete(int index) {
         source_->deleteCache();
         forgetPictures();
     }
-    UpdateLayout();
+    updateLayout();
     viewport()->update();
 }
 
@@ -253,98 +254,98 @@ void ThumbnailBox::Delete(int index) {
 // searching backwards and wrapping round; none when no other item is selected.
 void ThumbnailBox::removeCurrentFor(int index) {
     current_ = nullptr;
-    const int n = Count();
+    const int n = count();
     for (int step = 1; step < n; ++step) {
         ThumbnailItem& other = *items_[(index - step + n) % n];
-        if (other.Selected) {
+        if (other.selected) {
             current_ = &other;
             return;
         }
     }
 }
 
-void ThumbnailBox::PrefetchThumbnails(std::vector<std::string> paths) {
+void ThumbnailBox::prefetchThumbnails(std::vector<std::string> paths) {
     if (rightAway_)
         source_->prefetch(std::move(paths), thumbnailSize_);
 }
 
-void ThumbnailBox::RegisterFormat(const std::string& extension, PictureReader reader) {
+void ThumbnailBox::registerFormat(const std::string& extension, PictureReader reader) {
     source_->registerFormat(extension, std::move(reader));
 }
 
-int ThumbnailBox::IndexOf(const ThumbnailItem* item) const {
-    for (int i = 0; i < Count(); ++i) {
+int ThumbnailBox::indexOf(const ThumbnailItem* item) const {
+    for (int i = 0; i < count(); ++i) {
         if (items_[i].get() == item)
             return i;
     }
     return -1;
 }
 
-const std::vector<std::string>& ThumbnailBox::SelectedFiles() {
+const std::vector<std::string>& ThumbnailBox::selectedFiles() {
     selectedFiles_.clear();
     for (const auto& item : items_) {
-        if (item->Selected)
-            selectedFiles_.push_back(item->FileName);
+        if (item->selected)
+            selectedFiles_.push_back(item->fileName);
     }
     return selectedFiles_;
 }
 
-void ThumbnailBox::SelectAll() {
+void ThumbnailBox::selectAll() {
     if (items_.empty())
         return;
     if (multiSelect_) {
         for (auto& item : items_)
-            item->Selected = true;
+            item->selected = true;
     } else {
-        ClearSelection();
-        items_.back()->Selected = true;
+        clearSelection();
+        items_.back()->selected = true;
     }
     current_ = items_.back().get();
     viewport()->update();
 }
 
-void ThumbnailBox::ClearSelection() {
+void ThumbnailBox::clearSelection() {
     for (auto& item : items_)
-        item->Selected = false;
+        item->selected = false;
     current_ = nullptr;
     viewport()->update();
 }
 
-void ThumbnailBox::SetCaption(int index, const QString& text) {
-    Items(index).Caption = text;
-    Items(index).keyType = -1;
+void ThumbnailBox::setCaption(int index, const QString& text) {
+    item(index).caption = text;
+    item(index).keyType = -1;
     const int width = fontMetrics().horizontalAdvance(text);
     if (width > maxTextWidth_) {
         maxTextWidth_ = width;
-        UpdateLayout();
+        updateLayout();
     }
     repaintItem(index);
 }
 
 // Builds every pending thumbnail. A file that is gone or holds no readable picture shows
 // "Non Image"; only a cache file that can't be used stops the building (and its caller).
-void ThumbnailBox::BuildThumbnails() {
+void ThumbnailBox::buildThumbnails() {
     if (!rightAway_)
         return;
     for (auto& owned : items_) {
         ThumbnailItem& item = *owned;
-        if (item.State != 2)
+        if (item.state != 2)
             continue;
         std::error_code error;
-        if (!std::filesystem::exists(item.FileName, error)) {
-            item.State = 0;
+        if (!std::filesystem::exists(item.fileName, error)) {
+            item.state = 0;
             continue;
         }
         std::optional<std::int64_t> pos;
         try {
-            pos = source_->build(item.FileName, thumbnailSize_);
+            pos = source_->build(item.fileName, thumbnailSize_);
         } catch (const ThumbnailCacheError&) {
             throw;
         } catch (const std::exception&) {
             pos.reset();
         }
-        item.State = pos ? 1 : 0;
-        item.CachePos = pos.value_or(0);
+        item.state = pos ? 1 : 0;
+        item.cachePos = pos.value_or(0);
     }
 }
 
@@ -353,11 +354,11 @@ void ThumbnailBox::BuildThumbnails() {
 QString ThumbnailBox::sortKey(const ThumbnailItem& item) const {
     switch (sorted_) {
     case ThumbnailSortOrder::FileName:
-        return fileNamePart(item.FileName);
+        return fileNamePart(item.fileName);
     case ThumbnailSortOrder::FullName:
-        return decodePath(item.FileName);
+        return decodePath(item.fileName);
     case ThumbnailSortOrder::Caption:
-        return item.Caption;
+        return item.caption;
     case ThumbnailSortOrder::None:
         break;
     }
@@ -375,7 +376,7 @@ const QCollatorSortKey& ThumbnailBox::collationKey(const ThumbnailItem& item) co
 // Sorts the keys, then takes for each sorted key the first remaining item whose key equals it
 // (ignoring ASCII case): items with equal keys keep their relative order.
 void ThumbnailBox::resort() {
-    if (sorted_ == ThumbnailSortOrder::None || Count() < 2)
+    if (sorted_ == ThumbnailSortOrder::None || count() < 2)
         return;
     std::vector<QString> keys;
     keys.reserve(items_.size());
@@ -407,7 +408,7 @@ int ThumbnailBox::placeNewItem(int position) {
         return position;
     const QCollatorSortKey key = collationKey(*items_[position]);
     int p = position;
-    for (int i = 0; i < Count(); ++i) {
+    for (int i = 0; i < count(); ++i) {
         if (i == p)
             continue;
         const int d = collationKey(*items_[i]).compare(key);

@@ -3,13 +3,13 @@
 // list of names, and lets the user select files with the mouse:
 //
 //     auto* box = new ThumbnailBox(parent);
-//     box->setSorted(ThumbnailSortOrder::Caption);
-//     box->Add("/media/card/DCIM/IMG_0001.JPG"); // caption: the shot date
-//     ... box->SelectedFiles() ...
+//     box->setSortOrder(ThumbnailSortOrder::Caption);
+//     box->addFile("/media/card/DCIM/IMG_0001.JPG"); // caption: the shot date
+//     ... box->selectedFiles() ...
 //
-// Items are kept in display order: in thumbnail view item i sits at column i mod ColCount,
-// row i div ColCount; in list view item i is row i. Each picture gets one small JPEG
-// thumbnail, built once (when RightAway) by the thumbnail source and kept in its cache file;
+// Items are kept in display order: in thumbnail view item i sits at column i mod columnCount,
+// row i div columnCount; in list view item i is row i. Each picture gets one small JPEG
+// thumbnail, built once (when rightAway) by the thumbnail source and kept in its cache file;
 // painting decodes only the cached thumbnails of the cells on screen.
 //
 // The grid is drawn by the box itself (a scroll area over cells of one default width and
@@ -39,14 +39,14 @@ enum class ScrollDirection { Horizontal, Vertical };
 
 // One file of the box.
 struct ThumbnailItem {
-    std::string FileName; // full path, the bytes of the name on disk
-    QString Caption;      // the shot date unless replaced with SetCaption
-    bool Selected = false;
-    int State = 2;             // 2 not built yet, 1 cached at CachePos, 0 no picture
-    std::int64_t CachePos = 0; // offset of the thumbnail in the cache file
+    std::string fileName; // full path, the bytes of the name on disk
+    QString caption;      // the shot date unless replaced with setCaption
+    bool selected = false;
+    int state = 2;             // 2 not built yet, 1 cached at cachePos, 0 no picture
+    std::int64_t cachePos = 0; // offset of the thumbnail in the cache file
 
     // The box's collation key of the item's sort key, for the sort type it was made for
-    // (-1: none); SetCaption forgets it.
+    // (-1: none); setCaption forgets it.
     mutable int keyType = -1;
     mutable std::optional<QCollatorSortKey> collationKey;
 };
@@ -55,12 +55,12 @@ class ThumbnailBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
     using TAddedEvent =
-        std::function<void(ThumbnailBox& Sender, int Index, const std::string& FileName)>;
-    using TProgressEvent = std::function<void(ThumbnailBox& Sender, int AddIndex, int Total)>;
-    using TMouseEvent = std::function<void(ThumbnailBox& Sender, Qt::MouseButton Button,
-                                           Qt::KeyboardModifiers Shift, QPoint Pos)>;
-    using TMoveEvent = std::function<void(ThumbnailBox& Sender, QPoint Pos)>;
-    using TNotifyEvent = std::function<void(ThumbnailBox& Sender)>;
+        std::function<void(ThumbnailBox& sender, int index, const std::string& fileName)>;
+    using TProgressEvent = std::function<void(ThumbnailBox& sender, int addIndex, int total)>;
+    using TMouseEvent = std::function<void(ThumbnailBox& sender, Qt::MouseButton button,
+                                           Qt::KeyboardModifiers keys, QPoint pos)>;
+    using TMoveEvent = std::function<void(ThumbnailBox& sender, QPoint pos)>;
+    using TNotifyEvent = std::function<void(ThumbnailBox& sender)>;
 
     explicit ThumbnailBox(QWidget* parent = nullptr);
     ~ThumbnailBox() override;
@@ -71,85 +71,85 @@ public:
     IThumbnailSource& thumbnailSource() { return *source_; }
 
     // --- properties ---
-    QString Folder() const { return folder_; }
+    QString folder() const { return folder_; }
     void setFolder(const QString& folder); // adds every plain file of the folder
-    bool MultiSelect() const { return multiSelect_; }
+    bool multiSelect() const { return multiSelect_; }
     void setMultiSelect(bool on);
-    bool Omitted() const { return omitted_; }
+    bool omitted() const { return omitted_; }
     void setOmitted(bool on);
-    bool RightAway() const { return rightAway_; }
+    bool rightAway() const { return rightAway_; }
     void setRightAway(bool on);
-    QColor SelectedColor() const { return selectedColor_; }
+    QColor selectedColor() const { return selectedColor_; }
     void setSelectedColor(const QColor& color);
-    ScrollDirection ScrollBar() const { return scrollBar_; }
-    void setScrollBar(ScrollDirection direction);
-    bool ShowCaptions() const { return showCaptions_; }
+    ScrollDirection scrollDirection() const { return scrollBar_; }
+    void setScrollDirection(ScrollDirection direction);
+    bool showCaptions() const { return showCaptions_; }
     void setShowCaptions(bool on);
-    bool ShowFileName() const { return showFileName_; }
+    bool showFileName() const { return showFileName_; }
     void setShowFileName(bool on);
-    ThumbnailSortOrder Sorted() const { return sorted_; }
-    void setSorted(ThumbnailSortOrder type);
-    bool SortUP() const { return sortUp_; }
-    void setSortUP(bool up);
-    int Spacing() const { return spacing_; }
+    ThumbnailSortOrder sortOrder() const { return sorted_; }
+    void setSortOrder(ThumbnailSortOrder type);
+    bool sortAscending() const { return sortUp_; }
+    void setSortAscending(bool up);
+    int spacing() const { return spacing_; }
     void setSpacing(int pixels);
-    QString ThumbnailFile() const { return thumbnailFile_; }
-    void setThumbnailFile(const QString& folder); // moves the cache file
-    int ThumbnailSize() const { return thumbnailSize_; }
+    QString cacheFolder() const { return thumbnailFile_; }
+    void setCacheFolder(const QString& folder); // moves the cache file
+    int thumbnailSize() const { return thumbnailSize_; }
     void setThumbnailSize(int pixels); // rebuilds every thumbnail
-    ThumbnailViewMode ViewMode() const { return viewMode_; }
+    ThumbnailViewMode viewMode() const { return viewMode_; }
     void setViewMode(ThumbnailViewMode mode);
 
-    TAddedEvent OnAdded;
-    TProgressEvent OnProgress;
-    TMouseEvent OnMouseUp; // only for a press and release inside cells
-    TMoveEvent OnMouseMove;
-    TNotifyEvent OnDblClick;
+    TAddedEvent onAdded;
+    TProgressEvent onProgress;
+    TMouseEvent onMouseUp; // only for a press and release inside cells
+    TMoveEvent onMouseMove;
+    TNotifyEvent onDoubleClick;
 
     // --- operations ---
     // Appends the file, builds its thumbnail, moves it to its sorted place; returns its index.
-    // An unreadable shot date ends Add with ShotDateError after the item was appended with an
+    // An unreadable shot date ends addFile with ShotDateError after the item was appended with an
     // empty caption.
-    int Add(const std::string& fileName);
-    void Clear();
-    void Delete(int index);
-    int Count() const { return static_cast<int>(items_.size()); }
-    ThumbnailItem& Items(int index) { return *items_.at(index); }
-    const ThumbnailItem& Items(int index) const { return *items_.at(index); }
+    int addFile(const std::string& fileName);
+    void clear();
+    void removeAt(int index);
+    int count() const { return static_cast<int>(items_.size()); }
+    ThumbnailItem& item(int index) { return *items_.at(index); }
+    const ThumbnailItem& item(int index) const { return *items_.at(index); }
     // The paths of the selected items in item order; the list is the box's and refilled on
     // every call.
-    const std::vector<std::string>& SelectedFiles();
-    void SelectAll();
-    void ClearSelection();
-    QString GetCaption(int index) const { return Items(index).Caption; }
-    void SetCaption(int index, const QString& text);
-    int ColCount() const { return colCount_; }
-    int RowCount() const { return rowCount_; }
-    void BuildThumbnails();
+    const std::vector<std::string>& selectedFiles();
+    void selectAll();
+    void clearSelection();
+    QString caption(int index) const { return item(index).caption; }
+    void setCaption(int index, const QString& text);
+    int columnCount() const { return colCount_; }
+    int rowCount() const { return rowCount_; }
+    void buildThumbnails();
     // The files about to be added, in their order: their thumbnails may be made ahead on
-    // other cores (when RightAway); what the box shows does not change.
-    void PrefetchThumbnails(std::vector<std::string> paths);
-    void RegisterFormat(const std::string& extension, PictureReader reader);
-    void UpdateLayout();
-    ThumbnailItem* CurrentItem() const { return current_; }
-    int IndexOf(const ThumbnailItem* item) const; // -1 when not an item of the box
+    // other cores (when rightAway); what the box shows does not change.
+    void prefetchThumbnails(std::vector<std::string> paths);
+    void registerFormat(const std::string& extension, PictureReader reader);
+    void updateLayout();
+    ThumbnailItem* currentItem() const { return current_; }
+    int indexOf(const ThumbnailItem* item) const; // -1 when not an item of the box
 
     // --- the grid ---
     // The cell (column, row) under a point of the viewport; (-1, -1) outside every cell.
-    QPoint MouseToCell(QPoint pos) const;
+    QPoint cellAt(QPoint pos) const;
     // A cell's rectangle in viewport coordinates (it may lie outside the visible part).
-    QRect CellRect(int column, int row) const;
-    int ItemIndexOfCell(QPoint cell) const; // as the drawing numbers cells; may be >= Count
-    int DefaultColWidth() const { return defaultColWidth_; }
-    int DefaultRowHeight() const { return defaultRowHeight_; }
-    int ColWidth(int column) const;
-    QPoint FocusCell() const { return focusCell_; }
-    QPoint AnchorCell() const { return anchorCell_; }
-    QPoint PressCell() const { return pressCell_; }
-    int MaxTextWidth() const { return maxTextWidth_; }
-    bool LayoutDone() const { return layoutDone_; }
+    QRect cellRect(int column, int row) const;
+    int itemIndexOfCell(QPoint cell) const; // as the drawing numbers cells; may be >= count()
+    int defaultColumnWidth() const { return defaultColWidth_; }
+    int defaultRowHeight() const { return defaultRowHeight_; }
+    int columnWidth(int column) const;
+    QPoint focusCell() const { return focusCell_; }
+    QPoint anchorCell() const { return anchorCell_; }
+    QPoint pressCell() const { return pressCell_; }
+    int maxTextWidth() const { return maxTextWidth_; }
+    bool layoutDone() const { return layoutDone_; }
     // How many thumbnails painting has decoded from the cache file so far.
-    std::int64_t DecodedThumbnails() const { return decoded_; }
+    std::int64_t decodedThumbnails() const { return decoded_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

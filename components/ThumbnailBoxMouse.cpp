@@ -14,7 +14,7 @@ namespace pixbako {
 // --- mouse and keys ---
 
 void ThumbnailBox::mousePressEvent(QMouseEvent* event) {
-    pressCell_ = MouseToCell(event->position().toPoint());
+    pressCell_ = cellAt(event->position().toPoint());
     if (pressCell_.x() >= 0 && event->button() != Qt::MiddleButton) {
         focusCell_ = pressCell_;
         viewport()->update();
@@ -24,20 +24,20 @@ void ThumbnailBox::mousePressEvent(QMouseEvent* event) {
 
 void ThumbnailBox::mouseDoubleClickEvent(QMouseEvent* event) {
     mousePressEvent(event);
-    if (OnDblClick)
-        OnDblClick(*this);
+    if (onDoubleClick)
+        onDoubleClick(*this);
 }
 
 void ThumbnailBox::setSelected(ThumbnailItem& item, bool on) {
-    item.Selected = on;
+    item.selected = on;
 }
 
 // Selects every item of the block between two cells; the first becomes the new anchor.
 void ThumbnailBox::selectBlock(QPoint from, QPoint to) {
     if (viewMode_ == ThumbnailViewMode::FileNames) {
         for (int row = from.y(); row <= to.y(); ++row) {
-            if (row < Count()) {
-                items_[row]->Selected = true;
+            if (row < count()) {
+                items_[row]->selected = true;
                 current_ = items_[row].get();
             }
         }
@@ -46,8 +46,8 @@ void ThumbnailBox::selectBlock(QPoint from, QPoint to) {
     for (int row = from.y(); row <= to.y(); ++row) {
         for (int column = from.x(); column <= to.x(); ++column) {
             const int index = row * colCount_ + column;
-            if (index < Count()) {
-                items_[index]->Selected = true;
+            if (index < count()) {
+                items_[index]->selected = true;
                 current_ = items_[index].get();
             }
         }
@@ -56,7 +56,7 @@ void ThumbnailBox::selectBlock(QPoint from, QPoint to) {
 
 void ThumbnailBox::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint pos = event->position().toPoint();
-    const QPoint cell = MouseToCell(pos);
+    const QPoint cell = cellAt(pos);
     event->accept();
     if (pressCell_.x() < 0 || cell.x() < 0)
         return;
@@ -66,8 +66,8 @@ void ThumbnailBox::mouseReleaseEvent(QMouseEvent* event) {
         viewport()->update();
         return;
     }
-    const int index = ItemIndexOfCell(cell);
-    ThumbnailItem* item = index < Count() ? items_[index].get() : nullptr;
+    const int index = itemIndexOfCell(cell);
+    ThumbnailItem* item = index < count() ? items_[index].get() : nullptr;
     const bool shift = keys & Qt::ShiftModifier;
     const bool ctrl = keys & Qt::ControlModifier;
     const bool left = button == Qt::LeftButton;
@@ -77,22 +77,22 @@ void ThumbnailBox::mouseReleaseEvent(QMouseEvent* event) {
         anchorCell_ = from;
         if (!ctrl) {
             for (auto& other : items_)
-                other->Selected = false;
+                other->selected = false;
             current_ = nullptr;
         }
         selectBlock(from, to);
     } else if (multiSelect_ && ((ctrl && left) || !left)) {
         if (item) {
-            item->Selected = !item->Selected;
-            if (item == current_ && !item->Selected)
+            item->selected = !item->selected;
+            if (item == current_ && !item->selected)
                 current_ = nullptr;
         }
         anchorCell_ = cell;
     } else {
         for (auto& other : items_)
-            other->Selected = false;
+            other->selected = false;
         if (item) {
-            item->Selected = true;
+            item->selected = true;
             current_ = item;
         } else {
             current_ = nullptr;
@@ -100,13 +100,13 @@ void ThumbnailBox::mouseReleaseEvent(QMouseEvent* event) {
         anchorCell_ = cell;
     }
     viewport()->update();
-    if (OnMouseUp)
-        OnMouseUp(*this, button, keys, pos);
+    if (onMouseUp)
+        onMouseUp(*this, button, keys, pos);
 }
 
 void ThumbnailBox::mouseMoveEvent(QMouseEvent* event) {
-    if (OnMouseMove)
-        OnMouseMove(*this, event->position().toPoint());
+    if (onMouseMove)
+        onMouseMove(*this, event->position().toPoint());
 }
 
 void ThumbnailBox::keyPressEvent(QKeyEvent* event) {

@@ -23,7 +23,7 @@ int ThumbnailBox::textHeight() const {
     return fontMetrics().height();
 }
 
-void ThumbnailBox::UpdateLayout() {
+void ThumbnailBox::updateLayout() {
     const int th = textHeight();
     const QSize client = viewport()->size();
     if (viewMode_ == ThumbnailViewMode::Thumbnails) {
@@ -36,18 +36,18 @@ void ThumbnailBox::UpdateLayout() {
             ch += th + spacing_;
         if (scrollBar_ == ScrollDirection::Vertical) {
             colCount_ = std::max(1, (client.width() - 4) / cw);
-            rowCount_ = std::max(1, Count() / colCount_ + (Count() % colCount_ ? 1 : 0));
+            rowCount_ = std::max(1, count() / colCount_ + (count() % colCount_ ? 1 : 0));
             defaultColWidth_ = std::max(1, (client.width() - 4) / colCount_);
             defaultRowHeight_ = ch;
         } else {
             rowCount_ = std::max(1, (client.height() - 4) / ch);
-            colCount_ = std::max(1, Count() / rowCount_ + (Count() % rowCount_ ? 1 : 0));
+            colCount_ = std::max(1, count() / rowCount_ + (count() % rowCount_ ? 1 : 0));
             defaultColWidth_ = cw;
             defaultRowHeight_ = std::max(1, (client.height() - 4) / rowCount_);
         }
     } else {
         colCount_ = showCaptions_ ? 3 : 2;
-        rowCount_ = std::max(1, Count());
+        rowCount_ = std::max(1, count());
         if (maxTextWidth_ > 0)
             defaultColWidth_ = kListColumnWidth;
         defaultRowHeight_ = th + spacing_;
@@ -58,7 +58,7 @@ void ThumbnailBox::UpdateLayout() {
     viewport()->update();
 }
 
-int ThumbnailBox::ColWidth(int column) const {
+int ThumbnailBox::columnWidth(int column) const {
     if (viewMode_ == ThumbnailViewMode::FileNames && column == 1 && !showCaptions_)
         return 0;
     return defaultColWidth_;
@@ -68,7 +68,7 @@ int ThumbnailBox::columnLeft(int column) const {
     int left = 0;
     if (viewMode_ == ThumbnailViewMode::FileNames) {
         for (int c = 0; c < column; ++c)
-            left += ColWidth(c);
+            left += columnWidth(c);
         return left;
     }
     return column * defaultColWidth_;
@@ -86,13 +86,13 @@ void ThumbnailBox::updateScrollBars() {
     verticalScrollBar()->setSingleStep(std::max(1, defaultRowHeight_));
 }
 
-QRect ThumbnailBox::CellRect(int column, int row) const {
+QRect ThumbnailBox::cellRect(int column, int row) const {
     return QRect(columnLeft(column) - horizontalScrollBar()->value(),
-                 row * defaultRowHeight_ - verticalScrollBar()->value(), ColWidth(column),
+                 row * defaultRowHeight_ - verticalScrollBar()->value(), columnWidth(column),
                  defaultRowHeight_);
 }
 
-QPoint ThumbnailBox::MouseToCell(QPoint pos) const {
+QPoint ThumbnailBox::cellAt(QPoint pos) const {
     const int x = pos.x() + horizontalScrollBar()->value();
     const int y = pos.y() + verticalScrollBar()->value();
     if (pos.x() < 0 || pos.y() < 0 || x < 0 || y < 0 || defaultRowHeight_ <= 0)
@@ -102,7 +102,7 @@ QPoint ThumbnailBox::MouseToCell(QPoint pos) const {
         return {-1, -1};
     for (int column = 0; column < colCount_; ++column) {
         const int left = columnLeft(column);
-        if (x >= left && x < left + ColWidth(column))
+        if (x >= left && x < left + columnWidth(column))
             return {column, row};
         if (viewMode_ == ThumbnailViewMode::Thumbnails && column == 0)
             return x / defaultColWidth_ < colCount_ ? QPoint(x / defaultColWidth_, row)
@@ -111,13 +111,13 @@ QPoint ThumbnailBox::MouseToCell(QPoint pos) const {
     return {-1, -1};
 }
 
-int ThumbnailBox::ItemIndexOfCell(QPoint cell) const {
+int ThumbnailBox::itemIndexOfCell(QPoint cell) const {
     return viewMode_ == ThumbnailViewMode::Thumbnails ? cell.y() * colCount_ + cell.x() : cell.y();
 }
 
 void ThumbnailBox::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    UpdateLayout();
+    updateLayout();
 }
 
 void ThumbnailBox::scrollContentsBy(int, int) {
@@ -125,7 +125,7 @@ void ThumbnailBox::scrollContentsBy(int, int) {
 }
 
 void ThumbnailBox::ensureCellVisible(QPoint cell) {
-    const QRect rect = CellRect(cell.x(), cell.y());
+    const QRect rect = cellRect(cell.x(), cell.y());
     const QRect client = viewport()->rect();
     if (rect.left() < 0)
         horizontalScrollBar()->setValue(horizontalScrollBar()->value() + rect.left());
@@ -148,7 +148,7 @@ void ThumbnailBox::forgetPictures() {
 void ThumbnailBox::paintEvent(QPaintEvent* event) {
     if (!layoutDone_) {
         layoutDone_ = true;
-        UpdateLayout();
+        updateLayout();
     }
     QPainter painter(viewport());
     painter.setFont(font());
@@ -166,7 +166,7 @@ void ThumbnailBox::paintEvent(QPaintEvent* event) {
     }
     for (int row = firstRow; row <= lastRow; ++row) {
         for (int column = firstColumn; column <= lastColumn; ++column) {
-            const QRect rect = CellRect(column, row);
+            const QRect rect = cellRect(column, row);
             if (rect.width() > 0 && rect.intersects(dirty))
                 drawCell(painter, column, row, rect);
         }
@@ -174,9 +174,9 @@ void ThumbnailBox::paintEvent(QPaintEvent* event) {
 }
 
 void ThumbnailBox::drawCell(QPainter& painter, int column, int row, const QRect& rect) {
-    const int index = ItemIndexOfCell({column, row});
-    const ThumbnailItem* item = index < Count() ? items_[index].get() : nullptr;
-    const bool selected = item && item->Selected;
+    const int index = itemIndexOfCell({column, row});
+    const ThumbnailItem* item = index < count() ? items_[index].get() : nullptr;
+    const bool selected = item && item->selected;
     painter.fillRect(rect, selected ? selectedColor_ : palette().color(QPalette::Base));
     if (hasFocus() && QPoint(column, row) == focusCell_) {
         QPen dotted(palette().color(QPalette::Text), 1, Qt::DotLine);
@@ -199,13 +199,13 @@ void ThumbnailBox::drawThumbnailCell(QPainter& painter, const ThumbnailItem& ite
     const int top = rect.top();
     const int width = rect.width();
     QImage* picture = nullptr;
-    if (item.State == 1) {
-        picture = pictures_.object(item.CachePos);
+    if (item.state == 1) {
+        picture = pictures_.object(item.cachePos);
         if (!picture) {
-            auto decodedImage = std::make_unique<QImage>(source_->read(item.CachePos));
+            auto decodedImage = std::make_unique<QImage>(source_->read(item.cachePos));
             ++decoded_;
             picture = decodedImage.get();
-            pictures_.insert(item.CachePos, decodedImage.release());
+            pictures_.insert(item.cachePos, decodedImage.release());
         }
     }
     if (picture) {
@@ -218,7 +218,7 @@ void ThumbnailBox::drawThumbnailCell(QPainter& painter, const ThumbnailItem& ite
         painter.drawRect(left + (width - thumbnailSize_) / 2, top + spacing_, thumbnailSize_ - 1,
                          thumbnailSize_ - 1);
         painter.setPen(palette().color(QPalette::Text));
-        const QString text = item.State == 2 ? kLoading : kNonImage;
+        const QString text = item.state == 2 ? kLoading : kNonImage;
         const QFontMetrics metrics = painter.fontMetrics();
         const int textWidth = metrics.horizontalAdvance(text);
         const int textTop = top + spacing_ + (thumbnailSize_ - metrics.height()) / 2;
@@ -243,20 +243,20 @@ void ThumbnailBox::drawThumbnailCell(QPainter& painter, const ThumbnailItem& ite
         y += th + spacing_;
     };
     if (showFileName_)
-        drawLine(fileNamePart(item.FileName));
+        drawLine(fileNamePart(item.fileName));
     if (showCaptions_)
-        drawLine(item.Caption);
+        drawLine(item.caption);
 }
 
 void ThumbnailBox::drawListCell(QPainter& painter, const ThumbnailItem& item, int column,
                                 const QRect& rect) {
     QString text;
     if (column == 0)
-        text = fileNamePart(item.FileName);
+        text = fileNamePart(item.fileName);
     else if (column == 1)
-        text = folderPart(item.FileName);
+        text = folderPart(item.fileName);
     else
-        text = item.Caption;
+        text = item.caption;
     const QPen textPen = painter.pen();
     painter.setPen(QPen(palette().color(QPalette::Disabled, QPalette::Text), 1));
     painter.setBrush(Qt::NoBrush);
@@ -270,10 +270,10 @@ void ThumbnailBox::drawListCell(QPainter& painter, const ThumbnailItem& item, in
 
 void ThumbnailBox::repaintItem(int index) {
     if (viewMode_ == ThumbnailViewMode::Thumbnails) {
-        viewport()->update(CellRect(index % colCount_, index / colCount_));
+        viewport()->update(cellRect(index % colCount_, index / colCount_));
     } else {
         viewport()->update(
-            QRect(0, CellRect(0, index).top(), viewport()->width(), defaultRowHeight_));
+            QRect(0, cellRect(0, index).top(), viewport()->width(), defaultRowHeight_));
     }
 }
 

@@ -17,7 +17,7 @@ namespace {
 constexpr qsizetype kMaxBitmapFileBytes = static_cast<qsizetype>(kMaxJpegPixels) * 4 + 65536;
 } // namespace
 
-std::optional<DecodedPicture> ReadBitmapPicture(const std::string& path, int /*thumbnailSize*/) {
+std::optional<DecodedPicture> readBitmapPicture(const std::string& path, int /*thumbnailSize*/) {
     // The file is read through its own bytes (its name need not be valid UTF-8). The format
     // is fixed: a file named .bmp that holds another format is no bitmap. The pixel check
     // keeps a header claiming a huge picture from costing memory.
@@ -61,7 +61,7 @@ std::optional<DecodedPicture> ReadBitmapPicture(const std::string& path, int /*t
     return picture;
 }
 
-QImage ToQImage(const RgbImage& image) {
+QImage toQImage(const RgbImage& image) {
     if (image.empty())
         return {};
     QImage result(image.width, image.height, QImage::Format_RGB888);
@@ -72,24 +72,24 @@ QImage ToQImage(const RgbImage& image) {
 }
 
 ThumbnailBuilder::ThumbnailBuilder(const QString& folder) : ThumbnailMaker(folder.toStdString()) {
-    RegisterFormat(".bmp", ReadBitmapPicture);
-    RegisterFormat(".dib", ReadBitmapPicture);
+    registerFormat(".bmp", readBitmapPicture);
+    registerFormat(".dib", readBitmapPicture);
 }
 
 std::optional<std::int64_t> ThumbnailBuilder::build(const std::string& path, int size) {
-    ThumbnailResult result = Build(path, size);
+    ThumbnailResult result = makeThumbnail(path, size);
     if (result.state != 1)
         return std::nullopt;
     return result.cachePos;
 }
 
 QImage ThumbnailBuilder::read(std::int64_t pos) const {
-    auto image = Read(pos);
-    return image ? ToQImage(*image) : QImage();
+    auto image = readThumbnail(pos);
+    return image ? toQImage(*image) : QImage();
 }
 
 void ThumbnailBuilder::setCacheFolder(const QString& folder) {
-    SetThumbnailFile(folder.toStdString());
+    moveCacheFile(folder.toStdString());
 }
 
 } // namespace pixbako

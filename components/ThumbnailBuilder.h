@@ -7,12 +7,12 @@
 // such files are left out of the table and get state 0 ("Non Image").
 //
 // The box calls, per item in state 2 (see ThumbnailItem):
-//     std::optional<std::int64_t> pos = builder.build(item.FileName, ThumbnailSize);
-//     item.State = pos ? 1 : 0;  item.CachePos = pos.value_or(0);
+//     std::optional<std::int64_t> pos = builder.build(item.fileName, thumbnailSize());
+//     item.state = pos ? 1 : 0;  item.cachePos = pos.value_or(0);
 // (build throws ThumbnailCacheError when the cache file can't be used: the item stays in 2;
 // calling prefetch() with the paths of the items in state 2 first makes a long loop faster),
-// paints with builder.read(item.CachePos), calls deleteCache() on Clear, on removing the last
-// item and when ThumbnailSize is set, and setCacheFolder() from the ThumbnailFile setter.
+// paints with builder.read(item.cachePos), calls deleteCache() on clear(), on removing the last
+// item and when thumbnailSize is set, and setCacheFolder() from the cacheFolder setter.
 // The destructor deletes the cache file.
 #include "engine/thumbnail/ThumbnailMaker.h"
 
@@ -27,9 +27,9 @@
 namespace pixbako {
 
 // Qt's BMP reader as a table reader (used for ".bmp" and ".dib").
-std::optional<DecodedPicture> ReadBitmapPicture(const std::string& path, int thumbnailSize);
+std::optional<DecodedPicture> readBitmapPicture(const std::string& path, int thumbnailSize);
 
-QImage ToQImage(const RgbImage& image);
+QImage toQImage(const RgbImage& image);
 
 class ThumbnailBuilder : public ThumbnailMaker {
 public:
@@ -40,18 +40,14 @@ public:
     // longer side `size`: its offset in the cache file, or nullopt for "Non Image". Throws
     // ThumbnailCacheError when the cache file can't be opened or created.
     std::optional<std::int64_t> build(const std::string& path, int size);
-    // Lets worker threads decode the thumbnails of `paths` (the files build is about to be
-    // called for, in that order) ahead; see ThumbnailMaker::Prefetch. Nothing observable
-    // changes but the speed.
-    void prefetch(std::vector<std::string> paths, int size) { Prefetch(std::move(paths), size); }
     // The thumbnail stored at `pos`; a null image when it can't be read.
     QImage read(std::int64_t pos) const;
     // Deletes the cache file.
-    void deleteCache() { DeleteCacheFile(); }
-    // The ThumbnailFile setter: see ThumbnailMaker::SetThumbnailFile. Throws
+    void deleteCache() { deleteCacheFile(); }
+    // The cacheFolder setter: see ThumbnailMaker::moveCacheFile. Throws
     // ThumbnailCacheError "フォルダを作成できません: " + folder.
     void setCacheFolder(const QString& folder);
-    QString cacheFileName() const { return QString::fromStdString(CacheFileName()); }
+    QString cacheFileName() const { return QString::fromStdString(cacheFilePath()); }
 };
 
 } // namespace pixbako

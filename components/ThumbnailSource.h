@@ -60,7 +60,7 @@ public:
         builder_.prefetch(std::move(paths), size);
     }
     void registerFormat(const std::string& extension, PictureReader reader) override {
-        builder_.RegisterFormat(extension, std::move(reader));
+        builder_.registerFormat(extension, std::move(reader));
     }
 
 private:

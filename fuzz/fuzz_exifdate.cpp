@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const ShotDateError&) {
     }
     try {
-        FindExifDateText(bytes);
+        findExifDateText(bytes);
     } catch (const ShotDateError&) {
     }
     parseDateText(bytes, now);

@@ -1,4 +1,4 @@
-// libFuzzer target: arbitrary patterns through FormatDateText. The first eight bytes choose the
+// libFuzzer target: arbitrary patterns through formatDateText. The first eight bytes choose the
 // date-time (any day within the formatter's range, any time, milliseconds included); the rest
 // is the pattern. Checks the result's limits rather than its text.
 #include "engine/datepattern/DateFormat.h"
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     pixbako::DateTextSettings settings = pixbako::japaneseDateTextSettings();
     settings.shortDateForm = std::string(pattern);
     settings.longTimeForm = "hhnnss";
-    std::string text = pixbako::FormatDateText(pattern, value, settings);
+    std::string text = pixbako::formatDateText(pattern, value, settings);
 
     if (sjisLength(text) > pixbako::kMaxDateTextSjisBytes)
         std::abort();

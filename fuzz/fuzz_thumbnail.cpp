@@ -14,11 +14,11 @@ namespace {
 
 void thumbnailOf(std::string_view jpeg) {
     using namespace pixbako;
-    auto picture = DecodeJpeg(jpeg, 120);
+    auto picture = decodeJpeg(jpeg, 120);
     if (!picture)
         return;
-    PictureSize size = ComputeThumbnailSize(picture->width, picture->height, 120);
-    EncodeJpeg(ResizeImage(picture->pixels, size), 90);
+    PictureSize size = computeThumbnailSize(picture->width, picture->height, 120);
+    encodeJpeg(resizeImage(picture->pixels, size), 90);
 }
 
 } // namespace
@@ -28,11 +28,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
 
     MemorySource source(bytes);
-    if (auto thumb = ReadExifThumbnail(source))
+    if (auto thumb = readExifThumbnail(source))
         thumbnailOf(*thumb);
     else
         thumbnailOf(bytes);
-    if (auto thumb = FindExifThumbnail(bytes))
+    if (auto thumb = findExifThumbnail(bytes))
         thumbnailOf(*thumb);
     return 0;
 }

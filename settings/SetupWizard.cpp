@@ -282,10 +282,10 @@ void SetupWizard::browse(QLineEdit* field, const QString& title) {
     if (pickFolder_) {
         folder = pickFolder_(title, field->text());
     } else {
-        plBrowseFolder1->InitDir = field->text();
-        plBrowseFolder1->Title = title;
-        if (plBrowseFolder1->Execute())
-            folder = plBrowseFolder1->Folder();
+        plBrowseFolder1->initialFolder = field->text();
+        plBrowseFolder1->title = title;
+        if (plBrowseFolder1->exec())
+            folder = plBrowseFolder1->folder();
     }
     if (folder.isEmpty())
         return;

@@ -31,7 +31,7 @@ public:
     void showOnTop();   // makes the notice topmost as it appears
     void acknowledge(); // not topmost any more, closed with the result OK
 
-    QPushButton* Button1 = nullptr;
+    QPushButton* okButton = nullptr;
 
 private:
     void fitText();

@@ -64,7 +64,7 @@ FileSelectionPage::FileSelectionPage(Ui::MainWindow& form, IDialogs& dialogs,
     ThumbnailBox* box = ui->ThumbnailBox1;
     box->setOmitted(true);
     box->setShowCaptions(true);
-    box->setSorted(ThumbnailSortOrder::Caption);
+    box->setSortOrder(ThumbnailSortOrder::Caption);
     box->setSpacing(2);
     applyViewMode();
 }
@@ -77,7 +77,7 @@ void FileSelectionPage::applyStoredThumbnailSize() {
 // --- the status ---
 
 void FileSelectionPage::setSelectionStatus() {
-    const auto n = ui->ThumbnailBox1->SelectedFiles().size();
+    const auto n = ui->ThumbnailBox1->selectedFiles().size();
     ui->STATUSTEXT->setText(QStringLiteral(" %1個のファイルを選択").arg(n));
 }
 
@@ -116,12 +116,12 @@ void FileSelectionPage::loadFiles(const std::string& folder, bool filtered) {
     const int total = static_cast<int>(paths.size());
     ui->ProgressBar1->setRange(0, std::max(total, 1));
     int loaded = 0;
-    ui->ThumbnailBox1->PrefetchThumbnails(paths);
+    ui->ThumbnailBox1->prefetchThumbnails(paths);
     try {
         for (const std::string& path : paths) {
             ui->ProgressBar1->setValue(loaded);
             ui->STATUSTEXT->setText(loadingStatus(loaded + 1, total));
-            ui->ThumbnailBox1->Add(path);
+            ui->ThumbnailBox1->addFile(path);
             ++loaded;
             QCoreApplication::processEvents();
         }
@@ -144,7 +144,7 @@ void FileSelectionPage::dropOnThumbnails(const std::vector<std::string>& files) 
     emit busyChanged(true);
     ui->ProgressBar1->setRange(0, std::max(total, 1));
     int added = 0;
-    box->PrefetchThumbnails(files);
+    box->prefetchThumbnails(files);
     try {
         for (int i = 0; i < total; ++i) {
             const std::string& path = files[i];
@@ -153,18 +153,18 @@ void FileSelectionPage::dropOnThumbnails(const std::vector<std::string>& files) 
             if (std::filesystem::is_regular_file(status) && !isCounterFile(fileNameOf(path))) {
                 ui->ProgressBar1->setValue(i);
                 ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
-                const int index = box->Add(path);
-                box->SetCaption(index, QString::fromStdString(FormatDateText(
-                                           "YYYY/MM/DD(aaa) HH:MM:SS", EXIFDATE(path))));
+                const int index = box->addFile(path);
+                box->setCaption(index, QString::fromStdString(formatDateText(
+                                           "YYYY/MM/DD(aaa) HH:MM:SS", shotDateOf(path))));
                 QCoreApplication::processEvents();
                 ++added;
             } else if (std::filesystem::is_directory(status)) {
                 const std::vector<std::string> inside = filesIn(path);
-                box->PrefetchThumbnails(inside);
+                box->prefetchThumbnails(inside);
                 for (const std::string& file : inside) {
                     ui->ProgressBar1->setValue(i);
                     ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
-                    box->Add(file);
+                    box->addFile(file);
                     QCoreApplication::processEvents();
                     ++added;
                 }
@@ -183,25 +183,25 @@ void FileSelectionPage::dropOnThumbnails(const std::vector<std::string>& files) 
 // --- list buttons and the mouse ---
 
 void FileSelectionPage::clearBox() {
-    if (ui->ThumbnailBox1->Count() == 0)
+    if (ui->ThumbnailBox1->count() == 0)
         return;
     dialogs_.beep(BeepKind::Asterisk);
     if (dialogs_.messageBox("一覧表示をクリアします\r\nよろしいですか？", BoxIcon::Question,
                             BoxButtons::YesNo) != BoxAnswer::Yes)
         return;
-    ui->ThumbnailBox1->Clear();
+    ui->ThumbnailBox1->clear();
     ui->STATUSTEXT->setText(kLoadPrompt);
 }
 
 void FileSelectionPage::selectAllInBox() {
-    if (ui->ThumbnailBox1->Count() == 0)
+    if (ui->ThumbnailBox1->count() == 0)
         return;
-    ui->ThumbnailBox1->SelectAll();
+    ui->ThumbnailBox1->selectAll();
     setSelectionStatus();
 }
 
 void FileSelectionPage::clearBoxSelection() {
-    ui->ThumbnailBox1->ClearSelection();
+    ui->ThumbnailBox1->clearSelection();
     setSelectionStatus();
 }
 
@@ -212,27 +212,27 @@ void FileSelectionPage::showSelectionStatus() {
 // Over an item of the thumbnail view the hint names the file, its shot date and its size.
 void FileSelectionPage::showThumbnailHint(QPoint pos) {
     ThumbnailBox* box = ui->ThumbnailBox1;
-    const QPoint cell = box->MouseToCell(pos);
-    const int index = cell.y() * box->ColCount() + cell.x();
-    if (cell.x() < 0 || index < 0 || index >= box->Count() ||
-        box->ViewMode() != ThumbnailViewMode::Thumbnails) {
+    const QPoint cell = box->cellAt(pos);
+    const int index = cell.y() * box->columnCount() + cell.x();
+    if (cell.x() < 0 || index < 0 || index >= box->count() ||
+        box->viewMode() != ThumbnailViewMode::Thumbnails) {
         box->setToolTip(kGeneralHint);
         return;
     }
-    const ThumbnailItem& item = box->Items(index);
+    const ThumbnailItem& item = box->item(index);
     std::error_code error;
-    const auto size = std::filesystem::file_size(item.FileName, error);
+    const auto size = std::filesystem::file_size(item.fileName, error);
     const qulonglong kilobytes = error ? 0 : size / 1024;
-    box->setToolTip(QFile::decodeName(QByteArray::fromStdString(item.FileName)) +
-                    QStringLiteral("\n撮影日: ") + item.Caption + QStringLiteral("\nサイズ: ") +
+    box->setToolTip(QFile::decodeName(QByteArray::fromStdString(item.fileName)) +
+                    QStringLiteral("\n撮影日: ") + item.caption + QStringLiteral("\nサイズ: ") +
                     QString::number(kilobytes) + QStringLiteral(" KB"));
 }
 
 void FileSelectionPage::openThumbnailFile() {
-    const ThumbnailItem* item = ui->ThumbnailBox1->CurrentItem();
+    const ThumbnailItem* item = ui->ThumbnailBox1->currentItem();
     if (!item)
         return;
-    const QString path = QFile::decodeName(QByteArray::fromStdString(item->FileName));
+    const QString path = QFile::decodeName(QByteArray::fromStdString(item->fileName));
     if (openFile_)
         openFile_(path);
     else
@@ -248,7 +248,7 @@ void FileSelectionPage::applyViewMode() {
 
 void FileSelectionPage::showChosenThumbnailSize() {
     ui->THMSIZE->setText(QString::number(ui->TrackTHM->value()));
-    if (ui->ThumbnailBox1->Count() == 0)
+    if (ui->ThumbnailBox1->count() == 0)
         ui->ThumbnailBox1->setThumbnailSize(ui->TrackTHM->value());
 }
 
@@ -272,11 +272,11 @@ void FileSelectionPage::rebuildThumbnails(bool underNotice) {
 namespace {
 
 void sortBy(ThumbnailBox& box, ThumbnailSortOrder key) {
-    if (box.Sorted() == key) {
-        box.setSortUP(!box.SortUP());
+    if (box.sortOrder() == key) {
+        box.setSortAscending(!box.sortAscending());
     } else {
-        box.setSorted(key);
-        box.setSortUP(true);
+        box.setSortOrder(key);
+        box.setSortAscending(true);
     }
 }
 
@@ -299,10 +299,11 @@ void FileSelectionPage::sortByShotDate() {
 
 // The active key's header carries the direction mark in place of its last blank.
 void FileSelectionPage::markSortHeader() {
-    const ThumbnailSortOrder key = ui->ThumbnailBox1->Sorted();
+    const ThumbnailSortOrder key = ui->ThumbnailBox1->sortOrder();
     if (key == ThumbnailSortOrder::None)
         return;
-    const QString mark = ui->ThumbnailBox1->SortUP() ? QStringLiteral("▲") : QStringLiteral("▼");
+    const QString mark =
+        ui->ThumbnailBox1->sortAscending() ? QStringLiteral("▲") : QStringLiteral("▼");
     const auto header = [&](const QString& name, ThumbnailSortOrder own) {
         return QStringLiteral("　　") + name + QStringLiteral("　") +
                (key == own ? mark : QStringLiteral("　"));

@@ -266,7 +266,7 @@ void MainWindow::wireParts() {
     for (const auto& [control, reaction] : targets) {
         auto* drop = new FileDropTarget(this);
         drop->setObjectName(QStringLiteral("DropDst%1").arg(number++));
-        drop->OnFileDrop = [this, reaction](FileDropTarget&, const std::vector<std::string>& files,
+        drop->onFileDrop = [this, reaction](FileDropTarget&, const std::vector<std::string>& files,
                                             int, int) {
             QStringList paths;
             for (const std::string& file : files)
@@ -280,15 +280,15 @@ void MainWindow::wireParts() {
     // sorting headers drive it; its loads lock the window under the processing notice ---
     FileSelectionPage* page = fileSelection_.get();
     ThumbnailBox* box = ui->ThumbnailBox1;
-    box->OnMouseUp = [page](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
+    box->onMouseUp = [page](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
         page->showSelectionStatus();
     };
-    box->OnMouseMove = [page](ThumbnailBox&, QPoint pos) { page->showThumbnailHint(pos); };
-    box->OnDblClick = [page](ThumbnailBox&) { page->openThumbnailFile(); };
+    box->onMouseMove = [page](ThumbnailBox&, QPoint pos) { page->showThumbnailHint(pos); };
+    box->onDoubleClick = [page](ThumbnailBox&) { page->openThumbnailFile(); };
 
     auto* drop = new FileDropTarget(this);
     drop->setObjectName(QStringLiteral("DropDst4"));
-    drop->OnFileDrop = [page](FileDropTarget&, const std::vector<std::string>& files, int, int) {
+    drop->onFileDrop = [page](FileDropTarget&, const std::vector<std::string>& files, int, int) {
         page->dropOnThumbnails(files);
     };
     drop->setControl(box);

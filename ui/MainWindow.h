@@ -192,9 +192,9 @@ private:
     void setThumbnailMode(int mode);
     int thumbnailSize() const; // TrackTHM
     void setThumbnailSize(int size);
-    int sortType() const; // the box's Sorted, 0 to 3
+    int sortType() const; // the box's sortOrder(), 0 to 3
     void setSortType(int type);
-    bool sortUp() const; // the box's SortUP
+    bool sortUp() const; // the box's sortAscending
     void setSortUp(bool up);
     void setDetailedTabOrder();
     void wireParts();
@@ -216,7 +216,7 @@ private:
     std::unique_ptr<SettingsFile> settings_;
     ExtensionChoice extensionChoice_;
     OptionsBinding options_; // every option to the control that shows it
-    QPointer<FileTypesDialog> TYPESET_;
+    QPointer<FileTypesDialog> fileTypesDialog_;
     QString versionText_;
     int currentTab_ = -1;
     bool refreshing_ = false; // inside the sample refresh

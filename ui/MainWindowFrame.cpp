@@ -84,12 +84,12 @@ void MainWindow::openAboutDialog() {
 }
 
 void MainWindow::setExtensionDialog(FileTypesDialog* dialog) {
-    TYPESET_ = dialog;
+    fileTypesDialog_ = dialog;
 }
 
 void MainWindow::chooseFileTypes() {
-    if (TYPESET_)
-        TYPESET_->exec();
+    if (fileTypesDialog_)
+        fileTypesDialog_->exec();
 }
 
 // Protection: no tab, no preset and no wizard can be used; running and exiting still can.

@@ -155,9 +155,9 @@ QString MainWindow::pickFolder(const QString& title, const QString& initialFolde
     if (setup_.pickFolder)
         return setup_.pickFolder(title, initialFolder);
     FolderPicker browse(this);
-    browse.Title = title;
-    browse.InitDir = initialFolder;
-    return browse.Execute() ? browse.Folder() : QString();
+    browse.title = title;
+    browse.initialFolder = initialFolder;
+    return browse.exec() ? browse.folder() : QString();
 }
 
 void MainWindow::browseReadInFolder() {

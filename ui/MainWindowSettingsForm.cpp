@@ -32,21 +32,21 @@ void MainWindow::setThumbnailSize(int size) {
 }
 
 int MainWindow::sortType() const {
-    return static_cast<int>(ui->ThumbnailBox1->Sorted());
+    return static_cast<int>(ui->ThumbnailBox1->sortOrder());
 }
 
 // A stored number outside 0 to 3 names no key: the box stays unsorted.
 void MainWindow::setSortType(int type) {
-    ui->ThumbnailBox1->setSorted(type >= 0 && type <= 3 ? static_cast<ThumbnailSortOrder>(type)
-                                                        : ThumbnailSortOrder::None);
+    ui->ThumbnailBox1->setSortOrder(type >= 0 && type <= 3 ? static_cast<ThumbnailSortOrder>(type)
+                                                           : ThumbnailSortOrder::None);
 }
 
 bool MainWindow::sortUp() const {
-    return ui->ThumbnailBox1->SortUP();
+    return ui->ThumbnailBox1->sortAscending();
 }
 
 void MainWindow::setSortUp(bool up) {
-    ui->ThumbnailBox1->setSortUP(up);
+    ui->ThumbnailBox1->setSortAscending(up);
 }
 
 void MainWindow::saveSettings() {

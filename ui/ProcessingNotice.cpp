@@ -14,10 +14,10 @@ ProcessingNotice::ProcessingNotice(QWidget* mainWindow)
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Button);
     setWindowOpacity(kAlphaBlendValue / 255.0);
-    Label1->setAlignment(Qt::AlignCenter);
+    label->setAlignment(Qt::AlignCenter);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Label1);
+    layout->addWidget(label);
 }
 
 ProcessingNotice::ProcessingNotice(QWidget* mainWindow, int width, int height)
@@ -26,8 +26,8 @@ ProcessingNotice::ProcessingNotice(QWidget* mainWindow, int width, int height)
     // A dialog frame with its title and no buttons.
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
     setFixedSize(width, height);
-    Label1 = new QLabel(QStringLiteral("処理中です"), this);
-    Label1->setObjectName(QStringLiteral("Label1"));
+    label = new QLabel(QStringLiteral("処理中です"), this);
+    label->setObjectName(QStringLiteral("Label1"));
 }
 
 void ProcessingNotice::showNotice() {

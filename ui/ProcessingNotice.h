@@ -26,7 +26,7 @@ public:
 
     void showNotice();
 
-    QLabel* Label1 = nullptr;
+    QLabel* label = nullptr;
 
 protected:
     // For the completion notice, which is built on this one.

@@ -76,19 +76,19 @@ void RunWindowAdapter::showListRow(std::size_t row) {
 }
 
 std::size_t RunWindowAdapter::thumbnailCount() {
-    return static_cast<std::size_t>(ui->ThumbnailBox1->Count());
+    return static_cast<std::size_t>(ui->ThumbnailBox1->count());
 }
 
 std::vector<std::string> RunWindowAdapter::thumbnailSelectedFiles() {
-    return ui->ThumbnailBox1->SelectedFiles();
+    return ui->ThumbnailBox1->selectedFiles();
 }
 
 std::string RunWindowAdapter::thumbnailFileName(std::size_t index) {
-    return ui->ThumbnailBox1->Items(static_cast<int>(index)).FileName;
+    return ui->ThumbnailBox1->item(static_cast<int>(index)).fileName;
 }
 
 void RunWindowAdapter::thumbnailDelete(std::size_t index) {
-    ui->ThumbnailBox1->Delete(static_cast<int>(index));
+    ui->ThumbnailBox1->removeAt(static_cast<int>(index));
 }
 
 bool RunWindowAdapter::fileSelectionTabActive() {

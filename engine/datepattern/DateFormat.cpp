@@ -333,7 +333,7 @@ void DateTextFormatter::format(std::string_view pattern, int level) {
 
 } // namespace
 
-std::string FormatDateText(std::string_view pattern, TDateTime value,
+std::string formatDateText(std::string_view pattern, TDateTime value,
                            const DateTextSettings& settings) {
     DateTextFormatter formatter(settings, value);
     // An empty pattern means "c": the short date form, then the long time form unless midnight.
@@ -341,13 +341,13 @@ std::string FormatDateText(std::string_view pattern, TDateTime value,
     return formatter.text();
 }
 
-std::string FormatDateText(std::string_view pattern, TDateTime value) {
+std::string formatDateText(std::string_view pattern, TDateTime value) {
     DateTextSettings& settings = dateTextSettings();
     // The program's rule: the short date form is the pattern being formatted. Comparing first
     // also keeps a pattern that is the field itself intact.
     if (settings.shortDateForm != pattern)
         settings.shortDateForm.assign(pattern);
-    return FormatDateText(pattern, value, settings);
+    return formatDateText(pattern, value, settings);
 }
 
 } // namespace pixbako

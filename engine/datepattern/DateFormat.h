@@ -1,9 +1,9 @@
 #pragma once
 // The date-pattern language: every date that the program shows or puts into a name, a caption
-// or a log file name is written by FormatDateText from a pattern such as `yyyy"年"mm"月"dd"日"`.
+// or a log file name is written by formatDateText from a pattern such as `yyyy"年"mm"月"dd"日"`.
 //
 // The formatter reads one record of locale texts (DateTextSettings). The program keeps one
-// process-wide record, filled from the user's locale at start; the two-argument FormatDateText
+// process-wide record, filled from the user's locale at start; the two-argument formatDateText
 // uses it and, as the program always does, takes the pattern itself as the short date form.
 // Tests and callers that want full control pass a record of their own.
 //
@@ -74,10 +74,10 @@ DateTextSettings dateTextSettingsFromLocale();
 DateTextSettings& dateTextSettings();
 
 // Formats with the given record as it stands (its short date form included).
-std::string FormatDateText(std::string_view pattern, TDateTime value,
+std::string formatDateText(std::string_view pattern, TDateTime value,
                            const DateTextSettings& settings);
 
 // Formats with the process-wide record after setting its short date form to the pattern.
-std::string FormatDateText(std::string_view pattern, TDateTime value);
+std::string formatDateText(std::string_view pattern, TDateTime value);
 
 } // namespace pixbako

@@ -9,14 +9,14 @@ namespace pixbako {
 std::string folderName(std::string_view prefix, std::string_view pattern, std::string_view suffix,
                        TDateTime shotDate) {
     std::string name(prefix);
-    name += FormatDateText(pattern, shotDate);
+    name += formatDateText(pattern, shotDate);
     name += suffix;
     return name;
 }
 
 std::string timeStamp(TDateTime shotDate) {
     dateTextSettings().longTimeForm = "hhnnss";
-    return FormatDateText("YYYYMMDD", shotDate) + FormatDateText("tt", shotDate);
+    return formatDateText("YYYYMMDD", shotDate) + formatDateText("tt", shotDate);
 }
 
 std::optional<TDateTime> namingDate(std::string_view stamp) {
@@ -61,7 +61,7 @@ std::string convertExtensionCase(std::string_view extension, int caseIndex) {
 std::string newFileName(const FileNameFields& fields, TDateTime namingDate, std::int64_t number,
                         std::string_view extension) {
     std::string name = fields.prefix;
-    name += FormatDateText(fields.datePattern, namingDate);
+    name += formatDateText(fields.datePattern, namingDate);
     name += fields.middle;
     if (fields.numbering)
         name += sequenceText(fields.style, number);
@@ -78,7 +78,7 @@ std::string folderSampleText(std::string_view prefix, std::string_view pattern,
 std::string fileSampleText(const FileNameFields& fields, std::int64_t startNumber, TDateTime now) {
     dateTextSettings().longTimeForm.clear();
     std::string sample = fields.prefix;
-    sample += FormatDateText(fields.datePattern, now);
+    sample += formatDateText(fields.datePattern, now);
     sample += fields.middle;
     if (fields.numbering)
         sample += sequenceText(fields.style, startNumber);

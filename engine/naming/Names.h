@@ -1,6 +1,6 @@
 #pragma once
 // Composition of the new folder and file names of a run, and the live samples beside the
-// pattern fields. Dates are written by FormatDateText with the process-wide locale texts.
+// pattern fields. Dates are written by formatDateText with the process-wide locale texts.
 #include "engine/naming/SequenceStyle.h"
 #include "platform/DateTime.h"
 

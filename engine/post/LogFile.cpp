@@ -11,7 +11,7 @@
 namespace pixbako {
 
 std::string logFileName(TDateTime now) {
-    return FormatDateText(kLogFileNamePattern, now);
+    return formatDateText(kLogFileNamePattern, now);
 }
 
 std::string logFileText(std::string_view readInFolder, const FileList& list) {

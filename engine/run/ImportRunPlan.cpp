@@ -23,14 +23,14 @@ void scanFolder(const std::string& folder, bool recursive, const std::string& sa
                 const FolderScanner::TFindFileEvent& onFind) {
     const std::optional<FileIdentity> save = fileIdentity(saveFolder);
     FolderScanner search;
-    search.Directory = folder;
-    search.Recursive = recursive;
-    search.SearchName = "*.*";
-    search.FindOtherFiles = true;
-    search.OnFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
+    search.directory = folder;
+    search.recursive = recursive;
+    search.searchName = "*.*";
+    search.findOtherFiles = true;
+    search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
                            bool&) { skip = save && fileIdentity(name) == save; };
-    search.OnFind = onFind;
-    search.Execute();
+    search.onFind = onFind;
+    search.run();
 }
 
 } // namespace
@@ -43,11 +43,11 @@ std::vector<std::string> ImportRun::collectCandidates(bool selectionMode) {
     // reports it).
     scanFolder(settings_.readInFolder, settings_.includeSubfolders, saveFolder_,
                [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&) {
-                   if (data.IsOther) {
+                   if (data.isOther) {
                        // Not a file to read: reported as not transferred, never opened.
                        if (importableName(fileNameOf(name), false))
                            notFiles_.push_back(name);
-                   } else if (!data.IsDirectory) {
+                   } else if (!data.isDirectory) {
                        candidates.push_back(name);
                    }
                });
@@ -68,7 +68,7 @@ bool ImportRun::filesInSubfolders() {
     bool found = false;
     scanFolder(settings_.readInFolder, true, saveFolder_,
                [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool& carryOn) {
-                   if (!data.IsDirectory && importableName(fileNameOf(name), false)) {
+                   if (!data.isDirectory && importableName(fileNameOf(name), false)) {
                        found = true;
                        carryOn = false;
                    }
@@ -120,7 +120,7 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         // disagree even when the file changes meanwhile.
         TDateTime shotDate = 0;
         try {
-            shotDate = EXIFDATE(path);
+            shotDate = shotDateOf(path);
         } catch (const ShotDateError& error) {
             // Among a card's thousand files the user needs to know which one it was.
             std::string message = error.what();

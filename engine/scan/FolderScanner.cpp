@@ -20,26 +20,26 @@ bool isDotEntry(const std::string& name) {
 
 FoundEntry searchFileData(const DirectoryEntry& entry) {
     FoundEntry data;
-    data.FileName = entry.name;
-    data.ShortName = entry.name;
-    data.Size = entry.size;
+    data.fileName = entry.name;
+    data.shortName = entry.name;
+    data.size = entry.size;
     if (entry.hasCreationTime)
-        setTime(entry.creationTime, data.CreationTimeOk, data.CreationTime);
-    setTime(entry.lastWriteTime, data.LastWriteTimeOk, data.LastWriteTime);
-    setTime(entry.lastAccessTime, data.LastAccessTimeOk, data.LastAccessTime);
-    data.IsDirectory = entry.isDirectory;
-    data.IsReadOnly = entry.isReadOnly;
-    data.IsHidden = entry.isHidden;
-    data.IsSystem = entry.isSystem;
-    data.IsArchive = entry.isArchive;
-    data.IsOther = entry.isOther;
+        setTime(entry.creationTime, data.creationTimeOk, data.creationTime);
+    setTime(entry.lastWriteTime, data.lastWriteTimeOk, data.lastWriteTime);
+    setTime(entry.lastAccessTime, data.lastAccessTimeOk, data.lastAccessTime);
+    data.isDirectory = entry.isDirectory;
+    data.isReadOnly = entry.isReadOnly;
+    data.isHidden = entry.isHidden;
+    data.isSystem = entry.isSystem;
+    data.isArchive = entry.isArchive;
+    data.isOther = entry.isOther;
     return data;
 }
 
-bool FolderScanner::Execute() {
-    if (searching_ || (!OnFind && !OnFindDir))
+bool FolderScanner::run() {
+    if (searching_ || (!onFind && !onFindDir))
         return false;
-    const std::string folder = fullPathName(Directory);
+    const std::string folder = fullPathName(directory);
     if (folder.empty() || !isExistingFolder(folder))
         return false;
     auto identity = fileIdentity(folder);
@@ -62,7 +62,7 @@ bool FolderScanner::Execute() {
 
 bool FolderScanner::walk(const std::string& folder) {
     // A folder that can't be listed (no permission, vanished meanwhile) contributes nothing.
-    const auto entries = listDirectory(folder, SearchName, FindOtherFiles);
+    const auto entries = listDirectory(folder, searchName, findOtherFiles);
     if (!entries)
         return true;
     for (const DirectoryEntry& entry : *entries) {
@@ -71,16 +71,16 @@ bool FolderScanner::walk(const std::string& folder) {
         const bool dot = isDotEntry(entry.name);
         const bool subfolder = entry.isDirectory && !dot;
         bool skip = false;
-        bool ignoreSubdir = !Recursive;
+        bool ignoreSubdir = !recursive;
         bool carryOn = true;
         // Handlers are copied before the call: one may reassign itself while it runs.
         if (subfolder) {
-            if (TFindDirEvent onFindDir = OnFindDir)
-                onFindDir(*this, name, data, skip, ignoreSubdir);
+            if (TFindDirEvent handler = onFindDir)
+                handler(*this, name, data, skip, ignoreSubdir);
         }
         if (!dot && !skip) {
-            if (TFindFileEvent onFind = OnFind)
-                onFind(*this, name, data, carryOn);
+            if (TFindFileEvent handler = onFind)
+                handler(*this, name, data, carryOn);
         }
         if (!carryOn)
             return false;

@@ -70,7 +70,7 @@ std::string quotient(double numerator, double denominator) {
 
 } // namespace
 
-std::string TagValueText(std::string_view collected, TiffByteOrder order, const TiffEntry& e) {
+std::string tagValueText(std::string_view collected, TiffByteOrder order, const TiffEntry& e) {
     TiffReader in(collected, order);
     if (e.type == 2) {
         // ASCII of at most four bytes (three characters and the zero byte) stands in the value
@@ -136,7 +136,7 @@ std::string TagValueText(std::string_view collected, TiffByteOrder order, const 
     }
 }
 
-std::string FindExifDateText(std::string_view collected) {
+std::string findExifDateText(std::string_view collected) {
     if (!startsWithExifHeader(collected))
         return {};
     auto order = tiffByteOrder(collected);
@@ -162,7 +162,7 @@ std::string FindExifDateText(std::string_view collected) {
             if (e.tag == kDateTimeOriginalTag)
                 date = e;
         }
-        return date ? TagValueText(collected, *order, *date) : std::string();
+        return date ? tagValueText(collected, *order, *date) : std::string();
     }
     return {};
 }

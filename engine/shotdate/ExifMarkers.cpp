@@ -117,7 +117,7 @@ private:
 
 } // namespace
 
-App1Data CollectApp1Data(ByteSource& source, std::uint64_t walkLimit) {
+App1Data collectApp1Data(ByteSource& source, std::uint64_t walkLimit) {
     App1Data result;
     BufferedReader in(source);
     auto first = in.byte();

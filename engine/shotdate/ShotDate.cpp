@@ -112,10 +112,10 @@ bool isUnknownDateText(std::string_view text) {
 
 std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
                                       const DateParseTexts& texts) {
-    App1Data app1 = CollectApp1Data(source);
+    App1Data app1 = collectApp1Data(source);
     if (!app1.reachedScan)
         return std::nullopt;
-    std::string text = FindExifDateText(app1.collected);
+    std::string text = findExifDateText(app1.collected);
     if (isUnknownDateText(text)) // the empty text included
         return std::nullopt;
     // The text is stored as bytes. Cameras write ASCII, but a tool on a Japanese system may have
@@ -147,7 +147,7 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings) {
     return texts;
 }
 
-TDateTime EXIFDATE(const std::string& path) {
+TDateTime shotDateOf(const std::string& path) {
     return readShotDate(path, localNow(), dateParseTexts(dateTextSettings())).value;
 }
 

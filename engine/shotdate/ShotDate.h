@@ -4,9 +4,9 @@
 //
 // The reader works in four stages, each usable on its own (tests and the fuzz target drive
 // them on memory buffers):
-//   1. CollectApp1Data walks the JPEG markers up to the start of scan and gathers the payloads
+//   1. collectApp1Data walks the JPEG markers up to the start of scan and gathers the payloads
 //      of all APP1 segments;
-//   2. FindExifDateText looks for DateTimeOriginal in the first of them;
+//   2. findExifDateText looks for DateTimeOriginal in the first of them;
 //   3. parseDateText turns that text into a date-time;
 //   4. readShotDate ties them together for a file and falls back to the file time.
 // Nothing is cached: every call opens, reads and closes the file again.
@@ -93,7 +93,7 @@ struct App1Data {
 // Walks the JPEG markers. Never reads past the start-of-scan marker's code, nor (by more than
 // one segment) past walkLimit. Throws the read error when an APP1 segment runs past the end
 // of the source.
-App1Data CollectApp1Data(ByteSource& source, std::uint64_t walkLimit = kMaxWalkBytes);
+App1Data collectApp1Data(ByteSource& source, std::uint64_t walkLimit = kMaxWalkBytes);
 
 enum class TiffByteOrder { LittleEndian, BigEndian };
 
@@ -109,13 +109,13 @@ struct TiffEntry {
 // The DateTimeOriginal text of the collected data (its bytes as stored), or the empty text when the
 // data hold no EXIF header, no EXIF directory or no such tag. Throws the read error when a
 // directory, its entry count or an entry lies outside the data.
-std::string FindExifDateText(std::string_view collected);
+std::string findExifDateText(std::string_view collected);
 
 // An entry's value as text: ASCII as its zero-terminated text at the value's offset; BYTE,
 // SHORT, LONG and SLONG as a decimal number; RATIONAL and SRATIONAL as the quotient. Values
 // whose bytes lie outside the data, ASCII without a zero byte before the end of the data, a
 // zero denominator and other types give the empty text: never a read past the data.
-std::string TagValueText(std::string_view collected, TiffByteOrder order, const TiffEntry& entry);
+std::string tagValueText(std::string_view collected, TiffByteOrder order, const TiffEntry& entry);
 
 // The locale texts that reading a date text needs (Japanese values by default). A separator
 // of '\0' means the locale has none: nothing matches it.
@@ -155,6 +155,6 @@ ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTex
 
 // readShotDate with the current local time and the texts of the process-wide locale record
 // (dateTextSettings()), which it only reads.
-TDateTime EXIFDATE(const std::string& path);
+TDateTime shotDateOf(const std::string& path);
 
 } // namespace pixbako

@@ -56,15 +56,15 @@ std::optional<std::int64_t> tagNumber(std::string_view tiff, TiffByteOrder order
     auto e = findTag(in, dirPos, tag);
     if (!e)
         return std::nullopt;
-    auto text = IfdValueText(tiff, order, *e);
+    auto text = ifdValueText(tiff, order, *e);
     if (!text)
         return std::nullopt;
-    return ValueTextNumber(*text);
+    return valueTextNumber(*text);
 }
 
 } // namespace
 
-std::optional<std::string> IfdValueText(std::string_view tiff, TiffByteOrder order,
+std::optional<std::string> ifdValueText(std::string_view tiff, TiffByteOrder order,
                                         const TiffEntry& e) {
     int size = 0;
     switch (e.type) {
@@ -109,7 +109,7 @@ std::optional<std::string> IfdValueText(std::string_view tiff, TiffByteOrder ord
     return text;
 }
 
-std::optional<std::int64_t> ValueTextNumber(std::string_view text) {
+std::optional<std::int64_t> valueTextNumber(std::string_view text) {
     if (auto zero = text.find('\0'); zero != std::string_view::npos)
         text = text.substr(0, zero);
     std::size_t i = 0;
@@ -152,7 +152,7 @@ std::optional<std::int64_t> ValueTextNumber(std::string_view text) {
     return negative ? -static_cast<std::int64_t>(n) : static_cast<std::int64_t>(n);
 }
 
-std::optional<std::string_view> FindExifThumbnail(std::string_view collected) {
+std::optional<std::string_view> findExifThumbnail(std::string_view collected) {
     // The first APP1 payload must begin with the zero-terminated text "Exif".
     if (collected.size() < kTiffStart || collected.substr(0, 5) != std::string_view("Exif\0", 5))
         return std::nullopt;
@@ -179,10 +179,10 @@ std::optional<std::string_view> FindExifThumbnail(std::string_view collected) {
     return tiff.substr(static_cast<std::size_t>(*offset));
 }
 
-std::optional<std::string> ReadExifThumbnail(ByteSource& source) {
+std::optional<std::string> readExifThumbnail(ByteSource& source) {
     try {
-        App1Data app1 = CollectApp1Data(source);
-        if (auto data = FindExifThumbnail(app1.collected))
+        App1Data app1 = collectApp1Data(source);
+        if (auto data = findExifThumbnail(app1.collected))
             return std::string(*data);
     } catch (const ShotDateError&) {
         // A truncated APP1 segment: no usable thumbnail, the whole picture is tried instead.

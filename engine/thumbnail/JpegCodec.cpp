@@ -116,7 +116,7 @@ bool decodeWithLibjpeg(const DecodeInput& in, DecodeOutput& out) {
     cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_RGB;
     if (in.thumbnailSize > 0) {
         PictureSize target =
-            ComputeThumbnailSize(static_cast<int>(cinfo.image_width),
+            computeThumbnailSize(static_cast<int>(cinfo.image_width),
                                  static_cast<int>(cinfo.image_height), in.thumbnailSize);
         cinfo.scale_denom = 8;
         for (unsigned num = 1; num <= 8; ++num) {
@@ -219,7 +219,7 @@ bool encodeWithLibjpeg(const RgbImage& image, int quality, EncodeOutput& out) {
 
 } // namespace
 
-std::optional<DecodedPicture> DecodeJpeg(std::string_view bytes, int thumbnailSize) {
+std::optional<DecodedPicture> decodeJpeg(std::string_view bytes, int thumbnailSize) {
     DecodeInput in;
     in.data = reinterpret_cast<const unsigned char*>(bytes.data());
     in.size = static_cast<unsigned long>(bytes.size());
@@ -227,7 +227,7 @@ std::optional<DecodedPicture> DecodeJpeg(std::string_view bytes, int thumbnailSi
     return decode(in);
 }
 
-std::optional<DecodedPicture> DecodeJpegFile(std::FILE* file, int thumbnailSize) {
+std::optional<DecodedPicture> decodeJpegFile(std::FILE* file, int thumbnailSize) {
     if (!file)
         return std::nullopt;
     DecodeInput in;
@@ -236,7 +236,7 @@ std::optional<DecodedPicture> DecodeJpegFile(std::FILE* file, int thumbnailSize)
     return decode(in);
 }
 
-std::optional<std::string> EncodeJpeg(const RgbImage& image, int quality) {
+std::optional<std::string> encodeJpeg(const RgbImage& image, int quality) {
     if (image.empty() ||
         image.pixels.size() != static_cast<std::size_t>(image.width) * image.height * 3)
         return std::nullopt;

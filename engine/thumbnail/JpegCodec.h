@@ -23,13 +23,13 @@ inline constexpr long kMaxJpegMemoryBytes = 512L * 1024 * 1024;
 
 // Decodes a JPEG for a thumbnail whose longer side is thumbnailSize: libjpeg's DCT scaling
 // picks the smallest scale whose output is still at least the thumbnail's size (see
-// ComputeThumbnailSize), so the picture is never held larger than needed. thumbnailSize <= 0
+// computeThumbnailSize), so the picture is never held larger than needed. thumbnailSize <= 0
 // decodes at full size. The result's width and height are the picture's own.
-std::optional<DecodedPicture> DecodeJpeg(std::string_view bytes, int thumbnailSize);
+std::optional<DecodedPicture> decodeJpeg(std::string_view bytes, int thumbnailSize);
 // The same for the JPEG that starts at the file's current position.
-std::optional<DecodedPicture> DecodeJpegFile(std::FILE* file, int thumbnailSize);
+std::optional<DecodedPicture> decodeJpegFile(std::FILE* file, int thumbnailSize);
 
 // A baseline JPEG of 24-bit colour at the given quality (libjpeg's defaults otherwise).
-std::optional<std::string> EncodeJpeg(const RgbImage& image, int quality);
+std::optional<std::string> encodeJpeg(const RgbImage& image, int quality);
 
 } // namespace pixbako

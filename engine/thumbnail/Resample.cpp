@@ -27,7 +27,7 @@ std::vector<Span> spans(int source, int target) {
 
 } // namespace
 
-RgbImage ResizeImage(const RgbImage& source, PictureSize size) {
+RgbImage resizeImage(const RgbImage& source, PictureSize size) {
     RgbImage out;
     if (source.empty() || size.width <= 0 || size.height <= 0)
         return out;

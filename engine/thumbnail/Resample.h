@@ -7,6 +7,6 @@
 
 namespace pixbako {
 
-RgbImage ResizeImage(const RgbImage& source, PictureSize size);
+RgbImage resizeImage(const RgbImage& source, PictureSize size);
 
 } // namespace pixbako

@@ -45,13 +45,13 @@ std::pair<int, std::string> createFresh(std::string path, const std::string& fol
             return {fd, path};
         if (errno != EEXIST)
             throw cannotOpen(path);
-        path = FreeCacheFileName(folder);
+        path = freeCacheFileName(folder);
     }
 }
 
 } // namespace
 
-std::string CacheFolder(const std::string& folder) {
+std::string resolveCacheFolder(const std::string& folder) {
     if (!folder.empty())
         return folder;
     std::error_code ec;
@@ -59,7 +59,7 @@ std::string CacheFolder(const std::string& folder) {
     return ec ? std::string(".") : cwd;
 }
 
-std::string FreeCacheFileName(const std::string& folder) {
+std::string freeCacheFileName(const std::string& folder) {
     std::string base = folder;
     if (base.empty() || base.back() != '/')
         base += '/';
@@ -73,7 +73,7 @@ std::string FreeCacheFileName(const std::string& folder) {
     }
 }
 
-CacheFileHandle OpenCacheFileForAppend(std::string& path, bool& created,
+CacheFileHandle openCacheFileForAppend(std::string& path, bool& created,
                                        const std::string& folder) {
     if (!created) {
         auto [fd, chosen] = createFresh(path, folder);
@@ -87,7 +87,7 @@ CacheFileHandle OpenCacheFileForAppend(std::string& path, bool& created,
     return CacheFileHandle(fd);
 }
 
-std::optional<std::int64_t> AppendToCacheFile(const CacheFileHandle& file, std::string_view bytes) {
+std::optional<std::int64_t> appendToCacheFile(const CacheFileHandle& file, std::string_view bytes) {
     off_t end = ::lseek(file.fd(), 0, SEEK_END);
     if (end < 0)
         return std::nullopt;
@@ -100,11 +100,11 @@ std::optional<std::int64_t> AppendToCacheFile(const CacheFileHandle& file, std::
     return static_cast<std::int64_t>(end);
 }
 
-std::string CopyCacheFile(const std::string& from, const std::string& folder) {
+std::string copyCacheFile(const std::string& from, const std::string& folder) {
     UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in)
         throw cannotOpen(from);
-    const std::pair<int, std::string> out = createFresh(FreeCacheFileName(folder), folder);
+    const std::pair<int, std::string> out = createFresh(freeCacheFileName(folder), folder);
     std::vector<char> buffer(256 * 1024);
     bool ok = true;
     for (;;) {
@@ -130,7 +130,7 @@ std::string CopyCacheFile(const std::string& from, const std::string& folder) {
     return out.second;
 }
 
-bool MakeFolder(const std::string& folder) {
+bool makeFolder(const std::string& folder) {
     std::error_code ec;
     std::filesystem::create_directories(folder, ec);
     return std::filesystem::is_directory(folder, ec);

@@ -18,7 +18,7 @@ int rounded(long double value) {
 
 } // namespace
 
-PictureSize ComputeThumbnailSize(int width, int height, int thumbnailSize) {
+PictureSize computeThumbnailSize(int width, int height, int thumbnailSize) {
     long double w = width;
     long double h = height;
     long double s = scaleFor(w, h, thumbnailSize);

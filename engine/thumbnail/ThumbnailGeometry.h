@@ -14,6 +14,6 @@ struct PictureSize {
 
 // A side that the arithmetic rounds down to 0 (the 1 of a 1000 x 1 picture at size 120) is
 // kept at 1 pixel, so that every picture gets a thumbnail. Inputs must be positive.
-PictureSize ComputeThumbnailSize(int width, int height, int thumbnailSize);
+PictureSize computeThumbnailSize(int width, int height, int thumbnailSize);
 
 } // namespace pixbako

@@ -30,7 +30,7 @@ std::string lowerExtension(const std::string& path) {
 
 } // namespace
 
-std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumbnailSize) {
+std::optional<DecodedPicture> readJpegPicture(const std::string& path, int thumbnailSize) {
     UniqueFd fd(openPlainFileForReading(path));
     std::FILE* file = fd ? ::fdopen(fd.get(), "rb") : nullptr;
     if (!file)
@@ -47,27 +47,27 @@ std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumb
         std::unique_ptr<char[]> bytes(new (std::nothrow) char[size]);
         if (bytes) {
             std::size_t got = std::fread(bytes.get(), 1, size, file);
-            picture = DecodeJpeg(std::string_view(bytes.get(), got), thumbnailSize);
+            picture = decodeJpeg(std::string_view(bytes.get(), got), thumbnailSize);
         }
     } else {
         std::setvbuf(file, nullptr, _IOFBF, 256 * 1024);
-        picture = DecodeJpegFile(file, thumbnailSize);
+        picture = decodeJpegFile(file, thumbnailSize);
     }
     std::fclose(file);
     return picture;
 }
 
 ThumbnailMaker::ThumbnailMaker(const std::string& folder)
-    : folder_(folder), cachePath_(FreeCacheFileName(CacheFolder(folder))) {
-    RegisterFormat(".jpg", ReadJpegPicture);
-    RegisterFormat(".jpeg", ReadJpegPicture);
+    : folder_(folder), cachePath_(freeCacheFileName(resolveCacheFolder(folder))) {
+    registerFormat(".jpg", readJpegPicture);
+    registerFormat(".jpeg", readJpegPicture);
 }
 
 ThumbnailMaker::~ThumbnailMaker() {
-    DeleteCacheFile();
+    deleteCacheFile();
 }
 
-void ThumbnailMaker::Prefetch(std::vector<std::string> paths, int thumbnailSize) {
+void ThumbnailMaker::prefetch(std::vector<std::string> paths, int thumbnailSize) {
     prefetch_.reset();
     unsigned threads = std::thread::hardware_concurrency();
     if (threads < 2 || paths.size() < 2 || thumbnailSize < 1)
@@ -77,14 +77,14 @@ void ThumbnailMaker::Prefetch(std::vector<std::string> paths, int thumbnailSize)
         [this](const std::string& path) { return readerFor(path); }, std::min(threads, 8u));
 }
 
-void ThumbnailMaker::RegisterFormat(std::string extension, PictureReader reader) {
+void ThumbnailMaker::registerFormat(std::string extension, PictureReader reader) {
     prefetch_.reset(); // the workers read the table
     if (extension.empty() || extension[0] != '.')
         extension.insert(extension.begin(), '.');
     formats_.push_back({asciiLower(extension), std::move(reader)});
 }
 
-bool ThumbnailMaker::HasFormat(const std::string& extension) const {
+bool ThumbnailMaker::hasFormat(const std::string& extension) const {
     return readerFor(extension.starts_with('.') ? "x" + extension : "x." + extension) != nullptr;
 }
 
@@ -96,14 +96,15 @@ const PictureReader* ThumbnailMaker::readerFor(const std::string& path) const {
     return nullptr;
 }
 
-ThumbnailResult ThumbnailMaker::Build(const std::string& path, int thumbnailSize) {
+ThumbnailResult ThumbnailMaker::makeThumbnail(const std::string& path, int thumbnailSize) {
     ThumbnailResult result;
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || thumbnailSize < 1)
         return result;
     // The cache file is opened before anything is decoded: when it can't be, the error goes
     // to the caller whatever the file is.
-    CacheFileHandle cache = OpenCacheFileForAppend(cachePath_, created_, CacheFolder(folder_));
+    CacheFileHandle cache =
+        openCacheFileForAppend(cachePath_, created_, resolveCacheFolder(folder_));
 
     const PictureReader* reader = readerFor(path);
     if (!reader)
@@ -113,10 +114,10 @@ ThumbnailResult ThumbnailMaker::Build(const std::string& path, int thumbnailSize
     if (prefetch_)
         prepared = prefetch_->take(path, thumbnailSize);
     if (!prepared)
-        prepared = PrepareThumbnail(path, thumbnailSize, *reader);
+        prepared = prepareThumbnail(path, thumbnailSize, *reader);
     if (prepared->jpeg.empty())
         return result;
-    std::optional<std::int64_t> pos = AppendToCacheFile(cache, prepared->jpeg);
+    std::optional<std::int64_t> pos = appendToCacheFile(cache, prepared->jpeg);
     if (!pos)
         return result;
     result.state = 1;
@@ -128,7 +129,7 @@ ThumbnailResult ThumbnailMaker::Build(const std::string& path, int thumbnailSize
     return result;
 }
 
-std::optional<RgbImage> ThumbnailMaker::Read(std::int64_t pos) const {
+std::optional<RgbImage> ThumbnailMaker::readThumbnail(std::int64_t pos) const {
     if (!created_ || pos < 0)
         return std::nullopt;
     std::FILE* file = std::fopen(cachePath_.c_str(), "rb");
@@ -136,14 +137,14 @@ std::optional<RgbImage> ThumbnailMaker::Read(std::int64_t pos) const {
         return std::nullopt;
     std::optional<RgbImage> image;
     if (::fseeko(file, pos, SEEK_SET) == 0) {
-        if (auto picture = DecodeJpegFile(file, 0))
+        if (auto picture = decodeJpegFile(file, 0))
             image = std::move(picture->pixels);
     }
     std::fclose(file);
     return image;
 }
 
-void ThumbnailMaker::DeleteCacheFile() {
+void ThumbnailMaker::deleteCacheFile() {
     // Every thumbnail is built anew after this (for a new size, or for other files).
     prefetch_.reset();
     // Only a file this object created is removed: the name may have been free when it was
@@ -153,16 +154,16 @@ void ThumbnailMaker::DeleteCacheFile() {
     created_ = false;
 }
 
-void ThumbnailMaker::SetThumbnailFile(const std::string& folder) {
-    if (!folder.empty() && !MakeFolder(folder))
+void ThumbnailMaker::moveCacheFile(const std::string& folder) {
+    if (!folder.empty() && !makeFolder(folder))
         throw ThumbnailCacheError("フォルダを作成できません: " + folder);
     if (equalsIgnoringAsciiCase(folder, folder_))
         return;
-    std::string dir = CacheFolder(folder);
-    std::string newPath = FreeCacheFileName(dir);
+    std::string dir = resolveCacheFolder(folder);
+    std::string newPath = freeCacheFileName(dir);
     bool moved = false;
     if (created_ && ::access(cachePath_.c_str(), F_OK) == 0) {
-        newPath = CopyCacheFile(cachePath_, dir);
+        newPath = copyCacheFile(cachePath_, dir);
         ::unlink(cachePath_.c_str());
         moved = true;
     }

@@ -5,8 +5,8 @@
 // the bitmap reader and QImage.
 //
 //     ThumbnailMaker maker;                       // cache file in the current folder
-//     ThumbnailResult r = maker.Build(path, 120); // state 1: r.cachePos locates the JPEG
-//     std::optional<RgbImage> small = maker.Read(r.cachePos);
+//     ThumbnailResult r = maker.makeThumbnail(path, 120); // state 1: r.cachePos locates the JPEG
+//     std::optional<RgbImage> small = maker.readThumbnail(r.cachePos);
 //
 // A thumbnail comes from the EXIF thumbnail embedded in the file when there is one, otherwise
 // from the whole picture read by the reader that the picture-format table names for the
@@ -37,7 +37,7 @@ using PictureReader =
     std::function<std::optional<DecodedPicture>(const std::string& path, int thumbnailSize)>;
 
 // The JPEG reader of the table (libjpeg, with the limits of JpegCodec.h).
-std::optional<DecodedPicture> ReadJpegPicture(const std::string& path, int thumbnailSize);
+std::optional<DecodedPicture> readJpegPicture(const std::string& path, int thumbnailSize);
 
 enum class ThumbnailOrigin {
     None,        // no thumbnail: state 0
@@ -66,33 +66,33 @@ public:
 
     // Adds a row to the picture-format table: the extension gets a leading dot when it has
     // none and is lower-cased (ASCII). The first row of an extension wins. The table starts
-    // with ".jpg" and ".jpeg" (ReadJpegPicture); ".bmp", ".dib", ".wmf" and ".emf" are added
+    // with ".jpg" and ".jpeg" (readJpegPicture); ".bmp", ".dib", ".wmf" and ".emf" are added
     // by whoever has readers for them.
-    void RegisterFormat(std::string extension, PictureReader reader);
-    bool HasFormat(const std::string& extension) const;
+    void registerFormat(std::string extension, PictureReader reader);
+    bool hasFormat(const std::string& extension) const;
 
     // Builds the thumbnail of the file at `path` (its bytes on disk) with the longer side
     // thumbnailSize and appends it to the cache file. State 0 when the file does not exist,
     // its extension is not in the table or it can't be read or decoded; nothing is reported
     // then. Throws ThumbnailCacheError when the cache file can't be opened or created (the
     // item then stays unbuilt).
-    ThumbnailResult Build(const std::string& path, int thumbnailSize);
+    ThumbnailResult makeThumbnail(const std::string& path, int thumbnailSize);
 
     // Lets worker threads (one per core) decode and encode the thumbnails of `paths` ahead,
-    // in this order, while Build stores them: pass the files that Build is about to be called
-    // for. Build's results, the cache contents and offsets stay exactly those of building one
-    // by one; Build of a file not in the list, or at another size, just works as always. The
-    // work stops with the next Prefetch, DeleteCacheFile, RegisterFormat or the destructor.
-    // Readers in the table must then be safe to call from several threads at once.
-    void Prefetch(std::vector<std::string> paths, int thumbnailSize);
+    // in this order, while makeThumbnail stores them: pass the files that makeThumbnail is about to
+    // be called for. makeThumbnail's results, the cache contents and offsets stay exactly those of
+    // building one by one; makeThumbnail of a file not in the list, or at another size, just works
+    // as always. The work stops with the next prefetch, deleteCacheFile, registerFormat or the
+    // destructor. Readers in the table must then be safe to call from several threads at once.
+    void prefetch(std::vector<std::string> paths, int thumbnailSize);
 
     // The thumbnail whose JPEG starts at `pos` in the cache file, decoded up to its end
     // marker; nullopt when there is none to read.
-    std::optional<RgbImage> Read(std::int64_t pos) const;
+    std::optional<RgbImage> readThumbnail(std::int64_t pos) const;
 
-    // Removes the cache file (offsets handed out before are void). A later Build creates it
+    // Removes the cache file (offsets handed out before are void). A later makeThumbnail creates it
     // again under the same name, or the next free one when someone else took that name.
-    void DeleteCacheFile();
+    void deleteCacheFile();
 
     // Moves the cache file into `folder`, creating the folder with its missing parents:
     // throws ThumbnailCacheError "フォルダを作成できません: " + folder when that fails, and
@@ -100,10 +100,10 @@ public:
     // Otherwise the cache file gets the smallest free name there, the old file's content is
     // copied into it (offsets stay valid) and the old file is deleted. An empty folder text
     // means the current working folder.
-    void SetThumbnailFile(const std::string& folder);
-    const std::string& ThumbnailFile() const { return folder_; }
+    void moveCacheFile(const std::string& folder);
+    const std::string& cacheFolder() const { return folder_; }
 
-    const std::string& CacheFileName() const { return cachePath_; }
+    const std::string& cacheFilePath() const { return cachePath_; }
 
 private:
     struct Format {
@@ -114,8 +114,8 @@ private:
 
     std::vector<Format> formats_;
     std::unique_ptr<ThumbnailPrefetcher> prefetch_;
-    std::string folder_;    // as set (ThumbnailFile)
-    std::string cachePath_; // CacheFileName
+    std::string folder_;    // as set (cacheFolder)
+    std::string cachePath_; // cacheFilePath
     bool created_ = false;  // we created the file at cachePath_ and it is ours
 };
 

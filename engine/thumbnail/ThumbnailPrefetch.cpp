@@ -52,7 +52,7 @@ private:
 
 } // namespace
 
-PreparedThumbnail PrepareThumbnail(const std::string& path, int thumbnailSize,
+PreparedThumbnail prepareThumbnail(const std::string& path, int thumbnailSize,
                                    const PictureReader& reader) {
     PreparedThumbnail prepared;
     std::optional<DecodedPicture> picture;
@@ -60,11 +60,11 @@ PreparedThumbnail PrepareThumbnail(const std::string& path, int thumbnailSize,
         InputFile input(path);
         std::optional<std::string> exif;
         if (input.isOpen())
-            exif = ReadExifThumbnail(input);
+            exif = readExifThumbnail(input);
         if (exif) {
             // An embedded thumbnail that can't be decoded makes the file "Non Image": the
             // whole picture is not tried then.
-            picture = DecodeJpeg(*exif, thumbnailSize);
+            picture = decodeJpeg(*exif, thumbnailSize);
             prepared.origin = ThumbnailOrigin::Exif;
         } else {
             picture = reader(path, thumbnailSize);
@@ -73,8 +73,8 @@ PreparedThumbnail PrepareThumbnail(const std::string& path, int thumbnailSize,
     }
     if (!picture || picture->pixels.empty() || picture->width <= 0 || picture->height <= 0)
         return {};
-    PictureSize size = ComputeThumbnailSize(picture->width, picture->height, thumbnailSize);
-    auto jpeg = EncodeJpeg(ResizeImage(picture->pixels, size), kThumbnailQuality);
+    PictureSize size = computeThumbnailSize(picture->width, picture->height, thumbnailSize);
+    auto jpeg = encodeJpeg(resizeImage(picture->pixels, size), kThumbnailQuality);
     if (!jpeg)
         return {};
     prepared.width = size.width;
@@ -119,7 +119,7 @@ void ThumbnailPrefetcher::work() {
         bool failed = false;
         try {
             if (const PictureReader* reader = lookup_(paths_[i]))
-                result = PrepareThumbnail(paths_[i], thumbnailSize_, *reader);
+                result = prepareThumbnail(paths_[i], thumbnailSize_, *reader);
         } catch (...) {
             // Out of memory, say: the file is left to the caller, whose own attempt then
             // fails the way building without workers does.

@@ -2,7 +2,7 @@
 // Preparing thumbnails ahead on worker threads. Decoding a camera picture costs tens of
 // milliseconds and depends on nothing but the file, so while the builder appends one
 // thumbnail to the cache file, workers already decode and encode the next ones. The cache file
-// is only ever written by the thread that calls ThumbnailMaker::Build, in the order of its
+// is only ever written by the thread that calls ThumbnailMaker::makeThumbnail, in the order of its
 // calls, so the cache contents and every offset are exactly those of building one by one.
 #include "engine/thumbnail/ThumbnailMaker.h"
 
@@ -28,7 +28,7 @@ struct PreparedThumbnail {
 
 // Decodes the file (its EXIF thumbnail, or the whole picture through `reader`), resizes and
 // encodes it. Safe to call from any thread when the reader is.
-PreparedThumbnail PrepareThumbnail(const std::string& path, int thumbnailSize,
+PreparedThumbnail prepareThumbnail(const std::string& path, int thumbnailSize,
                                    const PictureReader& reader);
 
 class ThumbnailPrefetcher {

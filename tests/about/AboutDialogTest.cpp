@@ -92,7 +92,7 @@ protected:
 TEST_F(AboutTest, ShowsTheFirstFiveCharactersOfTheVersionAndOpensBothLinks) {
     open(80);
     EXPECT_EQ(dialog->windowTitle(), "about");
-    EXPECT_EQ(dialog->CurrentVersion(), "2.1.0");
+    EXPECT_EQ(dialog->currentVersion(), "2.1.0");
     EXPECT_EQ(dialog->findChild<QLabel*>("Label2")->text(), "2.1.0");
     EXPECT_EQ(dialog->findChild<QLabel*>("Label7")->text(), "Ver");
     EXPECT_EQ(dialog->findChild<QPushButton*>("Button1")->text(), "バージョンチェック");

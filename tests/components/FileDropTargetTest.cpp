@@ -129,7 +129,7 @@ TEST(DropDst, DropOnTheWindowReachesTheTargetUnderTheCursor) {
     edit->setGeometry(10, 20, 200, 24);
     Drops drops;
     FileDropTarget drop;
-    drop.OnFileDrop = drops.handler();
+    drop.onFileDrop = drops.handler();
     drop.setControl(group);
     window.show();
     QWindow* native = window.windowHandle();
@@ -172,7 +172,7 @@ TEST(DropDst, DragWithoutLocalFilesIsLeftToTheWidget) {
     FolderGroup group;
     Drops drops;
     FileDropTarget drop;
-    drop.OnFileDrop = drops.handler();
+    drop.onFileDrop = drops.handler();
     drop.setControl(&group.box);
 
     QMimeData text;
@@ -200,7 +200,7 @@ TEST(DropDst, DropIsNeverAcceptedAsAMove) {
     QWidget field;
     Drops drops;
     FileDropTarget drop;
-    drop.OnFileDrop = drops.handler();
+    drop.onFileDrop = drops.handler();
     drop.setControl(&field);
     auto data = uriList("file:///card/a.jpg\r\n");
     for (const Case& c : cases) {
@@ -217,7 +217,7 @@ TEST(DropDst, AcceptDropOffRefusesFileDragsAndOnGivesThemBack) {
     QLineEdit field; // takes dropped text of its own
     Drops drops;
     FileDropTarget drop;
-    drop.OnFileDrop = drops.handler();
+    drop.onFileDrop = drops.handler();
     drop.setControl(&field);
     auto data = uriList("file:///card/a.jpg\r\n");
 
@@ -236,7 +236,7 @@ TEST(DropDst, UnhookingGivesTheWidgetItsOwnDropSettingBack) {
     QLineEdit field;
     Drops drops;
     FileDropTarget drop;
-    drop.OnFileDrop = drops.handler();
+    drop.onFileDrop = drops.handler();
     drop.setControl(&box);
     EXPECT_TRUE(box.acceptDrops());
     drop.setControl(&field);
@@ -244,7 +244,7 @@ TEST(DropDst, UnhookingGivesTheWidgetItsOwnDropSettingBack) {
     EXPECT_TRUE(field.acceptDrops());
     drop.setControl(nullptr);
     EXPECT_TRUE(field.acceptDrops());
-    EXPECT_EQ(drop.HookedControl(), nullptr);
+    EXPECT_EQ(drop.hookedControl(), nullptr);
 
     auto data = uriList("file:///card/a.jpg\r\n");
     drag(&field, QPoint(1, 1), *data);
@@ -259,12 +259,12 @@ TEST(DropDst, HandlerErrorIsShownOnceAndLaterDropsStillWork) {
     EXPECT_TRUE(drag(&field, QPoint(1, 1), *data).dropped); // no handler: finished all the same
 
     int calls = 0;
-    drop.OnFileDrop = [&calls](FileDropTarget&, const Files&, int, int) {
+    drop.onFileDrop = [&calls](FileDropTarget&, const Files&, int, int) {
         if (++calls == 1)
             throw std::runtime_error("フォルダが見つかりません");
     };
     std::vector<QString> errors;
-    drop.OnError = [&errors](FileDropTarget&, const QString& message) {
+    drop.onError = [&errors](FileDropTarget&, const QString& message) {
         errors.push_back(message);
     };
 
@@ -281,7 +281,7 @@ TEST(DropDst, WidgetsAddedLaterAndNestedDropTargetsEachGetTheirOwnDrops) {
     FolderGroup group;
     Drops outer, inner;
     FileDropTarget groupDrop;
-    groupDrop.OnFileDrop = outer.handler();
+    groupDrop.onFileDrop = outer.handler();
     groupDrop.setControl(&group.box);
 
     // Built after the hook, with a field of its own inside.
@@ -298,7 +298,7 @@ TEST(DropDst, WidgetsAddedLaterAndNestedDropTargetsEachGetTheirOwnDrops) {
 
     // The edit field has a drop target of its own: drops on it are its own, not the group's.
     FileDropTarget editDrop;
-    editDrop.OnFileDrop = inner.handler();
+    editDrop.onFileDrop = inner.handler();
     editDrop.setControl(group.edit);
     EXPECT_TRUE(drag(group.edit, QPoint(2, 2), *data).dropped);
     EXPECT_EQ(inner.files.size(), 1u);
@@ -310,7 +310,7 @@ TEST(DropDst, DropsKeepWorkingAfterTheWindowIsMadeAnew) {
     QWidget window;
     Drops drops;
     FileDropTarget drop;
-    drop.OnFileDrop = drops.handler();
+    drop.onFileDrop = drops.handler();
     drop.setControl(&window);
     window.show();
     window.winId();
@@ -328,9 +328,9 @@ TEST(DropDst, HookedWidgetDestroyedFirstLeavesTheHookUnhooked) {
     {
         QWidget field;
         drop.setControl(&field);
-        EXPECT_EQ(drop.HookedControl(), &field);
+        EXPECT_EQ(drop.hookedControl(), &field);
     }
-    EXPECT_EQ(drop.HookedControl(), nullptr);
+    EXPECT_EQ(drop.hookedControl(), nullptr);
     drop.setAcceptDrop(false); // nothing to register with, no crash
 }
 
@@ -349,16 +349,16 @@ TEST(ControlHook, FormTargetHooksTheWindowOrFailsWithoutOne) {
         },
         HookTargetError);
     hook.setControl(field);
-    EXPECT_EQ(hook.HookedControl(), &window);
+    EXPECT_EQ(hook.hookedControl(), &window);
 
     // Without a control: the window that owns the hook.
     ControlHook owned(field);
     owned.setTarget(HookTarget::Window);
-    EXPECT_EQ(owned.HookedControl(), &window);
+    EXPECT_EQ(owned.hookedControl(), &window);
 
     ControlHook plain;
     plain.setControl(nullptr); // HookTarget::Control without a control: silently unhooked
-    EXPECT_EQ(plain.HookedControl(), nullptr);
+    EXPECT_EQ(plain.hookedControl(), nullptr);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// The folder picker, answered from its OnShow event instead of by a user.
+// The folder picker, answered from its onShow handler instead of by a user.
 #include "components/FolderPicker.h"
 #include "qtsupport/QtPrinters.h"
 #include "support/TempFolder.h"
@@ -29,14 +29,14 @@ struct Shown {
 
 // Records what the dialog shows, then lets `answer` close it.
 void answerWith(FolderPicker& browse, Shown& shown, std::function<void(QFileDialog&)> answer) {
-    browse.OnShow = [&shown, answer](FolderPicker& sender) {
-        QFileDialog* dialog = sender.Dialog();
+    browse.onShow = [&shown, answer](FolderPicker& sender) {
+        QFileDialog* dialog = sender.dialog();
         shown.title = dialog->windowTitle();
         shown.directory = dialog->directory().absolutePath();
         shown.position = dialog->frameGeometry().topLeft();
         shown.size = dialog->frameGeometry().size();
-        shown.width = sender.DialogWidth();
-        shown.height = sender.DialogHeight();
+        shown.width = sender.dialogWidth();
+        shown.height = sender.dialogHeight();
         answer(*dialog);
     };
 }
@@ -47,40 +47,40 @@ TEST(BrowseFolder, ConfirmedFolderIsReportedAndCancelKeepsTheFormerOne) {
     const QString chosen = qs(temp.path() + "/写真 2024");
 
     FolderPicker browse;
-    browse.Title = QStringLiteral("読込フォルダを指定");
-    browse.InitDir = qs(temp.path());
+    browse.title = QStringLiteral("読込フォルダを指定");
+    browse.initialFolder = qs(temp.path());
     Shown shown;
     answerWith(browse, shown, [&chosen](QFileDialog& dialog) {
         dialog.setDirectory(chosen);
         static_cast<QDialog&>(dialog).accept(); // as the OK button does
     });
-    EXPECT_TRUE(browse.Execute());
+    EXPECT_TRUE(browse.exec());
     EXPECT_EQ(shown.title, QStringLiteral("読込フォルダを指定"));
     EXPECT_EQ(shown.directory, qs(temp.path()));
-    EXPECT_EQ(browse.Folder(), chosen);
-    EXPECT_EQ(browse.DisplayName(), QStringLiteral("写真 2024"));
-    EXPECT_EQ(browse.Dialog(), nullptr);
-    EXPECT_EQ(browse.DialogWidth(), 0);
+    EXPECT_EQ(browse.folder(), chosen);
+    EXPECT_EQ(browse.displayName(), QStringLiteral("写真 2024"));
+    EXPECT_EQ(browse.dialog(), nullptr);
+    EXPECT_EQ(browse.dialogWidth(), 0);
 
     // Accepting at once takes the initial folder itself.
     answerWith(browse, shown, [](QFileDialog& dialog) { static_cast<QDialog&>(dialog).accept(); });
-    EXPECT_TRUE(browse.Execute());
-    EXPECT_EQ(browse.Folder(), qs(temp.path()));
+    EXPECT_TRUE(browse.exec());
+    EXPECT_EQ(browse.folder(), qs(temp.path()));
 
     answerWith(browse, shown, [](QFileDialog& dialog) { dialog.reject(); });
-    EXPECT_FALSE(browse.Execute());
-    EXPECT_EQ(browse.Folder(), qs(temp.path()));
+    EXPECT_FALSE(browse.exec());
+    EXPECT_EQ(browse.folder(), qs(temp.path()));
 }
 
 TEST(BrowseFolder, MissingOrEmptyInitialFolderOpensAtHome) {
     for (QString initDir : {QStringLiteral("/no/such/folder"), QString()}) {
         FolderPicker browse;
-        browse.InitDir = initDir;
+        browse.initialFolder = initDir;
         Shown shown;
         answerWith(browse, shown, [](QFileDialog& dialog) { dialog.reject(); });
-        EXPECT_FALSE(browse.Execute());
+        EXPECT_FALSE(browse.exec());
         EXPECT_EQ(shown.directory, QDir::homePath());
-        EXPECT_EQ(browse.Folder(), QString());
+        EXPECT_EQ(browse.folder(), QString());
     }
 }
 
@@ -94,11 +94,11 @@ TEST(BrowseFolder, PlacedAtFormLeftFormTopOrCentredWhenBothAreZero) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.left << "," << c.top);
         FolderPicker browse;
-        browse.FormLeft = c.left;
-        browse.FormTop = c.top;
+        browse.screenLeft = c.left;
+        browse.screenTop = c.top;
         Shown shown;
         answerWith(browse, shown, [](QFileDialog& dialog) { dialog.reject(); });
-        browse.Execute();
+        browse.exec();
         EXPECT_EQ(shown.width, shown.size.width());
         EXPECT_EQ(shown.height, shown.size.height());
         QPoint expected = c.centred ? QPoint(screen.x() + (screen.width() - shown.width) / 2,

@@ -76,7 +76,7 @@ protected:
 
     void addFiles(int count) {
         for (int i = 0; i < count; ++i)
-            box->Add(file("F" + std::to_string(1000 + i) + ".JPG", i));
+            box->addFile(file("F" + std::to_string(1000 + i) + ".JPG", i));
     }
 
     // Resizes the box so that its viewport gets exactly this size.
@@ -93,15 +93,15 @@ protected:
 
     std::vector<std::string> names() const {
         std::vector<std::string> all;
-        for (int i = 0; i < box->Count(); ++i)
-            all.push_back(fs::path(box->Items(i).FileName).filename().string());
+        for (int i = 0; i < box->count(); ++i)
+            all.push_back(fs::path(box->item(i).fileName).filename().string());
         return all;
     }
 
     std::vector<int> selected() const {
         std::vector<int> all;
-        for (int i = 0; i < box->Count(); ++i) {
-            if (box->Items(i).Selected)
+        for (int i = 0; i < box->count(); ++i) {
+            if (box->item(i).selected)
                 all.push_back(i);
         }
         return all;
@@ -109,7 +109,7 @@ protected:
 
     void click(QPoint cell, Qt::MouseButton button = Qt::LeftButton,
                Qt::KeyboardModifiers keys = Qt::NoModifier) {
-        const QPoint at = box->CellRect(cell.x(), cell.y()).center();
+        const QPoint at = box->cellRect(cell.x(), cell.y()).center();
         QTest::mouseClick(box->viewport(), button, keys, at);
     }
 
@@ -195,36 +195,36 @@ TEST_F(ThumbnailBoxTest, LayoutNumbersInBothViewsAndDirections) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         box->setViewMode(c.view);
-        box->setScrollBar(c.direction);
+        box->setScrollDirection(c.direction);
         box->setShowCaptions(c.captions);
         setViewport(c.viewport.width(), c.viewport.height());
-        EXPECT_EQ(box->ColCount(), c.columns);
-        EXPECT_EQ(box->RowCount(), c.rows);
-        EXPECT_EQ(box->DefaultColWidth(), c.columnWidth);
-        EXPECT_EQ(box->DefaultRowHeight(), c.rowHeight);
+        EXPECT_EQ(box->columnCount(), c.columns);
+        EXPECT_EQ(box->rowCount(), c.rows);
+        EXPECT_EQ(box->defaultColumnWidth(), c.columnWidth);
+        EXPECT_EQ(box->defaultRowHeight(), c.rowHeight);
         if (c.view == ThumbnailViewMode::FileNames) {
-            EXPECT_EQ(box->ColWidth(1), c.captions ? 180 : 0);
+            EXPECT_EQ(box->columnWidth(1), c.captions ? 180 : 0);
         }
     }
 }
 
 TEST_F(ThumbnailBoxTest, LongNamesWidenCellsUnlessOmittedAndEmptyBoxKeepsOneCell) {
     setViewport(2000, 300);
-    EXPECT_EQ(box->ColCount(), (2000 - 4) / 128);
-    EXPECT_EQ(box->RowCount(), 1);
+    EXPECT_EQ(box->columnCount(), (2000 - 4) / 128);
+    EXPECT_EQ(box->rowCount(), 1);
     const std::string longName = std::string(60, 'W') + ".JPG";
-    box->Add(file(longName));
+    box->addFile(file(longName));
     const int width = box->fontMetrics().horizontalAdvance(QString::fromStdString(longName));
     ASSERT_GT(width, 120);
-    EXPECT_EQ(box->MaxTextWidth(), width);
-    EXPECT_EQ(box->ColCount(), (2000 - 4) / (width + 8));
+    EXPECT_EQ(box->maxTextWidth(), width);
+    EXPECT_EQ(box->columnCount(), (2000 - 4) / (width + 8));
     box->setOmitted(true);
-    EXPECT_EQ(box->ColCount(), (2000 - 4) / 128);
-    // Removing the item keeps the width; only Clear forgets it.
-    box->Delete(0);
-    EXPECT_EQ(box->MaxTextWidth(), width);
-    box->Clear();
-    EXPECT_EQ(box->MaxTextWidth(), 0);
+    EXPECT_EQ(box->columnCount(), (2000 - 4) / 128);
+    // Removing the item keeps the width; only clear() forgets it.
+    box->removeAt(0);
+    EXPECT_EQ(box->maxTextWidth(), width);
+    box->clear();
+    EXPECT_EQ(box->maxTextWidth(), 0);
 }
 
 TEST_F(ThumbnailBoxTest, ThumbnailIsCentredInItsCellAndMissingPictureShowsAFrame) {
@@ -234,10 +234,10 @@ TEST_F(ThumbnailBoxTest, ThumbnailIsCentredInItsCellAndMissingPictureShowsAFrame
         return palette;
     }());
     source->noPicture.insert(temp.path() + "/B.txt");
-    box->Add(file("A.JPG"));
-    box->Add(file("B.txt"));
+    box->addFile(file("A.JPG"));
+    box->addFile(file("B.txt"));
     setViewport(132, 600); // one column of width 128
-    ASSERT_EQ(box->DefaultColWidth(), 128);
+    ASSERT_EQ(box->defaultColumnWidth(), 128);
     const QImage shot = box->viewport()->grab().toImage();
     // 120 × 90 in a cell of 128: x = 4, y = 4 + (120 - 90) / 2 = 19.
     EXPECT_EQ(shot.pixelColor(4, 19), QColor(Qt::red));
@@ -247,43 +247,43 @@ TEST_F(ThumbnailBoxTest, ThumbnailIsCentredInItsCellAndMissingPictureShowsAFrame
     EXPECT_NE(shot.pixelColor(124, 108), QColor(Qt::red));
     EXPECT_NE(shot.pixelColor(4, 109), QColor(Qt::red));
     // The second item has no picture: a black frame of side 120 at x = 4, y = top + 4.
-    const int top = box->CellRect(0, 1).top();
-    EXPECT_EQ(box->Items(1).State, 0);
+    const int top = box->cellRect(0, 1).top();
+    EXPECT_EQ(box->item(1).state, 0);
     EXPECT_EQ(shot.pixelColor(4, top + 4), QColor(Qt::black));
     EXPECT_EQ(shot.pixelColor(123, top + 123), QColor(Qt::black));
     EXPECT_EQ(shot.pixelColor(60, top + 4), QColor(Qt::black));
 }
 
 TEST_F(ThumbnailBoxTest, SortingIgnoresCaseAndEqualKeysKeepTheirOrder) {
-    box->setSorted(ThumbnailSortOrder::FileName);
+    box->setSortOrder(ThumbnailSortOrder::FileName);
     for (const char* name : {"b.jpg", "B.jpg", "a.jpg", "C.jpg", "A.jpg"})
-        box->Add(file(name));
+        box->addFile(file(name));
     // Case-insensitive (a byte order would put "B" and "C" before "a"); a new equal key lands
     // after the existing one.
     EXPECT_EQ(names(), (std::vector<std::string>{"a.jpg", "A.jpg", "b.jpg", "B.jpg", "C.jpg"}));
-    box->setSortUP(false);
+    box->setSortAscending(false);
     EXPECT_EQ(names(), (std::vector<std::string>{"C.jpg", "b.jpg", "B.jpg", "a.jpg", "A.jpg"}));
-    box->Add(file("sub/c.jpg"));
+    box->addFile(file("sub/c.jpg"));
     EXPECT_EQ(names()[1], "c.jpg") << "descending: after the equal key";
-    box->setSorted(ThumbnailSortOrder::FullName);
-    box->setSortUP(true);
+    box->setSortOrder(ThumbnailSortOrder::FullName);
+    box->setSortAscending(true);
     EXPECT_EQ(names().back(), "c.jpg") << "its folder \"sub/\" sorts after the files";
 }
 
 TEST_F(ThumbnailBoxTest, CaptionOrderWithEqualShotDates) {
-    box->setSorted(ThumbnailSortOrder::Caption);
-    box->Add(file("late.jpg", 30));
-    box->Add(file("first.jpg", 10));
-    box->Add(file("same.jpg", 10));
+    box->setSortOrder(ThumbnailSortOrder::Caption);
+    box->addFile(file("late.jpg", 30));
+    box->addFile(file("first.jpg", 10));
+    box->addFile(file("same.jpg", 10));
     EXPECT_EQ(names(), (std::vector<std::string>{"first.jpg", "same.jpg", "late.jpg"}));
     EXPECT_TRUE(
         QRegularExpression(QStringLiteral("^\\d{4}/\\d\\d/\\d\\d\\(.\\) \\d\\d:\\d\\d:\\d\\d$"))
-            .match(box->GetCaption(0))
+            .match(box->caption(0))
             .hasMatch())
-        << box->GetCaption(0).toStdString();
-    box->setSorted(ThumbnailSortOrder::None);
-    box->SetCaption(2, box->GetCaption(0));
-    box->setSorted(ThumbnailSortOrder::Caption);
+        << box->caption(0).toStdString();
+    box->setSortOrder(ThumbnailSortOrder::None);
+    box->setCaption(2, box->caption(0));
+    box->setSortOrder(ThumbnailSortOrder::Caption);
     EXPECT_EQ(names(), (std::vector<std::string>{"first.jpg", "same.jpg", "late.jpg"}));
 }
 
@@ -292,19 +292,19 @@ TEST_F(ThumbnailBoxTest, PlainCtrlAndRightClicksFollowTheirRules) {
     setViewport(400, 600); // 3 columns
     click({1, 0});
     EXPECT_EQ(selected(), std::vector<int>{1});
-    EXPECT_EQ(box->CurrentItem(), &box->Items(1));
+    EXPECT_EQ(box->currentItem(), &box->item(1));
     click({2, 1}, Qt::LeftButton, Qt::ControlModifier);
     EXPECT_EQ(selected(), (std::vector<int>{1, 5}));
-    EXPECT_EQ(box->CurrentItem(), &box->Items(1)) << "toggling another item keeps the current";
-    EXPECT_EQ(box->AnchorCell(), QPoint(2, 1));
+    EXPECT_EQ(box->currentItem(), &box->item(1)) << "toggling another item keeps the current";
+    EXPECT_EQ(box->anchorCell(), QPoint(2, 1));
     click({1, 0}, Qt::RightButton);
     EXPECT_EQ(selected(), std::vector<int>{5});
-    EXPECT_EQ(box->CurrentItem(), nullptr) << "the current item was toggled off";
+    EXPECT_EQ(box->currentItem(), nullptr) << "the current item was toggled off";
     click({0, 0}, Qt::RightButton, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (std::vector<int>{0, 5})) << "right button with any keys toggles";
     click({0, 1});
     EXPECT_EQ(selected(), std::vector<int>{3});
-    // Without MultiSelect every click is a plain click.
+    // Without multiSelect every click is a plain click.
     box->setMultiSelect(false);
     click({1, 1}, Qt::LeftButton, Qt::ControlModifier);
     EXPECT_EQ(selected(), std::vector<int>{4});
@@ -318,11 +318,11 @@ TEST_F(ThumbnailBoxTest, ShiftClicksSelectTheRectangleOfCells) {
     click({2, 0});
     click({0, 2}, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
-    EXPECT_EQ(box->AnchorCell(), QPoint(0, 0));
+    EXPECT_EQ(box->anchorCell(), QPoint(0, 0));
     // Shift alone drops the rest; cells beyond the last item are skipped.
     click({1, 3}, Qt::LeftButton, Qt::ShiftModifier);
     EXPECT_EQ(selected(), (std::vector<int>{0, 1, 3, 4, 6, 7, 9}));
-    EXPECT_EQ(box->CurrentItem(), &box->Items(9));
+    EXPECT_EQ(box->currentItem(), &box->item(9));
     // Shift + Ctrl adds a block to the selection.
     click({2, 2}, Qt::LeftButton, Qt::ControlModifier); // toggles 8 on, anchor (2, 2)
     click({2, 3}, Qt::LeftButton, Qt::ControlModifier | Qt::ShiftModifier);
@@ -338,53 +338,53 @@ TEST_F(ThumbnailBoxTest, ClicksThatChangeNoSelection) {
     addFiles(4);
     setViewport(400, 600);
     int mouseUps = 0;
-    box->OnMouseUp = [&](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
+    box->onMouseUp = [&](ThumbnailBox&, Qt::MouseButton, Qt::KeyboardModifiers, QPoint) {
         ++mouseUps;
     };
     click({0, 0});
     ASSERT_EQ(mouseUps, 1);
     // Press on one cell, release on another.
-    QTest::mousePress(box->viewport(), Qt::LeftButton, {}, box->CellRect(1, 0).center());
-    QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, box->CellRect(2, 0).center());
+    QTest::mousePress(box->viewport(), Qt::LeftButton, {}, box->cellRect(1, 0).center());
+    QTest::mouseRelease(box->viewport(), Qt::LeftButton, {}, box->cellRect(2, 0).center());
     EXPECT_EQ(selected(), std::vector<int>{0});
     // The middle button.
     click({1, 0}, Qt::MiddleButton);
     EXPECT_EQ(selected(), std::vector<int>{0});
-    // Outside every cell: neither selection nor OnMouseUp.
-    const QPoint below(10, box->CellRect(0, 1).bottom() + 20);
+    // Outside every cell: neither selection nor onMouseUp.
+    const QPoint below(10, box->cellRect(0, 1).bottom() + 20);
     QTest::mouseClick(box->viewport(), Qt::LeftButton, {}, below);
     EXPECT_EQ(selected(), std::vector<int>{0});
     EXPECT_EQ(mouseUps, 1);
     // An empty cell after the last item is a cell: the selection goes, nothing is current.
     click({1, 1});
     EXPECT_TRUE(selected().empty());
-    EXPECT_EQ(box->CurrentItem(), nullptr);
+    EXPECT_EQ(box->currentItem(), nullptr);
     EXPECT_EQ(mouseUps, 2);
     // Keys move the focus cell only.
     click({0, 0});
     QTest::keyClick(box.get(), Qt::Key_Right);
     QTest::keyClick(box.get(), Qt::Key_Down);
-    EXPECT_EQ(box->FocusCell(), QPoint(1, 1));
+    EXPECT_EQ(box->focusCell(), QPoint(1, 1));
     EXPECT_EQ(selected(), std::vector<int>{0});
 }
 
 TEST_F(ThumbnailBoxTest, SelectAllAndClearSelection) {
-    box->SelectAll();
-    box->ClearSelection();
-    EXPECT_EQ(box->CurrentItem(), nullptr);
+    box->selectAll();
+    box->clearSelection();
+    EXPECT_EQ(box->currentItem(), nullptr);
     addFiles(3);
-    box->SelectAll();
+    box->selectAll();
     EXPECT_EQ(selected(), (std::vector<int>{0, 1, 2}));
-    EXPECT_EQ(box->CurrentItem(), &box->Items(2));
-    EXPECT_EQ(box->SelectedFiles().size(), 3u);
+    EXPECT_EQ(box->currentItem(), &box->item(2));
+    EXPECT_EQ(box->selectedFiles().size(), 3u);
     box->setMultiSelect(false);
     EXPECT_TRUE(selected().empty());
-    EXPECT_EQ(box->CurrentItem(), &box->Items(2));
-    box->SelectAll();
+    EXPECT_EQ(box->currentItem(), &box->item(2));
+    box->selectAll();
     EXPECT_EQ(selected(), std::vector<int>{2});
-    box->ClearSelection();
-    EXPECT_TRUE(box->SelectedFiles().empty());
-    EXPECT_EQ(box->CurrentItem(), nullptr);
+    box->clearSelection();
+    EXPECT_TRUE(box->selectedFiles().empty());
+    EXPECT_EQ(box->currentItem(), nullptr);
 }
 
 TEST_F(ThumbnailBoxTest, RemovingTheCurrentItemMovesCurrentToTheNearestSelectedBefore) {
@@ -403,22 +403,22 @@ TEST_F(ThumbnailBoxTest, RemovingTheCurrentItemMovesCurrentToTheNearestSelectedB
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        box->Clear();
+        box->clear();
         addFiles(5);
         setViewport(2000, 300); // one row: cell (i, 0) is item i
         click({c.current, 0});
         for (int i : c.others)
             click({i, 0}, Qt::LeftButton, Qt::ControlModifier);
-        ASSERT_EQ(box->CurrentItem(), &box->Items(c.current));
-        box->Delete(c.removed);
-        EXPECT_EQ(box->IndexOf(box->CurrentItem()), c.expected);
+        ASSERT_EQ(box->currentItem(), &box->item(c.current));
+        box->removeAt(c.removed);
+        EXPECT_EQ(box->indexOf(box->currentItem()), c.expected);
     }
-    box->Clear();
+    box->clear();
     addFiles(1);
     click({0, 0});
     const int deletions = source->deletions;
-    box->Delete(0);
-    EXPECT_EQ(box->CurrentItem(), nullptr) << "the only item";
+    box->removeAt(0);
+    EXPECT_EQ(box->currentItem(), nullptr) << "the only item";
     EXPECT_EQ(source->deletions, deletions + 1) << "the cache file goes with the last item";
 }
 
@@ -428,18 +428,18 @@ TEST_F(ThumbnailBoxTest, FolderAddsPlainVisibleFilesWithProgressAndAddedEvents) 
     file("pics/.hidden.jpg");
     fs::create_directories(temp.path() + "/pics/sub");
     file("pics/sub/deep.jpg");
-    box->Add(file("kept.jpg"));
+    box->addFile(file("kept.jpg"));
     std::vector<std::pair<int, int>> progress;
     std::vector<std::string> added;
-    box->OnProgress = [&](ThumbnailBox&, int k, int total) { progress.emplace_back(k, total); };
-    box->OnAdded = [&](ThumbnailBox&, int, const std::string& name) { added.push_back(name); };
+    box->onProgress = [&](ThumbnailBox&, int k, int total) { progress.emplace_back(k, total); };
+    box->onAdded = [&](ThumbnailBox&, int, const std::string& name) { added.push_back(name); };
     box->setFolder(QString::fromStdString(temp.path() + "/pics"));
     EXPECT_EQ(names(), (std::vector<std::string>{"kept.jpg", "a.txt", "b.jpg"}));
     EXPECT_EQ(progress, (std::vector<std::pair<int, int>>{{1, 2}, {2, 2}}));
     EXPECT_EQ(added,
               (std::vector<std::string>{temp.path() + "/pics/a.txt", temp.path() + "/pics/b.jpg"}));
     box->setFolder(QString::fromStdString(temp.path() + "/missing"));
-    EXPECT_EQ(box->Count(), 3);
+    EXPECT_EQ(box->count(), 3);
 }
 
 TEST_F(ThumbnailBoxTest, HintRequestsOverTheCellsReachTheBox) {
@@ -461,15 +461,15 @@ TEST_F(ThumbnailBoxTest, HintRequestsOverTheCellsReachTheBox) {
 
 TEST_F(ThumbnailBoxTest, PaintingDecodesOnlyCachedThumbnailsOfVisibleCells) {
     // Five thousand items of a few files (the box lists a file as often as it is added).
-    box->setSorted(ThumbnailSortOrder::Caption);
+    box->setSortOrder(ThumbnailSortOrder::Caption);
     std::vector<std::string> files;
     for (int i = 0; i < 10; ++i)
         files.push_back(file("F" + std::to_string(i) + ".JPG", i));
     for (int i = 0; i < 5000; ++i)
-        box->Add(files[i % 10]);
+        box->addFile(files[i % 10]);
     setViewport(400, 300);
     ASSERT_EQ(source->built.size(), 5000u);
-    const int visible = box->ColCount() * (300 / box->DefaultRowHeight() + 2);
+    const int visible = box->columnCount() * (300 / box->defaultRowHeight() + 2);
     box->viewport()->grab();
     EXPECT_GT(source->reads.size(), 0u);
     EXPECT_LE(source->reads.size(), static_cast<std::size_t>(visible));
@@ -491,10 +491,10 @@ TEST_F(ThumbnailBoxTest, NewThumbnailSizeRebuildsEveryThumbnail) {
     EXPECT_EQ(source->built.size(), 20u);
     EXPECT_EQ(source->lastSize, 60);
     box->setRightAway(false);
-    box->Add(file("late.JPG"));
-    EXPECT_EQ(box->Items(box->Count() - 1).State, 2) << "pending until RightAway";
+    box->addFile(file("late.JPG"));
+    EXPECT_EQ(box->item(box->count() - 1).state, 2) << "pending until RightAway";
     box->setRightAway(true);
-    EXPECT_EQ(box->Items(box->Count() - 1).State, 1);
+    EXPECT_EQ(box->item(box->count() - 1).state, 1);
 }
 
 } // namespace
@@ -550,7 +550,7 @@ TEST(ThumbnailBoxMeasure, DISABLED_TenThousandItemsScrollWithoutDecodingPictures
     auto counting = std::make_unique<CountingSource>(QString::fromStdString(temp.path()));
     CountingSource& source = *counting;
     box.setThumbnailSource(std::move(counting));
-    box.setSorted(ThumbnailSortOrder::Caption);
+    box.setSortOrder(ThumbnailSortOrder::Caption);
     box.setShowCaptions(true);
     box.resize(760, 500);
     box.show();
@@ -559,9 +559,9 @@ TEST(ThumbnailBoxMeasure, DISABLED_TenThousandItemsScrollWithoutDecodingPictures
         paths.push_back(files[i % files.size()]);
     QElapsedTimer timer;
     timer.start();
-    box.PrefetchThumbnails(paths);
+    box.prefetchThumbnails(paths);
     for (const std::string& path : paths)
-        box.Add(path);
+        box.addFile(path);
     const qint64 addMs = timer.elapsed();
     const int builds = source.builds;
     timer.restart();

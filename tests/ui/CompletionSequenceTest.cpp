@@ -107,15 +107,15 @@ protected:
             if (!form6 || !form6->isVisible())
                 return;
             seen->shown = true;
-            seen->text = form6->Label1->text();
+            seen->text = form6->label->text();
             seen->noticeTopmost = isTopmost(form6);
             seen->mainTopmost = isTopmost(window.get());
             seen->beepsBefore = dialogs.beeps.size();
-            seen->label = form6->Label1->geometry();
-            seen->button = form6->Button1->geometry();
-            seen->textSize = form6->Label1->sizeHint();
+            seen->label = form6->label->geometry();
+            seen->button = form6->okButton->geometry();
+            seen->textSize = form6->label->sizeHint();
             seen->client = form6->size();
-            form6->Button1->click();
+            form6->okButton->click();
             timer->stop();
         });
         timer->start(2);
@@ -357,8 +357,8 @@ TEST(NoticeWindowsTest, SizesTextsAndTransparencyAsDesigned) {
     EXPECT_EQ(form6.size(), QSize(191, 72));
     EXPECT_EQ(form4.windowTitle(), "Pixbako");
     EXPECT_EQ(form6.windowTitle(), "Pixbako");
-    EXPECT_EQ(form4.Label1->text(), "処理中です");
-    EXPECT_EQ(form4.Label1->alignment(), Qt::AlignCenter);
+    EXPECT_EQ(form4.label->text(), "処理中です");
+    EXPECT_EQ(form4.label->alignment(), Qt::AlignCenter);
     EXPECT_NEAR(form4.windowOpacity(), 200 / 255.0, 0.01);
     // Opaque: a see-through background is black where no compositor blends windows.
     EXPECT_FALSE(form4.testAttribute(Qt::WA_TranslucentBackground));
@@ -369,9 +369,9 @@ TEST(NoticeWindowsTest, SizesTextsAndTransparencyAsDesigned) {
         EXPECT_FALSE(notice->windowFlags().testFlag(Qt::WindowMinMaxButtonsHint));
         EXPECT_TRUE(notice->windowFlags().testFlag(Qt::WindowTitleHint));
     }
-    EXPECT_EQ(form6.Button1->text(), "OK");
-    EXPECT_EQ(form6.Button1->geometry(), QRect(40, 40, 97, 25));
-    EXPECT_EQ(form6.Label1->geometry().height(), 33);
+    EXPECT_EQ(form6.okButton->text(), "OK");
+    EXPECT_EQ(form6.okButton->geometry(), QRect(40, 40, 97, 25));
+    EXPECT_EQ(form6.label->geometry().height(), 33);
     form4.showNotice();
     EXPECT_TRUE(form4.isVisible());
     const QPoint offCentre = form4.geometry().center() - main.frameGeometry().center();

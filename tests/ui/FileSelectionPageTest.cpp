@@ -61,15 +61,15 @@ protected:
 
     std::vector<std::string> names() {
         std::vector<std::string> all;
-        for (int i = 0; i < box()->Count(); ++i)
-            all.push_back(fs::path(box()->Items(i).FileName).filename().string());
+        for (int i = 0; i < box()->count(); ++i)
+            all.push_back(fs::path(box()->item(i).fileName).filename().string());
         std::sort(all.begin(), all.end());
         return all;
     }
 
     void clickCell(QPoint cell, Qt::KeyboardModifiers keys = Qt::NoModifier) {
         QTest::mouseClick(box()->viewport(), Qt::LeftButton, keys,
-                          box()->CellRect(cell.x(), cell.y()).center());
+                          box()->cellRect(cell.x(), cell.y()).center());
     }
 
     void loadCard() {
@@ -96,19 +96,19 @@ TEST_F(FileSelectionTest, LoadFiltersByTypeAndNeverListsTheCounterFile) {
     EXPECT_TRUE(window->isEnabled());
     EXPECT_FALSE(find("TForm4")->isVisible());
     // Every type, and loading again lists everything twice; the status counts this load.
-    box()->Clear();
+    box()->clear();
     find<RadioGroup>("TYPERADIO")->setItemIndex(0);
     loadCard();
     loadCard();
-    EXPECT_EQ(box()->Count(), 12);
+    EXPECT_EQ(box()->count(), 12);
     EXPECT_EQ(status(), " 6件読み込みました 取込むデータを選択してください");
     const std::vector<std::string> listed = names();
     EXPECT_EQ(std::count(listed.begin(), listed.end(), "PXBK"), 0);
     EXPECT_EQ(std::count(listed.begin(), listed.end(), "pxbk"), 2);
     // A picture gets its thumbnail, other files "Non Image".
-    for (int i = 0; i < box()->Count(); ++i) {
-        const std::string name = fs::path(box()->Items(i).FileName).filename().string();
-        EXPECT_EQ(box()->Items(i).State, name == "a.JPG" || name == "b.jpeg" ? 1 : 0) << name;
+    for (int i = 0; i < box()->count(); ++i) {
+        const std::string name = fs::path(box()->item(i).fileName).filename().string();
+        EXPECT_EQ(box()->item(i).state, name == "a.JPG" || name == "b.jpeg" ? 1 : 0) << name;
     }
 }
 
@@ -133,7 +133,7 @@ TEST_F(FileSelectionTest, LoadLocksTheWindowUnderTheNoticeUntilItEnds) {
     EXPECT_FALSE(seen[1].busy);
     EXPECT_TRUE(seen[1].windowEnabled);
     EXPECT_FALSE(seen[1].noticeShown);
-    EXPECT_EQ(box()->Count(), 2);
+    EXPECT_EQ(box()->count(), 2);
 }
 
 TEST_F(FileSelectionTest, LoadWithoutFolderWarnsAndMissingFolderLoadsNothing) {
@@ -147,7 +147,7 @@ TEST_F(FileSelectionTest, LoadWithoutFolderWarnsAndMissingFolderLoadsNothing) {
     find<QLineEdit>("ReadInEdit")->setText(QString::fromStdString(temp.path() + "/gone"));
     press("BTNREADDATA");
     EXPECT_EQ(status(), " 0件読み込みました 取込むデータを選択してください");
-    EXPECT_EQ(box()->Count(), 0);
+    EXPECT_EQ(box()->count(), 0);
 }
 
 TEST_F(FileSelectionTest, UnreadableShotDateEndsTheLoadAndKeepsWhatWasAdded) {
@@ -173,7 +173,7 @@ TEST_F(FileSelectionTest, AdditionalLoadTakesEveryTypeFromThePickedFolder) {
     window->extensionChoice() = ExtensionChoice{};
     pickedFolder = "";
     press("BTNTUIKA");
-    EXPECT_EQ(box()->Count(), 0) << "cancelled";
+    EXPECT_EQ(box()->count(), 0) << "cancelled";
     pickedFolder = QString::fromStdString(extra.string());
     press("BTNTUIKA");
     EXPECT_EQ(names(), (std::vector<std::string>{"notes.txt", "x.jpg"}));
@@ -226,9 +226,9 @@ TEST_F(FileSelectionTest, ClearAsksFirstAndSelectionButtonsReportTheCount) {
     ASSERT_EQ(dialogs.boxes.size(), 1u);
     EXPECT_EQ(dialogs.boxes[0].text, "一覧表示をクリアします\r\nよろしいですか？");
     EXPECT_EQ(dialogs.boxes[0].buttons, BoxButtons::YesNo);
-    EXPECT_EQ(box()->Count(), 3);
+    EXPECT_EQ(box()->count(), 3);
     press("BTNCLR");
-    EXPECT_EQ(box()->Count(), 0);
+    EXPECT_EQ(box()->count(), 0);
     EXPECT_EQ(status(), "  読込みボタンを押してデータを読み込みます");
     EXPECT_EQ(dialogs.beeps, (std::vector<BeepKind>{BeepKind::Asterisk, BeepKind::Asterisk}));
 }
@@ -249,18 +249,18 @@ TEST_F(FileSelectionTest, MouseReleaseReportsSelectionAndHintNamesTheItem) {
     EXPECT_EQ(status(), "kept");
 
     const int index = 2; // sorted by shot date; all equal, so in load order
-    const ThumbnailItem& item = box()->Items(index);
-    const QPoint cell(index % box()->ColCount(), index / box()->ColCount());
-    QTest::mouseMove(box()->viewport(), box()->CellRect(cell.x(), cell.y()).center());
-    const auto size = fs::file_size(item.FileName) / 1024;
-    EXPECT_EQ(box()->toolTip(), QString::fromStdString(item.FileName) + "\n撮影日: " +
-                                    item.Caption + "\nサイズ: " + QString::number(size) + " KB");
-    const QPoint empty(3 % box()->ColCount(), 3 / box()->ColCount());
-    QTest::mouseMove(box()->viewport(), box()->CellRect(empty.x(), empty.y()).center());
+    const ThumbnailItem& item = box()->item(index);
+    const QPoint cell(index % box()->columnCount(), index / box()->columnCount());
+    QTest::mouseMove(box()->viewport(), box()->cellRect(cell.x(), cell.y()).center());
+    const auto size = fs::file_size(item.fileName) / 1024;
+    EXPECT_EQ(box()->toolTip(), QString::fromStdString(item.fileName) + "\n撮影日: " +
+                                    item.caption + "\nサイズ: " + QString::number(size) + " KB");
+    const QPoint empty(3 % box()->columnCount(), 3 / box()->columnCount());
+    QTest::mouseMove(box()->viewport(), box()->cellRect(empty.x(), empty.y()).center());
     EXPECT_EQ(box()->toolTip(), "右クリックで追加選択 ダブルクリックで開く");
     find<RadioGroup>("RadioTHM")->setItemIndex(0);
-    EXPECT_EQ(box()->ViewMode(), ThumbnailViewMode::FileNames);
-    QTest::mouseMove(box()->viewport(), box()->CellRect(0, 0).center());
+    EXPECT_EQ(box()->viewMode(), ThumbnailViewMode::FileNames);
+    QTest::mouseMove(box()->viewport(), box()->cellRect(0, 0).center());
     EXPECT_EQ(box()->toolTip(), "右クリックで追加選択 ダブルクリックで開く") << "list view";
 }
 
@@ -279,7 +279,7 @@ TEST_F(FileSelectionTest, DoubleClickOpensTheCurrentItem) {
     loadCard();
     // The platform sends a click, then the double click.
     clickCell({0, 0});
-    QTest::mouseDClick(box()->viewport(), Qt::LeftButton, {}, box()->CellRect(0, 0).center());
+    QTest::mouseDClick(box()->viewport(), Qt::LeftButton, {}, box()->cellRect(0, 0).center());
     EXPECT_EQ(opened, std::vector<QString>{QString::fromStdString(path.string())});
 }
 
@@ -288,16 +288,16 @@ TEST_F(FileSelectionTest, TrackBarAppliesOnlyWithTheButtonOnceItemsAreThere) {
     EXPECT_EQ(track->value(), 120);
     EXPECT_EQ(find<QLineEdit>("THMSIZE")->text(), "120");
     track->setValue(80);
-    EXPECT_EQ(box()->ThumbnailSize(), 80) << "an empty box takes it at once";
+    EXPECT_EQ(box()->thumbnailSize(), 80) << "an empty box takes it at once";
     picture(card, "wide.jpg", {400, 200});
     loadCard();
-    ASSERT_EQ(box()->Items(0).State, 1);
+    ASSERT_EQ(box()->item(0).state, 1);
     track->setValue(60);
     EXPECT_EQ(find<QLineEdit>("THMSIZE")->text(), "60");
-    EXPECT_EQ(box()->ThumbnailSize(), 80);
+    EXPECT_EQ(box()->thumbnailSize(), 80);
     press("BTNTHM");
-    EXPECT_EQ(box()->ThumbnailSize(), 60);
-    EXPECT_EQ(box()->thumbnailSource().read(box()->Items(0).CachePos).size(), QSize(60, 30));
+    EXPECT_EQ(box()->thumbnailSize(), 60);
+    EXPECT_EQ(box()->thumbnailSource().read(box()->item(0).cachePos).size(), QSize(60, 30));
     EXPECT_TRUE(window->isEnabled());
 }
 
@@ -308,12 +308,12 @@ TEST_F(FileSelectionTest, HeadersSortAndCarryTheDirectionMark) {
     // The stored default: by shot date, ascending.
     EXPECT_EQ(c->text(), "　　撮影日時　▲");
     QTest::mouseClick(c, Qt::LeftButton);
-    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::Caption);
-    EXPECT_FALSE(box()->SortUP());
+    EXPECT_EQ(box()->sortOrder(), ThumbnailSortOrder::Caption);
+    EXPECT_FALSE(box()->sortAscending());
     EXPECT_EQ(c->text(), "　　撮影日時　▼");
     QTest::mouseClick(a, Qt::LeftButton);
-    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::FileName);
-    EXPECT_TRUE(box()->SortUP());
+    EXPECT_EQ(box()->sortOrder(), ThumbnailSortOrder::FileName);
+    EXPECT_TRUE(box()->sortAscending());
     EXPECT_EQ(a->text(), "　　ファイル名　▲");
     EXPECT_EQ(b->text(), "　　フォルダ名　　");
     EXPECT_EQ(c->text(), "　　撮影日時　　");
@@ -335,11 +335,11 @@ TEST_F(FileSelectionTest, TabSettingsSurviveARestart) {
     window.reset();
     createWindow();
     EXPECT_EQ(find<RadioGroup>("RadioTHM")->itemIndex(), 0);
-    EXPECT_EQ(box()->ViewMode(), ThumbnailViewMode::FileNames);
+    EXPECT_EQ(box()->viewMode(), ThumbnailViewMode::FileNames);
     EXPECT_EQ(find<QSlider>("TrackTHM")->value(), 64);
-    EXPECT_EQ(box()->ThumbnailSize(), 64);
-    EXPECT_EQ(box()->Sorted(), ThumbnailSortOrder::FileName);
-    EXPECT_FALSE(box()->SortUP());
+    EXPECT_EQ(box()->thumbnailSize(), 64);
+    EXPECT_EQ(box()->sortOrder(), ThumbnailSortOrder::FileName);
+    EXPECT_FALSE(box()->sortAscending());
     EXPECT_EQ(find<QLabel>("TextA")->text(), "　　ファイル名　▼");
 }
 
@@ -350,14 +350,14 @@ TEST_F(FileSelectionTest, RunImportsOnlyTheSelectedFilesAndDropsMovedOnesFromThe
         picture(card, name);
     QTest::mouseClick(find<QLabel>("TextA"), Qt::LeftButton); // by file name
     loadCard();
-    ASSERT_EQ(box()->Count(), 4);
+    ASSERT_EQ(box()->count(), 4);
     find<QLineEdit>("SaveOutEdit")->setText(QString::fromStdString(target.string()));
     find<QCheckBox>("DIRCHKBOX")->setChecked(false);
     find<QCheckBox>("ReNameChkBox")->setChecked(false);
     find<QRadioButton>("RedioButtonMOVE")->setChecked(true);
     clickCell({1, 0});
     clickCell({3, 0}, Qt::ControlModifier);
-    ASSERT_EQ(box()->SelectedFiles().size(), 2u);
+    ASSERT_EQ(box()->selectedFiles().size(), 2u);
     QTest::mouseClick(find<QPushButton>("RunButton"), Qt::LeftButton);
     EXPECT_TRUE(fs::exists(target / "IMG_2.jpg"));
     EXPECT_TRUE(fs::exists(target / "IMG_4.jpg"));

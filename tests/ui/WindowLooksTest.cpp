@@ -55,12 +55,12 @@ TEST_F(WindowTest, ProcessingNoticeReadsClearlyWhileTheWindowIsDisabled) {
             return;
         seen = true;
         EXPECT_TRUE(notice->isEnabled());
-        EXPECT_TRUE(notice->Label1->isEnabled());
+        EXPECT_TRUE(notice->label->isEnabled());
         // An opaque button face behind the text: never see-through (black without a
         // compositor) nor painted grey as disabled.
         const QImage picture = notice->grab().toImage();
         EXPECT_EQ(picture.pixelColor(1, 1), notice->palette().color(QPalette::Button));
-        EXPECT_EQ(notice->Label1->palette().color(QPalette::WindowText),
+        EXPECT_EQ(notice->label->palette().color(QPalette::WindowText),
                   notice->palette().color(QPalette::Active, QPalette::WindowText));
     });
     watch.start(0);

@@ -423,7 +423,7 @@ TEST_F(AboutFromWindowTest, HelpMenuOpensTheAboutDialogModallyAndDestroysItAfter
     QTimer::singleShot(0, window.get(), [&] {
         auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
-        version = about->CurrentVersion();
+        version = about->currentVersion();
         about->accept();
     });
     find<QAction>("About1")->trigger();

@@ -45,7 +45,7 @@ int thumbnails(int size, const std::string& outDir, const std::vector<std::strin
         ThumbnailMaker maker(outDir);
         int index = 0;
         for (const auto& file : files) {
-            ThumbnailResult result = maker.Build(file, size);
+            ThumbnailResult result = maker.makeThumbnail(file, size);
             std::string line = file + "\t";
             if (result.state != 1) {
                 line += "Non Image";
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
             ShotDate date = readShotDate(file, now, texts);
             line += dateText(date.value) + "\t" + (date.fromExif ? "exif" : "filetime");
             if (pattern)
-                line += "\t" + escaped(FormatDateText(*pattern, date.value));
+                line += "\t" + escaped(formatDateText(*pattern, date.value));
         } catch (const ShotDateError& e) {
             line += escaped(e.what());
             status = 1;

@@ -85,7 +85,7 @@ void takeCompletionNoticeScreenshot(pixbako::MainWindow& window, const QString& 
             pixbako::CompletionNotice* notice = window.completionNotice();
             ok = saveScreen(window, notice->frameGeometry(), output,
                             QStringLiteral("notice-completion.png"));
-            notice->Button1->click();
+            notice->okButton->click();
         });
 }
 
@@ -137,10 +137,10 @@ bool saveFolderPickerScreenshot(pixbako::MainWindow& window, const QString& outp
                                 const QString& folder) {
     bool ok = false;
     pixbako::FolderPicker picker(&window);
-    picker.Title = QStringLiteral("読込フォルダを指定");
-    picker.InitDir = folder;
-    picker.OnShow = [&](pixbako::FolderPicker& sender) {
-        QFileDialog* dialog = sender.Dialog();
+    picker.title = QStringLiteral("読込フォルダを指定");
+    picker.initialFolder = folder;
+    picker.onShow = [&](pixbako::FolderPicker& sender) {
+        QFileDialog* dialog = sender.dialog();
         // The folder list fills in the background.
         QElapsedTimer filling;
         filling.start();
@@ -153,6 +153,6 @@ bool saveFolderPickerScreenshot(pixbako::MainWindow& window, const QString& outp
                     QStringLiteral("dialog-folder-picker.png"));
         dialog->reject();
     };
-    picker.Execute();
+    picker.exec();
     return ok;
 }

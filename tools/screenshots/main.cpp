@@ -171,8 +171,8 @@ int main(int argc, char* argv[]) {
     tabs->setCurrentIndex(2);
     window.findChild<QPushButton*>(QStringLiteral("BTNREADDATA"))->click();
     auto* box = window.findChild<pixbako::ThumbnailBox*>(QStringLiteral("ThumbnailBox1"));
-    box->Items(1).Selected = true;
-    box->Items(3).Selected = true;
+    box->item(1).selected = true;
+    box->item(3).selected = true;
     box->viewport()->update();
     ok = save(window, output, QStringLiteral("tab2-thumbnails.png")) && ok;
     box->verticalScrollBar()->setValue(box->verticalScrollBar()->maximum());

@@ -18,7 +18,7 @@ std::string formatJa(std::string_view pattern, TDateTime value,
     DateTextSettings s = japaneseDateTextSettings();
     s.shortDateForm = std::string(pattern);
     s.longTimeForm = std::string(longTimeForm);
-    return FormatDateText(pattern, value, s);
+    return formatDateText(pattern, value, s);
 }
 
 struct Case {
@@ -33,7 +33,7 @@ TDateTime thursday() {
     return at(2004, 5, 6, 13, 47, 9, 7);
 }
 
-TEST(FormatDateText, TokensLiteralsAndPlainCharacters) {
+TEST(formatDateText, TokensLiteralsAndPlainCharacters) {
     const Case cases[] = {
         {"yy", thursday(), "04"},
         {"y", thursday(), "04"},
@@ -65,7 +65,7 @@ TEST(FormatDateText, TokensLiteralsAndPlainCharacters) {
         EXPECT_EQ(formatJa(c.pattern, c.value), c.expected) << "pattern " << c.pattern;
 }
 
-TEST(FormatDateText, MinutesAfterHourMonthOtherwise) {
+TEST(formatDateText, MinutesAfterHourMonthOtherwise) {
     const Case cases[] = {
         {"hh:mm", thursday(), "13:47"},
         {"mm", thursday(), "05"},
@@ -85,7 +85,7 @@ TEST(FormatDateText, MinutesAfterHourMonthOtherwise) {
         EXPECT_EQ(formatJa(c.pattern, c.value), c.expected) << "pattern " << c.pattern;
 }
 
-TEST(FormatDateText, NestedFormsStopAtTheSecondLevel) {
+TEST(formatDateText, NestedFormsStopAtTheSecondLevel) {
     const Case cases[] = {
         {"DDDDD", thursday(), ""},
         {"yyyy ddddd", thursday(), "2004 2004 "},
@@ -100,7 +100,7 @@ TEST(FormatDateText, NestedFormsStopAtTheSecondLevel) {
     EXPECT_EQ(formatJa("", thursday(), ""), " ");
 }
 
-TEST(FormatDateText, TwelveHourClockAndAmPmTexts) {
+TEST(formatDateText, TwelveHourClockAndAmPmTexts) {
     const TDateTime pm = at(2004, 5, 6, 13, 5);
     const TDateTime midnight = at(2004, 5, 6, 0, 30);
     const TDateTime noon = at(2004, 5, 6, 12, 0);
@@ -128,7 +128,7 @@ TEST(FormatDateText, TwelveHourClockAndAmPmTexts) {
         EXPECT_EQ(formatJa(c.pattern, c.value), c.expected) << "pattern " << c.pattern;
 }
 
-TEST(FormatDateText, JapaneseEraTokens) {
+TEST(formatDateText, JapaneseEraTokens) {
     const Case cases[] = {
         {R"(ggee"年"mm"月"dd"日")", thursday(), "平成16年05月06日"},
         {"g gg e ee eee", thursday(), "平 平成 16 16 16"},
@@ -149,7 +149,7 @@ TEST(FormatDateText, JapaneseEraTokens) {
 
 // Regression: "eee" wrote a one-digit era year bare ("5"); the full form of an era year keeps
 // two digits at least, and all of them beyond.
-TEST(FormatDateText, FullEraYearLostItsLeadingZero) {
+TEST(formatDateText, FullEraYearLostItsLeadingZero) {
     const Case cases[] = {
         {"e ee eee", at(2023, 5, 6), "5 05 05"},
         {"e ee eee eeee", at(2019, 5, 1), "1 01 01 01"}, // first day of an era
@@ -163,7 +163,7 @@ TEST(FormatDateText, FullEraYearLostItsLeadingZero) {
 // Regression: the look-ahead of an hour token skipped quoted literals whole, so an "h" inside
 // one didn't end it and a marker behind that "h" turned the hour to the 12-hour clock. Only
 // the "a" must stand outside quotes; the next "h" ends the look-ahead wherever it stands.
-TEST(FormatDateText, QuotedHourLetterDidNotEndTheTwelveHourLookAhead) {
+TEST(formatDateText, QuotedHourLetterDidNotEndTheTwelveHourLookAhead) {
     const TDateTime pm = at(2004, 5, 6, 13, 5);
     const Case cases[] = {
         {"h \"h\" ampm", pm, "13 h 午後"}, // the quoted h ends the look-ahead
@@ -177,21 +177,21 @@ TEST(FormatDateText, QuotedHourLetterDidNotEndTheTwelveHourLookAhead) {
         EXPECT_EQ(formatJa(c.pattern, c.value), c.expected) << "pattern " << c.pattern;
 }
 
-TEST(FormatDateText, LocaleFieldsChangeWhatTokensWrite) {
+TEST(formatDateText, LocaleFieldsChangeWhatTokensWrite) {
     DateTextSettings s = japaneseDateTextSettings();
     s.dateSeparator = ".";
     s.timeSeparator = "";
-    EXPECT_EQ(FormatDateText("m/d hh:nn", thursday(), s), "5.6 1347");
+    EXPECT_EQ(formatDateText("m/d hh:nn", thursday(), s), "5.6 1347");
 
     s.japaneseEraCalendar = false;
-    EXPECT_EQ(FormatDateText("[ggee]", thursday(), s), "[]");
+    EXPECT_EQ(formatDateText("[ggee]", thursday(), s), "[]");
 
     s.japaneseEraCalendar = true;
     s.japaneseLanguage = false; // a single g keeps the whole name
-    EXPECT_EQ(FormatDateText("g", thursday(), s), "平成");
+    EXPECT_EQ(formatDateText("g", thursday(), s), "平成");
 }
 
-TEST(FormatDateText, ResultStopsAt256ShiftJisBytesBetweenCharacters) {
+TEST(formatDateText, ResultStopsAt256ShiftJisBytesBetweenCharacters) {
     std::string years;
     for (int i = 0; i < 60; ++i)
         years += "yyyy-";
@@ -220,11 +220,11 @@ TEST(FormatDateText, ResultStopsAt256ShiftJisBytesBetweenCharacters) {
     EXPECT_EQ(formatJa(kana, thursday()), kana.substr(0, 256 * 3));
 }
 
-TEST(FormatDateText, TwoArgumentFormUsesThePatternAsShortDateForm) {
+TEST(formatDateText, TwoArgumentFormUsesThePatternAsShortDateForm) {
     DateTextSettings saved = dateTextSettings();
     dateTextSettings() = japaneseDateTextSettings();
-    EXPECT_EQ(FormatDateText("yyyy ddddd", thursday()), "2004 2004 ");
-    EXPECT_EQ(FormatDateText("DDDDD", thursday()), "");
+    EXPECT_EQ(formatDateText("yyyy ddddd", thursday()), "2004 2004 ");
+    EXPECT_EQ(formatDateText("DDDDD", thursday()), "");
     dateTextSettings() = saved;
 }
 

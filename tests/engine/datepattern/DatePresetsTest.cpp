@@ -10,7 +10,7 @@ namespace {
 std::string formatJa(std::string_view pattern, TDateTime value) {
     DateTextSettings s = japaneseDateTextSettings();
     s.shortDateForm = std::string(pattern);
-    return FormatDateText(pattern, value, s);
+    return formatDateText(pattern, value, s);
 }
 
 // Thursday 6 May 2004, 21:07:08: an afternoon hour above 12 shows any 12-hour mistake.

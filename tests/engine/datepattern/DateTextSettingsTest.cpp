@@ -43,7 +43,7 @@ TEST(DateTextSettings, JapaneseCAndPosixLocalesGetTheJapaneseValues) {
          {"", "C", "POSIX", "C.UTF-8", "ja", "ja_JP", "ja_JP.UTF-8", "ja_JP.eucJP"}) {
         DateTextSettings s = dateTextSettingsFromLocaleTexts(englishTexts(name, "%D", "%T"));
         EXPECT_TRUE(s.japaneseEraCalendar) << name;
-        EXPECT_EQ(FormatDateText("ggee mmmm dddd ampm dddddd", thursday(), s),
+        EXPECT_EQ(formatDateText("ggee mmmm dddd ampm dddddd", thursday(), s),
                   "平成16 5月 木曜日 午後 2004年5月6日")
             << name;
     }
@@ -67,7 +67,7 @@ TEST(DateTextSettings, OtherLocalesGetTheirNamesAndNoEraCalendar) {
         DateTextSettings s =
             dateTextSettingsFromLocaleTexts(englishTexts(r.name, r.dateFormat, r.timeFormat));
         EXPECT_FALSE(s.japaneseEraCalendar) << r.name;
-        EXPECT_EQ(FormatDateText("dddddd|tt|t|mmm dddd|ggee", thursday(), s), r.expected) << r.name;
+        EXPECT_EQ(formatDateText("dddddd|tt|t|mmm dddd|ggee", thursday(), s), r.expected) << r.name;
     }
 }
 

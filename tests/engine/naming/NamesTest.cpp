@@ -35,7 +35,7 @@ TEST_F(Names, TimeStampIsFourteenDigitsOnTheTwentyFourHourClock) {
     EXPECT_EQ(timeStamp(at(2004, 5, 6, 12, 34, 56)), "20040506123456");
     EXPECT_EQ(timeStamp(at(1999, 12, 31, 23, 59, 58, 999)), "19991231235958");
     // As in a run, the long time form is "hhnnss" afterwards.
-    EXPECT_EQ(FormatDateText("tt", at(2004, 5, 6, 7, 8, 9)), "070809");
+    EXPECT_EQ(formatDateText("tt", at(2004, 5, 6, 7, 8, 9)), "070809");
 }
 
 TEST_F(Names, NamingDateIsTheStampCutToWholeSeconds) {

@@ -30,7 +30,7 @@ protected:
         for (const char* file : {"A.JPG", "b.jpg", "note.txt", "sub/c.jpg", "sub/deep/d.jpg",
                                  "x.JPG/e.jpg", "x.JPG/f.txt"})
             std::ofstream(at(file)) << "data";
-        search.Directory = temp.path();
+        search.directory = temp.path();
     }
 
     std::string at(const std::string& relative) const { return temp.path() + "/" + relative; }
@@ -41,10 +41,10 @@ protected:
 
     // Records every handler call as "dir:" or "find:" with the path relative to the root.
     void recordBoth() {
-        search.OnFind = [this](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
+        search.onFind = [this](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
             events.push_back("find:" + relative(name));
         };
-        search.OnFindDir = [this](FolderScanner&, const std::string& name, const FoundEntry&, bool&,
+        search.onFindDir = [this](FolderScanner&, const std::string& name, const FoundEntry&, bool&,
                                   bool&) { events.push_back("dir:" + relative(name)); };
     }
 
@@ -104,10 +104,10 @@ TEST_F(Walk, ShapesOfTheWalk) {
     for (const auto& c : cases) {
         events.clear();
         recordBoth();
-        search.Recursive = c.recursive;
-        search.SearchName = c.pattern;
-        auto record = search.OnFindDir;
-        search.OnFindDir = [&, record](FolderScanner& sender, const std::string& name,
+        search.recursive = c.recursive;
+        search.searchName = c.pattern;
+        auto record = search.onFindDir;
+        search.onFindDir = [&, record](FolderScanner& sender, const std::string& name,
                                        const FoundEntry& data, bool& skip, bool& ignore) {
             EXPECT_FALSE(skip);
             EXPECT_EQ(ignore, !c.recursive);
@@ -118,7 +118,7 @@ TEST_F(Walk, ShapesOfTheWalk) {
             skip = it->second == DirAnswer::Skip;
             ignore = it->second == DirAnswer::Ignore;
         };
-        EXPECT_TRUE(search.Execute()) << c.what;
+        EXPECT_TRUE(search.run()) << c.what;
         EXPECT_EQ(events, c.expected) << c.what;
     }
 }
@@ -126,85 +126,85 @@ TEST_F(Walk, ShapesOfTheWalk) {
 TEST_F(Walk, ContinueFalseStopsEverythingAtEveryDepth) {
     for (const char* stopAt : {"A.JPG", "sub/c.jpg", "sub/deep/d.jpg", "x.JPG/f.txt"}) {
         events.clear();
-        search.Recursive = true;
-        search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry&,
+        search.recursive = true;
+        search.onFind = [&](FolderScanner&, const std::string& name, const FoundEntry&,
                             bool& carryOn) {
             EXPECT_TRUE(carryOn);
             events.push_back(relative(name));
             carryOn = relative(name) != stopAt;
         };
-        EXPECT_FALSE(search.Execute()) << stopAt;
+        EXPECT_FALSE(search.run()) << stopAt;
         ASSERT_FALSE(events.empty());
         EXPECT_EQ(events.back(), stopAt);
         EXPECT_EQ(std::count(events.begin(), events.end(), stopAt), 1);
-        EXPECT_FALSE(search.Searching());
+        EXPECT_FALSE(search.searching());
     }
 }
 
 TEST_F(Walk, OnlyOnFindDirAssignedStillWalks) {
-    search.Recursive = true;
-    search.OnFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&,
+    search.recursive = true;
+    search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&,
                            bool&) {
-        EXPECT_TRUE(data.IsDirectory);
+        EXPECT_TRUE(data.isDirectory);
         events.push_back(relative(name));
     };
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_EQ(events, (Events{"sub", "sub/deep", "x.JPG"}));
 }
 
 TEST_F(Walk, RefusesToStart) {
-    EXPECT_FALSE(search.Execute()); // no handler
+    EXPECT_FALSE(search.run()); // no handler
     recordBoth();
     for (std::string directory : {std::string(), at("none"), at("note.txt")}) {
-        search.Directory = directory;
-        EXPECT_FALSE(search.Execute()) << directory;
+        search.directory = directory;
+        EXPECT_FALSE(search.run()) << directory;
     }
     EXPECT_TRUE(events.empty());
 }
 
 TEST_F(Walk, EmptyFolderCallsNoHandler) {
-    search.Directory = at("sub/deep/empty");
-    ASSERT_EQ(::mkdir(search.Directory.c_str(), 0755), 0);
+    search.directory = at("sub/deep/empty");
+    ASSERT_EQ(::mkdir(search.directory.c_str(), 0755), 0);
     recordBoth();
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_TRUE(events.empty());
 }
 
 TEST_F(Walk, NestedExecuteIsRefused) {
     int nestedResults = 0;
-    search.OnFind = [&](FolderScanner& sender, const std::string&, const FoundEntry&, bool&) {
-        EXPECT_TRUE(sender.Searching());
-        EXPECT_FALSE(sender.Execute());
+    search.onFind = [&](FolderScanner& sender, const std::string&, const FoundEntry&, bool&) {
+        EXPECT_TRUE(sender.searching());
+        EXPECT_FALSE(sender.run());
         ++nestedResults;
     };
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_EQ(nestedResults, 5);
-    EXPECT_FALSE(search.Searching());
+    EXPECT_FALSE(search.searching());
 }
 
 TEST_F(Walk, ExceptionPassesThroughAndTheNextWalkWorks) {
-    search.Recursive = true;
-    search.OnFind = [](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
+    search.recursive = true;
+    search.onFind = [](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
         if (name.ends_with("/d.jpg"))
             throw std::runtime_error("handler failed");
     };
-    EXPECT_THROW(search.Execute(), std::runtime_error);
-    EXPECT_FALSE(search.Searching());
+    EXPECT_THROW(search.run(), std::runtime_error);
+    EXPECT_FALSE(search.searching());
     recordBoth();
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_EQ(std::count(events.begin(), events.end(), "find:sub/deep/d.jpg"), 1);
 }
 
 TEST_F(Walk, HandlerThatReplacesItselfDoesNotDestroyItselfWhileRunning) {
     std::string captured(100, 'x'); // large enough to live on the heap inside the function
     int calls = 0;
-    search.OnFind = [&, captured](FolderScanner& sender, const std::string&, const FoundEntry&,
+    search.onFind = [&, captured](FolderScanner& sender, const std::string&, const FoundEntry&,
                                   bool&) {
-        sender.OnFind = nullptr;
+        sender.onFind = nullptr;
         ++calls;
         EXPECT_EQ(captured.size(), 100u);
     };
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_EQ(calls, 1);
 }
 
@@ -213,11 +213,11 @@ TEST_F(Walk, NamesAreAbsoluteWithOneDelimiter) {
     ASSERT_EQ(::chdir(at("sub").c_str()), 0);
     for (const char* directory : {"../x.JPG", "../x.JPG/", ".././x.JPG//"}) {
         events.clear();
-        search.Directory = directory;
-        search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
+        search.directory = directory;
+        search.onFind = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
             events.push_back(name);
         };
-        EXPECT_TRUE(search.Execute());
+        EXPECT_TRUE(search.run());
         EXPECT_EQ(events, (Events{at("x.JPG/e.jpg"), at("x.JPG/f.txt")})) << directory;
     }
     ASSERT_EQ(::chdir(before.c_str()), 0);
@@ -225,12 +225,12 @@ TEST_F(Walk, NamesAreAbsoluteWithOneDelimiter) {
 
 TEST(WalkRoot, NamesUnderTheRootHaveOneDelimiter) {
     FolderScanner search;
-    search.Directory = "/";
+    search.directory = "/";
     std::vector<std::string> names;
-    search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
+    search.onFind = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool&) {
         names.push_back(name);
     };
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_NE(std::find(names.begin(), names.end(), "/usr"), names.end());
     for (const auto& name : names)
         EXPECT_NE(name.rfind("//", 0), 0u) << name;
@@ -241,9 +241,9 @@ TEST_F(Walk, SymbolicLinkLoopIsEnteredOnce) {
     ASSERT_EQ(::symlink(".", at("sub/self").c_str()), 0);
     // The top folder's identity is taken apart from its entries': the two must agree.
     ASSERT_EQ(::symlink("../..", at("sub/deep/top").c_str()), 0);
-    search.Recursive = true;
+    search.recursive = true;
     recordBoth();
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_EQ(std::count(events.begin(), events.end(), "find:sub/c.jpg"), 1);
     EXPECT_EQ(std::count(events.begin(), events.end(), "find:sub/deep/d.jpg"), 1);
     // The links are entries of their folders, reported but not walked.
@@ -255,16 +255,16 @@ TEST_F(Walk, SymbolicLinkLoopIsEnteredOnce) {
 }
 
 TEST_F(Walk, FolderThatVanishesBeforeItIsEnteredContributesNothing) {
-    search.Recursive = true;
+    search.recursive = true;
     recordBoth();
-    auto record = search.OnFindDir;
-    search.OnFindDir = [&](FolderScanner& sender, const std::string& name, const FoundEntry& data,
+    auto record = search.onFindDir;
+    search.onFindDir = [&](FolderScanner& sender, const std::string& name, const FoundEntry& data,
                            bool& skip, bool& ignore) {
         record(sender, name, data, skip, ignore);
         if (relative(name) == "sub")
             std::filesystem::remove_all(name);
     };
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_EQ(events, (Events{"find:A.JPG", "find:b.jpg", "find:note.txt", "dir:sub", "find:sub",
                               "dir:x.JPG", "find:x.JPG", "find:x.JPG/e.jpg", "find:x.JPG/f.txt"}));
 }
@@ -273,9 +273,9 @@ TEST_F(Walk, UnreadableFolderContributesNothing) {
     ASSERT_EQ(::chmod(at("sub").c_str(), 0), 0);
     if (::access(at("sub").c_str(), R_OK) == 0)
         GTEST_SKIP() << "permissions don't apply to this user (root)";
-    search.Recursive = true;
+    search.recursive = true;
     recordBoth();
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     EXPECT_EQ(std::count(events.begin(), events.end(), "find:sub"), 1);
     EXPECT_EQ(std::count(events.begin(), events.end(), "find:sub/c.jpg"), 0);
     EXPECT_EQ(std::count(events.begin(), events.end(), "find:x.JPG/e.jpg"), 1);
@@ -293,28 +293,28 @@ TEST_F(Walk, ReportsTheFindDataOfEachEntry) {
     ASSERT_EQ(::truncate(at("A.JPG").c_str(), kBig), 0);
 
     std::map<std::string, FoundEntry> found;
-    search.OnFind = [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&) {
+    search.onFind = [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&) {
         found[relative(name)] = data;
     };
-    EXPECT_TRUE(search.Execute());
+    EXPECT_TRUE(search.run());
     if (oldTz)
         ::setenv("TZ", savedTz.c_str(), 1);
     else
         ::unsetenv("TZ");
     ::tzset();
 
-    EXPECT_EQ(found["A.JPG"].Size, kBig);
+    EXPECT_EQ(found["A.JPG"].size, kBig);
     const auto& b = found["b.jpg"];
-    EXPECT_EQ(b.FileName, "b.jpg");
-    EXPECT_EQ(b.ShortName, "b.jpg");
-    EXPECT_TRUE(b.LastWriteTimeOk);
-    EXPECT_EQ(toMilliseconds(b.LastWriteTime),
+    EXPECT_EQ(b.fileName, "b.jpg");
+    EXPECT_EQ(b.shortName, "b.jpg");
+    EXPECT_TRUE(b.lastWriteTimeOk);
+    EXPECT_EQ(toMilliseconds(b.lastWriteTime),
               toMilliseconds(*encodeDateTime(2004, 6, 6, 12, 34, 56)));
-    EXPECT_TRUE(b.LastAccessTimeOk);
-    EXPECT_TRUE(b.IsArchive);
-    EXPECT_FALSE(b.IsDirectory || b.IsSystem || b.IsHidden);
-    EXPECT_TRUE(found["sub"].IsDirectory);
-    EXPECT_FALSE(found["sub"].IsArchive);
+    EXPECT_TRUE(b.lastAccessTimeOk);
+    EXPECT_TRUE(b.isArchive);
+    EXPECT_FALSE(b.isDirectory || b.isSystem || b.isHidden);
+    EXPECT_TRUE(found["sub"].isDirectory);
+    EXPECT_FALSE(found["sub"].isArchive);
 }
 
 } // namespace

@@ -83,7 +83,7 @@ TEST(ExifDateText, FindsOnlyDateTimeOriginalOfTheExifDirectory) {
          kDate},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(FindExifDateText(c.collected), c.text) << c.name;
+        EXPECT_EQ(findExifDateText(c.collected), c.text) << c.name;
 }
 
 TEST(ExifDateText, DirectoriesOutsideTheDataAreReadErrors) {
@@ -112,7 +112,7 @@ TEST(ExifDateText, DirectoriesOutsideTheDataAreReadErrors) {
 
     for (const auto& c : cases) {
         try {
-            FindExifDateText(c.collected);
+            findExifDateText(c.collected);
             ADD_FAILURE() << "no error: " << c.name;
         } catch (const ShotDateError& e) {
             EXPECT_EQ(e.kind(), ShotDateError::Kind::ReadError) << c.name;
@@ -127,7 +127,7 @@ TEST(ExifDateText, EntriesAfterThePointerAreNeverRead) {
     layout.ifd0 = {exifPointerEntry()};
     std::string data = test::exifPayload(layout);
     putLittle(data, kIfd0, 0xFFFF, 2);
-    EXPECT_EQ(FindExifDateText(data), kDate);
+    EXPECT_EQ(findExifDateText(data), kDate);
 }
 
 TEST(ExifDateText, ValuesOfEveryTypeAsText) {
@@ -175,9 +175,9 @@ TEST(ExifDateText, ValuesOfEveryTypeAsText) {
         {"float", raw(11, 1, 0), ""},
     };
     for (const auto& c : cases) {
-        EXPECT_EQ(FindExifDateText(test::exifPayload(withExifEntries({c.entry}))), c.text)
+        EXPECT_EQ(findExifDateText(test::exifPayload(withExifEntries({c.entry}))), c.text)
             << c.name;
-        EXPECT_EQ(FindExifDateText(test::exifPayload(withExifEntries({c.entry}, true))), c.text)
+        EXPECT_EQ(findExifDateText(test::exifPayload(withExifEntries({c.entry}, true))), c.text)
             << c.name << " (big-endian)";
     }
 }
@@ -187,8 +187,8 @@ TEST(ExifDateText, AsciiWithoutZeroByteIsNoText) {
     std::string data = test::exifPayload(test::dateExif(kDate));
     std::size_t at = data.find(kDate);
     ASSERT_NE(at, std::string::npos);
-    EXPECT_EQ(FindExifDateText(data.substr(0, at + 19)), "");
-    EXPECT_EQ(FindExifDateText(data.substr(0, at + 20)), kDate);
+    EXPECT_EQ(findExifDateText(data.substr(0, at + 19)), "");
+    EXPECT_EQ(findExifDateText(data.substr(0, at + 20)), kDate);
 }
 
 } // namespace

@@ -17,7 +17,7 @@ const std::string kEoi = "\xFF\xD9";
 
 App1Data walk(std::string_view bytes) {
     MemorySource source(bytes);
-    return CollectApp1Data(source);
+    return collectApp1Data(source);
 }
 
 TEST(App1Walk, CollectsAndStopsAsTheMarkersSay) {
@@ -157,7 +157,7 @@ TEST(App1Walk, GivesUpAfterTheWalkLimitWithoutAScan) {
          false},
     };
     for (auto& c : cases) {
-        App1Data result = CollectApp1Data(c.source, limit);
+        App1Data result = collectApp1Data(c.source, limit);
         EXPECT_EQ(result.reachedScan, c.reachedScan) << c.name;
     }
 }
@@ -185,7 +185,7 @@ TEST(App1Walk, ReadsNoFurtherThanOneBlockPastTheScan) {
     const std::string headers = kSoi + segment(0xE1, "AAAA") + other + other + other + other;
     const std::string bytes = headers + kSos + std::string(2 << 20, 's');
     CountingSource source(bytes);
-    App1Data result = CollectApp1Data(source);
+    App1Data result = collectApp1Data(source);
     EXPECT_TRUE(result.reachedScan);
     EXPECT_LE(source.bytesRead, headers.size() + kMarkerBufferBytes);
 }

@@ -1,7 +1,7 @@
 // Thumbnail sizes and the EXIF thumbnail lookup, on values and byte blocks alone.
 #include "engine/thumbnail/ThumbnailGeometry.h"
-#include "components/ThumbnailTestSupport.h"
 #include "engine/thumbnail/ExifThumbnail.h"
+#include "engine/thumbnail/ThumbnailTestPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +25,7 @@ TEST(ThumbnailGeometry, HalvesLargePicturesRoundsHalfToEvenAndEnlargesSmallOnes)
         {100000, 3, 120, {120, 1}}, // halving takes the 3 down to 0 first
     };
     for (const Case& c : cases)
-        EXPECT_EQ(ComputeThumbnailSize(c.width, c.height, c.size), c.expected)
+        EXPECT_EQ(computeThumbnailSize(c.width, c.height, c.size), c.expected)
             << c.width << "x" << c.height << " at " << c.size;
 }
 
@@ -53,7 +53,7 @@ TEST(ExifThumbnailLookup, ValueTextsFollowTheTypeRules) {
         TiffEntry e = c.entry;
         if (e.valuePos == 0)
             e.valuePos = 8; // unused for values at an offset
-        auto text = IfdValueText(tiff, TiffByteOrder::LittleEndian, e);
+        auto text = ifdValueText(tiff, TiffByteOrder::LittleEndian, e);
         EXPECT_EQ(text, c.expected) << "type " << e.type << " count " << e.count;
     }
 }
@@ -74,7 +74,7 @@ TEST(ExifThumbnailLookup, ValueTextsReadBackAsNumbers) {
         {"2147483648", std::nullopt},
     };
     for (const auto& [text, expected] : cases)
-        EXPECT_EQ(ValueTextNumber(text), expected) << text;
+        EXPECT_EQ(valueTextNumber(text), expected) << text;
 }
 
 TEST(ExifThumbnailLookup, FindsTheThumbnailOnlyThroughAValidIfd1) {
@@ -102,7 +102,7 @@ TEST(ExifThumbnailLookup, FindsTheThumbnailOnlyThroughAValidIfd1) {
     };
     for (const Case& c : cases) {
         std::string payload = test::exifWithThumbnail(thumb, c.layout);
-        auto found = FindExifThumbnail(payload);
+        auto found = findExifThumbnail(payload);
         ASSERT_EQ(found.has_value(), c.found) << c.name;
         if (c.found) {
             EXPECT_EQ(*found, thumb) << c.name;
@@ -126,14 +126,14 @@ TEST(ExifThumbnailLookup, BrokenHeadersAndDirectoriesFindNothing) {
     cases.push_back({"IFD1 offset past the data", ifd1Outside});
     cases.push_back({"empty", ""});
     for (const auto& [name, payload] : cases)
-        EXPECT_FALSE(FindExifThumbnail(payload).has_value()) << name;
+        EXPECT_FALSE(findExifThumbnail(payload).has_value()) << name;
 }
 
 TEST(ExifThumbnailLookup, UnmarkedByteOrderIsReadLittleEndian) {
     std::string payload = test::exifWithThumbnail("\xFF\xD8x\xFF\xD9");
     payload[6] = 'X';
     payload[7] = 'Y';
-    EXPECT_TRUE(FindExifThumbnail(payload).has_value());
+    EXPECT_TRUE(findExifThumbnail(payload).has_value());
 }
 
 TEST(ExifThumbnailLookup, OnlyTheFirstApp1OfTheFileCounts) {
@@ -147,15 +147,15 @@ TEST(ExifThumbnailLookup, OnlyTheFirstApp1OfTheFileCounts) {
     MemorySource exifFirst(exifFirstBytes);
     // The data run on to the end of the collected APP1 data; the decoder stops at the
     // thumbnail's end marker.
-    auto found = ReadExifThumbnail(exifFirst);
+    auto found = readExifThumbnail(exifFirst);
     ASSERT_TRUE(found);
     EXPECT_TRUE(found->starts_with(thumb));
     MemorySource xmpFirst(xmpFirstBytes);
-    EXPECT_EQ(ReadExifThumbnail(xmpFirst), std::nullopt);
+    EXPECT_EQ(readExifThumbnail(xmpFirst), std::nullopt);
     // An APP1 that runs past the end of the file is a broken head: no thumbnail, no error.
     std::string cut = test::withApp1(picture, {exif}).substr(0, 30);
     MemorySource truncated(cut);
-    EXPECT_EQ(ReadExifThumbnail(truncated), std::nullopt);
+    EXPECT_EQ(readExifThumbnail(truncated), std::nullopt);
 }
 
 } // namespace
