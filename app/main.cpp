@@ -75,7 +75,7 @@ int main(int argc, char* argv[]) {
     form1.setExtensionDialog(new pixbako::FileTypesDialog(form1.extensionChoice(), &form1));
     form1.setNotices(new pixbako::ProcessingNotice(&form1), new pixbako::CompletionNotice(&form1));
     termination.setMainWindow(form1);
-    if (pixbako::programEndRequest() || pixbako::terminationSignal() != 0) {
+    if (form1.endRequested() || pixbako::terminationSignal() != 0) {
         form1.close(); // saves the settings as every end does
         return pixbako::TerminationWatch::exitStatus(form1.exitStatus());
     }

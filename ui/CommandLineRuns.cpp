@@ -38,7 +38,7 @@ void MainWindow::runCommandLine() {
     if (outcome.failed)
         failed_ = true;
     if (outcome.endRequest)
-        programEndRequest() = true;
+        endRequested_ = true;
 }
 
 } // namespace pixbako

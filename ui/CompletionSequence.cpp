@@ -43,7 +43,7 @@ void CompletionSequence::run(const RunCompletion& completion) {
         if (!run_.lastReport().allTransferred())
             emit endingRunFailed();
         if (completion.sender == RunSender::CommandLineFolder)
-            programEndRequest() = true;
+            emit endRequested();
         else
             emit
             closeRequested(); // refused while the run unwinds; the run then calls closeWindow()

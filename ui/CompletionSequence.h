@@ -40,6 +40,9 @@ public:
 signals:
     // An auto exit follows a run that did not transfer every file; emitted before the exit.
     void endingRunFailed();
+    // The auto exit of a run of a folder named on the command line: the program is to end once
+    // its windows are created.
+    void endRequested();
     // The auto exit of an interactive run: the window closes.
     void closeRequested();
 

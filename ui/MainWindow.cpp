@@ -38,11 +38,6 @@ QFont pixelFont(const QString& family, int pixels, bool bold = false) {
 
 } // namespace
 
-bool& programEndRequest() {
-    static bool request = false;
-    return request;
-}
-
 MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::MainWindow>()),
       runWindow_(std::make_unique<RunWindowAdapter>(*this, *ui, setup_)), run_(*runWindow_) {
@@ -69,7 +64,6 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         std::make_unique<CompletionSequence>(*this, *setup_.dialogs, setup_.postRun, run_);
     wireParts();
 
-    programEndRequest() = false;
     versionText_ = QStringLiteral(PIXBAKO_VERSION_TEXT);
     settings_ = std::make_unique<SettingsFile>(*this, setup_.iniPath);
     loadOptions(QStringLiteral("INI0"));
@@ -317,6 +311,8 @@ void MainWindow::wireParts() {
     connect(completion_.get(), &CompletionSequence::endingRunFailed, this,
             [this] { failed_ = true; });
     connect(completion_.get(), &CompletionSequence::closeRequested, this, [this] { close(); });
+    connect(completion_.get(), &CompletionSequence::endRequested, this,
+            [this] { endRequested_ = true; });
 }
 
 void MainWindow::startOrStopRun(RunSender sender) {

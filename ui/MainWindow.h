@@ -69,10 +69,6 @@ struct MainWindowSetup {
     std::function<void(const QString& path)> openFile;
 };
 
-// Set by a command-line run whose settings ask for the program to end; the program start
-// tests it once after the windows are created.
-bool& programEndRequest();
-
 // Installed on the application: places the hints of the thumbnail box beside the mouse.
 class HintPlacement : public QObject {
 public:
@@ -101,6 +97,9 @@ public:
     // every file; 1 otherwise (a missing folder argument, a stopped run, a file not
     // transferred).
     int exitStatus() const { return failed_ ? 1 : 0; }
+    // Set by a command-line run whose settings ask for the program to end; the program start
+    // tests it once after the windows are created.
+    bool endRequested() const { return endRequested_; }
     ProcessingNotice* processingNotice() const { return form4_; }
     CompletionNotice* completionNotice() const;
 
@@ -222,7 +221,8 @@ private:
     bool refreshing_ = false; // inside the sample refresh
     bool closing_ = false;    // the close has been accepted; INI0 saved once
     ProcessingNotice* form4_ = nullptr;
-    bool failed_ = false; // see exitStatus
+    bool failed_ = false;       // see exitStatus
+    bool endRequested_ = false; // see endRequested
     std::unique_ptr<FileSelectionPage> fileSelection_;
     std::unique_ptr<CompletionSequence> completion_;
 };

@@ -275,7 +275,7 @@ TEST_F(CompletionTest, AutoExitEndsWithoutNoticeAndFolderArgumentsNeverShowIt) {
     writeSettings("AUTOQUIT=1\r\n");
     createWindow({QString::fromStdString(card.string())}, false);
     // The folder run ended the program through the end request, with no notice pending.
-    EXPECT_TRUE(programEndRequest());
+    EXPECT_TRUE(window->endRequested());
     EXPECT_EQ(window->exitStatus(), 0);
     form6 = new CompletionNotice(window.get());
     window->setNotices(new ProcessingNotice(window.get()), form6);
@@ -292,7 +292,7 @@ TEST_F(CompletionTest, SwitchSRunShowsItsNoticeOnceTheWindowsExist) {
     picture("IMG_0002.JPG", "2024-05-01");
     writeSettings();
     createWindow({QStringLiteral("-S")}, false); // its notice comes before CompletionNotice exists
-    EXPECT_FALSE(programEndRequest());
+    EXPECT_FALSE(window->endRequested());
     EXPECT_TRUE(dialogs.beeps.empty()) << "nothing shown during the window's creation";
     form6 = new CompletionNotice(window.get());
     window->setNotices(new ProcessingNotice(window.get()), form6);
@@ -311,7 +311,7 @@ TEST_F(CompletionTest, MissingFolderArgumentIsAnErrorAndFailsTheExitStatus) {
     const std::string missing = temp.path() + "/no-card";
     createWindow({QString::fromStdString(missing)});
     EXPECT_EQ(dialogs.texts(), Strings{"フォルダが見つかりません\r\n\r\n" + missing});
-    EXPECT_TRUE(programEndRequest());
+    EXPECT_TRUE(window->endRequested());
     EXPECT_EQ(window->exitStatus(), 1);
 }
 

@@ -139,7 +139,7 @@ TEST_F(RunTest, AutoExitClosesTheWindowOnceTheRunHasEnded) {
     EXPECT_EQ(filesIn(target), 3);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(window->importRun().running());
-    EXPECT_FALSE(programEndRequest()); // only a command-line run sets the end request
+    EXPECT_FALSE(window->endRequested()); // only a command-line run sets the end request
 }
 
 TEST_F(RunTest, EmptySaveFolderStopsWithItsWarning) {
@@ -268,14 +268,14 @@ TEST_F(WindowTest, FirstStartThenExitWritesINI0InTableOrderAndForm) {
             lines.push_back(line.substr(0, line.find('=')));
     }
     const std::vector<std::string> expected = {
-        "[INI0]",      "READ",        "WRITE",       "OVERW",       "DIROPEN", "AUTOQUIT",
-        "MODE",        "RENAME",      "FMAE",        "FDATE",       "FATO",           "FNUM",
-        "FTYPEC",      "DDATE",       "DMAE",        "DATO",        "DIRCHKBOX",      "FNUM1",
-        "FNUM2",       "FNUM3",       "RUNF",        "RUNPARA2",    "RUNPARASTR",     "FNUMF",
-        "FAUTONUMF",   "LOGF",        "RUNNAME",     "START",       "TYPEF",          "READTYPEJPG",
-        "READTYPEBMP", "READTYPEGIF", "READTYPEPNG", "READTYPEAVI", "READTYPEMPG",    "READTYPEASF",
-        "READTYPETIF", "READTYPE",    "VER",         "THMMODE",     "THMSIZE",        "HOGOF",
-        "SORTTYPE",    "SORTUP",      "SUBDIR",      "PAGENO",      "[Form]",         "WindowState",
+        "[INI0]",      "READ",        "WRITE",       "OVERW",       "DIROPEN",     "AUTOQUIT",
+        "MODE",        "RENAME",      "FMAE",        "FDATE",       "FATO",        "FNUM",
+        "FTYPEC",      "DDATE",       "DMAE",        "DATO",        "DIRCHKBOX",   "FNUM1",
+        "FNUM2",       "FNUM3",       "RUNF",        "RUNPARA2",    "RUNPARASTR",  "FNUMF",
+        "FAUTONUMF",   "LOGF",        "RUNNAME",     "START",       "TYPEF",       "READTYPEJPG",
+        "READTYPEBMP", "READTYPEGIF", "READTYPEPNG", "READTYPEAVI", "READTYPEMPG", "READTYPEASF",
+        "READTYPETIF", "READTYPE",    "VER",         "THMMODE",     "THMSIZE",     "HOGOF",
+        "SORTTYPE",    "SORTUP",      "SUBDIR",      "PAGENO",      "[Form]",      "WindowState",
         "PANELHI",     "Top",         "Left",        "Width",       "Height"};
     EXPECT_EQ(lines, expected);
 }
