@@ -44,8 +44,8 @@ void MainWindow::completionSequence(const RunCompletion& completion) {
         return;
     }
     if (completion.sender == RunSender::Interactive)
-        showCompletionNotice(completionNoticeText(completion.summary, fileRowCount(completion.list),
-                                                  !settings.copy));
+        showCompletionNotice(
+            completionNoticeText(completion.summary, completion.list.size(), !settings.copy));
 }
 
 void MainWindow::saveRunLog(const RunCompletion& completion) {

@@ -1,6 +1,6 @@
 #pragma once
 // The main window: every option of a run lives in its controls (found by objectName), the
-// processed-file list shows the run's FileList, and the run itself (ImportRun) talks to the
+// processed-file list shows the run's planned files, and the run itself (ImportRun) talks to the
 // window through IRunWindow.
 //
 // Everything the window would otherwise take from the desktop comes in through MainWindowSetup:
@@ -205,7 +205,7 @@ public:
     ImportSettings importSettings() override;
     void enterRunningState() override;
     void enterIdleState() override;
-    int shellFileOperation(const TransferRequest& request) override;
+    TransferResult shellFileOperation(const TransferRequest& request) override;
     TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;
     void saveStoppedRunLog(const RunCompletion& completion) override;
