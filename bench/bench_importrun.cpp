@@ -48,7 +48,7 @@ public:
     ImportSettings importSettings() override { return settings; }
     void enterRunningState() override {}
     void enterIdleState() override {}
-    int shellFileOperation(const TransferRequest&) override { return 0; }
+    TransferResult shellFileOperation(const TransferRequest&) override { return {}; }
     void completionSequence(const RunCompletion&) override {}
     void saveStoppedRunLog(const RunCompletion&) override {}
     void closeWindow() override {}
@@ -103,9 +103,9 @@ void planAndName(benchmark::State& state) {
     std::size_t files = 0;
     for (auto _ : state) {
         run.startOrStopRun(RunSender::Interactive);
-        files += fileRowCount(run.list());
+        files += run.list().size();
     }
-    if (fileRowCount(run.list()) != kFiles)
+    if (run.list().size() != kFiles)
         state.SkipWithError("not every file was planned");
     state.counters["files/s"] =
         benchmark::Counter(static_cast<double>(files), benchmark::Counter::kIsRate);
@@ -115,21 +115,22 @@ BENCHMARK(planAndName)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iteration
 void sortRows(benchmark::State& state) {
     std::mt19937 random(42);
     std::uniform_int_distribution<int> second(0, 4999);
-    FileList rows = emptyFileList();
+    std::vector<PlannedFile> rows;
     for (int i = 0; i < 100'000; ++i) {
-        FileListRow row;
-        row[kOldNameColumn] = "IMG_" + std::to_string(i) + ".JPG";
-        row[kTimeStampColumn] = "2024031512" + std::to_string(10000 + second(random)).substr(1);
-        row[kSourceFolderColumn] = "/media/card/DCIM/100CANON/";
+        PlannedFile row;
+        row.name = "IMG_" + std::to_string(i) + ".JPG";
+        const int s = second(random);
+        row.shotDate = {2024, 3, 15, 12 + s / 3600, s / 60 % 60, s % 60, 0};
+        row.sourceFolder = "/media/card/DCIM/100CANON/";
         rows.push_back(row);
     }
     std::size_t sorted = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        FileList list = rows;
+        std::vector<PlannedFile> list = rows;
         state.ResumeTiming();
         sortRowsByTimeStamp(list, [] { return true; });
-        sorted += fileRowCount(list);
+        sorted += list.size();
         benchmark::DoNotOptimize(list.data());
     }
     state.counters["rows/s"] =

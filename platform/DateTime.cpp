@@ -6,7 +6,9 @@ namespace pixbako {
 namespace {
 constexpr std::int64_t msPerDay = 86'400'000;
 
-constexpr bool leapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+constexpr bool leapYear(int year) {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+}
 
 // Days from 0001-01-01 to the given date (proleptic Gregorian), 0 for 0001-01-01.
 // constexpr so that the scale's start is fixed at compile time: date constants in other files
@@ -23,7 +25,9 @@ constexpr std::int64_t daysFromCivilStart(int year, int month, int day) {
 constexpr std::int64_t scaleStart = daysFromCivilStart(1899, 12, 30);
 } // namespace
 
-bool isLeapYear(int year) { return leapYear(year); }
+bool isLeapYear(int year) {
+    return leapYear(year);
+}
 
 int daysInMonth(int year, int month) {
     static const int days[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -102,6 +106,28 @@ DateTimeParts decodeDateTime(TDateTime value) {
     p.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     p.year = static_cast<int>(yoe + era * 400 + (p.month <= 2 ? 1 : 0));
     return p;
+}
+
+std::optional<LocalDateTime> makeLocalDateTime(int year, int month, int day, int hour, int minute,
+                                               int second, int millisecond) {
+    if (!encodeDate(year, month, day) || !encodeTime(hour, minute, second, millisecond))
+        return std::nullopt;
+    return LocalDateTime{year, month, day, hour, minute, second, millisecond};
+}
+
+LocalDateTime localDateTimeOf(TDateTime value) {
+    const DateTimeParts p = decodeDateTime(value);
+    return {p.year, p.month, p.day, p.hour, p.minute, p.second, p.millisecond};
+}
+
+TDateTime dateTimeValue(const LocalDateTime& value) {
+    return encodeDateTime(value.year, value.month, value.day, value.hour, value.minute,
+                          value.second, value.millisecond)
+        .value_or(0);
+}
+
+std::int64_t toMilliseconds(const LocalDateTime& value) {
+    return toMilliseconds(dateTimeValue(value));
 }
 
 } // namespace pixbako

@@ -36,4 +36,27 @@ DateTimeParts decodeDateTime(TDateTime value);
 std::int64_t toMilliseconds(TDateTime value);
 TDateTime fromMilliseconds(std::int64_t ms);
 
+// A local date and time as its fields, to the millisecond: the form shot dates are kept in.
+// Fields compare in their order, so comparison is chronological. The default is the scale's
+// day 0 at midnight, the date of a time read without a date.
+struct LocalDateTime {
+    int year = 1899;
+    int month = 12;
+    int day = 30;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int millisecond = 0;
+
+    auto operator<=>(const LocalDateTime&) const = default;
+};
+
+// nullopt when a field is out of range (years 1 to 9999, as encodeDateTime).
+std::optional<LocalDateTime> makeLocalDateTime(int year, int month, int day, int hour = 0,
+                                               int minute = 0, int second = 0, int millisecond = 0);
+// The fields of a value, and the value of fields (for the date-pattern formatter).
+LocalDateTime localDateTimeOf(TDateTime value);
+TDateTime dateTimeValue(const LocalDateTime& value);
+std::int64_t toMilliseconds(const LocalDateTime& value);
+
 } // namespace pixbako

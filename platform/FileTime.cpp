@@ -30,14 +30,14 @@ TDateTime localNow() {
         .value_or(0);
 }
 
-std::optional<TDateTime> dosLocalDateTime(UnixTime time) {
+std::optional<LocalDateTime> dosLocalDateTime(UnixTime time) {
     auto local = localDateTime({time.seconds, 0});
     if (!local)
         return std::nullopt;
     DateTimeParts p = decodeDateTime(*local);
     if (p.year < 1980 || p.year > 2107)
         return std::nullopt;
-    return encodeDateTime(p.year, p.month, p.day, p.hour, p.minute, p.second & ~1);
+    return LocalDateTime{p.year, p.month, p.day, p.hour, p.minute, p.second & ~1, 0};
 }
 
 std::optional<UnixTime> lastWriteTime(const std::string& path) {

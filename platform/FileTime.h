@@ -19,7 +19,7 @@ std::optional<TDateTime> localDateTime(UnixTime time);
 
 // The local date-time cut to the resolution of a DOS time stamp: seconds rounded down to an
 // even number, milliseconds dropped. nullopt outside the years 1980 to 2107.
-std::optional<TDateTime> dosLocalDateTime(UnixTime time);
+std::optional<LocalDateTime> dosLocalDateTime(UnixTime time);
 
 // The local date-time of this moment, to the millisecond; 0 when it can't be converted.
 TDateTime localNow();

@@ -211,19 +211,31 @@ Outcome copyToDestination(const TransferRequest& request, const struct stat& sou
     return nameCopy(request, destination, placement, forMove, job, dialogs);
 }
 
-int reportOutcome(const TransferRequest& request, const Outcome& outcome,
-                  ITransferDialogs& dialogs) {
+TransferResult reportOutcome(const TransferRequest& request, const Outcome& outcome,
+                             ITransferDialogs& dialogs) {
     if (!outcome)
-        return 0;
-    if (outcome->error != TransferError::Skipped && outcome->error != TransferError::Cancelled)
+        return {};
+    const TransferResult result = TransferResult::of(outcome->error);
+    if (result.status == TransferStatus::Failed)
         dialogs.showError(outcome->path,
                           transferErrorText(request.operation, outcome->error, outcome->errnum));
-    return static_cast<int>(outcome->error);
+    return result;
 }
 
 } // namespace transfer
 
-int transferFile(const TransferRequest& request, ITransferDialogs& dialogs) {
+TransferResult TransferResult::of(TransferError reason) {
+    switch (reason) {
+    case TransferError::Skipped:
+        return {TransferStatus::Skipped, std::nullopt};
+    case TransferError::Cancelled:
+        return {TransferStatus::Cancelled, std::nullopt};
+    default:
+        return {TransferStatus::Failed, reason};
+    }
+}
+
+TransferResult transferFile(const TransferRequest& request, ITransferDialogs& dialogs) {
     // A copy beyond the file-size limit must fail as this file's error, not end the program.
     ignoreFileSizeSignal();
     return reportOutcome(request, runTransfer(request, dialogs), dialogs);

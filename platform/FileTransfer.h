@@ -30,15 +30,12 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace pixbako {
 
 enum class FileOperation { Move = 1, Copy = 2 };
-
-// The result of a transfer that the user cancelled (in the overwrite question or the progress
-// window); the run stops on it. Every other non-zero result lets the run go on.
-constexpr int kTransferCancelled = 1223;
 
 struct TransferRequest {
     FileOperation operation = FileOperation::Copy;
@@ -66,7 +63,7 @@ public:
     // A failed transfer: `file` is the path concerned, `reason` the Japanese text of
     // transferErrorText (lines separated by "\r\n").
     virtual void showError(const std::string& file, const std::string& reason) = 0;
-    // A transfer that succeeded with a reservation (the transfer's result is 0): `reason` is
+    // A transfer that succeeded with a reservation (the transfer's result is Done): `reason` is
     // the Japanese text of transferWarningText. Windows show a warning box; the default shows
     // the text through showError, so that it is never lost.
     virtual void showWarning(const std::string& file, const std::string& reason) {
@@ -82,33 +79,45 @@ public:
     virtual void progressEnd() = 0;
 };
 
-// Why a transfer failed. The value is the transfer's non-zero result code.
-enum class TransferError : int {
-    Skipped = 1, // the user answered No to the overwrite question; nothing changed
-    SourceMissing = 2,
-    SourceNotFile = 3,
-    SameFile = 4,
-    DestinationFolderMissing = 5,
-    DestinationExists = 6,
-    DestinationIsFolder = 7,
-    AccessDenied = 8,
-    ReadOnlyDisk = 9,
-    DiskFull = 10,
-    FileTooLarge = 11,
-    ReadFailed = 12,
-    WriteFailed = 13,
-    FlushFailed = 14,      // the disk didn't confirm a write; never retried
-    VerifyFailed = 15,     // a cross-device move's copy read back differently
-    SourceChanged = 16,    // the source was modified or replaced while it was being transferred
-    SourceNotRemoved = 17, // a cross-device move made its copy but couldn't delete the source
-    TooManyOpenFiles = 18, // the process (or the system) has no descriptor left; nothing changed
-    Cancelled = kTransferCancelled,
+// Why a transfer did not happen.
+enum class TransferError {
+    Skipped,   // the user answered No to the overwrite question; nothing changed
+    Cancelled, // the user cancelled (the overwrite question or the progress window)
+    SourceMissing,
+    SourceNotFile,
+    SameFile,
+    DestinationFolderMissing,
+    DestinationExists,
+    DestinationIsFolder,
+    AccessDenied,
+    ReadOnlyDisk,
+    DiskFull,
+    FileTooLarge,
+    ReadFailed,
+    WriteFailed,
+    FlushFailed,      // the disk didn't confirm a write; never retried
+    VerifyFailed,     // a cross-device move's copy read back differently
+    SourceChanged,    // the source was modified or replaced while it was being transferred
+    SourceNotRemoved, // a cross-device move made its copy but couldn't delete the source
+    TooManyOpenFiles, // the process (or the system) has no descriptor left; nothing changed
 };
 
-// Transfers one file. Returns 0, kTransferCancelled, or another non-zero code (a
-// TransferError value). Errors other than Skipped and Cancelled are shown through showError
-// before the call returns.
-int transferFile(const TransferRequest& request, ITransferDialogs& dialogs);
+// How a transfer ended. The run stops on Cancelled; Skipped and Failed let it go on.
+enum class TransferStatus { Done, Skipped, Cancelled, Failed };
+
+struct TransferResult {
+    TransferStatus status = TransferStatus::Done;
+    std::optional<TransferError> error = std::nullopt; // why it failed; only with Failed
+
+    // Skipped and Cancelled give their own status, every other reason Failed.
+    static TransferResult of(TransferError reason);
+    bool done() const { return status == TransferStatus::Done; }
+    bool operator==(const TransferResult&) const = default;
+};
+
+// Transfers one file. Errors (results with Failed) are shown through showError before the call
+// returns.
+TransferResult transferFile(const TransferRequest& request, ITransferDialogs& dialogs);
 
 // A transfer begun by beginTransfer. Its copy is written under a temporary name; its flush,
 // and the read-back of a move across file systems, run on a helper thread until finish().
@@ -118,7 +127,7 @@ class TransferInFlight {
 public:
     TransferInFlight();
     // One that is already over, with transferFile's result (a window that transfers whole).
-    static TransferInFlight done(int result);
+    static TransferInFlight done(TransferResult result);
     TransferInFlight(TransferInFlight&&) noexcept;
     TransferInFlight& operator=(TransferInFlight&&) noexcept;
     ~TransferInFlight();
@@ -132,8 +141,8 @@ public:
     // Waits for the flush, gives the copy its final name and deletes a moved source, on the
     // caller's thread; shows the transfer's error or warning. Returns what transferFile
     // returns. `mayReplace` is the request's, decided again now: a file transferred since the
-    // begin may have taken the name. Calls after the first return 0.
-    int finish(bool mayReplace);
+    // begin may have taken the name. Calls after the first return Done.
+    TransferResult finish(bool mayReplace);
 
     // The bytes of the copy still on their way to the disk (0 once finished).
     std::uint64_t bytes() const;
@@ -144,7 +153,7 @@ public:
     bool outOfDescriptors() const;
 
     // Called with finish()'s result when it returns (a window recording its transfers).
-    std::function<void(int result)> onFinished;
+    std::function<void(TransferResult result)> onFinished;
 
     struct State;
 

@@ -30,7 +30,7 @@ struct TransferInFlight::State {
         Flushing, // copied; `flushed` tells how its flush ended
     };
     Kind kind = Kind::Done;
-    int result = 0;
+    TransferResult result;
     Outcome failure;
     TransferRequest request;
     ITransferDialogs* dialogs = nullptr;
@@ -54,10 +54,10 @@ struct TransferInFlight::State {
             flushed.wait();
     }
 
-    int settle(bool mayReplace);
+    TransferResult settle(bool mayReplace);
 };
 
-int TransferInFlight::State::settle(bool mayReplace) {
+TransferResult TransferInFlight::State::settle(bool mayReplace) {
     switch (kind) {
     case Kind::Done:
         return result;
@@ -87,7 +87,7 @@ TransferInFlight::TransferInFlight(TransferInFlight&&) noexcept = default;
 TransferInFlight& TransferInFlight::operator=(TransferInFlight&&) noexcept = default;
 TransferInFlight::~TransferInFlight() = default;
 
-TransferInFlight TransferInFlight::done(int result) {
+TransferInFlight TransferInFlight::done(TransferResult result) {
     TransferInFlight transfer;
     transfer.state_ = std::make_unique<State>();
     transfer.state_->result = result;
@@ -109,11 +109,11 @@ bool TransferInFlight::outOfDescriptors() const {
            state_->failure->error == TransferError::TooManyOpenFiles;
 }
 
-int TransferInFlight::finish(bool mayReplace) {
+TransferResult TransferInFlight::finish(bool mayReplace) {
     if (!state_)
-        return 0;
+        return {};
     std::unique_ptr<State> state = std::move(state_);
-    const int result = state->settle(mayReplace);
+    const TransferResult result = state->settle(mayReplace);
     state.reset(); // closes the descriptors before anyone looks at the files
     if (onFinished)
         onFinished(result);
@@ -189,7 +189,7 @@ Outcome begin(TransferInFlight::State& state) {
 TransferInFlight beginTransfer(const TransferRequest& request, ITransferDialogs& dialogs) {
     // A copy beyond the file-size limit must fail as this file's error, not end the program.
     ignoreFileSizeSignal();
-    TransferInFlight transfer = TransferInFlight::done(0);
+    TransferInFlight transfer = TransferInFlight::done({});
     TransferInFlight::State& state = *transfer.state_;
     state.request = request;
     state.dialogs = &dialogs;

@@ -203,8 +203,8 @@ Outcome prepareMoveAcross(const TransferRequest& request, SourceFolder& folder);
 Outcome removeMovedSource(const TransferRequest& request, const SourceFolder& folder,
                           ITransferDialogs& dialogs);
 
-// Shows the failure of a transfer as transferFile does and returns its result code.
-int reportOutcome(const TransferRequest& request, const Outcome& outcome,
-                  ITransferDialogs& dialogs);
+// Shows the failure of a transfer as transferFile does and returns its result.
+TransferResult reportOutcome(const TransferRequest& request, const Outcome& outcome,
+                             ITransferDialogs& dialogs);
 
 } // namespace pixbako::transfer

@@ -50,8 +50,8 @@ void CompletionSequence::run(const RunCompletion& completion) {
         return;
     }
     if (completion.sender == RunSender::Interactive)
-        showCompletionNotice(completionNoticeText(completion.summary, fileRowCount(completion.list),
-                                                  !settings.copy));
+        showCompletionNotice(
+            completionNoticeText(completion.summary, completion.list.size(), !settings.copy));
 }
 
 void CompletionSequence::saveRunLog(const RunCompletion& completion) {

@@ -1,33 +1,59 @@
 #include "ui/FileListModel.h"
 
-namespace pixbako {
+#include <array>
 
-FileListModel::FileListModel(const FileList& list, QObject* parent)
-    : QAbstractTableModel(parent), list_(list), rows_(static_cast<int>(fileRowCount(list))) {}
+namespace pixbako {
+namespace {
+
+const std::array<const char*, FileListModel::ColumnCount> kHeadings = {
+    "旧ファイル名", "新フォルダ名", "タイムスタンプ", "新ファイル名", "拡張子", "読込みフォルダ"};
+
+std::string cellText(const PlannedFile& row, int column) {
+    switch (column) {
+    case FileListModel::OldNameColumn:
+        return row.name;
+    case FileListModel::NewFolderColumn:
+        return folderLevelsText(row.newFolderLevels);
+    case FileListModel::TimeStampColumn:
+        return stampText(row.shotDate);
+    case FileListModel::NewNameColumn:
+        return row.newName;
+    case FileListModel::ExtensionColumn:
+        return row.extension;
+    case FileListModel::SourceFolderColumn:
+        return row.sourceFolder;
+    default:
+        return {};
+    }
+}
+
+} // namespace
+
+FileListModel::FileListModel(const std::vector<PlannedFile>& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list), rows_(static_cast<int>(list.size())) {}
 
 int FileListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : rows_;
 }
 
 int FileListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(kFileListColumns);
+    return parent.isValid() ? 0 : ColumnCount;
 }
 
 QVariant FileListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || frozen_ || !index.isValid())
         return {};
-    // Model row 0 is the list's row 1: the list's row 0 holds the headings.
-    const std::string& text = cellText(list_, static_cast<std::size_t>(index.row()) + 1,
-                                       static_cast<std::size_t>(index.column()));
-    return QString::fromStdString(text);
+    const auto row = static_cast<std::size_t>(index.row());
+    if (row >= list_.size())
+        return QString();
+    return QString::fromStdString(cellText(list_[row], index.column()));
 }
 
 QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
-        section >= static_cast<int>(kFileListColumns))
+        section >= ColumnCount)
         return QAbstractTableModel::headerData(section, orientation, role);
-    static const FileListRow headings = fileListHeadings();
-    return QString::fromStdString(headings[static_cast<std::size_t>(section)]);
+    return QString::fromUtf8(kHeadings[static_cast<std::size_t>(section)]);
 }
 
 void FileListModel::setFrozen(bool frozen) {
@@ -37,7 +63,7 @@ void FileListModel::setFrozen(bool frozen) {
 // Rows are inserted and removed rather than the model reset, so that the view keeps its column
 // widths and hidden columns.
 void FileListModel::refresh() {
-    const int rows = static_cast<int>(fileRowCount(list_));
+    const int rows = static_cast<int>(list_.size());
     if (rows > rows_) {
         beginInsertRows({}, rows_, rows - 1);
         rows_ = rows;

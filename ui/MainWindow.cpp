@@ -159,8 +159,8 @@ void MainWindow::setUpControls() {
     const int widths[] = {223, 134, 2, 659, 3, 60};
     for (int column = 0; column < 6; ++column)
         grid->setColumnWidth(column, widths[column]);
-    grid->setColumnHidden(kTimeStampColumn, true);
-    grid->setColumnHidden(kSourceFolderColumn, true);
+    grid->setColumnHidden(FileListModel::TimeStampColumn, true);
+    grid->setColumnHidden(FileListModel::SourceFolderColumn, true);
 
     ui->PanelGrid->setMinimumHeight(0);
     grid->setMinimumHeight(0);

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: its controls show the options (bound to them in one place, bindOptions),
-// the processed-file list shows the run's FileList, and the run itself (ImportRun) talks to the
-// window through its RunWindowAdapter. The file-selection tab is a FileSelectionPage, the
+// the processed-file list shows the run's planned files, and the run itself (ImportRun) talks to
+// the window through its RunWindowAdapter. The file-selection tab is a FileSelectionPage, the
 // actions after a run a CompletionSequence; the window puts them together and connects them to
 // the controls and to each other in one place (wireParts).
 //

@@ -61,16 +61,15 @@ void RunWindowAdapter::repaintList() {
 }
 
 void RunWindowAdapter::showListRow(std::size_t row) {
-    if (row == 0 || static_cast<int>(row) > model_->rowCount())
+    if (static_cast<int>(row) >= model_->rowCount())
         return;
     QTableView* grid = ui->StringGrid1;
-    const int modelRow = static_cast<int>(row) - 1;
+    const int modelRow = static_cast<int>(row);
     const int rowHeight = grid->verticalHeader()->defaultSectionSize();
     const int visibleRows = std::max(1, grid->viewport()->height() / rowHeight);
     // Below the visible rows: scroll so that the row is the last fully visible one.
-    if (static_cast<int>(row) > visibleRows &&
-        grid->rowAt(grid->viewport()->height() - 1) < modelRow)
-        grid->verticalScrollBar()->setValue(static_cast<int>(row) - visibleRows);
+    if (modelRow + 1 > visibleRows && grid->rowAt(grid->viewport()->height() - 1) < modelRow)
+        grid->verticalScrollBar()->setValue(modelRow + 1 - visibleRows);
     const QItemSelection cells(model_->index(modelRow, 0), model_->index(modelRow, 4));
     grid->selectionModel()->select(cells, QItemSelectionModel::ClearAndSelect);
 }
@@ -137,7 +136,7 @@ void RunWindowAdapter::enterIdleState() {
     ui->RunButton->setText(QStringLiteral("処理実行"));
 }
 
-int RunWindowAdapter::shellFileOperation(const TransferRequest& request) {
+TransferResult RunWindowAdapter::shellFileOperation(const TransferRequest& request) {
     // The abort flag (an abort confirmed, the window closed) cancels a copy in progress.
     AbortAwareTransferDialogs dialogs(*setup_.transferDialogs);
     return transferFile(request, dialogs);
@@ -148,7 +147,7 @@ TransferInFlight RunWindowAdapter::beginFileOperation(const TransferRequest& req
     // transfer keeps them alive through its onFinished handler.
     auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*setup_.transferDialogs);
     TransferInFlight transfer = beginTransfer(request, *dialogs);
-    transfer.onFinished = [dialogs](int) {};
+    transfer.onFinished = [dialogs](TransferResult) {};
     return transfer;
 }
 

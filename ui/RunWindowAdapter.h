@@ -52,7 +52,7 @@ public:
     ImportSettings importSettings() override;
     void enterRunningState() override;
     void enterIdleState() override;
-    int shellFileOperation(const TransferRequest& request) override;
+    TransferResult shellFileOperation(const TransferRequest& request) override;
     TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;
     void saveStoppedRunLog(const RunCompletion& completion) override;

@@ -80,4 +80,9 @@ std::string formatDateText(std::string_view pattern, TDateTime value,
 // Formats with the process-wide record after setting its short date form to the pattern.
 std::string formatDateText(std::string_view pattern, TDateTime value);
 
+// The same for a date kept as its fields (a shot date).
+inline std::string formatDateText(std::string_view pattern, const LocalDateTime& value) {
+    return formatDateText(pattern, dateTimeValue(value));
+}
+
 } // namespace pixbako

@@ -7,32 +7,21 @@
 namespace pixbako {
 
 std::string folderName(std::string_view prefix, std::string_view pattern, std::string_view suffix,
-                       TDateTime shotDate) {
+                       const LocalDateTime& shotDate) {
     std::string name(prefix);
     name += formatDateText(pattern, shotDate);
     name += suffix;
     return name;
 }
 
-std::string timeStamp(TDateTime shotDate) {
+void setStampTimeForm() {
     dateTextSettings().longTimeForm = "hhnnss";
-    return formatDateText("YYYYMMDD", shotDate) + formatDateText("tt", shotDate);
 }
 
-std::optional<TDateTime> namingDate(std::string_view stamp) {
-    if (stamp.size() != 14)
-        return std::nullopt;
-    for (char c : stamp)
-        if (c < '0' || c > '9')
-            return std::nullopt;
-    auto field = [&](std::size_t pos, std::size_t len) {
-        int value = 0;
-        for (char c : stamp.substr(pos, len))
-            value = value * 10 + (c - '0');
-        return value;
-    };
-    return encodeDateTime(field(0, 4), field(4, 2), field(6, 2), field(8, 2), field(10, 2),
-                          field(12, 2));
+LocalDateTime namingDate(const LocalDateTime& shotDate) {
+    LocalDateTime date = shotDate;
+    date.millisecond = 0;
+    return date;
 }
 
 std::string extensionOf(std::string_view name) {
@@ -58,8 +47,8 @@ std::string convertExtensionCase(std::string_view extension, int caseIndex) {
     }
 }
 
-std::string newFileName(const FileNameFields& fields, TDateTime namingDate, std::int64_t number,
-                        std::string_view extension) {
+std::string newFileName(const FileNameFields& fields, const LocalDateTime& namingDate,
+                        std::int64_t number, std::string_view extension) {
     std::string name = fields.prefix;
     name += formatDateText(fields.datePattern, namingDate);
     name += fields.middle;
@@ -72,7 +61,10 @@ std::string newFileName(const FileNameFields& fields, TDateTime namingDate, std:
 std::string folderSampleText(std::string_view prefix, std::string_view pattern,
                              std::string_view suffix, TDateTime now) {
     dateTextSettings().longTimeForm.clear();
-    return folderName(prefix, pattern, suffix, now);
+    std::string name(prefix);
+    name += formatDateText(pattern, now);
+    name += suffix;
+    return name;
 }
 
 std::string fileSampleText(const FileNameFields& fields, std::int64_t startNumber, TDateTime now) {

@@ -23,16 +23,16 @@ struct FileNameFields {
 // Prefix + formatted date + suffix; every "\" in it separates folder levels under the save
 // folder.
 std::string folderName(std::string_view prefix, std::string_view pattern, std::string_view suffix,
-                       TDateTime shotDate);
+                       const LocalDateTime& shotDate);
 
-// Fourteen digits: year, month, day, hour (24-hour clock), minute, second. As the run does, it
-// sets the process-wide long time form to "hhnnss" and writes the time through it, so the
-// tokens "tt" and "c" give that form afterwards until something sets it again.
-std::string timeStamp(TDateTime shotDate);
+// Sets the process-wide long time form to "hhnnss", as the run does for every file it plans
+// (it once wrote the time stamp's time through it), so the tokens "tt" and "c" give that form
+// afterwards until something sets it again.
+void setStampTimeForm();
 
-// The date-time that a time stamp spells: the shot date cut to whole seconds. nullopt unless
-// the stamp is 14 digits of a valid date and time.
-std::optional<TDateTime> namingDate(std::string_view stamp);
+// The date that new file names are written with: the shot date cut to whole seconds, as its
+// time stamp shows it.
+LocalDateTime namingDate(const LocalDateTime& shotDate);
 
 // From the last "." on, dot included, when it comes after the last "\", "/" or ":" (so
 // "dir.d/file" has none); empty otherwise.
@@ -44,8 +44,8 @@ std::string convertExtensionCase(std::string_view extension, int caseIndex);
 
 // Prefix + formatted naming date + middle text + [style around the number, when numbering] +
 // extension (already case-converted).
-std::string newFileName(const FileNameFields& fields, TDateTime namingDate, std::int64_t number,
-                        std::string_view extension);
+std::string newFileName(const FileNameFields& fields, const LocalDateTime& namingDate,
+                        std::int64_t number, std::string_view extension);
 
 // The samples of the sample refresh. Both first set the process-wide long time form to empty,
 // as the refresh does, so an empty pattern shows a single blank (nothing at midnight).

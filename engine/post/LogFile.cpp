@@ -14,25 +14,24 @@ std::string logFileName(TDateTime now) {
     return formatDateText(kLogFileNamePattern, now);
 }
 
-std::string logFileText(std::string_view readInFolder, const FileList& list) {
+std::string logFileText(std::string_view readInFolder, const std::vector<PlannedFile>& list) {
     std::string text = "Pixbakoファイル操作ログファイル\r\n\r\n";
     text += "読込フォルダ名\t";
     text += readInFolder;
     text += "\r\n\r\n";
     text += "元のファイル名\t新フォルダ名\t新ファイル名\tタイムスタンプ\r\n";
-    const std::size_t n = fileRowCount(list);
-    for (std::size_t r = 1; r <= n; ++r) {
-        const FileListRow& row = list[r];
-        text += row[kOldNameColumn] + "\t" + row[kNewFolderColumn] + "\t" + row[kNewNameColumn] +
-                "\t" + row[kTimeStampColumn];
-        if (r < n)
+    for (std::size_t r = 0; r < list.size(); ++r) {
+        const PlannedFile& row = list[r];
+        text += row.name + "\t" + folderLevelsText(row.newFolderLevels) + "\t" + row.newName +
+                "\t" + stampText(row.shotDate);
+        if (r + 1 < list.size())
             text += "\r\n";
     }
     return text;
 }
 
 LogFileResult writeLogFile(std::string_view saveFolder, std::string_view readInFolder,
-                           const FileList& list, TDateTime now) {
+                           const std::vector<PlannedFile>& list, TDateTime now) {
     LogFileResult result;
     result.path = withTrailingDelimiter(saveFolder) + logFileName(now);
     AtomicWriteResult written =

@@ -6,7 +6,7 @@
 //
 //     LogFileResult result = writeLogFile(saveFolder, readInFolder, list, localNow());
 //     if (!result.ok) report(result.path, result.reason);
-#include "engine/run/FileList.h"
+#include "engine/run/PlannedFile.h"
 #include "platform/DateTime.h"
 
 #include <string>
@@ -21,7 +21,7 @@ std::string logFileName(TDateTime now);
 
 // The log's text in UTF-8: title, read-in folder, headings, then one line per file row
 // (old name, new folder, new name, time stamp). Nothing follows the last row's line.
-std::string logFileText(std::string_view readInFolder, const FileList& list);
+std::string logFileText(std::string_view readInFolder, const std::vector<PlannedFile>& list);
 
 struct LogFileResult {
     bool ok = false;
@@ -32,6 +32,6 @@ struct LogFileResult {
 // Writes (or replaces) the log in `saveFolder` (the save folder as typed, a "/" added where
 // missing). A file is either written whole or not at all: a failure leaves no partial log.
 LogFileResult writeLogFile(std::string_view saveFolder, std::string_view readInFolder,
-                           const FileList& list, TDateTime now);
+                           const std::vector<PlannedFile>& list, TDateTime now);
 
 } // namespace pixbako

@@ -8,41 +8,44 @@
 namespace pixbako {
 namespace {
 
-bool groupEndsAt(const FileList& list, std::size_t row) {
-    return cellText(list, row, kNewFolderColumn) != cellText(list, row + 1, kNewFolderColumn) ||
-           row == fileRowCount(list);
+// Compared with the row after, which reads as no folder after the last row: a last group
+// in the save folder itself (date folders off) doesn't end there by this rule.
+bool folderChangesAfter(const std::vector<PlannedFile>& list, std::size_t row) {
+    static const std::vector<std::string> none;
+    const auto& next = row + 1 < list.size() ? list[row + 1].newFolderLevels : none;
+    return list[row].newFolderLevels != next;
 }
 
 } // namespace
 
-std::size_t groupEnds(const FileList& list) {
+std::size_t groupEnds(const std::vector<PlannedFile>& list) {
     std::size_t count = 0;
-    for (std::size_t r = 1; r <= fileRowCount(list); ++r)
-        // Compared with the row after, which reads as empty after the last row: a last group
-        // with an empty folder (date folders off) doesn't end there by this rule.
-        if (cellText(list, r, kNewFolderColumn) != cellText(list, r + 1, kNewFolderColumn))
+    for (std::size_t r = 0; r < list.size(); ++r)
+        if (folderChangesAfter(list, r))
             ++count;
     return count;
 }
 
-std::vector<std::string> foldersToOpen(const std::string& saveFolder, const FileList& list) {
+std::vector<std::string> foldersToOpen(const std::string& saveFolder,
+                                       const std::vector<PlannedFile>& list) {
     std::vector<std::string> folders;
-    for (std::size_t r = 1; r <= fileRowCount(list); ++r)
-        if (groupEndsAt(list, r))
+    for (std::size_t r = 0; r < list.size(); ++r)
+        if (folderChangesAfter(list, r) || r + 1 == list.size())
             folders.push_back(withTrailingDelimiter(saveFolder) +
-                              folderLevelsToPath(list[r][kNewFolderColumn]));
+                              folderLevelsPath(list[r].newFolderLevels));
     return folders;
 }
 
-std::string automaticProgramParameter(const std::string& saveFolder, const FileList& list) {
+std::string automaticProgramParameter(const std::string& saveFolder,
+                                      const std::vector<PlannedFile>& list) {
     const std::string folder = withTrailingDelimiter(saveFolder);
     if (groupEnds(list) == 1)
-        return folder + folderLevelsToPath(list[1][kNewFolderColumn]);
+        return folder + folderLevelsPath(list[0].newFolderLevels);
     return folder;
 }
 
 ProgramStart programStart(const ImportSettings& settings, const std::string& saveFolder,
-                          const FileList& list) {
+                          const std::vector<PlannedFile>& list) {
     ProgramStart start;
     start.program = settings.programPath;
     std::string parameter;

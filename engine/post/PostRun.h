@@ -3,11 +3,9 @@
 // program to start with its parameter. Pure functions over the list, so that the window only
 // hands their results to the desktop.
 //
-// Rows 1..n of the list; column 1 is the new folder relative to the save folder ("\" between
-// folder levels, empty with date folders off). A "group" is a run of consecutive rows with the
-// same new folder.
-#include "engine/run/FileList.h"
+// A "group" is a run of consecutive rows with the same new folder (none with date folders off).
 #include "engine/run/ImportSettings.h"
+#include "engine/run/PlannedFile.h"
 
 #include <cstddef>
 #include <string>
@@ -15,16 +13,19 @@
 
 namespace pixbako {
 
-// Rows whose new folder differs from the next row's (the row after the last reads as empty).
-std::size_t groupEnds(const FileList& list);
+// Rows whose new folder differs from the next row's (the row after the last reads as having
+// none).
+std::size_t groupEnds(const std::vector<PlannedFile>& list);
 
 // One folder per group, in list order: the save folder (with its trailing "/") and the group's
 // new folder. The save folder itself when date folders are off; none for an empty list.
-std::vector<std::string> foldersToOpen(const std::string& saveFolder, const FileList& list);
+std::vector<std::string> foldersToOpen(const std::string& saveFolder,
+                                       const std::vector<PlannedFile>& list);
 
 // The one new folder that every file went into (without a trailing "/"), else the save folder
 // with its trailing "/".
-std::string automaticProgramParameter(const std::string& saveFolder, const FileList& list);
+std::string automaticProgramParameter(const std::string& saveFolder,
+                                      const std::vector<PlannedFile>& list);
 
 // The program to start and its arguments: none for an empty parameter, else the parameter as
 // one argument (no shell splits it, so blanks in paths are safe).
@@ -36,7 +37,7 @@ struct ProgramStart {
 // Parameter mode 0 ("無") gives no parameter, 1 ("自動") the automatic one, 2 ("指定") the
 // given text.
 ProgramStart programStart(const ImportSettings& settings, const std::string& saveFolder,
-                          const FileList& list);
+                          const std::vector<PlannedFile>& list);
 
 enum class ProgramProblem { None, Missing, NotExecutable };
 

@@ -126,15 +126,14 @@ void ImportRun::run(RunSender sender) {
 
     // The mode follows from the thumbnail box alone, whatever tab is active.
     const bool selectionMode = window_.thumbnailCount() > 0;
-    list_ = emptyFileList();
+    list_.clear();
     notFiles_.clear();
     counters_.clear();
     rowNumbers_.clear();
-    rowTransferred_.clear();
     Outcome outcome = planRows(collectCandidates(selectionMode), selectionMode);
     if (outcome == Outcome::Done && !checkTexts())
         outcome = Outcome::Stop;
-    if (outcome == Outcome::Done && !selectionMode && fileRowCount(list_) == 0 && notFiles_.empty())
+    if (outcome == Outcome::Done && !selectionMode && list_.empty() && notFiles_.empty())
         outcome = checkNothingFound();
     if (outcome == Outcome::Done && !selectionMode &&
         !sortRowsByTimeStamp(list_, [this] { return !checkAbort(); }))
@@ -176,9 +175,9 @@ void ImportRun::run(RunSender sender) {
     finish();
 }
 
-FileList ImportRun::finishedRows() const {
-    FileList rows = list_;
-    rows.resize(std::min(rows.size(), rowsFinished_ + 1));
+std::vector<PlannedFile> ImportRun::finishedRows() const {
+    std::vector<PlannedFile> rows = list_;
+    rows.resize(std::min(rows.size(), rowsFinished_));
     return rows;
 }
 

@@ -9,7 +9,7 @@
 //
 //     ImportRun run(window);          // the window implements IRunWindow
 //     run.startOrStopRun(RunSender::Interactive);
-//     view.show(run.list());          // rows 1..n, one per file of the last run
+//     view.show(run.list());          // one row per file of the last run
 //
 // A run holds a lock on every destination folder from before the first counter file is read
 // until its last transfer is done: a second run, in this process or another, that wants one of
@@ -26,8 +26,8 @@
 // given to a transferred file, or, when no file of its folder was transferred, to exactly what
 // it held before the run (no file stays no file).
 #include "engine/run/CounterFile.h"
-#include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
+#include "engine/run/PlannedFile.h"
 #include "engine/run/RunSummary.h"
 #include "engine/run/RunWindow.h"
 #include "platform/FolderLock.h"
@@ -63,8 +63,8 @@ public:
     // has unwound the run calls IRunWindow::closeWindow(). Ignore the close event meanwhile.
     bool requestClose();
 
-    // The processed-file list: row 0 the headings, rows 1..n the files of the last run.
-    const FileList& list() const { return list_; }
+    // The processed-file list: the files of the last run, in the order of their transfers.
+    const std::vector<PlannedFile>& list() const { return list_; }
 
     // How far the transfers may get ahead of their flushes; the defaults suit every disk, and
     // the number of transfers is held within the descriptors the process has left.
@@ -103,15 +103,15 @@ private:
     Outcome lockDestinations();
     Outcome nameRows();
     Outcome transferRows();
-    void countTransfer(std::size_t row, int result);
+    void countTransfer(std::size_t row, TransferResult result);
     std::size_t useCounterFile(const std::string& path);
     void settleCounterFiles();
-    bool flushCopiedFolders();     // false when a folder's flush failed (shown already)
-    FileList finishedRows() const; // the headings and rows 1..rowsFinished_
-    std::string destinationFolder(const FileListRow& row) const;
+    bool flushCopiedFolders(); // false when a folder's flush failed (shown already)
+    std::vector<PlannedFile> finishedRows() const; // the first rowsFinished_ rows
+    std::string destinationFolder(const PlannedFile& row) const;
 
     IRunWindow& window_;
-    FileList list_ = emptyFileList();
+    std::vector<PlannedFile> list_;
     ImportSettings settings_;
     std::optional<ImportSettings> given_; // runWithSettings's, for the run it starts
     std::string saveFolder_;              // with its trailing "/"
@@ -133,9 +133,8 @@ private:
     CounterRecord counterNaming_;                      // the naming fields the counter files get
     std::vector<CounterUse> counters_;                 // of this run
     std::vector<std::optional<RowNumber>> rowNumbers_; // by row: the number a counter gave
-    std::vector<bool> rowTransferred_;                 // by row
     InFlightLimits inFlightLimits_;
-    std::size_t rowsFinished_ = 0; // rows 1..this have been transferred or have failed
+    std::size_t rowsFinished_ = 0; // this many rows have been transferred or have failed
     bool running_ = false;
     bool active_ = false; // inside startOrStopRun's run, also after an abort restored the window
     bool closeRequested_ = false;

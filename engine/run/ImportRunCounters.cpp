@@ -13,18 +13,22 @@
 
 namespace pixbako {
 
-void ImportRun::countTransfer(std::size_t row, int result) {
-    if (result == 0) {
+void ImportRun::countTransfer(std::size_t row, TransferResult result) {
+    FileOutcome outcome = FileOutcome::Failed;
+    if (result.done()) {
         ++report_.transferred;
-        if (row < rowTransferred_.size())
-            rowTransferred_[row] = true;
-        return;
+        outcome = FileOutcome::Transferred;
+    } else {
+        ++report_.failedTransfers;
+        if (result.status == TransferStatus::Skipped) {
+            ++report_.declined;
+            outcome = FileOutcome::Skipped;
+        } else if (result.error == TransferError::DestinationExists) {
+            ++report_.nameTaken;
+        }
     }
-    ++report_.failedTransfers;
-    if (result == static_cast<int>(TransferError::Skipped))
-        ++report_.declined;
-    else if (result == static_cast<int>(TransferError::DestinationExists))
-        ++report_.nameTaken;
+    if (row < list_.size())
+        list_[row].outcome = outcome;
 }
 
 // Remembers what the counter file held before this run wrote it first.
@@ -53,16 +57,16 @@ void ImportRun::settleCounterFiles() {
     std::vector<std::optional<std::int64_t>> lastUsed(counters_.size());
     std::vector<bool> unused(counters_.size(), false);
     std::vector<bool> numbered(counters_.size(), false);
-    for (std::size_t r = 1; r < rowNumbers_.size(); ++r) {
+    for (std::size_t r = 0; r < rowNumbers_.size(); ++r) {
         if (!rowNumbers_[r])
             continue;
         const RowNumber& given = *rowNumbers_[r];
         numbered[given.counter] = true;
         // A name that is taken on the disk (a replacement declined, a move that left its
         // source) keeps its number used: the next run must not be offered it again.
-        const bool used = (r < rowTransferred_.size() && rowTransferred_[r]) ||
-                          (r < list_.size() && pathExists(joinPath(destinationFolder(list_[r]),
-                                                                   list_[r][kNewNameColumn])));
+        const bool used = r < list_.size() &&
+                          (list_[r].outcome == FileOutcome::Transferred ||
+                           pathExists(joinPath(destinationFolder(list_[r]), list_[r].newName)));
         if (used)
             lastUsed[given.counter] = given.number;
         else

@@ -18,8 +18,8 @@ std::string shownFolder(std::string folder) {
 
 } // namespace
 
-std::string ImportRun::destinationFolder(const FileListRow& row) const {
-    return saveFolder_ + folderLevelsToPath(row[kNewFolderColumn]);
+std::string ImportRun::destinationFolder(const PlannedFile& row) const {
+    return saveFolder_ + folderLevelsPath(row.newFolderLevels);
 }
 
 // Two runs into one folder (two windows, or a command-line run beside the window) would both
@@ -29,9 +29,8 @@ std::string ImportRun::destinationFolder(const FileListRow& row) const {
 // folder also catches a second run whose save folder is one of this run's date folders.
 ImportRun::Outcome ImportRun::lockDestinations() {
     std::vector<std::string> folders;
-    const std::size_t n = fileRowCount(list_);
-    for (std::size_t r = 1; r <= n; ++r) {
-        if (r > 1 && list_[r][kNewFolderColumn] == list_[r - 1][kNewFolderColumn])
+    for (std::size_t r = 0; r < list_.size(); ++r) {
+        if (r > 0 && list_[r].newFolderLevels == list_[r - 1].newFolderLevels)
             continue;
         folders.push_back(destinationFolder(list_[r]));
         // A folder that can't be made shows up as the transfer's error for its files.

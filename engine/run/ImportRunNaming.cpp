@@ -60,11 +60,9 @@ ImportRun::Outcome ImportRun::nameRows() {
         return Outcome::Stop;
     };
 
-    const std::size_t n = fileRowCount(list_);
-    rowNumbers_.assign(n + 1, std::nullopt);
-    rowTransferred_.assign(n + 1, false);
-    for (std::size_t r = 1; r <= n; ++r) {
-        FileListRow& row = list_[r];
+    rowNumbers_.assign(list_.size(), std::nullopt);
+    for (std::size_t r = 0; r < list_.size(); ++r) {
+        PlannedFile& row = list_[r];
         const std::string folder = destinationFolder(row);
         // Made before naming began where it could be; one that can't be made shows up as the
         // transfer's error for its files, or as the error of its counter file below; both name the
@@ -74,7 +72,7 @@ ImportRun::Outcome ImportRun::nameRows() {
 
         if (!settings_.rename) {
             // The old name, extension case included; no number, no counter file, no limit.
-            row[kNewNameColumn] = row[kOldNameColumn];
+            row.newName = row.name;
             continue;
         }
         if (checkAbort()) {
@@ -82,10 +80,8 @@ ImportRun::Outcome ImportRun::nameRows() {
             return Outcome::Abort;
         }
 
-        // Groups are runs of consecutive rows with the same new folder. Row 1 always starts
-        // one, even when its folder happens to read like the list's heading: a group needs its
-        // first number and its counter file.
-        const bool firstOfGroup = r == 1 || row[kNewFolderColumn] != list_[r - 1][kNewFolderColumn];
+        // Groups are runs of consecutive rows with the same new folder.
+        const bool firstOfGroup = r == 0 || row.newFolderLevels != list_[r - 1].newFolderLevels;
         if (firstOfGroup) {
             if (!writePending())
                 return Outcome::Stop;
@@ -129,10 +125,8 @@ ImportRun::Outcome ImportRun::nameRows() {
         if (settings_.autoContinue)
             rowNumbers_[r] = RowNumber{counter, number};
 
-        // The name's date is the stamp read back: the shot date cut to whole seconds.
-        const TDateTime date = namingDate(row[kTimeStampColumn]).value_or(0);
-        row[kNewNameColumn] = newFileName(fields, date, number, row[kExtensionColumn]);
-        if (!checkNewName(row[kNewNameColumn], kCheckFileName)) {
+        row.newName = newFileName(fields, namingDate(row.shotDate), number, row.extension);
+        if (!checkNewName(row.newName, kCheckFileName)) {
             writePending();
             return Outcome::Stop;
         }

@@ -116,9 +116,9 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         if (!importableName(split.name, selectionMode))
             continue;
 
-        // One read gives the folder name and both halves of the time stamp, so they can't
-        // disagree even when the file changes meanwhile.
-        TDateTime shotDate = 0;
+        // One read gives the folder name and the time stamp, so they can't disagree even when
+        // the file changes meanwhile.
+        LocalDateTime shotDate;
         try {
             shotDate = shotDateOf(path);
         } catch (const ShotDateError& error) {
@@ -130,21 +130,22 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
             return Outcome::Stop;
         }
 
-        FileListRow row;
+        PlannedFile row;
+        std::string folder;
         if (settings_.dateFolders)
-            row[kNewFolderColumn] = folderName(settings_.folderPrefix, settings_.folderDatePattern,
-                                               settings_.folderSuffix, shotDate);
-        row[kTimeStampColumn] = timeStamp(shotDate);
-        row[kOldNameColumn] = split.name;
+            folder = folderName(settings_.folderPrefix, settings_.folderDatePattern,
+                                settings_.folderSuffix, shotDate);
+        row.newFolderLevels = folderLevelsOf(folder);
+        row.shotDate = shotDate;
+        setStampTimeForm();
+        row.name = split.name;
         // Folder mode keeps the delimiter at the end of the folder, selection mode doesn't;
         // the transfer adds one where it is missing.
-        row[kSourceFolderColumn] =
-            selectionMode ? split.folder : withTrailingDelimiter(split.folder);
-        row[kExtensionColumn] =
-            convertExtensionCase(extensionOf(split.name), settings_.extensionCase);
+        row.sourceFolder = selectionMode ? split.folder : withTrailingDelimiter(split.folder);
+        row.extension = convertExtensionCase(extensionOf(split.name), settings_.extensionCase);
         list_.push_back(std::move(row));
 
-        if (!checkNewName(list_.back()[kNewFolderColumn], kCheckFolderName))
+        if (!checkNewName(folder, kCheckFolderName))
             return Outcome::Stop;
         if (checkAbort())
             return Outcome::Abort;

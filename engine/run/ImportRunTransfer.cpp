@@ -23,8 +23,8 @@
 namespace pixbako {
 namespace {
 
-std::string sourcePath(const FileListRow& row) {
-    return withTrailingDelimiter(row[kSourceFolderColumn]) + row[kOldNameColumn];
+std::string sourcePath(const PlannedFile& row) {
+    return withTrailingDelimiter(row.sourceFolder) + row.name;
 }
 
 // Descriptors kept free for everything else of the run and the window (folder listings, the
@@ -46,7 +46,7 @@ public:
     using Outcome = ImportRun::Outcome;
 
     explicit TransferStage(ImportRun& run)
-        : run_(run), window_(run.window_), list_(run.list_), n_(fileRowCount(run.list_)),
+        : run_(run), window_(run.window_), list_(run.list_), n_(run.list_.size()),
           transfersInFlight_(transfersAllowed(run.inFlightLimits_.transfers)) {}
 
     Outcome transferAll();
@@ -69,11 +69,11 @@ private:
     Stop finishAll();
     Outcome abandonAll();
     void folderFailed(std::size_t r, const std::string& source, const FolderCreateError& error);
-    void count(std::size_t r, int result);
+    void count(std::size_t r, TransferResult result);
 
     ImportRun& run_;
     IRunWindow& window_;
-    const FileList& list_;
+    const std::vector<PlannedFile>& list_;
     const std::size_t n_;
     const std::size_t transfersInFlight_;
     // Files this run must not replace, by identity:
@@ -89,25 +89,25 @@ private:
     std::set<std::string> cleaned_;
     std::deque<RowInFlight> pending_;
     std::uint64_t pendingBytes_ = 0;
-    std::size_t shown_ = 0;
+    std::optional<std::size_t> shown_;
 };
 
 ImportRun::Outcome ImportRun::transferRows() {
     window_.setListRedraw(true);
     window_.repaintList();
     // A range of 0..0 would make the bar a busy indicator that never stops.
-    window_.setProgressRange(0, static_cast<int>(std::max<std::size_t>(fileRowCount(list_), 1)));
+    window_.setProgressRange(0, static_cast<int>(std::max<std::size_t>(list_.size(), 1)));
     return TransferStage(*this).transferAll();
 }
 
 ImportRun::Outcome TransferStage::transferAll() {
-    for (std::size_t r = 1; r <= n_; ++r)
+    for (std::size_t r = 0; r < n_; ++r)
         if (auto identity = fileIdentity(sourcePath(list_[r])))
             keep_.insert(*identity);
 
     const ImportSettings& settings = run_.settings_;
-    for (std::size_t r = 1; r <= n_; ++r) {
-        const FileListRow& row = list_[r];
+    for (std::size_t r = 0; r < n_; ++r) {
+        const PlannedFile& row = list_[r];
         if (pending_.empty())
             show(r);
         TransferRequest request;
@@ -116,7 +116,7 @@ ImportRun::Outcome TransferStage::transferAll() {
         // joinPath puts exactly one "/" before the name, also when the new folder is empty
         // or ends with its level delimiter.
         const std::string folder = run_.destinationFolder(row);
-        request.destination = joinPath(folder, row[kNewNameColumn]);
+        request.destination = joinPath(folder, row.newName);
         request.confirmOverwrite = settings.overwriteConfirmation;
 
         if (run_.checkAbort())
@@ -150,8 +150,9 @@ void TransferStage::show(std::size_t r) {
     if (shown_ == r)
         return;
     shown_ = r;
-    window_.setProgressPosition(static_cast<int>(r));
-    window_.setStatusText(list_[r][kOldNameColumn] + "を処理中です    (" + std::to_string(r) + "/" +
+    // The progress bar and the status line count files from 1.
+    window_.setProgressPosition(static_cast<int>(r + 1));
+    window_.setStatusText(list_[r].name + "を処理中です    (" + std::to_string(r + 1) + "/" +
                           std::to_string(n_) + ")");
     window_.showListRow(r);
 }
@@ -204,8 +205,8 @@ TransferStage::Stop TransferStage::finishFirst() {
     pending_.pop_front();
     pendingBytes_ -= done.transfer.bytes();
     // Rows finished since this one began may hold its name now.
-    const int result = done.transfer.finish(mayReplace(done.destination));
-    if (result == kTransferCancelled) {
+    const TransferResult result = done.transfer.finish(mayReplace(done.destination));
+    if (result.status == TransferStatus::Cancelled) {
         // Cancelled by a stop (an abort request, the close box, a signal): no report.
         if (runAbortRequested())
             return abandonAll();
@@ -213,15 +214,14 @@ TransferStage::Stop TransferStage::finishFirst() {
         // The rows before this one are all finished: say how many of them were transferred
         // and why the others were not, as the completion notice does.
         window_.beep(BeepKind::Exclamation);
-        window_.messageBox("処理を中断しました\r\n" + completionNoticeText(run_.report_,
-                                                                           done.row - 1,
-                                                                           !run_.settings_.copy),
+        window_.messageBox("処理を中断しました\r\n" +
+                               completionNoticeText(run_.report_, done.row, !run_.settings_.copy),
                            BoxIcon::Warning, BoxButtons::Ok);
         return Outcome::Stop;
     }
     // Any other failure has been shown by the operation itself; the row counts as done.
     count(done.row, result);
-    if (result == 0) {
+    if (result.done()) {
         if (auto identity = fileIdentity(done.destination))
             keep_.insert(*identity);
         if (run_.settings_.copy)
@@ -253,12 +253,12 @@ void TransferStage::folderFailed(std::size_t r, const std::string& source,
     run_.showError(std::string(run_.settings_.copy ? "ファイルをコピーできません"
                                                    : "ファイルを移動できません") +
                    "\r\n" + source + "\r\n" + folderCreateErrorText(error));
-    count(r, static_cast<int>(TransferError::DestinationFolderMissing));
+    count(r, TransferResult::of(TransferError::DestinationFolderMissing));
 }
 
 // Every row whose transfer ended (not one abandoned) is counted here, in row order.
-void TransferStage::count(std::size_t r, int result) {
-    run_.rowsFinished_ = r;
+void TransferStage::count(std::size_t r, TransferResult result) {
+    run_.rowsFinished_ = r + 1;
     run_.countTransfer(r, result);
 }
 

@@ -1,21 +1,24 @@
 #include "engine/run/RowSort.h"
 
+#include "engine/naming/Names.h"
+
 #include <algorithm>
 #include <numeric>
 #include <vector>
 
 namespace pixbako {
 
-bool sortRowsByTimeStamp(FileList& list, const std::function<bool()>& afterExchange) {
-    if (list.size() < 3)
+bool sortRowsByTimeStamp(std::vector<PlannedFile>& list,
+                         const std::function<bool()>& afterExchange) {
+    if (list.size() < 2)
         return true;
-    const std::size_t n = list.size() - 1; // rows 1..n are positions 0..n-1
+    const std::size_t n = list.size();
 
     // source[p]: the position whose row belongs at p.
     std::vector<std::size_t> source(n);
     std::iota(source.begin(), source.end(), 0);
     std::stable_sort(source.begin(), source.end(), [&](std::size_t a, std::size_t b) {
-        return list[a + 1][kTimeStampColumn] < list[b + 1][kTimeStampColumn];
+        return namingDate(list[a].shotDate) < namingDate(list[b].shotDate);
     });
     // where[q]: the position that the row first found at q is at now.
     std::vector<std::size_t> where(n);
@@ -28,7 +31,7 @@ bool sortRowsByTimeStamp(FileList& list, const std::function<bool()>& afterExcha
         const std::size_t m = where[source[p]];
         if (m == p)
             continue;
-        std::swap(list[p + 1], list[m + 1]);
+        std::swap(list[p], list[m]);
         std::swap(at[p], at[m]);
         where[at[p]] = p;
         where[at[m]] = m;

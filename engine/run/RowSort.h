@@ -6,15 +6,17 @@
 // (IMG_0001, IMG_0002, ...). Rows with different stamps end up in time order. The order is
 // computed first and then brought about by exchanges of whole rows, each exchange putting one
 // row in its final place, so that the sort can stop between two exchanges.
-#include "engine/run/FileList.h"
+#include "engine/run/PlannedFile.h"
 
 #include <functional>
+#include <vector>
 
 namespace pixbako {
 
-// Sorts rows 1..n of the list (row 0, the headings, stays) by column 2, compared byte by byte.
+// Sorts the rows by their time stamps (shot dates to the whole second).
 // `afterExchange` runs after each exchange of two whole rows (rows are never left half
 // exchanged); when it returns false the sort stops there and the function returns false.
-bool sortRowsByTimeStamp(FileList& list, const std::function<bool()>& afterExchange = {});
+bool sortRowsByTimeStamp(std::vector<PlannedFile>& list,
+                         const std::function<bool()>& afterExchange = {});
 
 } // namespace pixbako

@@ -13,7 +13,7 @@ bool& runAbortFlag();
 bool runAbortRequested();
 
 // Wraps the window's transfer dialogs so that a transfer in progress stops cleanly (temporary
-// file removed, source untouched, result kTransferCancelled) as soon as the run is to stop,
+// file removed, source untouched, result Cancelled) as soon as the run is to stop,
 // e.g. by closing the window while a long copy runs.
 class AbortAwareTransferDialogs final : public ITransferDialogs {
 public:

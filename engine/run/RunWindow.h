@@ -8,8 +8,8 @@
 // even while processEvents() lets pending events run: it shows what it took at the last
 // repaintList().
 #include "engine/run/Dialogs.h"
-#include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
+#include "engine/run/PlannedFile.h"
 #include "engine/run/RunSummary.h"
 #include "platform/FileTransfer.h"
 
@@ -26,10 +26,10 @@ enum class RunSender { Interactive, CommandLineFolder };
 // What the completion sequence (log, folders, program start, auto exit or notice) works on.
 struct RunCompletion {
     RunSender sender;
-    const ImportSettings& settings; // as read at the start of the run
-    const std::string& saveFolder;  // the save folder with its trailing "/"
-    const FileList& list;           // rows 1..n, one per file of the run
-    const RunSummary& summary;      // how many files were transferred, why others were not
+    const ImportSettings& settings;       // as read at the start of the run
+    const std::string& saveFolder;        // the save folder with its trailing "/"
+    const std::vector<PlannedFile>& list; // one row per file of the run
+    const RunSummary& summary;            // how many files were transferred, why others were not
 };
 
 class IRunWindow : public IDialogs {
@@ -45,8 +45,8 @@ public:
     // shows the list as it is now.
     virtual void setListRedraw(bool on) = 0;
     virtual void repaintList() = 0;
-    // Scroll so that `row` is visible (when it lies below the visible rows, as the last visible
-    // one), then select its cells of columns 0 to 4.
+    // Scroll so that `row` (counted from 0) is visible (when it lies below the visible rows, as
+    // the last visible one), then select its cells of columns 0 to 4.
     virtual void showListRow(std::size_t row) = 0;
 
     // The thumbnail box (ThumbnailBox1) of the file-selection tab.
@@ -75,7 +75,7 @@ public:
     // window, error box and warning box (exclamation beep): transferFile with dialogs that stop
     // the copy (progressUpdate returns false) while runAbortFlag() is set, so that closing the
     // window cancels a long copy.
-    virtual int shellFileOperation(const TransferRequest& request) = 0;
+    virtual TransferResult shellFileOperation(const TransferRequest& request) = 0;
     // The same in two halves (beginTransfer with the same dialogs), so that the run copies
     // the next row while this one's flush completes. A window that offers only
     // shellFileOperation transfers whole, one row after the other.

@@ -73,7 +73,7 @@ private:
     std::size_t pos_ = 0;
 };
 
-std::optional<TDateTime> scanDate(Scanner& in, int currentYear) {
+std::optional<LocalDateTime> scanDate(Scanner& in, int currentYear) {
     int n1 = 0, n2 = 0, n3 = 0, digits1 = 0, digits = 0;
     if (!in.number(n1, digits1) || !in.character(kDateSeparator) || !in.number(n2, digits))
         return std::nullopt;
@@ -93,10 +93,11 @@ std::optional<TDateTime> scanDate(Scanner& in, int currentYear) {
     }
     in.character(kDateSeparator); // an optional separator between date and time
     in.blanks();
-    return encodeDate(year, month, day);
+    return makeLocalDateTime(year, month, day);
 }
 
-std::optional<TDateTime> scanTime(Scanner& in, const DateParseTexts& texts) {
+// The time on day 0 of the scale.
+std::optional<LocalDateTime> scanTime(Scanner& in, const DateParseTexts& texts) {
     int baseHour = -1; // 0 after an AM text, 12 after a PM text
     if (in.symbol(texts.amText))
         baseHour = 0;
@@ -127,20 +128,25 @@ std::optional<TDateTime> scanTime(Scanner& in, const DateParseTexts& texts) {
         hour = hour % 12 + baseHour;
     }
     in.blanks();
-    return encodeTime(hour, minute, second, millisecond);
+    return makeLocalDateTime(1899, 12, 30, hour, minute, second, millisecond);
 }
 
 } // namespace
 
-std::optional<TDateTime> parseDateText(std::string_view text, TDateTime now,
-                                       const DateParseTexts& texts) {
+std::optional<LocalDateTime> parseDateText(std::string_view text, TDateTime now,
+                                           const DateParseTexts& texts) {
     Scanner in(text);
     if (auto date = scanDate(in, decodeDateTime(now).year)) {
         if (in.atEnd())
             return date; // a date alone is midnight
         // Anything after a valid time is ignored.
-        if (auto time = scanTime(in, texts))
-            return *date >= 0 ? *date + *time : *date - *time;
+        if (auto time = scanTime(in, texts)) {
+            LocalDateTime value = *time;
+            value.year = date->year;
+            value.month = date->month;
+            value.day = date->day;
+            return value;
+        }
     }
     // No date at the start, or a time after it that can't be read: the whole text as a time
     // alone, on day 0 of the scale.

@@ -110,8 +110,8 @@ bool isUnknownDateText(std::string_view text) {
 
 } // namespace
 
-std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
-                                      const DateParseTexts& texts) {
+std::optional<LocalDateTime> exifShotDate(ByteSource& source, TDateTime now,
+                                          const DateParseTexts& texts) {
     App1Data app1 = collectApp1Data(source);
     if (!app1.reachedScan)
         return std::nullopt;
@@ -147,7 +147,7 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings) {
     return texts;
 }
 
-TDateTime shotDateOf(const std::string& path) {
+LocalDateTime shotDateOf(const std::string& path) {
     return readShotDate(path, localNow(), dateParseTexts(dateTextSettings())).value;
 }
 

@@ -135,18 +135,18 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings);
 // take: two-number dates in the year of `now`, short years in the 100-year window starting
 // 50 years before that year, optional seconds and milliseconds, AM/PM texts), falling back to
 // a time alone on day 0. nullopt when the text is neither.
-std::optional<TDateTime> parseDateText(std::string_view text, TDateTime now,
-                                       const DateParseTexts& texts = {});
+std::optional<LocalDateTime> parseDateText(std::string_view text, TDateTime now,
+                                           const DateParseTexts& texts = {});
 
 // The EXIF shot date of the bytes of a source: walk, find, read. The date text is read as UTF-8
 // when it is valid UTF-8, else as CP932. nullopt when there is no date text, or only one made
 // of zeros, blanks and colons (a camera's "unknown date"); throws
 // ShotDateError (read error, not a date) otherwise.
-std::optional<TDateTime> exifShotDate(ByteSource& source, TDateTime now,
-                                      const DateParseTexts& texts = {});
+std::optional<LocalDateTime> exifShotDate(ByteSource& source, TDateTime now,
+                                          const DateParseTexts& texts = {});
 
 struct ShotDate {
-    TDateTime value = 0;
+    LocalDateTime value;
     bool fromExif = false; // false: the file's last-write time
 };
 
@@ -155,6 +155,6 @@ ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTex
 
 // readShotDate with the current local time and the texts of the process-wide locale record
 // (dateTextSettings()), which it only reads.
-TDateTime shotDateOf(const std::string& path);
+LocalDateTime shotDateOf(const std::string& path);
 
 } // namespace pixbako

@@ -38,7 +38,7 @@ const char* name(Way way) {
     return way == Way::Whole ? "whole" : "in flight";
 }
 
-int transferBy(Way way, const TransferRequest& request, ITransferDialogs& dialogs) {
+TransferResult transferBy(Way way, const TransferRequest& request, ITransferDialogs& dialogs) {
     if (way == Way::Whole)
         return transferFile(request, dialogs);
     TransferInFlight transfer = beginTransfer(request, dialogs);
@@ -67,12 +67,12 @@ protected:
     bool crossDevice = false;
 };
 
-std::string describeResult(const std::string& what, int result, int expected,
+std::string describeResult(const std::string& what, TransferResult result, TransferResult expected,
                            const ScriptedDialogs& dialogs) {
     std::string problems;
     if (result != expected)
-        problems += what + ": result " + std::to_string(result) + ", expected " +
-                    std::to_string(expected) + "\n";
+        problems +=
+            what + ": result " + describe(result) + ", expected " + describe(expected) + "\n";
     if (dialogs.errors.size() != 1)
         problems += what + ": " + std::to_string(dialogs.errors.size()) + " error boxes\n";
     return problems;
@@ -142,7 +142,8 @@ TEST_F(FileTransferFaultTest, DestinationFullMidCopyKeepsSourceAndOldFile) {
             for (std::string target : {"new.jpg", "old.jpg"}) {
                 std::string what = std::string(name(operation)) + " to " + target;
                 ScriptedDialogs dialogs;
-                int result = transferFile({operation, src("a.jpg"), small + "/" + target}, dialogs);
+                TransferResult result =
+                    transferFile({operation, src("a.jpg"), small + "/" + target}, dialogs);
                 problems += describeResult(what, result, code(TransferError::DiskFull), dialogs);
                 if (dialogs.lastDone < kMiB)
                     problems += what + ": failed before the first chunk was written\n";
@@ -193,7 +194,8 @@ TEST_F(FileTransferFaultTest, WriteBeyondTheFileSizeLimitFailsThatFileOnly) {
             std::string problems;
             for (Way way : kWays) {
                 ScriptedDialogs dialogs;
-                int result = transferBy(way, {c.operation, from, dst(c.target)}, dialogs);
+                TransferResult result =
+                    transferBy(way, {c.operation, from, dst(c.target)}, dialogs);
                 problems +=
                     describeResult(name(way), result, code(TransferError::FileTooLarge), dialogs);
             }
@@ -229,7 +231,7 @@ TEST_F(FileTransferFaultTest, ReadOnlyDestinationFolderChangesNothing) {
                     std::string problems;
                     for (Way way : kWays) {
                         ScriptedDialogs dialogs;
-                        int result =
+                        TransferResult result =
                             transferBy(way, {operation, src("a.jpg"), dst(target)}, dialogs);
                         problems += describeResult(name(way), result, code(c.expected), dialogs);
                     }
@@ -271,7 +273,7 @@ TEST_F(FileTransferFaultTest, NoDescriptorLeftChangesNothingAndBlamesNeitherCard
                 const std::string to = operation == FileOperation::Move && crossDevice
                                            ? memory / "a.jpg"
                                            : dst("a.jpg");
-                int result = 0;
+                TransferResult result;
                 if (way == Way::Whole) {
                     result = transferFile({operation, src("a.jpg"), to}, dialogs);
                 } else {
@@ -344,7 +346,7 @@ TEST_F(FileTransferFaultTest, MoveAcrossFileSystemsKeepsBytesAndTimes) {
         FileState source = makeFile(c.from, 2 * kMiB + 12345, 1, kShotTime, 0640);
         ScriptedDialogs dialogs;
 
-        EXPECT_EQ(transferBy(way, {FileOperation::Move, c.from, c.to}, dialogs), 0);
+        EXPECT_EQ(transferBy(way, {FileOperation::Move, c.from, c.to}, dialogs), kDone);
 
         struct stat st {};
         ASSERT_EQ(::stat(c.to.c_str(), &st), 0);
@@ -378,8 +380,8 @@ TEST_F(FileTransferFaultTest, MoveFromReadOnlyFolderAcrossFileSystemsCopiesNothi
             std::string problems;
             for (Way way : kWays) {
                 ScriptedDialogs dialogs;
-                int result = transferBy(way, {FileOperation::Move, folder + "/a.jpg", dst("a.jpg")},
-                                        dialogs);
+                TransferResult result = transferBy(
+                    way, {FileOperation::Move, folder + "/a.jpg", dst("a.jpg")}, dialogs);
                 problems += describeResult(name(way), result, code(c.expected), dialogs);
                 if (dialogs.progressStarts != 0)
                     problems +=
@@ -417,7 +419,8 @@ TEST_F(FileTransferFaultTest, SourceThatCantBeDeletedStaysBesideItsCopy) {
         for (Way way : kWays) {
             ScriptedDialogs dialogs;
             const std::string to = dst(way == Way::Whole ? "a.jpg" : "b.jpg");
-            int result = transferBy(way, {FileOperation::Move, folder + "/a.jpg", to}, dialogs);
+            TransferResult result =
+                transferBy(way, {FileOperation::Move, folder + "/a.jpg", to}, dialogs);
             problems +=
                 describeResult(name(way), result, code(TransferError::SourceNotRemoved), dialogs);
         }
@@ -581,7 +584,7 @@ TEST_F(FileTransferFaultTest, RefusedFlushFailsTheCopyAndLeavesNoFile) {
             std::string problems;
             for (Way way : kWays) {
                 ScriptedDialogs dialogs;
-                int result =
+                TransferResult result =
                     transferBy(way, {FileOperation::Copy, src("a.jpg"), dst(target)}, dialogs);
                 problems +=
                     describeResult(name(way), result, code(TransferError::FlushFailed), dialogs);
@@ -615,11 +618,11 @@ TEST_F(FileTransferFaultTest, MoveWhoseDeletionIsNotConfirmedOnDiskIsAMoveWithAW
     struct Case {
         const char* what;
         std::string refusedFolder;
-        int expected;
+        TransferResult expected;
     };
     const Case cases[] = {
         {"destination folder", dst(), code(TransferError::FlushFailed)},
-        {"source folder", memory.path(), 0},
+        {"source folder", memory.path(), kDone},
     };
     SkippedCases skips;
     for (const auto& c : cases) {
@@ -631,12 +634,13 @@ TEST_F(FileTransferFaultTest, MoveWhoseDeletionIsNotConfirmedOnDiskIsAMoveWithAW
             if (!watch.start({c.refusedFolder}, EIO))
                 return "SKIP: no system call listener here";
             ScriptedDialogs dialogs;
-            int result = transferFile({FileOperation::Move, from, dst("a.jpg")}, dialogs);
-            if (c.expected != 0)
+            TransferResult result =
+                transferFile({FileOperation::Move, from, dst("a.jpg")}, dialogs);
+            if (!c.expected.done())
                 return describeResult("move", result, c.expected, dialogs);
             std::string problems;
-            if (result != 0 || !dialogs.errors.empty())
-                problems += "result " + std::to_string(result) + "\n";
+            if (!result.done() || !dialogs.errors.empty())
+                problems += "result " + describe(result) + "\n";
             if (dialogs.warnings.size() != 1 || dialogs.warnings[0].first != from ||
                 dialogs.warnings[0].second != transferWarningText(EIO))
                 problems += std::to_string(dialogs.warnings.size()) + " warnings\n";
@@ -650,7 +654,7 @@ TEST_F(FileTransferFaultTest, MoveWhoseDeletionIsNotConfirmedOnDiskIsAMoveWithAW
         }
         EXPECT_EQ(report, "");
         EXPECT_EQ(checkFile(dst("a.jpg"), source), "");
-        if (c.expected == 0) {
+        if (c.expected.done()) {
             EXPECT_EQ(checkAbsent(from), "");
         } else {
             EXPECT_EQ(checkFile(from, source), "");
@@ -668,7 +672,7 @@ TEST_F(FileTransferFaultTest, MoveWhoseDeletionIsNotConfirmedOnDiskIsAMoveWithAW
 struct MoveByLinkCase {
     const char* what;
     std::vector<Refusal> refusals;
-    int expected;
+    TransferResult expected;
 };
 
 std::string moveByLink(const MoveByLinkCase& c, const std::string& from, const std::string& to) {
@@ -678,19 +682,20 @@ std::string moveByLink(const MoveByLinkCase& c, const std::string& from, const s
         if (!refuseSystemCalls(refusals))
             return "SKIP: no system call filter here";
         ScriptedDialogs dialogs;
-        int result = transferFile({FileOperation::Move, from, to, false, false}, dialogs);
-        if (c.expected == 0)
-            return result == 0 && dialogs.errors.empty()
-                       ? std::string()
-                       : "result " + std::to_string(result) + "\n";
+        TransferResult result =
+            transferFile({FileOperation::Move, from, to, false, false}, dialogs);
+        if (c.expected.done())
+            return result.done() && dialogs.errors.empty() ? std::string()
+                                                           : "result " + describe(result) + "\n";
         return describeResult(c.what, result, c.expected, dialogs);
     });
 }
 
-void expectMovedOrUntouched(const std::string& report, int expected, const std::string& from,
-                            const std::string& to, const FileState& source) {
+void expectMovedOrUntouched(const std::string& report, TransferResult expected,
+                            const std::string& from, const std::string& to,
+                            const FileState& source) {
     EXPECT_EQ(report, "");
-    if (expected == 0) {
+    if (expected.done()) {
         EXPECT_EQ(checkFile(to, source), "");
         EXPECT_EQ(checkAbsent(from), "");
     } else {
@@ -721,11 +726,11 @@ SkippedCases runMoveByLinkCases(std::span<const MoveByLinkCase> cases, const std
 }
 
 TEST_F(FileTransferFaultTest, MoveByHardLinkFlushesTheNewNameBeforeRemovingTheSource) {
-    const int writeFailed = code(TransferError::WriteFailed);
+    const TransferResult writeFailed = code(TransferError::WriteFailed);
     const MoveByLinkCase cases[] = {
-        {"hard link", {}, 0},
+        {"hard link", {}, kDone},
         {"hard link, folder flush fails", {{SYS_fsync, EIO}}, writeFailed},
-        {"no hard links either: look, then rename", {{SYS_linkat, EPERM}}, 0},
+        {"no hard links either: look, then rename", {{SYS_linkat, EPERM}}, kDone},
     };
     SkippedCases skips = runMoveByLinkCases(cases, src(), dst());
     if (skips.any())
@@ -736,7 +741,7 @@ TEST_F(FileTransferFaultTest, MoveByHardLinkFlushesTheNewNameBeforeRemovingTheSo
 // the whole disk instead, and that flush's failure counts.
 TEST_F(FileTransferFaultTest, FolderFlushRefusedByItsFileSystemFlushesTheWholeDisk) {
     const MoveByLinkCase cases[] = {
-        {"disk flushed", {{SYS_fsync, EINVAL}}, 0},
+        {"disk flushed", {{SYS_fsync, EINVAL}}, kDone},
         {"disk flush fails",
          {{SYS_fsync, EINVAL}, {SYS_syncfs, EIO}},
          code(TransferError::WriteFailed)},
@@ -771,7 +776,7 @@ TEST_F(FileTransferFaultTest, CancelDuringMoveAcrossFileSystemsKeepsTheSource) {
         dialogs.onProgress = [&](std::uint64_t done) { return done < c.cancelAt; };
 
         EXPECT_EQ(transferBy(c.way, {FileOperation::Move, from, dst(c.target)}, dialogs),
-                  kTransferCancelled);
+                  kCancelled);
 
         EXPECT_TRUE(dialogs.errors.empty());
         EXPECT_EQ(dialogs.lastDone, c.cancelAt);

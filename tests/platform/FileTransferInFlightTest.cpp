@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <deque>
 #include <gtest/gtest.h>
+#include <optional>
 #include <poll.h>
 #include <random>
 
@@ -21,10 +22,10 @@ constexpr std::size_t kMiB = 1 << 20;
 
 // Runs the requests the way the import run does: begun while earlier ones are in flight,
 // finished in order. Returns the results; `afterFinish(i)` runs when file i is finished.
-std::vector<int> runInFlight(const std::vector<TransferRequest>& requests,
-                             ITransferDialogs& dialogs,
-                             const std::function<void(std::size_t)>& afterFinish = {}) {
-    std::vector<int> results;
+std::vector<TransferResult> runInFlight(const std::vector<TransferRequest>& requests,
+                                        ITransferDialogs& dialogs,
+                                        const std::function<void(std::size_t)>& afterFinish = {}) {
+    std::vector<TransferResult> results;
     std::deque<TransferInFlight> pending;
     auto finishFirst = [&] {
         results.push_back(pending.front().finish(false));
@@ -199,11 +200,11 @@ TEST_F(FileTransferInFlightTest, RefusedFlushOnTheHelperThreadNamesNoFile) {
         if (!refuseSystemCalls({{SYS_fsync, EIO}}))
             return "SKIP: no system call filter here";
         ScriptedDialogs dialogs;
-        std::vector<int> results = runInFlight(requests, dialogs);
+        std::vector<TransferResult> results = runInFlight(requests, dialogs);
         std::string problems;
-        for (int result : results)
-            if (result != static_cast<int>(TransferError::FlushFailed))
-                problems += "result " + std::to_string(result) + "\n";
+        for (TransferResult result : results)
+            if (result != code(TransferError::FlushFailed))
+                problems += "result " + describe(result) + "\n";
         if (dialogs.errors.size() != requests.size())
             problems += std::to_string(dialogs.errors.size()) + " error boxes\n";
         return problems;
@@ -226,11 +227,11 @@ TEST_F(FileTransferInFlightTest, ChangesWhileInFlightLoseNothing) {
         std::function<void(const std::string& source, const std::string& target)> meanwhile;
         bool finish;
         bool mayReplace;
-        int expected;
-        bool copyNamed;        // the destination holds the copy afterwards
-        bool takerKept;        // the destination holds the taker's file afterwards
-        bool sourceStays;      // the source is where it was, unchanged
-        int alsoExpected = -1; // a result that is as good, depending on timing
+        TransferResult expected;
+        bool copyNamed;   // the destination holds the copy afterwards
+        bool takerKept;   // the destination holds the taker's file afterwards
+        bool sourceStays; // the source is where it was, unchanged
+        std::optional<TransferResult> alsoExpected = std::nullopt; // as good, by timing
     };
     auto takeName = [&](const std::string&, const std::string& target) {
         writeFile(target, taker.bytes);
@@ -242,19 +243,19 @@ TEST_F(FileTransferInFlightTest, ChangesWhileInFlightLoseNothing) {
         ::close(fd);
     };
     auto nothing = [](const std::string&, const std::string&) {};
-    const int exists = static_cast<int>(TransferError::DestinationExists);
-    const int changed = static_cast<int>(TransferError::SourceChanged);
+    const TransferResult exists = code(TransferError::DestinationExists);
+    const TransferResult changed = code(TransferError::SourceChanged);
     const Case cases[] = {
         {"name taken, the run keeps it", false, takeName, true, false, exists, false, true, true},
-        {"name taken, may be replaced", false, takeName, true, true, 0, true, false, true},
+        {"name taken, may be replaced", false, takeName, true, true, kDone, true, false, true},
         {"move: name taken, the run keeps it", true, takeName, true, false, exists, false, true,
          true},
         {"source appended to", false, appendToSource, true, true, changed, false, false, false},
         // The read-back may see the appended byte before the last look at the source does.
         {"move: source appended to", true, appendToSource, true, true, changed, false, false, false,
-         static_cast<int>(TransferError::VerifyFailed)},
-        {"given up", false, nothing, false, true, 0, false, false, true},
-        {"move: given up", true, nothing, false, true, 0, false, false, true},
+         code(TransferError::VerifyFailed)},
+        {"given up", false, nothing, false, true, kDone, false, false, true},
+        {"move: given up", true, nothing, false, true, kDone, false, false, true},
     };
     SkippedCases skips;
     for (const auto& c : cases) {
@@ -274,8 +275,8 @@ TEST_F(FileTransferInFlightTest, ChangesWhileInFlightLoseNothing) {
             EXPECT_FALSE(present(target)) << "named before it was finished";
             c.meanwhile(source, target);
             if (c.finish) {
-                const int result = transfer.finish(c.mayReplace);
-                EXPECT_TRUE(result == c.expected || result == c.alsoExpected) << result;
+                const TransferResult result = transfer.finish(c.mayReplace);
+                EXPECT_TRUE(result == c.expected || result == c.alsoExpected) << describe(result);
             }
         }
         if (c.copyNamed) {
@@ -328,7 +329,7 @@ TEST_F(FileTransferInFlightTest, TransfersThatCantOverlapWaitForTheirFinish) {
             EXPECT_EQ(checkFile(dst("a.jpg"), old), "");
         else
             EXPECT_FALSE(present(dst("a.jpg")));
-        EXPECT_EQ(transfer.finish(true), 0);
+        EXPECT_EQ(transfer.finish(true), kDone);
         EXPECT_EQ(checkFile(dst("a.jpg"), state), "");
         EXPECT_EQ(dialogs.questions.size(), c.existing ? 1u : 0u);
         ::unlink(dst("a.jpg").c_str());

@@ -25,8 +25,9 @@ protected:
     std::string dst(const std::string& name = {}) const {
         return root / (name.empty() ? "dst" : "dst/" + name);
     }
-    static int run(ScriptedDialogs& dialogs, FileOperation operation, const std::string& from,
-                   const std::string& to, bool confirm = false, bool mayReplace = true) {
+    static TransferResult run(ScriptedDialogs& dialogs, FileOperation operation,
+                              const std::string& from, const std::string& to, bool confirm = false,
+                              bool mayReplace = true) {
         return transferFile({operation, from, to, confirm, mayReplace}, dialogs);
     }
 
@@ -56,7 +57,7 @@ TEST_F(FileTransferTest, KeepsBytesTimesAndPermissionBits) {
         FileState source = makeFile(from, c.size, row, kShotTime, 0640);
         ScriptedDialogs dialogs;
 
-        EXPECT_EQ(run(dialogs, c.operation, from, to), 0);
+        EXPECT_EQ(run(dialogs, c.operation, from, to), kDone);
 
         struct stat st {};
         ASSERT_EQ(::stat(to.c_str(), &st), 0); // before reading the copy moves its access time
@@ -114,18 +115,18 @@ TEST_F(FileTransferTest, OverwriteQuestionDecidesAboutAnExistingFile) {
         FileOperation operation;
         bool confirm;
         OverwriteAnswer answer;
-        int expected;
+        TransferResult expected;
     };
-    const int skipped = code(TransferError::Skipped);
+    const TransferResult skipped = code(TransferError::Skipped);
     const Case cases[] = {
-        {FileOperation::Copy, true, OverwriteAnswer::Yes, 0},
+        {FileOperation::Copy, true, OverwriteAnswer::Yes, kDone},
         {FileOperation::Copy, true, OverwriteAnswer::No, skipped},
-        {FileOperation::Copy, true, OverwriteAnswer::Cancel, kTransferCancelled},
-        {FileOperation::Copy, false, OverwriteAnswer::Cancel, 0},
-        {FileOperation::Move, true, OverwriteAnswer::Yes, 0},
+        {FileOperation::Copy, true, OverwriteAnswer::Cancel, kCancelled},
+        {FileOperation::Copy, false, OverwriteAnswer::Cancel, kDone},
+        {FileOperation::Move, true, OverwriteAnswer::Yes, kDone},
         {FileOperation::Move, true, OverwriteAnswer::No, skipped},
-        {FileOperation::Move, true, OverwriteAnswer::Cancel, kTransferCancelled},
-        {FileOperation::Move, false, OverwriteAnswer::Cancel, 0},
+        {FileOperation::Move, true, OverwriteAnswer::Cancel, kCancelled},
+        {FileOperation::Move, false, OverwriteAnswer::Cancel, kDone},
     };
     int row = 0;
     for (const auto& c : cases) {
@@ -144,8 +145,8 @@ TEST_F(FileTransferTest, OverwriteQuestionDecidesAboutAnExistingFile) {
         EXPECT_TRUE(dialogs.errors.empty()) << "declining is no error";
         struct stat st {};
         ASSERT_EQ(::stat(to.c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, c.expected == 0 ? 0640u : 0644u);
-        if (c.expected == 0) {
+        EXPECT_EQ(st.st_mode & 07777, c.expected.done() ? 0640u : 0644u);
+        if (c.expected.done()) {
             EXPECT_EQ(checkFile(to, source), "");
             EXPECT_EQ(c.operation == FileOperation::Copy ? checkFile(from, source)
                                                          : checkAbsent(from),
@@ -227,8 +228,7 @@ TEST_F(FileTransferTest, CancelDuringCopyLeavesNoTraceAndKeepsTheOldFile) {
         int updates = 0;
         dialogs.onProgress = [&](std::uint64_t) { return ++updates < 2; };
 
-        EXPECT_EQ(run(dialogs, FileOperation::Copy, src("big.jpg"), dst(target)),
-                  kTransferCancelled);
+        EXPECT_EQ(run(dialogs, FileOperation::Copy, src("big.jpg"), dst(target)), kCancelled);
 
         EXPECT_EQ(updates, 2);
         EXPECT_TRUE(dialogs.errors.empty());
@@ -246,15 +246,15 @@ TEST_F(FileTransferTest, NameTakenWhileCopyingIsNotSilentlyReplaced) {
         bool confirm;
         bool mayReplace;
         std::deque<OverwriteAnswer> answers;
-        int expected;
+        TransferResult expected;
         bool replaced;
     };
     const Case cases[] = {
         {false, false, {}, code(TransferError::DestinationExists), false},
         {true, false, {}, code(TransferError::DestinationExists), false},
         {true, true, {OverwriteAnswer::No}, code(TransferError::Skipped), false},
-        {true, true, {OverwriteAnswer::Cancel}, kTransferCancelled, false},
-        {true, true, {OverwriteAnswer::Yes}, 0, true},
+        {true, true, {OverwriteAnswer::Cancel}, kCancelled, false},
+        {true, true, {OverwriteAnswer::Yes}, kDone, true},
     };
     FileState source = makeFile(src("a.jpg"), 3 * kMiB, 1);
     int row = 0;

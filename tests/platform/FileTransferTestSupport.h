@@ -7,6 +7,7 @@
 // forked child can send its findings to the parent, which turns them into test failures.
 #include "platform/FileTransfer.h"
 #include "platform/TemporaryName.h"
+#include "support/TransferResultText.h"
 
 #include <algorithm>
 #include <cctype>
@@ -271,9 +272,11 @@ public:
     void progressEnd() override { ++progressEnds; }
 };
 
-inline int code(TransferError error) {
-    return static_cast<int>(error);
+inline TransferResult code(TransferError error) {
+    return TransferResult::of(error);
 }
+using test::kCancelled;
+using test::kDone;
 
 // The sanitizers test whether memory is readable by writing it into a pipe of their own: with
 // every descriptor used up that test fails, and they report faults that are not there. Tests

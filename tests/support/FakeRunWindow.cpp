@@ -107,10 +107,10 @@ void FakeRunWindow::enterIdleState() {
     statusTexts.push_back("");
 }
 
-int FakeRunWindow::shellFileOperation(const TransferRequest& request) {
+TransferResult FakeRunWindow::shellFileOperation(const TransferRequest& request) {
     transfers.push_back(request);
     const std::size_t number = transfers.size();
-    int result = 0;
+    TransferResult result;
     if (auto scripted = onTransfer ? onTransfer(request, number) : std::nullopt) {
         result = *scripted;
     } else {
@@ -129,9 +129,9 @@ TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& reques
     const std::size_t number = transfers.size();
     const std::string name = baseName(request.source);
     timeline.push_back("begin " + name);
-    auto finished = [this, name](int result) {
+    auto finished = [this, name](TransferResult result) {
         transferResults.push_back(result);
-        timeline.push_back("finish " + name + " " + std::to_string(result));
+        timeline.push_back("finish " + name + " " + describe(result));
     };
     if (auto scripted = onTransfer ? onTransfer(request, number) : std::nullopt) {
         TransferInFlight transfer = TransferInFlight::done(*scripted);
@@ -152,15 +152,15 @@ void FakeRunWindow::completionSequence(const RunCompletion& completion) {
     timeline.push_back("complete");
     if (onCompletion)
         onCompletion();
-    const std::size_t rows = fileRowCount(completion.list);
+    const std::size_t rows = completion.list.size();
     completions.push_back(
         {completion.sender, rows,
          completionNoticeText(completion.summary, rows, !completion.settings.copy)});
 }
 
 void FakeRunWindow::saveStoppedRunLog(const RunCompletion& completion) {
-    stoppedRunLogs.push_back(fileRowCount(completion.list));
-    timeline.push_back("log " + std::to_string(fileRowCount(completion.list)));
+    stoppedRunLogs.push_back(completion.list.size());
+    timeline.push_back("log " + std::to_string(completion.list.size()));
 }
 
 long FakeRunWindow::firstInTimeline(const std::string& prefix) const {

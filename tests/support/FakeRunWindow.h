@@ -5,6 +5,7 @@
 // flag cancels a copy in progress, and beginFileOperation beginTransfer with the same.
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunWindow.h"
+#include "support/TransferResultText.h"
 
 #include <cstddef>
 #include <deque>
@@ -41,7 +42,7 @@ public:
     // Runs inside processEvents (e.g. a second press of the run button).
     std::function<void(FakeRunWindow&)> onProcessEvents;
     // Runs before each transfer (1-based count); a value is returned instead of transferring.
-    std::function<std::optional<int>(const TransferRequest&, std::size_t)> onTransfer;
+    std::function<std::optional<TransferResult>(const TransferRequest&, std::size_t)> onTransfer;
     // Runs inside the transfer's progressUpdate (1-based transfer count); false = Cancel.
     std::function<bool(std::size_t)> onProgress;
     std::deque<OverwriteAnswer> overwriteAnswers; // Yes when empty
@@ -62,15 +63,15 @@ public:
         events; // enterRunningState, enterIdleState, saveSettings, complete, close, ...
     std::vector<std::string> statusTexts;
     std::vector<TransferRequest> transfers;
-    std::vector<int> transferResults;
+    std::vector<TransferResult> transferResults;
     std::vector<std::string> transferErrors;   // texts shown by the transfers' error boxes
     std::vector<std::string> transferWarnings; // texts of their warning boxes
     std::vector<RecordedCompletion> completions;
-    std::vector<std::size_t> shownRows;
+    std::vector<std::size_t> shownRows; // counted from 0
     // Everything the user sees and every transfer's two halves, in their order: "status
-    // <text>", "row <r>", "box <text>", "begin <name>", "finish <name> <result>", "error
-    // <name>", "warning <name>", "enterIdleState", "complete", "log <rows>" (names without
-    // folders).
+    // <text>", "row <r>", "box <text>", "begin <name>", "finish <name> <result>"
+    // (describe(result)), "error <name>", "warning <name>", "enterIdleState", "complete", "log
+    // <rows>" (names without folders).
     std::vector<std::string> timeline;
     std::vector<std::size_t> stoppedRunLogs; // rows of each saveStoppedRunLog
     int progressMaximum = -1;
@@ -103,7 +104,7 @@ public:
     ImportSettings importSettings() override { return settings; }
     void enterRunningState() override { events.push_back("enterRunningState"); }
     void enterIdleState() override;
-    int shellFileOperation(const TransferRequest& request) override;
+    TransferResult shellFileOperation(const TransferRequest& request) override;
     TransferInFlight beginFileOperation(const TransferRequest& request) override;
     void completionSequence(const RunCompletion& completion) override;
     void saveStoppedRunLog(const RunCompletion& completion) override;

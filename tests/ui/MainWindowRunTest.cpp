@@ -344,13 +344,13 @@ TEST_F(WindowTest, ProtectedStartOpensOnEasyRunLocked) {
 }
 
 TEST(FileListModel, ReadsNothingWhileFrozenAndShowsAHundredThousandRowsOnRefresh) {
-    FileList list = emptyFileList();
+    std::vector<PlannedFile> list;
     FileListModel model(list);
     EXPECT_EQ(model.rowCount(), 0);
     model.setFrozen(true);
-    list.resize(100'001);
-    for (std::size_t row = 1; row < list.size(); ++row)
-        list[row][kOldNameColumn] = "IMG_" + std::to_string(row) + ".JPG";
+    list.resize(100'000);
+    for (std::size_t row = 0; row < list.size(); ++row)
+        list[row].name = "IMG_" + std::to_string(row + 1) + ".JPG";
     EXPECT_EQ(model.rowCount(), 0);
     model.refresh();
     model.setFrozen(true);
@@ -359,9 +359,31 @@ TEST(FileListModel, ReadsNothingWhileFrozenAndShowsAHundredThousandRowsOnRefresh
     model.setFrozen(false);
     EXPECT_EQ(model.index(99'999, 0).data().toString(), "IMG_100000.JPG");
     EXPECT_EQ(model.headerData(3, Qt::Horizontal, Qt::DisplayRole).toString(), "新ファイル名");
-    list.resize(3);
+    list.resize(2);
     model.refresh();
     EXPECT_EQ(model.rowCount(), 2);
+}
+
+TEST(FileListModel, ShowsEveryColumnInItsTextFormUnderItsHeading) {
+    PlannedFile row;
+    row.sourceFolder = "/media/card/DCIM/";
+    row.name = "IMG_0001.JPG";
+    row.extension = ".jpg";
+    row.shotDate = {2005, 3, 12, 9, 5, 7, 999};
+    row.newFolderLevels = {"2005年", "03月"};
+    row.newName = "P_001.jpg";
+    const std::vector<PlannedFile> list{row};
+    FileListModel model(list);
+    const QStringList headings = {"旧ファイル名", "新フォルダ名", "タイムスタンプ",
+                                  "新ファイル名", "拡張子",       "読込みフォルダ"};
+    const QStringList cells = {"IMG_0001.JPG", "2005年\\03月", "20050312090507",
+                               "P_001.jpg",    ".jpg",         "/media/card/DCIM/"};
+    ASSERT_EQ(model.columnCount(), headings.size());
+    for (int column = 0; column < model.columnCount(); ++column) {
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(),
+                  headings[column]);
+        EXPECT_EQ(model.index(0, column).data().toString(), cells[column]) << column;
+    }
 }
 
 } // namespace

@@ -75,8 +75,7 @@ int thumbnails(int size, const std::string& outDir, const std::vector<std::strin
     return status;
 }
 
-std::string dateText(TDateTime value) {
-    DateTimeParts p = decodeDateTime(value);
+std::string dateText(const LocalDateTime& p) {
     char text[64];
     std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day,
                   p.hour, p.minute, p.second);

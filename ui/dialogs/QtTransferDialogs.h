@@ -9,7 +9,7 @@
 // holds (the run's abort flag, set e.g. by closing the window):
 //
 //     QtTransferDialogs dialogs(this, qtDialogs, [] { return runAbortFlag(); });
-//     int result = transferFile(request, dialogs);
+//     TransferResult result = transferFile(request, dialogs);
 #include "platform/FileTransfer.h"
 
 #include <QPointer>

@@ -7,8 +7,8 @@
 namespace pixbako {
 namespace {
 
-TDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
-    return *encodeDateTime(y, mo, d, h, mi, s, ms);
+LocalDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0) {
+    return *makeLocalDateTime(y, mo, d, h, mi, s, ms);
 }
 
 // These functions format with the process-wide record: pin it to the Japanese values.
@@ -25,27 +25,20 @@ private:
 };
 
 TEST_F(Names, FolderNameIsPrefixDateSuffix) {
-    const TDateTime shot = at(2004, 5, 6, 12, 34, 56);
+    const LocalDateTime shot = at(2004, 5, 6, 12, 34, 56);
     EXPECT_EQ(folderName("", "yyyy_mm_dd", "", shot), "2004_05_06");
     EXPECT_EQ(folderName(R"(P\)", R"(yyyy"年\"mm"月")", "_x", shot), R"(P\2004年\05月_x)");
     EXPECT_EQ(folderName("", "DDDDD", "", shot), ""); // the save folder itself
 }
 
-TEST_F(Names, TimeStampIsFourteenDigitsOnTheTwentyFourHourClock) {
-    EXPECT_EQ(timeStamp(at(2004, 5, 6, 12, 34, 56)), "20040506123456");
-    EXPECT_EQ(timeStamp(at(1999, 12, 31, 23, 59, 58, 999)), "19991231235958");
-    // As in a run, the long time form is "hhnnss" afterwards.
+TEST_F(Names, StampTimeFormStaysAfterARunPlannedItsFiles) {
+    setStampTimeForm();
     EXPECT_EQ(formatDateText("tt", at(2004, 5, 6, 7, 8, 9)), "070809");
 }
 
-TEST_F(Names, NamingDateIsTheStampCutToWholeSeconds) {
-    const TDateTime shot = at(2004, 5, 6, 12, 34, 56, 789);
-    auto date = namingDate(timeStamp(shot));
-    ASSERT_TRUE(date);
-    EXPECT_EQ(toMilliseconds(*date), toMilliseconds(at(2004, 5, 6, 12, 34, 56)));
-    for (const char* bad : {"", "2004050612345", "200405061234567", "2004050612345x",
-                            "20041306123456", "20040506243456"})
-        EXPECT_FALSE(namingDate(bad)) << bad;
+TEST_F(Names, NamingDateIsTheShotDateCutToWholeSeconds) {
+    EXPECT_EQ(namingDate(at(2004, 5, 6, 12, 34, 56, 789)), at(2004, 5, 6, 12, 34, 56));
+    EXPECT_EQ(namingDate(at(1899, 12, 30, 0, 0, 0, 999)), LocalDateTime{});
 }
 
 TEST_F(Names, ExtensionStartsAtTheLastDotOfTheLastPart) {
@@ -85,7 +78,7 @@ TEST_F(Names, ExtensionCaseConvertsAsciiLettersOnly) {
 
 TEST_F(Names, NewFileNameJoinsPrefixDateMiddleNumberAndExtension) {
     FileNameFields fields{"P", "yyyy_mm_dd", "_", true, sequenceStyleFor(3)};
-    const TDateTime shot = at(2005, 3, 12, 10, 0, 0);
+    const LocalDateTime shot = at(2005, 3, 12, 10, 0, 0);
     std::string ext = convertExtensionCase(extensionOf("DSC0001.JPG"), 1);
     EXPECT_EQ(newFileName(fields, shot, 7, ext), "P2005_03_12_(007).jpg");
 
@@ -97,10 +90,10 @@ TEST_F(Names, NewFileNameJoinsPrefixDateMiddleNumberAndExtension) {
 }
 
 TEST_F(Names, SamplesIgnoreALongTimeFormLeftByARun) {
-    const TDateTime now = at(2004, 5, 6, 13, 47, 9, 250);
-    timeStamp(now); // a run leaves "hhnnss" behind
+    const TDateTime now = dateTimeValue(at(2004, 5, 6, 13, 47, 9, 250));
+    setStampTimeForm(); // a run leaves "hhnnss" behind
     EXPECT_EQ(folderSampleText("A", "", "B", now), "A B");
-    EXPECT_EQ(folderSampleText("A", "", "B", at(2004, 5, 6)), "AB");
+    EXPECT_EQ(folderSampleText("A", "", "B", dateTimeValue(at(2004, 5, 6))), "AB");
     EXPECT_EQ(folderSampleText("", "yyyy_mm_dd", "", now), "2004_05_06");
 
     FileNameFields fields{"P", "yyyy_mm_dd tt", "_", true, sequenceStyleFor(3)};

@@ -12,18 +12,20 @@
 namespace pixbako::test {
 namespace {
 
-FileList threeRows(bool dateFolders) {
-    FileList list = emptyFileList();
+std::vector<PlannedFile> threeRows(bool dateFolders) {
+    std::vector<PlannedFile> list;
     const char* names[] = {"IMG_0001.JPG", "IMG_0002.JPG", "MVI_0003.AVI"};
-    const char* stamps[] = {"20050312100000", "20050312100001", "20050313090000"};
+    const LocalDateTime shots[] = {
+        {2005, 3, 12, 10, 0, 0, 250}, {2005, 3, 12, 10, 0, 1, 0}, {2005, 3, 13, 9, 0, 0, 999}};
     for (int i = 0; i < 3; ++i) {
-        FileListRow row;
-        row[kOldNameColumn] = names[i];
-        row[kNewFolderColumn] = dateFolders ? (i < 2 ? "2005_03_12" : "2005_03_13") : "";
-        row[kTimeStampColumn] = stamps[i];
-        row[kNewNameColumn] = "写真_00" + std::to_string(i + 1) + (i < 2 ? ".JPG" : ".AVI");
-        row[kExtensionColumn] = i < 2 ? ".JPG" : ".AVI";
-        row[kSourceFolderColumn] = "/media/card/DCIM/";
+        PlannedFile row;
+        row.name = names[i];
+        if (dateFolders)
+            row.newFolderLevels = {i < 2 ? "2005_03_12" : "2005_03_13"};
+        row.shotDate = shots[i];
+        row.newName = "写真_00" + std::to_string(i + 1) + (i < 2 ? ".JPG" : ".AVI");
+        row.extension = i < 2 ? ".JPG" : ".AVI";
+        row.sourceFolder = "/media/card/DCIM/";
         list.push_back(row);
     }
     return list;
@@ -71,13 +73,13 @@ TEST(LogFileTest, DateFolderColumnStandsBetweenOldAndNewName) {
 }
 
 TEST(LogFileTest, EmptyRunEndsWithTheHeadingLine) {
-    EXPECT_TRUE(logFileText("in", emptyFileList()).ends_with("タイムスタンプ\r\n"));
+    EXPECT_TRUE(logFileText("in", {}).ends_with("タイムスタンプ\r\n"));
 }
 
 TEST(LogFileTest, NameWithoutCp932FormIsWrittenAsUtf8WithBom) {
     TempFolder temp;
-    FileList list = threeRows(false);
-    list[1][kOldNameColumn] = "café_😀.jpg";
+    std::vector<PlannedFile> list = threeRows(false);
+    list[1].name = "café_😀.jpg";
     const LogFileResult result = writeLogFile(temp.path() + "/", "in", list, 1.0);
     ASSERT_TRUE(result.ok);
     const std::string bytes = readFileBytes(result.path);

@@ -12,11 +12,12 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-FileList listWithFolders(const Strings& folders) {
-    FileList list = emptyFileList();
+// Rows whose new folders are given as the date pattern writes them ("\" between levels).
+std::vector<PlannedFile> listWithFolders(const Strings& folders) {
+    std::vector<PlannedFile> list;
     for (const std::string& folder : folders) {
-        FileListRow row;
-        row[kNewFolderColumn] = folder;
+        PlannedFile row;
+        row.newFolderLevels = folderLevelsOf(folder);
         list.push_back(row);
     }
     return list;
@@ -58,7 +59,7 @@ TEST(PostRunTest, AutomaticParameterIsTheOneNewFolderElseTheSaveFolder) {
         {"nested levels", {"2005\\03", "2005\\03"}, 1, "/s/2005/03"},
     };
     for (const Case& c : cases) {
-        const FileList list = listWithFolders(c.folders);
+        const std::vector<PlannedFile> list = listWithFolders(c.folders);
         EXPECT_EQ(groupEnds(list), c.ends) << c.what;
         EXPECT_EQ(automaticProgramParameter("/s/", list), c.parameter) << c.what;
     }
@@ -68,7 +69,7 @@ TEST(PostRunTest, ParameterModeChoosesNoneAutomaticOrGivenText) {
     ImportSettings settings;
     settings.programPath = "/usr/bin/viewer";
     settings.programParameter = "--open here";
-    const FileList list = listWithFolders({"D1"});
+    const std::vector<PlannedFile> list = listWithFolders({"D1"});
     struct Case {
         int mode;
         Strings arguments;

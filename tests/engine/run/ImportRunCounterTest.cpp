@@ -24,13 +24,13 @@ TEST_F(ImportRunTest, SecondRunContinuesTheNumbersUntilTheNamingChanges) {
 
     jpeg("C.JPG", "2005:03:12 11:00:00");
     run.startOrStopRun(RunSender::Interactive);
-    EXPECT_EQ(column(kNewNameColumn), (Strings{" P20050312_ (003).JPG"}));
+    EXPECT_EQ(column(Column::NewName), (Strings{" P20050312_ (003).JPG"}));
     EXPECT_EQ(readCounterFile(counter).record.lastNumber, 3);
 
     s.middleText = "-";
     jpeg("D.JPG", "2005:03:12 12:00:00");
     run.startOrStopRun(RunSender::Interactive);
-    EXPECT_EQ(column(kNewNameColumn), (Strings{" P20050312-(001).JPG"}));
+    EXPECT_EQ(column(Column::NewName), (Strings{" P20050312-(001).JPG"}));
     EXPECT_EQ(readCounterFile(counter).record.lastNumber, 1);
     EXPECT_EQ(readCounterFile(counter).record.middle, "-");
 
@@ -55,7 +55,7 @@ TEST_F(ImportRunTest, HalfWidthKatakanaPrefixContinuesTheNumbersOfTheLastRun) {
         jpeg("B" + std::to_string(i) + ".JPG", "2005:03:12 11:00:0" + std::to_string(i));
     run.startOrStopRun(RunSender::Interactive);
 
-    EXPECT_EQ(column(kNewNameColumn),
+    EXPECT_EQ(column(Column::NewName),
               (Strings{"ﾃｽ20050312_004.JPG", "ﾃｽ20050312_005.JPG", "ﾃｽ20050312_006.JPG"}));
     Strings expected{"2005_03_12/PXBK"};
     for (int n = 1; n <= 6; ++n)
@@ -118,8 +118,8 @@ TEST_F(ImportRunTest, NegativeOrBrokenLastNumberStartsAtTheStartNumber) {
                                             "FATO=\"_\"\r\n");
         jpeg("A.JPG", date);
         run.startOrStopRun(RunSender::Interactive);
-        ASSERT_EQ(column(kNewNameColumn).size(), 1u);
-        EXPECT_EQ(column(kNewNameColumn)[0].substr(8), std::string(c.name) + ".JPG");
+        ASSERT_EQ(column(Column::NewName).size(), 1u);
+        EXPECT_EQ(column(Column::NewName)[0].substr(8), std::string(c.name) + ".JPG");
         EXPECT_EQ(readCounterFile(folder + "/PXBK").record.lastNumber,
                   std::stoll(std::string(c.name).substr(1)));
     }
@@ -156,7 +156,7 @@ TEST_F(ImportRunTest, StoppedRunLeavesNoGapInTheNumbers) {
 
     window.onProgress = nullptr;
     run.startOrStopRun(RunSender::Interactive);
-    EXPECT_EQ(column(kNewNameColumn).front(), "20050312_003.JPG");
+    EXPECT_EQ(column(Column::NewName).front(), "20050312_003.JPG");
     EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 8);
 }
 
@@ -179,7 +179,7 @@ TEST_F(ImportRunTest, AbortWhileNamingGivesTheCountersBackWhatTheyHeld) {
     };
     run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(window.boxTexts(), Strings{"中断しますか"});
-    EXPECT_EQ(column(kNewNameColumn),
+    EXPECT_EQ(column(Column::NewName),
               (Strings{"20050312_001.JPG", "20050312_002.JPG", "20050313_042.JPG", ""}));
     EXPECT_TRUE(window.transfers.empty());
     EXPECT_FALSE(std::filesystem::exists(out + "/2005_03_12/PXBK"));
@@ -238,7 +238,7 @@ TEST_F(ImportRunTest, LimitStopGivesACounterSharedByTwoGroupsBackWhatItHeld) {
 
         run.startOrStopRun(RunSender::Interactive);
 
-        EXPECT_EQ(column(kNewNameColumn), c.names);
+        EXPECT_EQ(column(Column::NewName), c.names);
         EXPECT_EQ(window.boxTexts(), Strings{"連番が100を越えます\r\n処理を中止します"});
         EXPECT_TRUE(window.transfers.empty());
         EXPECT_EQ(readBytes(may), before);
@@ -251,14 +251,14 @@ TEST_F(ImportRunTest, LimitStopGivesACounterSharedByTwoGroupsBackWhatItHeld) {
 TEST_F(ImportRunTest, FailedLastFilesGiveTheirNumbersBackUnlessTheNameIsTaken) {
     struct Case {
         const char* what;
-        int lastResult; // of the third file's transfer
-        bool nameTaken; // its destination exists
+        TransferResult lastResult; // of the third file's transfer
+        bool nameTaken;            // its destination exists
         std::int64_t counter;
     };
     const Case cases[] = {
-        {"all transferred", 0, false, 3},
-        {"disk full", static_cast<int>(TransferError::DiskFull), false, 2},
-        {"replacement declined", static_cast<int>(TransferError::Skipped), true, 3},
+        {"all transferred", kDone, false, 3},
+        {"disk full", TransferResult::of(TransferError::DiskFull), false, 2},
+        {"replacement declined", TransferResult::of(TransferError::Skipped), true, 3},
     };
     window.settings.autoContinue = true;
     window.settings.copy = true;
@@ -271,8 +271,9 @@ TEST_F(ImportRunTest, FailedLastFilesGiveTheirNumbersBackUnlessTheNameIsTaken) {
             std::filesystem::create_directories(out + "/2005_03_12");
             writeTestFile(out + "/2005_03_12/20050312_003.JPG", "someone else's");
         }
-        window.onTransfer = [&](const TransferRequest&, std::size_t n) -> std::optional<int> {
-            if (n % 3 == 0 && c.lastResult != 0)
+        window.onTransfer = [&](const TransferRequest&,
+                                std::size_t n) -> std::optional<TransferResult> {
+            if (n % 3 == 0 && !c.lastResult.done())
                 return c.lastResult;
             return std::nullopt;
         };
@@ -283,7 +284,7 @@ TEST_F(ImportRunTest, FailedLastFilesGiveTheirNumbersBackUnlessTheNameIsTaken) {
 }
 
 TEST_F(ImportRunTest, FolderNamedLikeTheListHeadingStillStartsAGroup) {
-    // The folder name equals the heading of its column: row 1 must still start a group, with
+    // The folder name equals the heading of its column: the first row must still start a group, with
     // the start number and a counter file, not go on from a number no group ever gave.
     ImportSettings& s = window.settings;
     s.folderPrefix = "新フォルダ名";
@@ -296,8 +297,8 @@ TEST_F(ImportRunTest, FolderNamedLikeTheListHeadingStillStartsAGroup) {
 
     run.startOrStopRun(RunSender::Interactive);
 
-    EXPECT_EQ(column(kNewFolderColumn), Strings(2, "新フォルダ名"));
-    EXPECT_EQ(column(kNewNameColumn), (Strings{"20050312_05.JPG", "20050312_06.JPG"}));
+    EXPECT_EQ(column(Column::NewFolder), Strings(2, "新フォルダ名"));
+    EXPECT_EQ(column(Column::NewName), (Strings{"20050312_05.JPG", "20050312_06.JPG"}));
     EXPECT_EQ(filesUnder(out), (Strings{"新フォルダ名/20050312_05.JPG",
                                         "新フォルダ名/20050312_06.JPG", "新フォルダ名/PXBK"}));
     EXPECT_EQ(readCounterFile(out + "/新フォルダ名/PXBK").record.lastNumber, 6);
@@ -316,11 +317,11 @@ TEST_F(ImportRunTest, NewFolderIgnoredTheStartNumberWhenTheNamingEqualledTheCoun
     s.startNumber = 7;
     jpeg("A.JPG", "2005:03:12 10:00:00");
     run.startOrStopRun(RunSender::Interactive);
-    EXPECT_EQ(column(kNewNameColumn), Strings{"2005-03-1207.JPG"});
+    EXPECT_EQ(column(Column::NewName), Strings{"2005-03-1207.JPG"});
 
     jpeg("B.JPG", "2005:03:12 11:00:00");
     run.startOrStopRun(RunSender::Interactive);
-    EXPECT_EQ(column(kNewNameColumn), Strings{"2005-03-1208.JPG"});
+    EXPECT_EQ(column(Column::NewName), Strings{"2005-03-1208.JPG"});
 }
 
 } // namespace

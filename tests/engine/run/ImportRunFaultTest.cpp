@@ -24,8 +24,8 @@ TEST_F(ImportRunTest, TwoRowsWithTheSameDestinationNeverLoseTheFirstFile) {
     EXPECT_TRUE(window.transfers[2].mayReplace);
     // From another disk the second file is copied while the first is in flight, and it is
     // refused only when it is named, after the first.
-    const int exists = static_cast<int>(TransferError::DestinationExists);
-    EXPECT_EQ(window.transferResults, (std::vector<int>{0, exists, 0}));
+    const TransferResult exists = TransferResult::of(TransferError::DestinationExists);
+    EXPECT_EQ(window.transferResults, (std::vector<TransferResult>{kDone, exists, kDone}));
     EXPECT_EQ(window.transferErrors.size(), 1u);
     EXPECT_EQ(readBytes(out + "/2005_03_12/20050312_.JPG"), first);
     EXPECT_EQ(filesUnder(in), (Strings{"B.JPG"})) << "the second source stays";
@@ -53,8 +53,8 @@ TEST_F(ImportRunTest, CopiesInFlightWithTheSameDestinationNeverLoseTheFirstFile)
 
         run.startOrStopRun(RunSender::Interactive);
 
-        const int exists = static_cast<int>(TransferError::DestinationExists);
-        EXPECT_EQ(window.transferResults, (std::vector<int>{0, exists, exists}));
+        const TransferResult exists = TransferResult::of(TransferError::DestinationExists);
+        EXPECT_EQ(window.transferResults, (std::vector<TransferResult>{kDone, exists, exists}));
         EXPECT_EQ(window.transferErrors.size(), 2u);
         EXPECT_EQ(readBytes(out + "/2005_03_12/20050312_.JPG"), first);
         EXPECT_EQ(filesUnder(out), (Strings{"2005_03_12/20050312_.JPG"}))
@@ -96,7 +96,8 @@ TEST_F(ImportRunTest, ClosingTheWindowDuringACopyCancelsItCleanlyAndClosesAfterw
     run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_EQ(closeAnswers, std::vector<bool>{false}) << "the close waits for the run";
-    EXPECT_EQ(window.transferResults, (std::vector<int>{0})) << "the second is abandoned";
+    EXPECT_EQ(window.transferResults, std::vector<TransferResult>{kDone})
+        << "the second is abandoned";
     EXPECT_TRUE(window.boxes.empty()) << "no cancel report for a close";
     EXPECT_EQ(filesUnder(out), (Strings{"2005_03_12/20050312_001.JPG"}))
         << "no temporary file is left";
@@ -143,9 +144,9 @@ TEST_F(ImportRunTest, InPlaceRenameNeverReplacesAFileTheRunStillHasToTransfer) {
         probe.startOrStopRun(RunSender::Interactive);
 
         Strings names;
-        for (std::size_t r = 1; r < probe.list().size(); ++r)
-            names.push_back(probe.list()[r][kOldNameColumn] + ">" +
-                            probe.list()[r][kNewNameColumn]);
+        for (std::size_t r = 0; r < probe.list().size(); ++r)
+            names.push_back(cell(probe.list()[r], Column::OldName) + ">" +
+                            cell(probe.list()[r], Column::NewName));
         EXPECT_EQ(names, (Strings{"20050312_002.JPG>20050312_001.JPG",
                                   "20050312_001.JPG>20050312_002.JPG"}));
         ASSERT_EQ(w.transfers.size(), 2u);

@@ -28,6 +28,27 @@
 
 namespace pixbako::test {
 
+// The columns of the processed-file list as the window shows them.
+enum class Column { OldName, NewFolder, TimeStamp, NewName, Extension, SourceFolder };
+
+inline std::string cell(const PlannedFile& row, Column column) {
+    switch (column) {
+    case Column::OldName:
+        return row.name;
+    case Column::NewFolder:
+        return folderLevelsText(row.newFolderLevels);
+    case Column::TimeStamp:
+        return stampText(row.shotDate);
+    case Column::NewName:
+        return row.newName;
+    case Column::Extension:
+        return row.extension;
+    case Column::SourceFolder:
+        return row.sourceFolder;
+    }
+    return {};
+}
+
 class ImportRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -100,11 +121,11 @@ protected:
         return path.empty() || sameDevice(path, tmp.path()) ? std::string() : path;
     }
 
-    // One column of rows 1..n.
-    std::vector<std::string> column(std::size_t c) const {
+    // One column of every row.
+    std::vector<std::string> column(Column c) const {
         std::vector<std::string> cells;
-        for (std::size_t r = 1; r < run.list().size(); ++r)
-            cells.push_back(run.list()[r][c]);
+        for (const PlannedFile& row : run.list())
+            cells.push_back(cell(row, c));
         return cells;
     }
 

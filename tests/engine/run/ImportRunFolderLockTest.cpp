@@ -96,8 +96,8 @@ TEST_F(ImportRunTest, FolderHeldByAnotherProcessStopsTheRunUntilThatProcessIsKil
     run.startOrStopRun(RunSender::Interactive);
 
     EXPECT_TRUE(window.boxes.empty());
-    EXPECT_EQ(column(kNewNameColumn), (Strings{"20050312_001.JPG", "20050313_003.JPG"}));
-    EXPECT_EQ(window.transferResults, (std::vector<int>{0, 0}));
+    EXPECT_EQ(column(Column::NewName), (Strings{"20050312_001.JPG", "20050313_003.JPG"}));
+    EXPECT_EQ(window.transferResults, (std::vector<TransferResult>{kDone, kDone}));
     EXPECT_EQ(window.count("complete"), 1);
 }
 
@@ -141,7 +141,8 @@ TEST_F(ImportRunTest, RunWaitingInADialogKeepsASecondProcessOutOfItsFolders) {
             return report + std::to_string(w.transfers.size()) + " transfers";
         };
         std::string whileHeld;
-        window.onTransfer = [&](const TransferRequest&, std::size_t) -> std::optional<int> {
+        window.onTransfer = [&](const TransferRequest&,
+                                std::size_t) -> std::optional<TransferResult> {
             whileHeld = transfer_test::inChild(secondRun);
             return std::nullopt;
         };
@@ -167,7 +168,7 @@ TEST_F(ImportRunTest, ProgramsStartedDuringTheRunDoNotKeepItsFoldersLocked) {
         programs.push_back(std::make_unique<RunningProgram>());
         ASSERT_TRUE(programs.back()->started());
     };
-    window.onTransfer = [&](const TransferRequest&, std::size_t) -> std::optional<int> {
+    window.onTransfer = [&](const TransferRequest&, std::size_t) -> std::optional<TransferResult> {
         start();
         return std::nullopt;
     };

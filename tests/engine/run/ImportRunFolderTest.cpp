@@ -23,15 +23,14 @@ TEST_F(ImportRunTest, FolderModeSortsByShotDateNamesAndMovesEveryFile) {
 
     run.startOrStopRun(RunSender::Interactive);
 
-    EXPECT_EQ(column(kOldNameColumn), (Strings{"IMG_0002.JPG", "IMG_0001.JPG", "IMG_0003.JPG"}));
-    EXPECT_EQ(column(kNewFolderColumn), (Strings{"2005_03_12", "2005_03_12", "2005_03_13"}));
-    EXPECT_EQ(column(kTimeStampColumn),
+    EXPECT_EQ(column(Column::OldName), (Strings{"IMG_0002.JPG", "IMG_0001.JPG", "IMG_0003.JPG"}));
+    EXPECT_EQ(column(Column::NewFolder), (Strings{"2005_03_12", "2005_03_12", "2005_03_13"}));
+    EXPECT_EQ(column(Column::TimeStamp),
               (Strings{"20050312090000", "20050312100002", "20050313080000"}));
-    EXPECT_EQ(column(kNewNameColumn),
+    EXPECT_EQ(column(Column::NewName),
               (Strings{"P20050312_(001).jpg", "P20050312_(002).jpg", "P20050313_(001).jpg"}));
-    EXPECT_EQ(column(kExtensionColumn), (Strings{".jpg", ".jpg", ".jpg"}));
-    EXPECT_EQ(column(kSourceFolderColumn), (Strings{in + "/", in + "/", in + "/"}));
-    EXPECT_EQ(run.list()[0], fileListHeadings());
+    EXPECT_EQ(column(Column::Extension), (Strings{".jpg", ".jpg", ".jpg"}));
+    EXPECT_EQ(column(Column::SourceFolder), (Strings{in + "/", in + "/", in + "/"}));
 
     EXPECT_EQ(filesUnder(out),
               (Strings{"2005_03_12/P20050312_(001).jpg", "2005_03_12/P20050312_(002).jpg",
@@ -49,7 +48,7 @@ TEST_F(ImportRunTest, FolderModeSortsByShotDateNamesAndMovesEveryFile) {
     EXPECT_EQ(window.statusTexts,
               (Strings{"IMG_0002.JPGを処理中です    (1/3)", "IMG_0001.JPGを処理中です    (2/3)",
                        "IMG_0003.JPGを処理中です    (3/3)", ""}));
-    EXPECT_EQ(window.shownRows, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(window.shownRows, (std::vector<std::size_t>{0, 1, 2}));
     ASSERT_EQ(window.transfers.size(), 3u);
     EXPECT_EQ(window.transfers[0].source, in + "/IMG_0002.JPG");
     EXPECT_EQ(window.transfers[0].destination, out + "/2005_03_12/P20050312_(001).jpg");
@@ -75,9 +74,9 @@ TEST_F(ImportRunTest, CopyWithSubfoldersKeepsSourcesAndAsksBeforeReplacing) {
 
     run.startOrStopRun(RunSender::CommandLineFolder);
 
-    EXPECT_EQ(column(kNewFolderColumn), (Strings{"photo\\2005年\\03\\", "photo\\2005年\\03\\"}));
+    EXPECT_EQ(column(Column::NewFolder), (Strings{"photo\\2005年\\03\\", "photo\\2005年\\03\\"}));
     EXPECT_EQ(window.transfers[0].destination, out + "/photo/2005年/03/A.JPG");
-    EXPECT_EQ(column(kSourceFolderColumn), (Strings{in + "/", in + "/sub/deeper/"}));
+    EXPECT_EQ(column(Column::SourceFolder), (Strings{in + "/", in + "/sub/deeper/"}));
     EXPECT_EQ(filesUnder(out), (Strings{"photo/2005年/03/A.JPG", "photo/2005年/03/B.JPG"}));
     EXPECT_EQ(filesUnder(in), (Strings{"A.JPG", "sub/deeper/B.JPG"}));
     for (const auto& request : window.transfers) {
@@ -103,7 +102,7 @@ TEST_F(ImportRunTest, ChosenTypesFilterByTheFirstFourLettersOfTheExtension) {
     s.extensions.freeList = "RAW";
     run.startOrStopRun(RunSender::Interactive);
     EXPECT_EQ(filesUnder(in), (Strings{"IMG4.THM", "IMG5"}));
-    EXPECT_EQ(column(kOldNameColumn), (Strings{"c.raw"}));
+    EXPECT_EQ(column(Column::OldName), (Strings{"c.raw"}));
 
     s.extensionMode = 0; // all files
     run.startOrStopRun(RunSender::Interactive);
@@ -133,8 +132,8 @@ TEST_F(ImportRunTest, RenameOffKeepsOldNamesWithoutCounterOrLimit) {
 
     run.startOrStopRun(RunSender::Interactive);
 
-    EXPECT_EQ(column(kNewNameColumn), column(kOldNameColumn));
-    EXPECT_EQ(column(kExtensionColumn), Strings(5, ".JPG"));
+    EXPECT_EQ(column(Column::NewName), column(Column::OldName));
+    EXPECT_EQ(column(Column::Extension), Strings(5, ".JPG"));
     EXPECT_EQ(filesUnder(out).size(), 5u);
     EXPECT_FALSE(std::filesystem::exists(out + "/2005_03_12/PXBK"));
     EXPECT_TRUE(window.boxes.empty());
@@ -146,7 +145,7 @@ TEST_F(ImportRunTest, DateFoldersOffPutsEveryFileIntoTheSaveFolderAsOneGroup) {
     window.settings.dateFolders = false;
     window.settings.saveFolder = out + "/"; // a delimiter already there is not doubled
     run.startOrStopRun(RunSender::Interactive);
-    EXPECT_EQ(column(kNewFolderColumn), (Strings{"", ""}));
+    EXPECT_EQ(column(Column::NewFolder), (Strings{"", ""}));
     EXPECT_EQ(filesUnder(out), (Strings{"20050312_001.JPG", "20060101_002.JPG"}));
     EXPECT_EQ(window.transfers[1].destination, out + "/20060101_002.JPG");
 }
@@ -252,7 +251,7 @@ TEST_F(ImportRunTest, TransferredFilesKeepBytesAndModificationTimeInTheirLocalDa
 
         probe.startOrStopRun(RunSender::Interactive);
 
-        EXPECT_EQ(probe.list().at(1)[kTimeStampColumn], "20050313045958") << copy;
+        EXPECT_EQ(cell(probe.list().at(0), Column::TimeStamp), "20050313045958") << copy;
         const std::string target = w.settings.saveFolder + "/2005_03_13/20050313_001.MOV";
         EXPECT_EQ(readBytes(target), bytes) << copy;
         auto written = lastWriteTime(target);

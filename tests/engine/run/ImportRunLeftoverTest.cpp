@@ -25,7 +25,7 @@ TEST_F(ImportRunTest, CrashLeftoversOnTheCardAreNeverImported) {
     plain(".pixbako-Ab3xZ9.tmp");
     plain(".PXBK.tmp123-0");
     run.startOrStopRun(RunSender::Interactive);
-    EXPECT_EQ(column(kOldNameColumn), Strings{"A.JPG"});
+    EXPECT_EQ(column(Column::OldName), Strings{"A.JPG"});
     // They stay where they are: a run reading from a folder deletes nothing there.
     EXPECT_EQ(filesUnder(in), (Strings{".PXBK.tmp123-0", ".pixbako-Ab3xZ9.tmp"}));
 }

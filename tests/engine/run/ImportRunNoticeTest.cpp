@@ -13,9 +13,10 @@ TEST_F(ImportRunTest, NoticeCountsTheFilesNotTransferredByReason) {
     ImportSettings& s = window.settings;
     s.numbering = false; // A and B both become 20050312_.JPG
     s.overwriteConfirmation = true;
-    window.onTransfer = [](const TransferRequest& request, std::size_t) -> std::optional<int> {
+    window.onTransfer = [](const TransferRequest& request,
+                           std::size_t) -> std::optional<TransferResult> {
         if (request.source.ends_with("/D.JPG"))
-            return static_cast<int>(TransferError::DiskFull);
+            return TransferResult::of(TransferError::DiskFull);
         return std::nullopt;
     };
 
@@ -67,11 +68,12 @@ TEST_F(ImportRunTest, NoticeCountsTheFilesNotTransferredByReason) {
 // A cancel in the progress window said "処理を中断しました\r\n3件のファイルを処理しました" when one
 // of the three rows before it had failed: after a move that file is still on the card.
 TEST_F(ImportRunTest, CancelNoticeCountsOnlyTheFilesTransferredBeforeIt) {
-    window.onTransfer = [](const TransferRequest& request, std::size_t) -> std::optional<int> {
+    window.onTransfer = [](const TransferRequest& request,
+                           std::size_t) -> std::optional<TransferResult> {
         if (request.source.ends_with("/B.JPG"))
-            return static_cast<int>(TransferError::DiskFull);
+            return TransferResult::of(TransferError::DiskFull);
         if (request.source.ends_with("/D.JPG"))
-            return kTransferCancelled; // Cancel in the progress window
+            return kCancelled; // Cancel in the progress window
         return std::nullopt;
     };
     for (bool copy : {false, true}) {

@@ -8,7 +8,7 @@ namespace {
 
 // For every finished transfer in the timeline, the status line and the selected row shown at
 // that moment: "name: status | row".
-Strings shownAtEachFinish(const FakeRunWindow& w, const FileList& list) {
+Strings shownAtEachFinish(const FakeRunWindow& w, const std::vector<PlannedFile>& list) {
     Strings seen;
     std::string status = "-";
     std::string row = "-";
@@ -16,7 +16,7 @@ Strings shownAtEachFinish(const FakeRunWindow& w, const FileList& list) {
         if (entry.rfind("status ", 0) == 0)
             status = entry.substr(7);
         else if (entry.rfind("row ", 0) == 0)
-            row = list[std::stoul(entry.substr(4))][kOldNameColumn];
+            row = list[std::stoul(entry.substr(4))].name;
         else if (entry.rfind("finish ", 0) == 0)
             seen.push_back(entry.substr(7, entry.find(' ', 7) - 7) + ": " + status + " | " + row);
     }
@@ -76,11 +76,11 @@ TEST_F(ImportRunTest, TransferThatCantOverlapIsFinishedBeforeTheNextRowShows) {
         probe.startOrStopRun(RunSender::Interactive);
 
         EXPECT_TRUE(w.transferErrors.empty());
-        const long secondFinished = w.firstInTimeline("finish B.JPG 0");
+        const long secondFinished = w.firstInTimeline("finish B.JPG done");
         ASSERT_GE(secondFinished, 0);
         EXPECT_LT(secondFinished, w.firstInTimeline("status C.JPG"));
         EXPECT_LT(secondFinished, w.firstInTimeline("begin C.JPG"));
-        EXPECT_LT(w.firstInTimeline("finish A.JPG 0"), w.firstInTimeline("status B.JPG"));
+        EXPECT_LT(w.firstInTimeline("finish A.JPG done"), w.firstInTimeline("status B.JPG"));
     }
 }
 
@@ -103,7 +103,7 @@ TEST_F(ImportRunTest, FolderErrorAppearsAfterTheErrorsOfEarlierRowsInFlight) {
     ASSERT_GE(earlierError, 0);
     ASSERT_GE(folderError, 0);
     EXPECT_LT(earlierError, folderError);
-    EXPECT_EQ(window.timeline.at(static_cast<std::size_t>(folderError - 1)), "row 3");
+    EXPECT_EQ(window.timeline.at(static_cast<std::size_t>(folderError - 1)), "row 2");
 }
 
 TEST_F(ImportRunTest, RowOneIsFinishedBeforeARowPastTheInFlightLimitBegins) {

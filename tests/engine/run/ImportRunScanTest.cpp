@@ -37,7 +37,7 @@ TEST_F(ImportRunTest, SaveFolderInsideTheReadInFolderIsNeverReadBackIn) {
             std::filesystem::create_directory_symlink(c.saveFolder, c.link);
         for (int round = 0; round < 2; ++round) {
             run.startOrStopRun(RunSender::Interactive);
-            EXPECT_EQ(column(kOldNameColumn), (Strings{"A.JPG", "B.JPG"}));
+            EXPECT_EQ(column(Column::OldName), (Strings{"A.JPG", "B.JPG"}));
         }
         EXPECT_EQ(filesUnder(c.saveFolder).size(), 5u) << "4 pictures and a counter file";
         EXPECT_TRUE(window.boxes.empty());

@@ -22,10 +22,10 @@ TEST_F(ImportRunTest, SelectionModeTakesTheSelectedFilesInBoxOrder) {
 
     run.startOrStopRun(RunSender::Interactive);
 
-    EXPECT_EQ(column(kOldNameColumn), (Strings{"a.JPG", "b.JPG", "c.THM"}));
-    EXPECT_EQ(column(kNewNameColumn),
+    EXPECT_EQ(column(Column::OldName), (Strings{"a.JPG", "b.JPG", "c.THM"}));
+    EXPECT_EQ(column(Column::NewName),
               (Strings{"20050312_001.JPG", "20050312_002.JPG", "20050312_003.THM"}));
-    EXPECT_EQ(column(kSourceFolderColumn), (Strings{in, in, in}));
+    EXPECT_EQ(column(Column::SourceFolder), (Strings{in, in, in}));
     EXPECT_EQ(window.transfers[0].source, a);
     EXPECT_EQ(filesUnder(in), (Strings{"PXBK", "d.JPG"}));
     // Moved files are gone from the box; the others stay.
@@ -59,8 +59,8 @@ TEST_F(ImportRunTest, SelectionModeGroupsAFolderThatComesBackAsANewGroup) {
         probe.startOrStopRun(RunSender::Interactive);
 
         Strings names;
-        for (std::size_t r = 1; r < probe.list().size(); ++r)
-            names.push_back(probe.list()[r][kNewNameColumn]);
+        for (std::size_t r = 0; r < probe.list().size(); ++r)
+            names.push_back(cell(probe.list()[r], Column::NewName));
         EXPECT_EQ(names, c.names) << c.autoContinue;
         // Without auto-continue the third file meets the first one's name: the run never
         // replaces a file it has written, so that copy fails and is reported.

@@ -64,7 +64,8 @@ TEST_F(ImportRunTest, ConfirmedStopWithRowsInFlightSettlesThemBeforeTheWindowGoe
         << "the rows in flight are settled before the window is idle";
     EXPECT_EQ(window.boxTexts(), Strings{"中断しますか"}) << "no box after the stop's question";
     EXPECT_TRUE(window.transferErrors.empty());
-    EXPECT_EQ(window.transferResults, std::vector<int>{0}) << "B and C are abandoned";
+    EXPECT_EQ(window.transferResults, std::vector<TransferResult>{kDone})
+        << "B and C are abandoned";
     EXPECT_EQ(filesUnder(out), Strings{"2005_03_11/20050311_.JPG"}) << "no temporary file";
     EXPECT_EQ(filesUnder(card), (Strings{"B.JPG", "C.JPG", "D.JPG", "E.JPG"}));
     EXPECT_EQ(window.thumbnails, Strings(files.begin() + 1, files.end()))
@@ -132,7 +133,7 @@ TEST_F(ImportRunTest, TerminationSignalDuringTheLastRowsErrorBoxStillStopsTheRun
             return "SKIP: no signal handlers here";
         // The last source is gone when its turn comes: its transfer shows an error box.
         window.onTransfer = [](const TransferRequest& request,
-                               std::size_t number) -> std::optional<int> {
+                               std::size_t number) -> std::optional<TransferResult> {
             if (number == 3)
                 std::filesystem::remove(request.source);
             return std::nullopt;

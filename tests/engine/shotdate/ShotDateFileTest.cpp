@@ -195,10 +195,10 @@ TEST_F(ShotDateFile, ExifDateIgnoredTheLocaleAmPmTextsAndTimeSeparator) {
     dateTextSettings() = english;
     const std::string pm = write("pm.jpg", test::cameraJpeg("2004:05:06 1.02.03 pm"));
     const std::string japanese = write("ja.jpg", test::cameraJpeg("2004:05:06 1.02.03 午後"));
-    const TDateTime pmDate = shotDateOf(pm);
-    const TDateTime japaneseDate = shotDateOf(japanese);
+    const LocalDateTime pmDate = shotDateOf(pm);
+    const LocalDateTime japaneseDate = shotDateOf(japanese);
     dateTextSettings().timeSeparator.clear(); // a locale without one: only the hour is read
-    const TDateTime noSeparator = shotDateOf(pm);
+    const LocalDateTime noSeparator = shotDateOf(pm);
 
     EXPECT_EQ(toMilliseconds(pmDate), ms(2004, 5, 6, 13, 2, 3));
     EXPECT_EQ(toMilliseconds(japaneseDate), ms(2004, 5, 6, 1, 2, 3));

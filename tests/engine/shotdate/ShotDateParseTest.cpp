@@ -25,7 +25,8 @@ void expectReads(std::string_view text, std::optional<Expected> expected,
                  const DateParseTexts& texts = {}, TDateTime now = fixedNow()) {
     auto value = parseDateText(text, now, texts);
     if (!expected) {
-        EXPECT_FALSE(value) << "'" << text << "' read as " << value.value_or(0);
+        EXPECT_FALSE(value) << "'" << text << "' read as "
+                            << toMilliseconds(value.value_or(LocalDateTime{}));
         return;
     }
     ASSERT_TRUE(value) << "'" << text << "' not read";

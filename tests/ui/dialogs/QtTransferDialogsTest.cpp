@@ -210,7 +210,7 @@ TEST(QtTransferDialogs, PressingCancelInALongCopyCancelsItAndKeepsTheSource) {
     presser.start(0);
 
     TransferRequest request{FileOperation::Copy, source, destination, false, true};
-    EXPECT_EQ(transferFile(request, dialogs), kTransferCancelled);
+    EXPECT_EQ(transferFile(request, dialogs).status, TransferStatus::Cancelled);
     EXPECT_TRUE(std::filesystem::exists(source));
     EXPECT_EQ(std::filesystem::file_size(source), 6u << 20);
     EXPECT_FALSE(std::filesystem::exists(destination));
