@@ -27,7 +27,7 @@ class QWidget;
 
 namespace pixbako {
 
-class SettingsIni;
+class IniFile;
 struct OptionKey;
 
 // What the settings file needs of the main window beyond its named controls.
@@ -102,12 +102,12 @@ private:
     void applyText(const OptionKey& option, const std::string& value);
     void applyBoolean(const OptionKey& option, bool value);
     void applyInteger(const OptionKey& option, int value);
-    void placeWindow(const SettingsIni& ini, const QRect& area);
-    void storeOption(SettingsIni& ini, const std::string& section, const OptionKey& option);
+    void placeWindow(const IniFile& ini, const QRect& area);
+    void storeOption(IniFile& ini, const std::string& section, const OptionKey& option);
     bool save(const std::string& section, bool deliberate);
     void reportWriteFailure(const std::string& reason);
     // The warning about a file that was not read, once per program run.
-    void reportUnreadable(const SettingsIni& ini);
+    void reportUnreadable(const IniFile& ini);
 
     ISettingsForm& form_;
     QString path_;
