@@ -48,7 +48,7 @@ public:
     ImportSettings importSettings() override { return settings; }
     void enterRunningState() override {}
     void enterIdleState() override {}
-    int shellFileOperation(const TransferRequest&) override { return 0; }
+    int shellFileOperation(const TransferRequest&, const RunAbortFlag&) override { return 0; }
     void completionSequence(const RunCompletion&) override {}
     void saveStoppedRunLog(const RunCompletion&) override {}
     void closeWindow() override {}

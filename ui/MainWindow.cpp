@@ -4,7 +4,6 @@
 
 #include "components/FileDropTarget.h"
 #include "components/PopupWidth.h"
-#include "engine/run/RunAbort.h"
 #include "ui/FileListModel.h"
 #include "ui/FormatExpLines.h"
 #include "ui/Pictures.h"
@@ -44,8 +43,8 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
         setup_.dialogs = ownDialogs_.get();
     }
     if (!setup_.transferDialogs) {
-        ownTransferDialogs_ = std::make_unique<QtTransferDialogs>(this, *setup_.dialogs,
-                                                                  [] { return runAbortFlag(); });
+        ownTransferDialogs_ =
+            std::make_unique<QtTransferDialogs>(this, *setup_.dialogs, &run_.abortFlag());
         setup_.transferDialogs = ownTransferDialogs_.get();
     }
     setUpControls();

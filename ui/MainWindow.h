@@ -205,8 +205,9 @@ public:
     ImportSettings importSettings() override;
     void enterRunningState() override;
     void enterIdleState() override;
-    int shellFileOperation(const TransferRequest& request) override;
-    TransferInFlight beginFileOperation(const TransferRequest& request) override;
+    int shellFileOperation(const TransferRequest& request, const RunAbortFlag& abort) override;
+    TransferInFlight beginFileOperation(const TransferRequest& request,
+                                        const RunAbortFlag& abort) override;
     void completionSequence(const RunCompletion& completion) override;
     void saveStoppedRunLog(const RunCompletion& completion) override;
     void closeWindow() override;

@@ -17,7 +17,7 @@ namespace pixbako {
 void ImportRun::startOrStopRun(RunSender sender) {
     if (running_) {
         // Once a stop is confirmed the run is settling its rows in flight: ask no more.
-        if (!runAbortRequested())
+        if (!abort_.stopRequested())
             abortRequest();
         return;
     }
@@ -57,7 +57,7 @@ bool ImportRun::requestClose() {
     if (!active_)
         return true;
     closeRequested_ = true;
-    runAbortFlag() = true;
+    abort_.set();
     return false;
 }
 
@@ -66,7 +66,7 @@ void ImportRun::abortRequest() {
         return;
     // The run stops at its next check, which follows at once, and returns the window to
     // idle once the rows in flight are settled.
-    runAbortFlag() = true;
+    abort_.set();
 }
 
 void ImportRun::finish() {
@@ -84,7 +84,7 @@ void ImportRun::finish() {
 
 bool ImportRun::checkAbort() {
     window_.processEvents();
-    return runAbortRequested();
+    return abort_.stopRequested();
 }
 
 void ImportRun::showError(const std::string& message) {
@@ -95,7 +95,7 @@ void ImportRun::showError(const std::string& message) {
 void ImportRun::run(RunSender sender) {
     report_ = {};
     rowsFinished_ = 0;
-    runAbortFlag() = false;
+    abort_.clear();
     window_.setListRedraw(false);
     window_.enterRunningState();
     running_ = true;

@@ -28,6 +28,7 @@
 #include "engine/run/CounterFile.h"
 #include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
+#include "engine/run/RunAbort.h"
 #include "engine/run/RunSummary.h"
 #include "engine/run/RunWindow.h"
 #include "platform/FolderLock.h"
@@ -58,6 +59,9 @@ public:
     // active; it is told to stop (the abort flag also cancels a copy in progress), and once it
     // has unwound the run calls IRunWindow::closeWindow(). Ignore the close event meanwhile.
     bool requestClose();
+
+    // Set while the run is told to stop; the window's transfer dialogs watch it.
+    const RunAbortFlag& abortFlag() const { return abort_; }
 
     // The processed-file list: row 0 the headings, rows 1..n the files of the last run.
     const FileList& list() const { return list_; }
@@ -134,6 +138,7 @@ private:
     bool running_ = false;
     bool active_ = false; // inside startOrStopRun's run, also after an abort restored the window
     bool closeRequested_ = false;
+    RunAbortFlag abort_;
     Report report_;
 };
 

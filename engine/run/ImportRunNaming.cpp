@@ -4,7 +4,6 @@
 #include "engine/naming/SequenceStyle.h"
 #include "engine/run/CounterFile.h"
 #include "engine/run/ImportRun.h"
-#include "engine/run/RunAbort.h"
 #include "platform/Paths.h"
 
 #include <limits>
@@ -56,7 +55,7 @@ ImportRun::Outcome ImportRun::nameRows() {
         pending.due = false;
         window_.beep(BeepKind::Hand);
         window_.messageBox(limitMessage(limit), BoxIcon::Error, BoxButtons::Ok);
-        runAbortFlag() = true;
+        abort_.set();
         return Outcome::Stop;
     };
 

@@ -107,7 +107,7 @@ void FakeRunWindow::enterIdleState() {
     statusTexts.push_back("");
 }
 
-int FakeRunWindow::shellFileOperation(const TransferRequest& request) {
+int FakeRunWindow::shellFileOperation(const TransferRequest& request, const RunAbortFlag& abort) {
     transfers.push_back(request);
     const std::size_t number = transfers.size();
     int result = 0;
@@ -115,16 +115,17 @@ int FakeRunWindow::shellFileOperation(const TransferRequest& request) {
         result = *scripted;
     } else {
         ScriptedTransferDialogs answers(*this, number);
-        AbortAwareTransferDialogs dialogs(answers);
+        AbortAwareTransferDialogs dialogs(answers, abort);
         result = transferFile(request, dialogs);
     }
     transferResults.push_back(result);
     return result;
 }
 
-TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& request) {
+TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& request,
+                                                   const RunAbortFlag& abort) {
     if (wholeTransfers)
-        return TransferInFlight::done(shellFileOperation(request));
+        return TransferInFlight::done(shellFileOperation(request, abort));
     transfers.push_back(request);
     const std::size_t number = transfers.size();
     const std::string name = baseName(request.source);
@@ -139,7 +140,7 @@ TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& reques
         return transfer;
     }
     auto answers = std::make_shared<ScriptedTransferDialogs>(*this, number);
-    auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*answers);
+    auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*answers, abort);
     transferDialogs.push_back(answers);
     transferDialogs.push_back(dialogs);
     TransferInFlight transfer = beginTransfer(request, *dialogs);

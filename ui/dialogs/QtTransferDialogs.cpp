@@ -1,6 +1,7 @@
 #include "ui/dialogs/QtTransferDialogs.h"
 
 #include "engine/run/Dialogs.h"
+#include "engine/run/RunAbort.h"
 #include "ui/dialogs/QtDialogs.h"
 
 #include <QCoreApplication>
@@ -29,10 +30,8 @@ std::string transferErrorBoxText(const std::string& file, const std::string& rea
     return reason + "\r\n\r\n" + file;
 }
 
-QtTransferDialogs::QtTransferDialogs(QWidget* parent, IDialogs& dialogs,
-                                     AbortPredicate abortRequested)
-    : parent_(parent), dialogs_(dialogs), abortRequested_(std::move(abortRequested)),
-      clock_(steadyMilliseconds) {}
+QtTransferDialogs::QtTransferDialogs(QWidget* parent, IDialogs& dialogs, const RunAbortFlag* abort)
+    : parent_(parent), dialogs_(dialogs), abort_(abort), clock_(steadyMilliseconds) {}
 
 QtTransferDialogs::~QtTransferDialogs() {
     delete window_.data();
@@ -43,7 +42,7 @@ QProgressDialog* QtTransferDialogs::progressWindow() const {
 }
 
 OverwriteAnswer QtTransferDialogs::askOverwrite(const std::string& destination) {
-    if (abortRequested_ && abortRequested_())
+    if (abort_ && abort_->isSet())
         return OverwriteAnswer::Cancel;
     switch (dialogs_.messageBox(overwriteQuestionText(destination), BoxIcon::Question,
                                 BoxButtons::YesNoCancel)) {
@@ -84,7 +83,7 @@ bool QtTransferDialogs::progressUpdate(std::uint64_t done) {
         cancelled_ = true;
     if (cancelled_)
         return false;
-    return !(abortRequested_ && abortRequested_());
+    return !(abort_ && abort_->isSet());
 }
 
 void QtTransferDialogs::progressEnd() {

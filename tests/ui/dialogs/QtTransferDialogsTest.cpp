@@ -4,6 +4,7 @@
 #include "support/TempFolder.h"
 
 #include "engine/run/Dialogs.h"
+#include "engine/run/RunAbort.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -59,7 +60,9 @@ TEST(QtTransferDialogs, OverwriteQuestionAsksWithYesNoCancelAndMapsEveryAnswer) 
     }
     // Once the run is being aborted, nobody is asked any more.
     RecordingDialogs boxes;
-    QtTransferDialogs aborting(nullptr, boxes, [] { return true; });
+    RunAbortFlag aborted;
+    aborted.set();
+    QtTransferDialogs aborting(nullptr, boxes, &aborted);
     EXPECT_EQ(aborting.askOverwrite("/save/a.jpg"), OverwriteAnswer::Cancel);
     EXPECT_TRUE(boxes.texts.empty());
 }
@@ -146,9 +149,9 @@ TEST(QtTransferDialogs, CancelButtonCloseBoxEscapeOrAbortStopTheTransfer) {
          }},
     };
     RecordingDialogs boxes;
-    bool abort = false;
+    RunAbortFlag abort;
     ManualClock time;
-    QtTransferDialogs dialogs(nullptr, boxes, [&abort] { return abort; });
+    QtTransferDialogs dialogs(nullptr, boxes, &abort);
     dialogs.setClock(time.clock());
     for (const auto& [name, cancel] : ways) {
         SCOPED_TRACE(name);
@@ -167,7 +170,7 @@ TEST(QtTransferDialogs, CancelButtonCloseBoxEscapeOrAbortStopTheTransfer) {
     time.now = 0;
     dialogs.progressStart("/card/b.mov", 1000);
     EXPECT_TRUE(dialogs.progressUpdate(100));
-    abort = true;
+    abort.set();
     EXPECT_FALSE(dialogs.progressUpdate(200));
     dialogs.progressEnd();
 }
