@@ -210,7 +210,8 @@ int ThumbnailBox::Add(const std::string& fileName) {
     items_.push_back(std::move(owned));
     // An error ends Add with the item in the list (as the last one), shown by the layout.
     try {
-        item.Caption = QString::fromStdString(FormatDateText(kCaptionPattern, EXIFDATE(fileName)));
+        item.Caption = QString::fromStdString(
+            formatDatePattern(kCaptionPattern, EXIFDATE(fileName, dateTexts_), dateTexts_));
         BuildThumbnails();
     } catch (...) {
         UpdateLayout();

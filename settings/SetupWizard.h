@@ -6,6 +6,7 @@
 // The main window creates a new wizard for every opening, shows it modally and destroys it
 // afterwards, so each opening starts from the design state. Cancel (or Escape) at any page
 // leaves the main window untouched; only "完了" on the last page transfers the answers.
+#include "engine/datepattern/DateFormat.h"
 #include "settings/SettingsFile.h"
 
 #include <QDialog>
@@ -37,9 +38,10 @@ public:
     using PickFolder = std::function<QString(const QString& title, const QString& initialFolder)>;
 
     // `mainWindow` gives the controls the answers go into, the message boxes and the sample
-    // refresh; the wizard is shown centred on `parent`.
-    explicit SetupWizard(ISettingsForm& mainWindow, PickFolder pickFolder = {},
-                         QWidget* parent = nullptr);
+    // refresh; the samples are formatted with `dateTexts`; the wizard is shown centred on
+    // `parent`.
+    SetupWizard(ISettingsForm& mainWindow, DateTextSettings dateTexts, PickFolder pickFolder = {},
+                QWidget* parent = nullptr);
     ~SetupWizard() override;
 
     // The page now shown: the scroll position divided by the page height.
@@ -73,6 +75,7 @@ private:
     void setMain(const char* name, const char* property, const QVariant& value);
 
     ISettingsForm& main_;
+    DateTextSettings dateTexts_;
     PickFolder pickFolder_;
     std::unique_ptr<Ui::SetupWizard> ui;
     FolderPicker* plBrowseFolder1 = nullptr;

@@ -64,6 +64,9 @@ struct MainWindowSetup {
     PostRunServices postRun;
     // Opening a file of the thumbnail box with its program; unset: QDesktopServices.
     std::function<void(const QString& path)> openFile;
+    // The locale's month and weekday names, AM/PM and separators for every date the window and
+    // its runs read or write; the program start makes them from the user's locale.
+    DateTextSettings dateTexts = japaneseDateTextSettings();
 };
 
 // Set by a command-line run whose settings ask for the program to end; the program start
@@ -241,7 +244,7 @@ private:
     HintPlacement hintPlacement_;
     std::unique_ptr<ITransferDialogs> ownTransferDialogs_;
     std::unique_ptr<Ui::MainWindow> ui;
-    ImportRun run_{*this};
+    ImportRun run_{*this, setup_.dateTexts};
     std::unique_ptr<SettingsFile> settings_;
     FileListModel* model_ = nullptr;
     ExtensionChoice extensionChoice_;

@@ -85,6 +85,7 @@ private:
 
 void MainWindow::setUpFileSelection() {
     ThumbnailBox* box = ui->ThumbnailBox1;
+    box->setDateTexts(setup_.dateTexts);
     box->setOmitted(true);
     box->setShowCaptions(true);
     box->setSorted(ThumbnailSortOrder::Caption);
@@ -213,8 +214,9 @@ void MainWindow::dropOnThumbnails(const std::vector<std::string>& files) {
                 ui->ProgressBar1->setValue(i);
                 ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
                 const int index = box->Add(path);
-                box->SetCaption(index, QString::fromStdString(FormatDateText(
-                                           "YYYY/MM/DD(aaa) HH:MM:SS", EXIFDATE(path))));
+                box->SetCaption(index, QString::fromStdString(formatDatePattern(
+                                           "YYYY/MM/DD(aaa) HH:MM:SS",
+                                           EXIFDATE(path, setup_.dateTexts), setup_.dateTexts)));
                 QCoreApplication::processEvents();
                 ++added;
             } else if (std::filesystem::is_directory(status)) {

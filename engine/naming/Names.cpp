@@ -5,18 +5,27 @@
 #include "platform/Encoding.h"
 
 namespace pixbako {
+namespace {
+
+DateTextSettings withoutLongTimeForm(DateTextSettings texts) {
+    texts.longTimeForm.clear();
+    return texts;
+}
+
+} // namespace
 
 std::string folderName(std::string_view prefix, std::string_view pattern, std::string_view suffix,
-                       TDateTime shotDate) {
+                       TDateTime shotDate, const DateTextSettings& texts) {
     std::string name(prefix);
-    name += FormatDateText(pattern, shotDate);
+    name += formatDatePattern(pattern, shotDate, texts);
     name += suffix;
     return name;
 }
 
-std::string timeStamp(TDateTime shotDate) {
-    dateTextSettings().longTimeForm = "hhnnss";
-    return FormatDateText("YYYYMMDD", shotDate) + FormatDateText("tt", shotDate);
+std::string timeStamp(TDateTime shotDate, DateTextSettings& texts) {
+    texts.longTimeForm = "hhnnss";
+    return formatDatePattern("YYYYMMDD", shotDate, texts) +
+           formatDatePattern("tt", shotDate, texts);
 }
 
 std::optional<TDateTime> namingDate(std::string_view stamp) {
@@ -59,9 +68,9 @@ std::string convertExtensionCase(std::string_view extension, int caseIndex) {
 }
 
 std::string newFileName(const FileNameFields& fields, TDateTime namingDate, std::int64_t number,
-                        std::string_view extension) {
+                        std::string_view extension, const DateTextSettings& texts) {
     std::string name = fields.prefix;
-    name += FormatDateText(fields.datePattern, namingDate);
+    name += formatDatePattern(fields.datePattern, namingDate, texts);
     name += fields.middle;
     if (fields.numbering)
         name += sequenceText(fields.style, number);
@@ -70,15 +79,15 @@ std::string newFileName(const FileNameFields& fields, TDateTime namingDate, std:
 }
 
 std::string folderSampleText(std::string_view prefix, std::string_view pattern,
-                             std::string_view suffix, TDateTime now) {
-    dateTextSettings().longTimeForm.clear();
-    return folderName(prefix, pattern, suffix, now);
+                             std::string_view suffix, TDateTime now,
+                             const DateTextSettings& texts) {
+    return folderName(prefix, pattern, suffix, now, withoutLongTimeForm(texts));
 }
 
-std::string fileSampleText(const FileNameFields& fields, std::int64_t startNumber, TDateTime now) {
-    dateTextSettings().longTimeForm.clear();
+std::string fileSampleText(const FileNameFields& fields, std::int64_t startNumber, TDateTime now,
+                           const DateTextSettings& texts) {
     std::string sample = fields.prefix;
-    sample += FormatDateText(fields.datePattern, now);
+    sample += formatDatePattern(fields.datePattern, now, withoutLongTimeForm(texts));
     sample += fields.middle;
     if (fields.numbering)
         sample += sequenceText(fields.style, startNumber);

@@ -96,6 +96,9 @@ void ImportRun::run(RunSender sender) {
     report_ = {};
     rowsFinished_ = 0;
     abort_.clear();
+    // Until its first time stamp the run's "tt" and "c" give the empty long time form that the
+    // window's samples leave behind.
+    dateTexts_.longTimeForm.clear();
     window_.setListRedraw(false);
     window_.enterRunningState();
     running_ = true;

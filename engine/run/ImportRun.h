@@ -25,6 +25,7 @@
 // numbers were not all used (a stop, a failed or refused file) is set back to the last number
 // given to a transferred file, or, when no file of its folder was transferred, to exactly what
 // it held before the run (no file stays no file).
+#include "engine/datepattern/DateFormat.h"
 #include "engine/run/CounterFile.h"
 #include "engine/run/FileList.h"
 #include "engine/run/ImportSettings.h"
@@ -43,7 +44,9 @@ namespace pixbako {
 
 class ImportRun {
 public:
-    explicit ImportRun(IRunWindow& window) : window_(window) {}
+    // `dateTexts`: the locale's record that shot dates are read and names formatted with.
+    explicit ImportRun(IRunWindow& window, DateTextSettings dateTexts = japaneseDateTextSettings())
+        : window_(window), dateTexts_(std::move(dateTexts)) {}
     ImportRun(const ImportRun&) = delete;
     ImportRun& operator=(const ImportRun&) = delete;
 
@@ -111,6 +114,8 @@ private:
     std::string destinationFolder(const FileListRow& row) const;
 
     IRunWindow& window_;
+    // Its long time form is the run's own: set by every time stamp, read by "tt" and "c".
+    DateTextSettings dateTexts_;
     FileList list_ = emptyFileList();
     ImportSettings settings_;
     std::string saveFolder_; // with its trailing "/"

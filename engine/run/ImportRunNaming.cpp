@@ -130,7 +130,7 @@ ImportRun::Outcome ImportRun::nameRows() {
 
         // The name's date is the stamp read back: the shot date cut to whole seconds.
         const TDateTime date = namingDate(row[kTimeStampColumn]).value_or(0);
-        row[kNewNameColumn] = newFileName(fields, date, number, row[kExtensionColumn]);
+        row[kNewNameColumn] = newFileName(fields, date, number, row[kExtensionColumn], dateTexts_);
         if (!checkNewName(row[kNewNameColumn], kCheckFileName)) {
             writePending();
             return Outcome::Stop;

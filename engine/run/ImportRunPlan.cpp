@@ -120,7 +120,7 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         // disagree even when the file changes meanwhile.
         TDateTime shotDate = 0;
         try {
-            shotDate = EXIFDATE(path);
+            shotDate = EXIFDATE(path, dateTexts_);
         } catch (const ShotDateError& error) {
             // Among a card's thousand files the user needs to know which one it was.
             std::string message = error.what();
@@ -133,8 +133,8 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         FileListRow row;
         if (settings_.dateFolders)
             row[kNewFolderColumn] = folderName(settings_.folderPrefix, settings_.folderDatePattern,
-                                               settings_.folderSuffix, shotDate);
-        row[kTimeStampColumn] = timeStamp(shotDate);
+                                               settings_.folderSuffix, shotDate, dateTexts_);
+        row[kTimeStampColumn] = timeStamp(shotDate, dateTexts_);
         row[kOldNameColumn] = split.name;
         // Folder mode keeps the delimiter at the end of the folder, selection mode doesn't;
         // the transfer adds one where it is missing.

@@ -147,8 +147,8 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings) {
     return texts;
 }
 
-TDateTime EXIFDATE(const std::string& path) {
-    return readShotDate(path, localNow(), dateParseTexts(dateTextSettings())).value;
+TDateTime EXIFDATE(const std::string& path, const DateTextSettings& texts) {
+    return readShotDate(path, localNow(), dateParseTexts(texts)).value;
 }
 
 } // namespace pixbako

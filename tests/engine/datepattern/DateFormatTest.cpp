@@ -220,12 +220,10 @@ TEST(FormatDateText, ResultStopsAt256ShiftJisBytesBetweenCharacters) {
     EXPECT_EQ(formatJa(kana, thursday()), kana.substr(0, 256 * 3));
 }
 
-TEST(FormatDateText, TwoArgumentFormUsesThePatternAsShortDateForm) {
-    DateTextSettings saved = dateTextSettings();
-    dateTextSettings() = japaneseDateTextSettings();
-    EXPECT_EQ(FormatDateText("yyyy ddddd", thursday()), "2004 2004 ");
-    EXPECT_EQ(FormatDateText("DDDDD", thursday()), "");
-    dateTextSettings() = saved;
+TEST(FormatDateText, PatternFormUsesThePatternAsShortDateForm) {
+    const DateTextSettings japanese = japaneseDateTextSettings();
+    EXPECT_EQ(formatDatePattern("yyyy ddddd", thursday(), japanese), "2004 2004 ");
+    EXPECT_EQ(formatDatePattern("DDDDD", thursday(), japanese), "");
 }
 
 } // namespace

@@ -11,36 +11,29 @@ TDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms = 0)
     return *encodeDateTime(y, mo, d, h, mi, s, ms);
 }
 
-// These functions format with the process-wide record: pin it to the Japanese values.
+// The Japanese values, pinned.
 class Names : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = dateTextSettings();
-        dateTextSettings() = japaneseDateTextSettings();
-    }
-    void TearDown() override { dateTextSettings() = saved_; }
-
-private:
-    DateTextSettings saved_;
+    DateTextSettings texts = japaneseDateTextSettings();
 };
 
 TEST_F(Names, FolderNameIsPrefixDateSuffix) {
     const TDateTime shot = at(2004, 5, 6, 12, 34, 56);
-    EXPECT_EQ(folderName("", "yyyy_mm_dd", "", shot), "2004_05_06");
-    EXPECT_EQ(folderName(R"(P\)", R"(yyyy"年\"mm"月")", "_x", shot), R"(P\2004年\05月_x)");
-    EXPECT_EQ(folderName("", "DDDDD", "", shot), ""); // the save folder itself
+    EXPECT_EQ(folderName("", "yyyy_mm_dd", "", shot, texts), "2004_05_06");
+    EXPECT_EQ(folderName(R"(P\)", R"(yyyy"年\"mm"月")", "_x", shot, texts), R"(P\2004年\05月_x)");
+    EXPECT_EQ(folderName("", "DDDDD", "", shot, texts), ""); // the save folder itself
 }
 
 TEST_F(Names, TimeStampIsFourteenDigitsOnTheTwentyFourHourClock) {
-    EXPECT_EQ(timeStamp(at(2004, 5, 6, 12, 34, 56)), "20040506123456");
-    EXPECT_EQ(timeStamp(at(1999, 12, 31, 23, 59, 58, 999)), "19991231235958");
+    EXPECT_EQ(timeStamp(at(2004, 5, 6, 12, 34, 56), texts), "20040506123456");
+    EXPECT_EQ(timeStamp(at(1999, 12, 31, 23, 59, 58, 999), texts), "19991231235958");
     // As in a run, the long time form is "hhnnss" afterwards.
-    EXPECT_EQ(FormatDateText("tt", at(2004, 5, 6, 7, 8, 9)), "070809");
+    EXPECT_EQ(formatDatePattern("tt", at(2004, 5, 6, 7, 8, 9), texts), "070809");
 }
 
 TEST_F(Names, NamingDateIsTheStampCutToWholeSeconds) {
     const TDateTime shot = at(2004, 5, 6, 12, 34, 56, 789);
-    auto date = namingDate(timeStamp(shot));
+    auto date = namingDate(timeStamp(shot, texts));
     ASSERT_TRUE(date);
     EXPECT_EQ(toMilliseconds(*date), toMilliseconds(at(2004, 5, 6, 12, 34, 56)));
     for (const char* bad : {"", "2004050612345", "200405061234567", "2004050612345x",
@@ -87,26 +80,26 @@ TEST_F(Names, NewFileNameJoinsPrefixDateMiddleNumberAndExtension) {
     FileNameFields fields{"P", "yyyy_mm_dd", "_", true, sequenceStyleFor(3)};
     const TDateTime shot = at(2005, 3, 12, 10, 0, 0);
     std::string ext = convertExtensionCase(extensionOf("DSC0001.JPG"), 1);
-    EXPECT_EQ(newFileName(fields, shot, 7, ext), "P2005_03_12_(007).jpg");
+    EXPECT_EQ(newFileName(fields, shot, 7, ext, texts), "P2005_03_12_(007).jpg");
 
     fields.style = sequenceStyleFor(0);
-    EXPECT_EQ(newFileName(fields, shot, 100, ".JPG"), "P2005_03_12_100.JPG");
+    EXPECT_EQ(newFileName(fields, shot, 100, ".JPG", texts), "P2005_03_12_100.JPG");
 
     fields.numbering = false;
-    EXPECT_EQ(newFileName(fields, shot, 7, ".JPG"), "P2005_03_12_.JPG");
+    EXPECT_EQ(newFileName(fields, shot, 7, ".JPG", texts), "P2005_03_12_.JPG");
 }
 
 TEST_F(Names, SamplesIgnoreALongTimeFormLeftByARun) {
     const TDateTime now = at(2004, 5, 6, 13, 47, 9, 250);
-    timeStamp(now); // a run leaves "hhnnss" behind
-    EXPECT_EQ(folderSampleText("A", "", "B", now), "A B");
-    EXPECT_EQ(folderSampleText("A", "", "B", at(2004, 5, 6)), "AB");
-    EXPECT_EQ(folderSampleText("", "yyyy_mm_dd", "", now), "2004_05_06");
+    timeStamp(now, texts); // a run leaves "hhnnss" behind
+    EXPECT_EQ(folderSampleText("A", "", "B", now, texts), "A B");
+    EXPECT_EQ(folderSampleText("A", "", "B", at(2004, 5, 6), texts), "AB");
+    EXPECT_EQ(folderSampleText("", "yyyy_mm_dd", "", now, texts), "2004_05_06");
 
     FileNameFields fields{"P", "yyyy_mm_dd tt", "_", true, sequenceStyleFor(3)};
-    EXPECT_EQ(fileSampleText(fields, 7, now), "P2004_05_06 _(007)");
+    EXPECT_EQ(fileSampleText(fields, 7, now, texts), "P2004_05_06 _(007)");
     fields.numbering = false;
-    EXPECT_EQ(fileSampleText(fields, 7, now), "P2004_05_06 _");
+    EXPECT_EQ(fileSampleText(fields, 7, now, texts), "P2004_05_06 _");
 }
 
 } // namespace

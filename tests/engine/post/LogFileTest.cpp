@@ -30,7 +30,6 @@ FileList threeRows(bool dateFolders) {
 }
 
 TEST(LogFileTest, NameCarriesDateTimeAndMillisecondsWithoutSeparators) {
-    dateTextSettings() = japaneseDateTextSettings();
     struct Case {
         int y, mo, d, h, mi, s, ms;
         const char* name;
