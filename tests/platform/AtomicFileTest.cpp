@@ -11,17 +11,6 @@
 namespace pixbako {
 namespace {
 
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::size_t entriesIn(const std::string& folder) {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++count;
-    return count;
-}
-
 // Modes that the umask cuts: without the explicit chmod a shared 0666 counter file would lose
 // the write bits of its group and of others.
 TEST(AtomicFile, KeepsPermissionsOfTheReplacedFile) {
@@ -32,7 +21,7 @@ TEST(AtomicFile, KeepsPermissionsOfTheReplacedFile) {
     } umaskGuard;
     for (mode_t mode : {0666, 0660, 0640}) {
         std::string path = folder.path() + "/f" + std::to_string(mode);
-        writeBytes(path, "old");
+        writeFileBytes(path, "old");
         ASSERT_EQ(::chmod(path.c_str(), mode), 0);
         EXPECT_TRUE(writeFileAtomically(path, "new").ok);
         struct stat st {};
@@ -47,7 +36,7 @@ TEST(AtomicFile, FailureLeavesTheTargetAndNoTemporaryFile) {
     // A folder in the way: the rename fails after the temporary file was written.
     std::string blocked = folder.path() + "/PXBK";
     std::filesystem::create_directory(blocked);
-    writeBytes(blocked + "/inside", "keep");
+    writeFileBytes(blocked + "/inside", "keep");
     AtomicWriteResult result = writeFileAtomically(blocked, "new");
     EXPECT_FALSE(result.ok);
     EXPECT_NE(result.error, 0);

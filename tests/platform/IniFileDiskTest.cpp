@@ -12,17 +12,6 @@
 namespace pixbako {
 namespace {
 
-void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::size_t entriesIn(const std::string& folder) {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
-        ++count;
-    return count;
-}
-
 TEST(IniFileDisk, ProfileFileIsCp932WithCrlfAndReadsBack) {
     TempFolder folder;
     std::string path = folder.path() + "/PXBK";
@@ -58,7 +47,7 @@ TEST(IniFileDisk, ProfileReadsAndKeepsSettingsFilesAsTheyComeFromWindowsPcs) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         const std::string path = folder.path() + "/pixbako.INI";
-        writeBytes(path, c.bytes);
+        writeFileBytes(path, c.bytes);
         EXPECT_EQ(getPrivateProfileString("Main", c.key, "-", path), c.value);
         ASSERT_TRUE(writePrivateProfileString("Main", "Other", "1", path).ok);
         EXPECT_EQ(readFileBytes(path), c.bytes + "Other=1\r\n");
@@ -68,7 +57,7 @@ TEST(IniFileDisk, ProfileReadsAndKeepsSettingsFilesAsTheyComeFromWindowsPcs) {
 TEST(IniFileDisk, ProfileOneCallFormsReadAndWriteTheFile) {
     TempFolder folder;
     std::string path = folder.path() + "/settings.ini";
-    writeBytes(path, "[A]\r\nk=old\r\n[B]\r\nz=1\r\n");
+    writeFileBytes(path, "[A]\r\nk=old\r\n[B]\r\nz=1\r\n");
     ASSERT_TRUE(writePrivateProfileString("A", "K", "new", path).ok);
     EXPECT_EQ(getPrivateProfileString("a", "k", "-", path), "new");
     EXPECT_EQ(getPrivateProfileString("B", "Z", "-", path), "1");
@@ -120,7 +109,7 @@ TEST(IniFileDisk, SettingsLinkedFileStaysALinkAndItsTargetIsWritten) {
     TempFolder temp;
     std::filesystem::create_directories(temp.path() + "/real");
     const std::string target = temp.path() + "/real/settings.INI";
-    writeBytes(target, "[INI0]\r\nREAD=/a\r\n");
+    writeFileBytes(target, "[INI0]\r\nREAD=/a\r\n");
     const std::string link = temp.path() + "/pixbako.INI";
     ASSERT_EQ(::symlink("real/settings.INI", link.c_str()), 0);
     IniFile ini(link, IniDialect::Settings);
@@ -169,7 +158,7 @@ TEST(IniFileDisk, SettingsGarbageIsNotTakenForSettings) {
     }
     // A file of the greatest line is read, not only judged.
     TempFolder temp;
-    writeBytes(temp.path() + "/long.INI", "[INI0]\r\n" + longest + "\r\n");
+    writeFileBytes(temp.path() + "/long.INI", "[INI0]\r\n" + longest + "\r\n");
     IniFile ini(temp.path() + "/long.INI", IniDialect::Settings);
     EXPECT_EQ(ini.loadStatus(), IniFile::LoadStatus::Loaded);
     EXPECT_EQ(ini.value("INI0", "READ")->size(), IniFile::kMaxSettingsLineBytes - 5);
@@ -178,7 +167,7 @@ TEST(IniFileDisk, SettingsGarbageIsNotTakenForSettings) {
 TEST(IniFileDisk, SettingsUnreadableAndGarbageFilesReadAsEmptyWithTheirStatus) {
     TempFolder temp;
     std::string garbage = temp.path() + "/garbage.INI";
-    writeBytes(garbage, std::string("[INI0]\0READ=x", 13));
+    writeFileBytes(garbage, std::string("[INI0]\0READ=x", 13));
     IniFile fromGarbage(garbage, IniDialect::Settings);
     EXPECT_EQ(fromGarbage.loadStatus(), IniFile::LoadStatus::NotSettings);
     EXPECT_EQ(fromGarbage.text(), "");
