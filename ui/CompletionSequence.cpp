@@ -64,7 +64,7 @@ void MainWindow::openNewFolders(const RunCompletion& completion) {
     for (const std::string& folder : foldersToOpen(completion.saveFolder, completion.list)) {
         if (setup_.postRun.openFolder)
             setup_.postRun.openFolder(localPath(folder));
-        else if (!boxesGoToStandardError()) // no file manager without a screen
+        else if (!boxesGoToStandardError(setup_.boxDisplay)) // no file manager without a screen
             QDesktopServices::openUrl(QUrl::fromLocalFile(localPath(folder)));
     }
 }
@@ -113,7 +113,7 @@ void MainWindow::setNotices(ProcessingNotice* processing, CompletionNotice* comp
 // shown. A "-S" run reaches this while the main window is still being created, before the
 // notice exists: the notice then waits until the program's windows are all there.
 void MainWindow::showCompletionNotice(const std::string& text) {
-    if (!boxesMayWait()) {
+    if (!boxesMayWait(setup_.boxDisplay)) {
         writeBoxToStandardError(text);
         return;
     }

@@ -39,12 +39,12 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), ui(std::make_unique<Ui::MainWindow>()) {
     ui->setupUi(this);
     if (!setup_.dialogs) {
-        ownDialogs_ = std::make_unique<QtDialogs>(this);
+        ownDialogs_ = std::make_unique<QtDialogs>(this, setup_.boxDisplay);
         setup_.dialogs = ownDialogs_.get();
     }
     if (!setup_.transferDialogs) {
-        ownTransferDialogs_ =
-            std::make_unique<QtTransferDialogs>(this, *setup_.dialogs, &run_.abortFlag());
+        ownTransferDialogs_ = std::make_unique<QtTransferDialogs>(
+            this, *setup_.dialogs, &run_.abortFlag(), setup_.boxDisplay);
         setup_.transferDialogs = ownTransferDialogs_.get();
     }
     setUpControls();

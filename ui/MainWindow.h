@@ -17,6 +17,7 @@
 #include "engine/run/RunWindow.h"
 #include "settings/SettingsFile.h"
 #include "ui/PostRunServices.h"
+#include "ui/dialogs/QtDialogs.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -67,6 +68,9 @@ struct MainWindowSetup {
     // The locale's month and weekday names, AM/PM and separators for every date the window and
     // its runs read or write; the program start makes them from the user's locale.
     DateTextSettings dateTexts = japaneseDateTextSettings();
+    // Where the window's boxes, notices and progress windows go; tests of the real boxes ask
+    // for the screen.
+    BoxDisplay boxDisplay = BoxDisplay::Automatic;
 };
 
 // Set by a command-line run whose settings ask for the program to end; the program start

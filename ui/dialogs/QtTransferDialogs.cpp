@@ -30,8 +30,10 @@ std::string transferErrorBoxText(const std::string& file, const std::string& rea
     return reason + "\r\n\r\n" + file;
 }
 
-QtTransferDialogs::QtTransferDialogs(QWidget* parent, IDialogs& dialogs, const RunAbortFlag* abort)
-    : parent_(parent), dialogs_(dialogs), abort_(abort), clock_(steadyMilliseconds) {}
+QtTransferDialogs::QtTransferDialogs(QWidget* parent, IDialogs& dialogs, const RunAbortFlag* abort,
+                                     BoxDisplay display)
+    : parent_(parent), dialogs_(dialogs), abort_(abort), display_(display),
+      clock_(steadyMilliseconds) {}
 
 QtTransferDialogs::~QtTransferDialogs() {
     delete window_.data();
@@ -92,7 +94,7 @@ void QtTransferDialogs::progressEnd() {
 }
 
 void QtTransferDialogs::showProgressWindow() {
-    if (boxesGoToStandardError())
+    if (boxesGoToStandardError(display_))
         return; // nobody to show it to; Cancel can't be pressed there
     auto* window = new QProgressDialog(parent_);
     window->setObjectName(QStringLiteral("TransferProgress"));

@@ -11,6 +11,7 @@
 //     QtTransferDialogs dialogs(this, qtDialogs, &run.abortFlag());
 //     int result = transferFile(request, dialogs);
 #include "platform/FileTransfer.h"
+#include "ui/dialogs/QtDialogs.h"
 
 #include <QPointer>
 #include <QString>
@@ -33,7 +34,9 @@ public:
     // A transfer still running this long gets its progress window.
     static constexpr std::int64_t kProgressDelayMs = 1000;
 
-    QtTransferDialogs(QWidget* parent, IDialogs& dialogs, const RunAbortFlag* abort = nullptr);
+    // `display`: where the progress window would go; with no screen there is none.
+    QtTransferDialogs(QWidget* parent, IDialogs& dialogs, const RunAbortFlag* abort = nullptr,
+                      BoxDisplay display = BoxDisplay::Automatic);
     ~QtTransferDialogs() override;
     QtTransferDialogs(const QtTransferDialogs&) = delete;
     QtTransferDialogs& operator=(const QtTransferDialogs&) = delete;
@@ -58,6 +61,7 @@ private:
     QWidget* parent_;
     IDialogs& dialogs_;
     const RunAbortFlag* abort_;
+    BoxDisplay display_;
     Clock clock_;
 
     QPointer<QProgressDialog> window_;

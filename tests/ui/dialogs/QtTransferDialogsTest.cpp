@@ -51,7 +51,7 @@ TEST(QtTransferDialogs, OverwriteQuestionAsksWithYesNoCancelAndMapsEveryAnswer) 
     for (auto [box, expected] : cases) {
         RecordingDialogs boxes;
         boxes.answers = {box};
-        QtTransferDialogs dialogs(nullptr, boxes);
+        QtTransferDialogs dialogs(nullptr, boxes, nullptr, BoxDisplay::Screen);
         EXPECT_EQ(dialogs.askOverwrite("/save/2024/IMG_0001.JPG"), expected);
         ASSERT_EQ(boxes.texts.size(), 1u);
         EXPECT_EQ(boxes.texts[0], overwriteQuestionText("/save/2024/IMG_0001.JPG"));
@@ -62,7 +62,7 @@ TEST(QtTransferDialogs, OverwriteQuestionAsksWithYesNoCancelAndMapsEveryAnswer) 
     RecordingDialogs boxes;
     RunAbortFlag aborted;
     aborted.set();
-    QtTransferDialogs aborting(nullptr, boxes, &aborted);
+    QtTransferDialogs aborting(nullptr, boxes, &aborted, BoxDisplay::Screen);
     EXPECT_EQ(aborting.askOverwrite("/save/a.jpg"), OverwriteAnswer::Cancel);
     EXPECT_TRUE(boxes.texts.empty());
 }
@@ -77,7 +77,7 @@ TEST(QtTransferDialogs, ErrorAndWarningBoxesNameTheFileAndTheReasonWithTheirBeep
     for (const Case& c : {Case{false, BoxIcon::Error, BeepKind::Hand},
                           Case{true, BoxIcon::Warning, BeepKind::Exclamation}}) {
         RecordingDialogs boxes;
-        QtTransferDialogs dialogs(nullptr, boxes);
+        QtTransferDialogs dialogs(nullptr, boxes, nullptr, BoxDisplay::Screen);
         std::string reason =
             transferErrorText(FileOperation::Copy, TransferError::DiskFull, ENOSPC);
         if (c.warning)
@@ -119,7 +119,7 @@ TEST(QtTransferDialogs, ProgressWindowAppearsOnlyWhenATransferOutlastsASecond) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ManualClock time;
-        QtTransferDialogs dialogs(&window, boxes);
+        QtTransferDialogs dialogs(&window, boxes, nullptr, BoxDisplay::Screen);
         dialogs.setClock(time.clock());
         dialogs.progressStart("/card/DCIM/MVI_0001.MOV", 100);
         EXPECT_TRUE(dialogs.progressUpdate(10));
@@ -151,7 +151,7 @@ TEST(QtTransferDialogs, CancelButtonCloseBoxEscapeOrAbortStopTheTransfer) {
     RecordingDialogs boxes;
     RunAbortFlag abort;
     ManualClock time;
-    QtTransferDialogs dialogs(nullptr, boxes, &abort);
+    QtTransferDialogs dialogs(nullptr, boxes, &abort, BoxDisplay::Screen);
     dialogs.setClock(time.clock());
     for (const auto& [name, cancel] : ways) {
         SCOPED_TRACE(name);
@@ -178,7 +178,7 @@ TEST(QtTransferDialogs, CancelButtonCloseBoxEscapeOrAbortStopTheTransfer) {
 TEST(QtTransferDialogs, ByteCountsBeyondFourGigabytesDoNotOverflowTheWindow) {
     RecordingDialogs boxes;
     ManualClock time;
-    QtTransferDialogs dialogs(nullptr, boxes);
+    QtTransferDialogs dialogs(nullptr, boxes, nullptr, BoxDisplay::Screen);
     dialogs.setClock(time.clock());
     const std::uint64_t total = 6ull << 30;
     dialogs.progressStart("/card/big.mov", total);
@@ -200,7 +200,7 @@ TEST(QtTransferDialogs, PressingCancelInALongCopyCancelsItAndKeepsTheSource) {
     }
     RecordingDialogs boxes;
     std::int64_t now = 0;
-    QtTransferDialogs dialogs(nullptr, boxes);
+    QtTransferDialogs dialogs(nullptr, boxes, nullptr, BoxDisplay::Screen);
     dialogs.setClock([&now] { return now += 700; }); // every chunk takes 0.7 s
 
     // The user presses Cancel as soon as the window shows.
