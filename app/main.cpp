@@ -58,8 +58,6 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Pixbako"));
     QApplication::setApplicationVersion(QStringLiteral(PIXBAKO_VERSION_TEXT));
     pixbako::installQtTranslations(app);
-    // Month and weekday names, AM/PM and separators for every date the program writes.
-    pixbako::dateTextSettings() = pixbako::dateTextSettingsFromLocale();
     // Boxes and hints in the window's Japanese font.
     QFont font(QStringLiteral("Noto Sans CJK JP"));
     font.setPixelSize(12);
@@ -70,6 +68,8 @@ int main(int argc, char* argv[]) {
     pixbako::MainWindowSetup setup;
     setup.iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());
     setup.arguments = QApplication::arguments().mid(1);
+    // Month and weekday names, AM/PM and separators for every date the program writes.
+    setup.dateTexts = pixbako::dateTextSettingsFromLocale();
     pixbako::MainWindow form1(std::move(setup));
     // Live hidden until the program ends, owned by the main window.
     form1.setExtensionDialog(new pixbako::FileTypesDialog(form1.extensionChoice(), &form1));

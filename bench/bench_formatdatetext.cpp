@@ -8,14 +8,14 @@
 namespace {
 
 void formatPresets(benchmark::State& state) {
-    pixbako::dateTextSettings() = pixbako::japaneseDateTextSettings();
+    const pixbako::DateTextSettings japanese = pixbako::japaneseDateTextSettings();
     const pixbako::TDateTime shot = *pixbako::encodeDateTime(2004, 5, 6, 21, 7, 8);
     std::size_t texts = 0;
     for (auto _ : state) {
         for (std::string_view pattern : pixbako::kFolderDatePresets)
-            benchmark::DoNotOptimize(pixbako::formatDateText(pattern, shot));
+            benchmark::DoNotOptimize(pixbako::formatDatePattern(pattern, shot, japanese));
         for (std::string_view pattern : pixbako::kFileDatePresets)
-            benchmark::DoNotOptimize(pixbako::formatDateText(pattern, shot));
+            benchmark::DoNotOptimize(pixbako::formatDatePattern(pattern, shot, japanese));
         texts += pixbako::kFolderDatePresets.size() + pixbako::kFileDatePresets.size();
     }
     state.counters["texts/s"] =
@@ -25,10 +25,11 @@ BENCHMARK(formatPresets);
 
 // The time stamp pattern of every file of a run: the most frequent single call.
 void formatTimeStampDate(benchmark::State& state) {
+    const pixbako::DateTextSettings japanese = pixbako::japaneseDateTextSettings();
     const pixbako::TDateTime shot = *pixbako::encodeDateTime(2004, 5, 6, 21, 7, 8);
     std::size_t texts = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(pixbako::formatDateText("YYYYMMDD", shot));
+        benchmark::DoNotOptimize(pixbako::formatDatePattern("YYYYMMDD", shot, japanese));
         ++texts;
     }
     state.counters["texts/s"] =

@@ -48,7 +48,9 @@ public:
     ImportSettings importSettings() override { return settings; }
     void enterRunningState() override {}
     void enterIdleState() override {}
-    TransferResult shellFileOperation(const TransferRequest&) override { return {}; }
+    TransferResult shellFileOperation(const TransferRequest&, const RunAbortFlag&) override {
+        return {};
+    }
     void completionSequence(const RunCompletion&) override {}
     void saveStoppedRunLog(const RunCompletion&) override {}
     void closeWindow() override {}

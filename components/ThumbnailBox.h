@@ -17,6 +17,7 @@
 // grid's cells: plain, Ctrl, right-button, Shift and Shift+Ctrl block clicks; keys only move
 // the focus cell. Owners hear of events through the On... members.
 #include "components/ThumbnailSource.h"
+#include "engine/datepattern/DateFormat.h"
 
 #include <QAbstractScrollArea>
 #include <QCache>
@@ -64,6 +65,9 @@ public:
 
     explicit ThumbnailBox(QWidget* parent = nullptr);
     ~ThumbnailBox() override;
+
+    // The locale's texts of the captions (weekday names) and of the shot dates read for them.
+    void setDateTexts(DateTextSettings texts) { dateTexts_ = std::move(texts); }
 
     // The source of thumbnails; the box starts with the thumbnail builder, cache file in the
     // working folder.
@@ -185,6 +189,7 @@ private:
     std::vector<std::unique_ptr<ThumbnailItem>> items_;
     std::vector<std::string> selectedFiles_;
     std::unique_ptr<IThumbnailSource> source_;
+    DateTextSettings dateTexts_ = japaneseDateTextSettings();
     QCache<std::int64_t, QImage> pictures_; // decoded thumbnails of recently painted cells
     QCollator collator_;
     ThumbnailItem* current_ = nullptr;

@@ -68,24 +68,24 @@ AtomicWriteResult writeFileAtomically(const std::string& path, std::string_view 
     }
 
     std::string tempPath;
-    int fd = createTemporary(path, mode, tempPath);
-    if (fd < 0)
+    UniqueFd fd(createTemporary(path, mode, tempPath));
+    if (!fd)
         return failure("create", errno);
 
     auto abandon = [&](const char* step) {
         int error = errno;
-        ::close(fd);
+        fd.close();
         ::unlink(tempPath.c_str());
         return failure(step, error);
     };
-    if (keepMode && ::fchmod(fd, mode) != 0 && errno != EPERM)
+    if (keepMode && ::fchmod(fd.get(), mode) != 0 && errno != EPERM)
         return abandon("chmod");
-    if (!writeAll(fd, bytes))
+    if (!writeAll(fd.get(), bytes))
         return abandon("write");
-    if (::fsync(fd) != 0)
+    if (::fsync(fd.get()) != 0)
         return abandon("fsync");
-    if (::close(fd) != 0) {
-        int error = errno;
+    // A late write error shows only here; the file must not replace the old one then.
+    if (int error = fd.close(); error != 0) {
         ::unlink(tempPath.c_str());
         return failure("close", error);
     }

@@ -3,6 +3,7 @@
 #include "platform/AsciiCase.h"
 #include "platform/Encoding.h"
 #include "platform/FatAttributes.h"
+#include "platform/UniqueDir.h"
 #include "platform/UniqueFd.h"
 
 #include <algorithm>
@@ -86,21 +87,6 @@ bool describeEntry(int dirFd, const std::string& name, bool onFat, bool withOthe
     return true;
 }
 
-class DirHandle {
-public:
-    explicit DirHandle(DIR* dir) : dir_(dir) {}
-    ~DirHandle() {
-        if (dir_)
-            ::closedir(dir_);
-    }
-    DirHandle(const DirHandle&) = delete;
-    DirHandle& operator=(const DirHandle&) = delete;
-    DIR* get() const { return dir_; }
-
-private:
-    DIR* dir_;
-};
-
 bool isRootFolder(int dirFd) {
     struct stat here {};
     struct stat root {};
@@ -133,16 +119,16 @@ listDirectory(const std::string& folder, std::string_view pattern, bool withOthe
     UniqueFd owned(::open(folder.c_str(), kListOpenFlags));
     if (!owned)
         return std::nullopt;
-    DirHandle dir(::fdopendir(owned.get()));
-    if (!dir.get())
+    const int fd = owned.get();
+    const UniqueDir dir = UniqueDir::adopt(owned);
+    if (!dir)
         return std::nullopt;
-    const int fd = owned.release(); // closed with `dir`
     const bool onFat = isFatFileSystem(fd);
     const bool atRoot = isRootFolder(fd);
 
     std::vector<DirectoryEntry> entries;
     for (;;) {
-        const dirent* d = ::readdir(dir.get());
+        const dirent* d = dir.next();
         if (!d)
             break; // the end, or a read error: what was read so far stands
         std::string name = d->d_name;

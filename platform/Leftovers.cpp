@@ -2,13 +2,12 @@
 
 #include "platform/CounterName.h"
 #include "platform/TemporaryName.h"
+#include "platform/UniqueDir.h"
 #include "platform/UniqueFd.h"
 
 #include <cerrno>
 #include <cstdint>
-#include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,25 +42,20 @@ bool processRuns(pid_t pid) {
     return ::kill(pid, 0) == 0 || errno != ESRCH;
 }
 
-struct DirCloser {
-    void operator()(DIR* dir) const { ::closedir(dir); }
-};
-using DirHandle = std::unique_ptr<DIR, DirCloser>;
-
 // Whether some process this user can see holds the file open: the transfer keeps its copy
 // open from creation until just before the rename.
 bool heldOpen(dev_t device, ino_t inode) {
-    DirHandle proc(::opendir("/proc"));
+    const UniqueDir proc = UniqueDir::open("/proc");
     if (!proc)
         return true; // can't tell: keep the file
-    while (dirent* process = ::readdir(proc.get())) {
+    while (dirent* process = proc.next()) {
         if (!allDigits(process->d_name))
             continue;
         const std::string fds = std::string("/proc/") + process->d_name + "/fd";
-        DirHandle dir(::opendir(fds.c_str()));
+        const UniqueDir dir = UniqueDir::open(fds.c_str());
         if (!dir)
             continue;
-        while (dirent* fd = ::readdir(dir.get())) {
+        while (dirent* fd = dir.next()) {
             if (!allDigits(fd->d_name))
                 continue;
             struct stat open {};
@@ -86,12 +80,12 @@ std::vector<std::string> removeStaleLeftovers(const std::string& folder) {
     UniqueFd owned(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!owned)
         return removed;
-    DirHandle dir(::fdopendir(owned.get()));
+    const int folderFd = owned.get();
+    const UniqueDir dir = UniqueDir::adopt(owned);
     if (!dir)
         return removed;
-    const int folderFd = owned.release(); // closed with `dir`
     std::vector<std::string> candidates;
-    while (dirent* entry = ::readdir(dir.get())) {
+    while (dirent* entry = dir.next()) {
         std::string_view name = entry->d_name;
         if (isTransferTemporaryName(name) || counterTemporaryOwner(name) > 0)
             candidates.emplace_back(name);

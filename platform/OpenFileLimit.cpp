@@ -1,6 +1,7 @@
 #include "platform/OpenFileLimit.h"
 
-#include <dirent.h>
+#include "platform/UniqueDir.h"
+
 #include <sys/resource.h>
 
 namespace pixbako {
@@ -9,14 +10,13 @@ namespace {
 // Counts the entries of /proc/self/fd, the listing's own descriptor included (it is closed
 // again, so the count errs on the safe side by one). Without /proc: a few standard ones.
 std::size_t openDescriptors() {
-    DIR* folder = ::opendir("/proc/self/fd");
+    const UniqueDir folder = UniqueDir::open("/proc/self/fd");
     if (!folder)
         return 16;
     std::size_t count = 0;
-    while (const dirent* entry = ::readdir(folder))
+    while (const dirent* entry = folder.next())
         if (entry->d_name[0] != '.')
             ++count;
-    ::closedir(folder);
     return count;
 }
 

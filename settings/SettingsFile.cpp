@@ -1,7 +1,7 @@
 #include "settings/SettingsFile.h"
 
 #include "engine/options/OptionsFile.h"
-#include "platform/SettingsIni.h"
+#include "platform/IniFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -28,14 +28,13 @@ std::string fileName(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
-bool isUnreadable(const SettingsIni& ini) {
+bool isUnreadable(const IniFile& ini) {
     auto status = ini.loadStatus();
-    return status == SettingsIni::LoadStatus::Failed ||
-           status == SettingsIni::LoadStatus::NotSettings;
+    return status == IniFile::LoadStatus::Failed || status == IniFile::LoadStatus::NotSettings;
 }
 
-std::string unreadableReason(const SettingsIni& ini) {
-    if (ini.loadStatus() == SettingsIni::LoadStatus::Failed)
+std::string unreadableReason(const IniFile& ini) {
+    if (ini.loadStatus() == IniFile::LoadStatus::Failed)
         return std::strerror(ini.loadError());
     switch (ini.problem()) {
     case SettingsTextProblem::TooLarge:
@@ -83,7 +82,7 @@ void SettingsFile::reportWriteFailure(const std::string& reason) {
                                BoxIcon::Error, BoxButtons::Ok);
 }
 
-void SettingsFile::reportUnreadable(const SettingsIni& ini) {
+void SettingsFile::reportUnreadable(const IniFile& ini) {
     if (toldUnreadable_)
         return;
     toldUnreadable_ = true;
@@ -97,7 +96,7 @@ void SettingsFile::reportUnreadable(const SettingsIni& ini) {
 
 void SettingsFile::loadOptions(const QString& qsection) {
     QRect area = form_.workArea();
-    SettingsIni ini(fileName(path_));
+    IniFile ini(fileName(path_), IniDialect::Settings);
     std::string section = utf8(qsection);
     form_.applyOptions(readOptions(ini, section, utf8(form_.versionText())));
 
@@ -117,7 +116,7 @@ void SettingsFile::loadOptions(const QString& qsection) {
         reportWriteFailure(result.message);
 }
 
-void SettingsFile::placeWindow(const SettingsIni& ini, const QRect& area) {
+void SettingsFile::placeWindow(const IniFile& ini, const QRect& area) {
     QWidget& window = form_.form();
     int top = ini.readInteger(kFormSection, "Top", area.top() + 10);
     int left = ini.readInteger(kFormSection, "Left", area.left() + 10);
@@ -149,8 +148,8 @@ void SettingsFile::placeWindow(const SettingsIni& ini, const QRect& area) {
         window.setWindowState(Qt::WindowNoState);
         break;
     }
-    form_.setPanelHeight(
-        std::max(kPanelMinimum, ini.readInteger(kFormSection, "PANELHI", kPanelMinimum)));
+    form_.setPanelHeight(std::max(
+        kPanelMinimum, static_cast<int>(ini.readInteger(kFormSection, "PANELHI", kPanelMinimum))));
 }
 
 bool SettingsFile::saveOptions(const QString& qsection) {
@@ -158,13 +157,13 @@ bool SettingsFile::saveOptions(const QString& qsection) {
 }
 
 bool SettingsFile::save(const std::string& section, bool deliberate) {
-    SettingsIni ini(fileName(path_));
+    IniFile ini(fileName(path_), IniDialect::Settings);
     if (!deliberate && isUnreadable(ini)) {
         // The user has been told, and keeps what the file holds until saving on purpose.
         reportUnreadable(ini);
         return false;
     }
-    if (ini.loadStatus() == SettingsIni::LoadStatus::Failed) {
+    if (ini.loadStatus() == IniFile::LoadStatus::Failed) {
         // Writing now would replace sections that could not be read.
         reportWriteFailure(std::string("read: ") + std::strerror(ini.loadError()));
         return false;

@@ -18,7 +18,7 @@ class QWidget;
 
 namespace pixbako {
 
-class SettingsIni;
+class IniFile;
 
 // What the settings file needs of the main window.
 class ISettingsForm {
@@ -78,11 +78,11 @@ public:
     void saveOnExit();
 
 private:
-    void placeWindow(const SettingsIni& ini, const QRect& area);
+    void placeWindow(const IniFile& ini, const QRect& area);
     bool save(const std::string& section, bool deliberate);
     void reportWriteFailure(const std::string& reason);
     // The warning about a file that was not read, once per program run.
-    void reportUnreadable(const SettingsIni& ini);
+    void reportUnreadable(const IniFile& ini);
 
     ISettingsForm& form_;
     QString path_;

@@ -61,9 +61,10 @@ void fillMessagePage(QTextEdit* memo, const QStringList& lines) {
 
 } // namespace
 
-SetupWizard::SetupWizard(IWizardHost& mainWindow, PickFolder pickFolder, QWidget* parent)
-    : QDialog(parent), main_(mainWindow), pickFolder_(std::move(pickFolder)),
-      ui(std::make_unique<Ui::SetupWizard>()) {
+SetupWizard::SetupWizard(IWizardHost& mainWindow, DateTextSettings dateTexts, PickFolder pickFolder,
+                         QWidget* parent)
+    : QDialog(parent), main_(mainWindow), dateTexts_(std::move(dateTexts)),
+      pickFolder_(std::move(pickFolder)), ui(std::make_unique<Ui::SetupWizard>()) {
     ui->setupUi(this);
     setUpControls();
     connectControls();
@@ -184,13 +185,13 @@ void SetupWizard::setFinishing(bool finishing) {
 void SetupWizard::updateFolderSample() {
     ui->WIZADSAMPLE->setText(QString::fromStdString(folderSampleText(
         ui->WIZADMAE->text().toStdString(), ui->WIZADSTR->currentText().toStdString(),
-        ui->WIZADATO->text().toStdString(), currentDateTime())));
+        ui->WIZADATO->text().toStdString(), currentDateTime(), dateTexts_)));
 }
 
 void SetupWizard::updateFileSample() {
     const std::string named = folderSampleText(
         ui->WIZAFMAE->text().toStdString(), ui->WIZAFSTR->currentText().toStdString(),
-        ui->WIZAFATO->text().toStdString(), currentDateTime());
+        ui->WIZAFATO->text().toStdString(), currentDateTime(), dateTexts_);
     ui->WIZAFSAMPLE->setText(QString::fromStdString(named) + ui->WIZAFNO->currentText() +
                              QStringLiteral(".JPG"));
 }

@@ -6,6 +6,7 @@
 // The main window creates a new wizard for every opening, shows it modally and destroys it
 // afterwards, so each opening starts from the design state. Cancel (or Escape) at any page
 // leaves the main window untouched; only "完了" on the last page transfers the answers.
+#include "engine/datepattern/DateFormat.h"
 #include "engine/options/Options.h"
 #include "engine/run/Dialogs.h"
 
@@ -51,10 +52,10 @@ public:
     // cancelled). Unset: the wizard's own FolderPicker.
     using PickFolder = std::function<QString(const QString& title, const QString& initialFolder)>;
 
-    // `mainWindow` gives the options the answers change and the message boxes; the wizard is
-    // shown centred on `parent`.
-    explicit SetupWizard(IWizardHost& mainWindow, PickFolder pickFolder = {},
-                         QWidget* parent = nullptr);
+    // `mainWindow` gives the options the answers change and the message boxes; the samples are
+    // formatted with `dateTexts`; the wizard is shown centred on `parent`.
+    SetupWizard(IWizardHost& mainWindow, DateTextSettings dateTexts, PickFolder pickFolder = {},
+                QWidget* parent = nullptr);
     ~SetupWizard() override;
 
     // The page now shown: the scroll position divided by the page height.
@@ -85,6 +86,7 @@ private:
     void transfer();
 
     IWizardHost& main_;
+    DateTextSettings dateTexts_;
     PickFolder pickFolder_;
     std::unique_ptr<Ui::SetupWizard> ui;
     FolderPicker* plBrowseFolder1 = nullptr;

@@ -33,8 +33,8 @@ void MainWindow::runCommandLine() {
         arguments.push_back(QFile::encodeName(argument).toStdString());
     Window window(*this);
     // Nobody can look at a window left open without a screen: a failed run ends it too.
-    const CommandLineOutcome outcome =
-        pixbako::runCommandLineFolders(window, arguments, boxesGoToStandardError());
+    const CommandLineOutcome outcome = pixbako::runCommandLineFolders(
+        window, arguments, boxesGoToStandardError(setup_.boxDisplay));
     if (outcome.failed)
         failed_ = true;
     if (outcome.endRequest)

@@ -26,9 +26,9 @@ QString localPath(const std::string& path) {
 } // namespace
 
 CompletionSequence::CompletionSequence(QWidget& window, IDialogs& dialogs, PostRunServices services,
-                                       const ImportRun& run, QObject* parent)
+                                       BoxDisplay boxDisplay, const ImportRun& run, QObject* parent)
     : QObject(parent), window_(window), dialogs_(dialogs), services_(std::move(services)),
-      run_(run) {}
+      boxDisplay_(boxDisplay), run_(run) {}
 
 void CompletionSequence::run(const RunCompletion& completion) {
     const ImportSettings& settings = completion.settings;
@@ -71,7 +71,7 @@ void CompletionSequence::openNewFolders(const RunCompletion& completion) {
     for (const std::string& folder : foldersToOpen(completion.saveFolder, completion.list)) {
         if (services_.openFolder)
             services_.openFolder(localPath(folder));
-        else if (!boxesGoToStandardError()) // no file manager without a screen
+        else if (!boxesGoToStandardError(boxDisplay_)) // no file manager without a screen
             QDesktopServices::openUrl(QUrl::fromLocalFile(localPath(folder)));
     }
 }
@@ -116,7 +116,7 @@ void CompletionSequence::startProgram(const RunCompletion& completion) {
 // shown. A "-S" run reaches this while the main window is still being created, before the
 // notice exists: the notice then waits until the program's windows are all there.
 void CompletionSequence::showCompletionNotice(const std::string& text) {
-    if (!boxesMayWait()) {
+    if (!boxesMayWait(boxDisplay_)) {
         writeBoxToStandardError(text);
         return;
     }

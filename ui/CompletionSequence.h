@@ -7,6 +7,7 @@
 #include "engine/run/Dialogs.h"
 #include "engine/run/RunWindow.h"
 #include "ui/PostRunServices.h"
+#include "ui/dialogs/QtDialogs.h"
 
 #include <QObject>
 
@@ -26,8 +27,9 @@ class CompletionSequence : public QObject {
 public:
     // `window` is the main window, kept in front while the completion notice is shown; `run`
     // tells whether the ended run transferred every file.
+    // `boxDisplay` tells whether there is a screen for the notice and the file manager.
     CompletionSequence(QWidget& window, IDialogs& dialogs, PostRunServices services,
-                       const ImportRun& run, QObject* parent = nullptr);
+                       BoxDisplay boxDisplay, const ImportRun& run, QObject* parent = nullptr);
 
     void run(const RunCompletion& completion);
 
@@ -55,6 +57,7 @@ private:
     QWidget& window_;
     IDialogs& dialogs_;
     PostRunServices services_;
+    BoxDisplay boxDisplay_;
     const ImportRun& run_;
     CompletionNotice* notice_ = nullptr;
     std::optional<std::string> pendingNotice_; // the notice of a "-S" run

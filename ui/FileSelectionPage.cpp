@@ -57,11 +57,13 @@ QString loadedStatus(int n) {
 } // namespace
 
 FileSelectionPage::FileSelectionPage(Ui::MainWindow& form, IDialogs& dialogs,
-                                     const ExtensionChoice& extensions, PickFolder pickFolder,
-                                     OpenFile openFile, QObject* parent)
-    : QObject(parent), ui(&form), dialogs_(dialogs), extensionChoice_(extensions),
-      pickFolder_(std::move(pickFolder)), openFile_(std::move(openFile)) {
+                                     const ExtensionChoice& extensions, DateTextSettings dateTexts,
+                                     PickFolder pickFolder, OpenFile openFile, QObject* parent)
+    : QObject(parent), ui(&form), dateTexts_(std::move(dateTexts)), dialogs_(dialogs),
+      extensionChoice_(extensions), pickFolder_(std::move(pickFolder)),
+      openFile_(std::move(openFile)) {
     ThumbnailBox* box = ui->ThumbnailBox1;
+    box->setDateTexts(dateTexts_);
     box->setOmitted(true);
     box->setShowCaptions(true);
     box->setSortOrder(ThumbnailSortOrder::Caption);
@@ -154,8 +156,9 @@ void FileSelectionPage::dropOnThumbnails(const std::vector<std::string>& files) 
                 ui->ProgressBar1->setValue(i);
                 ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
                 const int index = box->addFile(path);
-                box->setCaption(index, QString::fromStdString(formatDateText(
-                                           "YYYY/MM/DD(aaa) HH:MM:SS", shotDateOf(path))));
+                box->setCaption(index, QString::fromStdString(formatDatePattern(
+                                           "YYYY/MM/DD(aaa) HH:MM:SS", shotDateOf(path, dateTexts_),
+                                           dateTexts_)));
                 QCoreApplication::processEvents();
                 ++added;
             } else if (std::filesystem::is_directory(status)) {

@@ -6,6 +6,7 @@
 // The page works on the tab's widgets of the main window's form; the window connects the
 // controls to the page's methods. A load or a thumbnail rebuild announces itself through
 // busyChanged, so that the window shows its processing notice and locks meanwhile.
+#include "engine/datepattern/DateFormat.h"
 #include "engine/run/Dialogs.h"
 #include "engine/run/ExtensionChoice.h"
 
@@ -34,8 +35,10 @@ public:
     using OpenFile = std::function<void(const QString& path)>;
 
     // `extensions` is the window's choice of file types, read by each filtered load.
+    // The captions are written with the locale's `dateTexts`.
     FileSelectionPage(Ui::MainWindow& form, IDialogs& dialogs, const ExtensionChoice& extensions,
-                      PickFolder pickFolder, OpenFile openFile, QObject* parent = nullptr);
+                      DateTextSettings dateTexts, PickFolder pickFolder, OpenFile openFile,
+                      QObject* parent = nullptr);
 
     void readFolderIntoBox();
     void addFolderToBox();
@@ -66,6 +69,7 @@ private:
     void setSelectionStatus();
 
     Ui::MainWindow* ui;
+    DateTextSettings dateTexts_;
     IDialogs& dialogs_;
     const ExtensionChoice& extensionChoice_;
     PickFolder pickFolder_;

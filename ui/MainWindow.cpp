@@ -43,25 +43,25 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
       runWindow_(std::make_unique<RunWindowAdapter>(*this, *ui, setup_)), run_(*runWindow_) {
     ui->setupUi(this);
     if (!setup_.dialogs) {
-        ownDialogs_ = std::make_unique<QtDialogs>(this);
+        ownDialogs_ = std::make_unique<QtDialogs>(this, setup_.boxDisplay);
         setup_.dialogs = ownDialogs_.get();
     }
     if (!setup_.transferDialogs) {
-        ownTransferDialogs_ = std::make_unique<QtTransferDialogs>(this, *setup_.dialogs,
-                                                                  [] { return runAbortFlag(); });
+        ownTransferDialogs_ = std::make_unique<QtTransferDialogs>(
+            this, *setup_.dialogs, &run_.abortFlag(), setup_.boxDisplay);
         setup_.transferDialogs = ownTransferDialogs_.get();
     }
     setUpControls();
     bindOptions();
     setDetailedTabOrder();
     fileSelection_ = std::make_unique<FileSelectionPage>(
-        *ui, *setup_.dialogs, extensionChoice_,
+        *ui, *setup_.dialogs, extensionChoice_, setup_.dateTexts,
         [this](const QString& title, const QString& initialFolder) {
             return pickFolder(title, initialFolder);
         },
         setup_.openFile);
-    completion_ =
-        std::make_unique<CompletionSequence>(*this, *setup_.dialogs, setup_.postRun, run_);
+    completion_ = std::make_unique<CompletionSequence>(*this, *setup_.dialogs, setup_.postRun,
+                                                       setup_.boxDisplay, run_);
     wireParts();
 
     versionText_ = QStringLiteral(PIXBAKO_VERSION_TEXT);

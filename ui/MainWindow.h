@@ -20,6 +20,7 @@
 #include "settings/SettingsFile.h"
 #include "settings/SetupWizard.h"
 #include "ui/PostRunServices.h"
+#include "ui/dialogs/QtDialogs.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -67,6 +68,12 @@ struct MainWindowSetup {
     PostRunServices postRun;
     // Opening a file of the thumbnail box with its program; unset: QDesktopServices.
     std::function<void(const QString& path)> openFile;
+    // The locale's month and weekday names, AM/PM and separators for every date the window and
+    // its runs read or write; the program start makes them from the user's locale.
+    DateTextSettings dateTexts = japaneseDateTextSettings();
+    // Where the window's boxes, notices and progress windows go; tests of the real boxes ask
+    // for the screen.
+    BoxDisplay boxDisplay = BoxDisplay::Automatic;
 };
 
 // Installed on the application: places the hints of the thumbnail box beside the mouse.

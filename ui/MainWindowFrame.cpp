@@ -65,7 +65,7 @@ void MainWindow::openSetupWizard() {
         setup_.openWizard();
         return;
     }
-    SetupWizard wizard(*this, setup_.pickFolder, this);
+    SetupWizard wizard(*this, setup_.dateTexts, setup_.pickFolder, this);
     wizard.exec();
 }
 

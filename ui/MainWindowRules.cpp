@@ -67,8 +67,8 @@ void MainWindow::updateNameSamples() {
         return;
     refreshing_ = true;
     const TDateTime now = currentDateTime();
-    ui->DDATESample->setText(QString::fromStdString(
-        folderSampleText(text(ui->DMAEEDIT), text(ui->DDATEEdit), text(ui->DATOEDIT), now)));
+    ui->DDATESample->setText(QString::fromStdString(folderSampleText(
+        text(ui->DMAEEDIT), text(ui->DDATEEdit), text(ui->DATOEDIT), now, setup_.dateTexts)));
 
     const SequenceStyle style = sequenceStyleFor(ui->FNUMCombo->currentIndex());
     const std::int64_t highest = highestStartNumber(style);
@@ -80,8 +80,8 @@ void MainWindow::updateNameSamples() {
 
     FileNameFields fields{text(ui->FMAEEdit), text(ui->FDATEEdit), text(ui->FATOEdit),
                           ui->FNUMCHK->isChecked(), style};
-    ui->FDATESample->setText(
-        QString::fromStdString(fileSampleText(fields, ui->StartEdit->value(), now)));
+    ui->FDATESample->setText(QString::fromStdString(
+        fileSampleText(fields, ui->StartEdit->value(), now, setup_.dateTexts)));
     refreshing_ = false;
 }
 

@@ -136,16 +136,18 @@ void RunWindowAdapter::enterIdleState() {
     ui->RunButton->setText(QStringLiteral("処理実行"));
 }
 
-TransferResult RunWindowAdapter::shellFileOperation(const TransferRequest& request) {
+TransferResult RunWindowAdapter::shellFileOperation(const TransferRequest& request,
+                                                    const RunAbortFlag& abort) {
     // The abort flag (an abort confirmed, the window closed) cancels a copy in progress.
-    AbortAwareTransferDialogs dialogs(*setup_.transferDialogs);
+    AbortAwareTransferDialogs dialogs(*setup_.transferDialogs, abort);
     return transferFile(request, dialogs);
 }
 
-TransferInFlight RunWindowAdapter::beginFileOperation(const TransferRequest& request) {
+TransferInFlight RunWindowAdapter::beginFileOperation(const TransferRequest& request,
+                                                      const RunAbortFlag& abort) {
     // The dialogs must outlive the begin: the finish shows the row's error or warning. The
     // transfer keeps them alive through its onFinished handler.
-    auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*setup_.transferDialogs);
+    auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*setup_.transferDialogs, abort);
     TransferInFlight transfer = beginTransfer(request, *dialogs);
     transfer.onFinished = [dialogs](TransferResult) {};
     return transfer;

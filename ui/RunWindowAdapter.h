@@ -52,8 +52,10 @@ public:
     ImportSettings importSettings() override;
     void enterRunningState() override;
     void enterIdleState() override;
-    TransferResult shellFileOperation(const TransferRequest& request) override;
-    TransferInFlight beginFileOperation(const TransferRequest& request) override;
+    TransferResult shellFileOperation(const TransferRequest& request,
+                                      const RunAbortFlag& abort) override;
+    TransferInFlight beginFileOperation(const TransferRequest& request,
+                                        const RunAbortFlag& abort) override;
     void completionSequence(const RunCompletion& completion) override;
     void saveStoppedRunLog(const RunCompletion& completion) override;
     void closeWindow() override;

@@ -115,8 +115,9 @@ constexpr int kDeepestLevel = 2;
 
 class DateTextFormatter {
 public:
-    DateTextFormatter(const DateTextSettings& settings, TDateTime value)
-        : s_(settings), t_(decodeDateTime(value)) {}
+    DateTextFormatter(const DateTextSettings& settings, std::string_view shortDateForm,
+                      TDateTime value)
+        : s_(settings), shortDateForm_(shortDateForm), t_(decodeDateTime(value)) {}
 
     void format(std::string_view pattern, int level);
     std::string text() const { return out_.text(); }
@@ -133,6 +134,7 @@ private:
     std::size_t writeAToken(std::string_view rest, bool& twelveHour);
 
     const DateTextSettings& s_;
+    std::string_view shortDateForm_;
     DateTimeParts t_;
     DateTextWriter out_;
 };
@@ -263,7 +265,7 @@ void DateTextFormatter::format(std::string_view pattern, int level) {
             else if (count == 4)
                 out_.put(s_.longDayNames[t_.dayOfWeek - 1]);
             else if (count == 5)
-                formatDeeper(s_.shortDateForm, level);
+                formatDeeper(shortDateForm_, level);
             else
                 formatDeeper(s_.longDateForm, level);
             break;
@@ -299,7 +301,7 @@ void DateTextFormatter::format(std::string_view pattern, int level) {
             takeRun();
             if (level >= kDeepestLevel)
                 break;
-            format(s_.shortDateForm, level + 1);
+            format(shortDateForm_, level + 1);
             if (t_.hour != 0 || t_.minute != 0 || t_.second != 0) {
                 out_.putByte(' ');
                 format(s_.longTimeForm, level + 1);
@@ -331,23 +333,24 @@ void DateTextFormatter::format(std::string_view pattern, int level) {
     }
 }
 
-} // namespace
-
-std::string formatDateText(std::string_view pattern, TDateTime value,
-                           const DateTextSettings& settings) {
-    DateTextFormatter formatter(settings, value);
+std::string formatWith(std::string_view pattern, TDateTime value, const DateTextSettings& settings,
+                       std::string_view shortDateForm) {
+    DateTextFormatter formatter(settings, shortDateForm, value);
     // An empty pattern means "c": the short date form, then the long time form unless midnight.
     formatter.format(pattern.empty() ? std::string_view("c") : pattern, 1);
     return formatter.text();
 }
 
-std::string formatDateText(std::string_view pattern, TDateTime value) {
-    DateTextSettings& settings = dateTextSettings();
-    // The program's rule: the short date form is the pattern being formatted. Comparing first
-    // also keeps a pattern that is the field itself intact.
-    if (settings.shortDateForm != pattern)
-        settings.shortDateForm.assign(pattern);
-    return formatDateText(pattern, value, settings);
+} // namespace
+
+std::string formatDateText(std::string_view pattern, TDateTime value,
+                           const DateTextSettings& settings) {
+    return formatWith(pattern, value, settings, settings.shortDateForm);
+}
+
+std::string formatDatePattern(std::string_view pattern, TDateTime value,
+                              const DateTextSettings& settings) {
+    return formatWith(pattern, value, settings, pattern);
 }
 
 } // namespace pixbako

@@ -2,10 +2,10 @@
 // The date-pattern language: every date that the program shows or puts into a name, a caption
 // or a log file name is written by formatDateText from a pattern such as `yyyy"年"mm"月"dd"日"`.
 //
-// The formatter reads one record of locale texts (DateTextSettings). The program keeps one
-// process-wide record, filled from the user's locale at start; the two-argument formatDateText
-// uses it and, as the program always does, takes the pattern itself as the short date form.
-// Tests and callers that want full control pass a record of their own.
+// The formatter reads one record of locale texts (DateTextSettings). The program makes one
+// record from the user's locale at start and passes it to whoever formats dates;
+// formatDatePattern takes the pattern itself as the short date form, as the program always
+// does, while formatDateText reads the record exactly as it stands.
 //
 // Patterns and results are UTF-8. "Double-byte" means a character that Shift-JIS writes with
 // two bytes (platform/Encoding.h); such characters vanish unless quoted. A result holds at most
@@ -69,20 +69,18 @@ DateTextSettings dateTextSettingsFromLocaleTexts(const LocaleTimeTexts& texts);
 // A locale that can't be loaded counts as C.
 DateTextSettings dateTextSettingsFromLocale();
 
-// The process-wide record. It starts with the Japanese values; the program start fills it
-// from the locale. Only the GUI thread touches it.
-DateTextSettings& dateTextSettings();
-
 // Formats with the given record as it stands (its short date form included).
 std::string formatDateText(std::string_view pattern, TDateTime value,
                            const DateTextSettings& settings);
 
-// Formats with the process-wide record after setting its short date form to the pattern.
-std::string formatDateText(std::string_view pattern, TDateTime value);
+// Formats with the record, the pattern itself standing for its short date form.
+std::string formatDatePattern(std::string_view pattern, TDateTime value,
+                              const DateTextSettings& settings);
 
 // The same for a date kept as its fields (a shot date).
-inline std::string formatDateText(std::string_view pattern, const LocalDateTime& value) {
-    return formatDateText(pattern, dateTimeValue(value));
+inline std::string formatDatePattern(std::string_view pattern, const LocalDateTime& value,
+                                     const DateTextSettings& settings) {
+    return formatDatePattern(pattern, dateTimeValue(value), settings);
 }
 
 } // namespace pixbako

@@ -31,11 +31,6 @@ DateTextSettings japaneseDateTextSettings() {
     return s;
 }
 
-DateTextSettings& dateTextSettings() {
-    static DateTextSettings settings = japaneseDateTextSettings();
-    return settings;
-}
-
 namespace {
 
 // "ja", "ja_JP.UTF-8", "ja_JP@..." are Japanese; "", "C", "C.UTF-8" and "POSIX" express no

@@ -5,17 +5,25 @@
 #include "platform/Encoding.h"
 
 namespace pixbako {
+namespace {
+
+DateTextSettings withoutLongTimeForm(DateTextSettings texts) {
+    texts.longTimeForm.clear();
+    return texts;
+}
+
+} // namespace
 
 std::string folderName(std::string_view prefix, std::string_view pattern, std::string_view suffix,
-                       const LocalDateTime& shotDate) {
+                       const LocalDateTime& shotDate, const DateTextSettings& texts) {
     std::string name(prefix);
-    name += formatDateText(pattern, shotDate);
+    name += formatDatePattern(pattern, shotDate, texts);
     name += suffix;
     return name;
 }
 
-void setStampTimeForm() {
-    dateTextSettings().longTimeForm = "hhnnss";
+void setStampTimeForm(DateTextSettings& texts) {
+    texts.longTimeForm = "hhnnss";
 }
 
 LocalDateTime namingDate(const LocalDateTime& shotDate) {
@@ -48,9 +56,10 @@ std::string convertExtensionCase(std::string_view extension, int caseIndex) {
 }
 
 std::string newFileName(const FileNameFields& fields, const LocalDateTime& namingDate,
-                        std::int64_t number, std::string_view extension) {
+                        std::int64_t number, std::string_view extension,
+                        const DateTextSettings& texts) {
     std::string name = fields.prefix;
-    name += formatDateText(fields.datePattern, namingDate);
+    name += formatDatePattern(fields.datePattern, namingDate, texts);
     name += fields.middle;
     if (fields.numbering)
         name += sequenceText(fields.style, number);
@@ -59,18 +68,18 @@ std::string newFileName(const FileNameFields& fields, const LocalDateTime& namin
 }
 
 std::string folderSampleText(std::string_view prefix, std::string_view pattern,
-                             std::string_view suffix, TDateTime now) {
-    dateTextSettings().longTimeForm.clear();
+                             std::string_view suffix, TDateTime now,
+                             const DateTextSettings& texts) {
     std::string name(prefix);
-    name += formatDateText(pattern, now);
+    name += formatDatePattern(pattern, now, withoutLongTimeForm(texts));
     name += suffix;
     return name;
 }
 
-std::string fileSampleText(const FileNameFields& fields, std::int64_t startNumber, TDateTime now) {
-    dateTextSettings().longTimeForm.clear();
+std::string fileSampleText(const FileNameFields& fields, std::int64_t startNumber, TDateTime now,
+                           const DateTextSettings& texts) {
     std::string sample = fields.prefix;
-    sample += formatDateText(fields.datePattern, now);
+    sample += formatDatePattern(fields.datePattern, now, withoutLongTimeForm(texts));
     sample += fields.middle;
     if (fields.numbering)
         sample += sequenceText(fields.style, startNumber);

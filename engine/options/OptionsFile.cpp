@@ -2,7 +2,7 @@
 
 #include "engine/naming/SequenceStyle.h"
 #include "engine/options/OptionKeys.h"
-#include "platform/SettingsIni.h"
+#include "platform/IniFile.h"
 
 #include <string>
 
@@ -29,8 +29,7 @@ std::string withoutEnclosingCharacters(const std::string& value) {
 
 } // namespace
 
-Options readOptions(const SettingsIni& ini, std::string_view section,
-                    std::string_view currentVersion) {
+Options readOptions(const IniFile& ini, std::string_view section, std::string_view currentVersion) {
     // The layout is told by VER as it stands in the file: the older one quoted it.
     const std::string version =
         ini.storedValue(section, "VER").value_or(std::string(currentVersion));
@@ -69,7 +68,7 @@ Options readOptions(const SettingsIni& ini, std::string_view section,
     return options;
 }
 
-void writeOptions(SettingsIni& ini, std::string_view section, const Options& options,
+void writeOptions(IniFile& ini, std::string_view section, const Options& options,
                   std::string_view version) {
     const SequenceStyle style = sequenceStyleFor(options.sequenceStyleIndex);
     for (const OptionKey& option : optionKeys()) {

@@ -11,15 +11,14 @@
 
 namespace pixbako {
 
-class SettingsIni;
+class IniFile;
 
 // `currentVersion` ("2.1.0.0") stands for a missing VER: such a section is of today's layout.
-Options readOptions(const SettingsIni& ini, std::string_view section,
-                    std::string_view currentVersion);
+Options readOptions(const IniFile& ini, std::string_view section, std::string_view currentVersion);
 
 // Writes every key of the section in its order; FNUM1..FNUM3 describe the chosen sequence
 // style, VER is `version`. Keys of other sections and unknown keys of this one stay.
-void writeOptions(SettingsIni& ini, std::string_view section, const Options& options,
+void writeOptions(IniFile& ini, std::string_view section, const Options& options,
                   std::string_view version);
 
 } // namespace pixbako

@@ -11,7 +11,8 @@
 namespace pixbako {
 
 std::string logFileName(TDateTime now) {
-    return formatDateText(kLogFileNamePattern, now);
+    // The pattern writes only digits and fixed text, so no locale text enters the name.
+    return formatDatePattern(kLogFileNamePattern, now, DateTextSettings{});
 }
 
 std::string logFileText(std::string_view readInFolder, const std::vector<PlannedFile>& list) {

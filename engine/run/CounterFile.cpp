@@ -37,7 +37,7 @@ std::string counterFilePath(std::string_view folder) {
 
 CounterReadResult readCounterFile(const std::string& path) {
     CounterReadResult result;
-    IniFile file(path);
+    IniFile file(path, IniDialect::Profile);
     if (file.loadStatus() == IniFile::LoadStatus::Failed) {
         result.ok = false;
         result.message = failureText("連番ファイルを読み込めませんでした", path,
@@ -62,7 +62,7 @@ CounterReadResult readCounterFile(const std::string& path) {
 }
 
 AtomicWriteResult writeCounterFile(const std::string& path, const CounterRecord& record) {
-    IniFile file(path);
+    IniFile file(path, IniDialect::Profile);
     if (file.loadStatus() == IniFile::LoadStatus::Failed) {
         // Replacing a file that couldn't be read would lose whatever else it holds.
         return {false, file.loadError(),

@@ -17,7 +17,7 @@ namespace pixbako {
 void ImportRun::startOrStopRun(RunSender sender) {
     if (running_) {
         // Once a stop is confirmed the run is settling its rows in flight: ask no more.
-        if (!runAbortRequested())
+        if (!abort_.stopRequested())
             abortRequest();
         return;
     }
@@ -65,7 +65,7 @@ bool ImportRun::requestClose() {
     if (!active_)
         return true;
     closeRequested_ = true;
-    runAbortFlag() = true;
+    abort_.set();
     return false;
 }
 
@@ -74,7 +74,7 @@ void ImportRun::abortRequest() {
         return;
     // The run stops at its next check, which follows at once, and returns the window to
     // idle once the rows in flight are settled.
-    runAbortFlag() = true;
+    abort_.set();
 }
 
 void ImportRun::finish() {
@@ -92,7 +92,7 @@ void ImportRun::finish() {
 
 bool ImportRun::checkAbort() {
     window_.processEvents();
-    return runAbortRequested();
+    return abort_.stopRequested();
 }
 
 void ImportRun::showError(const std::string& message) {
@@ -103,7 +103,10 @@ void ImportRun::showError(const std::string& message) {
 void ImportRun::run(RunSender sender) {
     report_ = {};
     rowsFinished_ = 0;
-    runAbortFlag() = false;
+    abort_.clear();
+    // Until its first time stamp the run's "tt" and "c" give the empty long time form that the
+    // window's samples leave behind.
+    dateTexts_.longTimeForm.clear();
     window_.setListRedraw(false);
     window_.enterRunningState();
     running_ = true;

@@ -25,9 +25,11 @@
 // numbers were not all used (a stop, a failed or refused file) is set back to the last number
 // given to a transferred file, or, when no file of its folder was transferred, to exactly what
 // it held before the run (no file stays no file).
+#include "engine/datepattern/DateFormat.h"
 #include "engine/run/CounterFile.h"
 #include "engine/run/ImportSettings.h"
 #include "engine/run/PlannedFile.h"
+#include "engine/run/RunAbort.h"
 #include "engine/run/RunSummary.h"
 #include "engine/run/RunWindow.h"
 #include "platform/FolderLock.h"
@@ -42,7 +44,9 @@ namespace pixbako {
 
 class ImportRun {
 public:
-    explicit ImportRun(IRunWindow& window) : window_(window) {}
+    // `dateTexts`: the locale's record that shot dates are read and names formatted with.
+    explicit ImportRun(IRunWindow& window, DateTextSettings dateTexts = japaneseDateTextSettings())
+        : window_(window), dateTexts_(std::move(dateTexts)) {}
     ImportRun(const ImportRun&) = delete;
     ImportRun& operator=(const ImportRun&) = delete;
 
@@ -62,6 +66,9 @@ public:
     // active; it is told to stop (the abort flag also cancels a copy in progress), and once it
     // has unwound the run calls IRunWindow::closeWindow(). Ignore the close event meanwhile.
     bool requestClose();
+
+    // Set while the run is told to stop; the window's transfer dialogs watch it.
+    const RunAbortFlag& abortFlag() const { return abort_; }
 
     // The processed-file list: the files of the last run, in the order of their transfers.
     const std::vector<PlannedFile>& list() const { return list_; }
@@ -111,6 +118,8 @@ private:
     std::string destinationFolder(const PlannedFile& row) const;
 
     IRunWindow& window_;
+    // Its long time form is the run's own: set for every planned file, read by "tt" and "c".
+    DateTextSettings dateTexts_;
     std::vector<PlannedFile> list_;
     ImportSettings settings_;
     std::optional<ImportSettings> given_; // runWithSettings's, for the run it starts
@@ -138,6 +147,7 @@ private:
     bool running_ = false;
     bool active_ = false; // inside startOrStopRun's run, also after an abort restored the window
     bool closeRequested_ = false;
+    RunAbortFlag abort_;
     Report report_;
 };
 

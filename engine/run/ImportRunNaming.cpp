@@ -4,7 +4,6 @@
 #include "engine/naming/SequenceStyle.h"
 #include "engine/run/CounterFile.h"
 #include "engine/run/ImportRun.h"
-#include "engine/run/RunAbort.h"
 #include "platform/Paths.h"
 
 #include <limits>
@@ -56,7 +55,7 @@ ImportRun::Outcome ImportRun::nameRows() {
         pending.due = false;
         window_.beep(BeepKind::Hand);
         window_.messageBox(limitMessage(limit), BoxIcon::Error, BoxButtons::Ok);
-        runAbortFlag() = true;
+        abort_.set();
         return Outcome::Stop;
     };
 
@@ -125,7 +124,8 @@ ImportRun::Outcome ImportRun::nameRows() {
         if (settings_.autoContinue)
             rowNumbers_[r] = RowNumber{counter, number};
 
-        row.newName = newFileName(fields, namingDate(row.shotDate), number, row.extension);
+        row.newName =
+            newFileName(fields, namingDate(row.shotDate), number, row.extension, dateTexts_);
         if (!checkNewName(row.newName, kCheckFileName)) {
             writePending();
             return Outcome::Stop;

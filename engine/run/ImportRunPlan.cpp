@@ -120,7 +120,7 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         // the file changes meanwhile.
         LocalDateTime shotDate;
         try {
-            shotDate = shotDateOf(path);
+            shotDate = shotDateOf(path, dateTexts_);
         } catch (const ShotDateError& error) {
             // Among a card's thousand files the user needs to know which one it was.
             std::string message = error.what();
@@ -134,10 +134,10 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         std::string folder;
         if (settings_.dateFolders)
             folder = folderName(settings_.folderPrefix, settings_.folderDatePattern,
-                                settings_.folderSuffix, shotDate);
+                                settings_.folderSuffix, shotDate, dateTexts_);
         row.newFolderLevels = folderLevelsOf(folder);
         row.shotDate = shotDate;
-        setStampTimeForm();
+        setStampTimeForm(dateTexts_);
         row.name = split.name;
         // Folder mode keeps the delimiter at the end of the folder, selection mode doesn't;
         // the transfer adds one where it is missing.

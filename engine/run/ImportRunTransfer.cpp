@@ -166,7 +166,7 @@ TransferStage::Stop TransferStage::begin(std::size_t r, TransferRequest request,
                                          const std::string& folder) {
     show(pending_.empty() ? r : pending_.front().row);
     request.mayReplace = mayReplace(request.destination);
-    TransferInFlight transfer = window_.beginFileOperation(request);
+    TransferInFlight transfer = window_.beginFileOperation(request, run_.abort_);
     // Out of descriptors: the rows in flight hold them. Finish the oldest and try again; with
     // none left in flight the transfer fails with its own reason.
     while (transfer.outOfDescriptors() && !pending_.empty()) {
@@ -175,7 +175,7 @@ TransferStage::Stop TransferStage::begin(std::size_t r, TransferRequest request,
             return stop;
         show(pending_.empty() ? r : pending_.front().row);
         request.mayReplace = mayReplace(request.destination);
-        transfer = window_.beginFileOperation(request);
+        transfer = window_.beginFileOperation(request, run_.abort_);
     }
     const bool overlaps = transfer.overlaps();
     pendingBytes_ += transfer.bytes();
@@ -199,7 +199,7 @@ TransferStage::Stop TransferStage::makeRoom() {
 TransferStage::Stop TransferStage::finishFirst() {
     // A stop that came while earlier rows were finished (their boxes run events) or a
     // termination signal: this row is not named any more.
-    if (runAbortRequested())
+    if (run_.abort_.stopRequested())
         return abandonAll();
     RowInFlight done = std::move(pending_.front());
     pending_.pop_front();
@@ -208,7 +208,7 @@ TransferStage::Stop TransferStage::finishFirst() {
     const TransferResult result = done.transfer.finish(mayReplace(done.destination));
     if (result.status == TransferStatus::Cancelled) {
         // Cancelled by a stop (an abort request, the close box, a signal): no report.
-        if (runAbortRequested())
+        if (run_.abort_.stopRequested())
             return abandonAll();
         pending_.clear(); // abandoned: their copies are removed, their sources stay
         // The rows before this one are all finished: say how many of them were transferred

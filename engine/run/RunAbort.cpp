@@ -4,17 +4,12 @@
 
 namespace pixbako {
 
-bool& runAbortFlag() {
-    static bool flag = false;
-    return flag;
-}
-
-bool runAbortRequested() {
-    return runAbortFlag() || terminationSignal() != 0;
+bool RunAbortFlag::stopRequested() const {
+    return set_ || terminationSignal() != 0;
 }
 
 OverwriteAnswer AbortAwareTransferDialogs::askOverwrite(const std::string& destination) {
-    if (runAbortRequested())
+    if (abort_.stopRequested())
         return OverwriteAnswer::Cancel;
     return inner_.askOverwrite(destination);
 }
@@ -32,11 +27,11 @@ void AbortAwareTransferDialogs::progressStart(const std::string& source, std::ui
 }
 
 bool AbortAwareTransferDialogs::progressUpdate(std::uint64_t done) {
-    if (runAbortRequested())
+    if (abort_.stopRequested())
         return false;
     // The window's own update may run events that set the flag (the close box).
     bool goOn = inner_.progressUpdate(done);
-    return goOn && !runAbortRequested();
+    return goOn && !abort_.stopRequested();
 }
 
 void AbortAwareTransferDialogs::progressEnd() {

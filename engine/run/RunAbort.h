@@ -1,23 +1,32 @@
 #pragma once
-// The abort flag of the import run: one process-wide boolean. A run clears it when it starts;
-// a confirmed abort, the sequence-limit stop and closing the window set it; the run tests it
-// after every point at which it lets window events run.
+// The abort flag of an import run, owned by the run. The run clears it when it starts; a
+// confirmed abort, the sequence-limit stop and closing the window set it; the run tests it
+// after every point at which it lets window events run. The transfer dialogs get it from whoever
+// makes them, so that a stop cancels a copy in progress.
 #include "platform/FileTransfer.h"
 
 namespace pixbako {
 
-bool& runAbortFlag();
+class RunAbortFlag {
+public:
+    void set() { set_ = true; }
+    void clear() { set_ = false; }
+    bool isSet() const { return set_; }
+    // Whether the run is to stop: the flag, or a termination signal (SIGTERM, SIGHUP, SIGINT),
+    // which stops every run from its arrival until the program ends.
+    bool stopRequested() const;
 
-// Whether the run is to stop: the abort flag, or a termination signal (SIGTERM, SIGHUP,
-// SIGINT), which stops every run from its arrival until the program ends.
-bool runAbortRequested();
+private:
+    bool set_ = false;
+};
 
 // Wraps the window's transfer dialogs so that a transfer in progress stops cleanly (temporary
 // file removed, source untouched, result Cancelled) as soon as the run is to stop,
 // e.g. by closing the window while a long copy runs.
 class AbortAwareTransferDialogs final : public ITransferDialogs {
 public:
-    explicit AbortAwareTransferDialogs(ITransferDialogs& inner) : inner_(inner) {}
+    AbortAwareTransferDialogs(ITransferDialogs& inner, const RunAbortFlag& abort)
+        : inner_(inner), abort_(abort) {}
 
     OverwriteAnswer askOverwrite(const std::string& destination) override;
     void showError(const std::string& file, const std::string& reason) override;
@@ -28,6 +37,7 @@ public:
 
 private:
     ITransferDialogs& inner_;
+    const RunAbortFlag& abort_;
 };
 
 } // namespace pixbako

@@ -24,6 +24,8 @@ namespace pixbako {
 enum class RunSender { Interactive, CommandLineFolder };
 
 // What the completion sequence (log, folders, program start, auto exit or notice) works on.
+class RunAbortFlag;
+
 struct RunCompletion {
     RunSender sender;
     const ImportSettings& settings;       // as read at the start of the run
@@ -73,14 +75,16 @@ public:
 
     // One file to one full destination path, with the window's overwrite question, progress
     // window, error box and warning box (exclamation beep): transferFile with dialogs that stop
-    // the copy (progressUpdate returns false) while runAbortFlag() is set, so that closing the
-    // window cancels a long copy.
-    virtual TransferResult shellFileOperation(const TransferRequest& request) = 0;
+    // the copy (progressUpdate returns false) while the run's abort flag is set, so that closing
+    // the window cancels a long copy.
+    virtual TransferResult shellFileOperation(const TransferRequest& request,
+                                              const RunAbortFlag& abort) = 0;
     // The same in two halves (beginTransfer with the same dialogs), so that the run copies
     // the next row while this one's flush completes. A window that offers only
     // shellFileOperation transfers whole, one row after the other.
-    virtual TransferInFlight beginFileOperation(const TransferRequest& request) {
-        return TransferInFlight::done(shellFileOperation(request));
+    virtual TransferInFlight beginFileOperation(const TransferRequest& request,
+                                                const RunAbortFlag& abort) {
+        return TransferInFlight::done(shellFileOperation(request, abort));
     }
 
     // The actions after a run that reached its end, in their order: log, open folders, program

@@ -147,8 +147,8 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings) {
     return texts;
 }
 
-LocalDateTime shotDateOf(const std::string& path) {
-    return readShotDate(path, localNow(), dateParseTexts(dateTextSettings())).value;
+LocalDateTime shotDateOf(const std::string& path, const DateTextSettings& texts) {
+    return readShotDate(path, localNow(), dateParseTexts(texts)).value;
 }
 
 } // namespace pixbako

@@ -153,8 +153,7 @@ struct ShotDate {
 // The shot date of the file at path. Throws ShotDateError.
 ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTexts& texts = {});
 
-// readShotDate with the current local time and the texts of the process-wide locale record
-// (dateTextSettings()), which it only reads.
-LocalDateTime shotDateOf(const std::string& path);
+// readShotDate with the current local time and the parse texts of the locale's record.
+LocalDateTime shotDateOf(const std::string& path, const DateTextSettings& texts);
 
 } // namespace pixbako

@@ -104,7 +104,8 @@ std::string copyCacheFile(const std::string& from, const std::string& folder) {
     UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     if (!in)
         throw cannotOpen(from);
-    const std::pair<int, std::string> out = createFresh(freeCacheFileName(folder), folder);
+    const auto [outFd, outPath] = createFresh(freeCacheFileName(folder), folder);
+    UniqueFd out(outFd);
     std::vector<char> buffer(256 * 1024);
     bool ok = true;
     for (;;) {
@@ -115,19 +116,19 @@ std::string copyCacheFile(const std::string& from, const std::string& folder) {
             ok = false;
         if (n <= 0)
             break;
-        if (!writeAll(out.first, buffer.data(), static_cast<std::size_t>(n))) {
+        if (!writeAll(out.get(), buffer.data(), static_cast<std::size_t>(n))) {
             ok = false;
             break;
         }
     }
     in.close();
-    if (::close(out.first) != 0)
+    if (out.close() != 0)
         ok = false;
     if (!ok) {
-        ::unlink(out.second.c_str());
-        throw cannotOpen(out.second);
+        ::unlink(outPath.c_str());
+        throw cannotOpen(outPath);
     }
-    return out.second;
+    return outPath;
 }
 
 bool makeFolder(const std::string& folder) {

@@ -55,7 +55,7 @@ TEST(SmallTextFile, AnythingButAPlainFileIsAnError) {
 
 TEST(SmallTextFile, TerminalUnderTheFileNameDoesNotBecomeTheControllingTerminal) {
     std::string report = test::controllingTerminalAfter([](const std::string& path) {
-        IniFile ini(path);
+        IniFile ini(path, IniDialect::Profile);
         if (ini.loadStatus() != IniFile::LoadStatus::Failed)
             ::_exit(3);
     });
@@ -71,7 +71,7 @@ TEST(SmallTextFile, GigabyteFileIsRefusedAfterReadingOnlyTheLimit) {
     ASSERT_TRUE(makeSparseFile(path, kGiB));
     EXPECT_EQ(readSmallTextFile(path).error, EFBIG);
 
-    IniFile ini(path);
+    IniFile ini(path, IniDialect::Profile);
     EXPECT_EQ(ini.loadStatus(), IniFile::LoadStatus::Failed);
     EXPECT_EQ(ini.loadError(), EFBIG);
     EXPECT_EQ(getPrivateProfileString("AUTONUM", "LASTNUM", "-", path), "-");
@@ -81,7 +81,7 @@ TEST(SmallTextFile, GigabyteFileIsRefusedAfterReadingOnlyTheLimit) {
 
     // The limit itself is still read.
     ASSERT_TRUE(makeSparseFile(path, static_cast<off_t>(kSmallTextFileLimit)));
-    EXPECT_EQ(IniFile(path).loadStatus(), IniFile::LoadStatus::Loaded);
+    EXPECT_EQ(IniFile(path, IniDialect::Profile).loadStatus(), IniFile::LoadStatus::Loaded);
 }
 
 } // namespace

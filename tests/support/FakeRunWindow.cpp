@@ -107,7 +107,8 @@ void FakeRunWindow::enterIdleState() {
     statusTexts.push_back("");
 }
 
-TransferResult FakeRunWindow::shellFileOperation(const TransferRequest& request) {
+TransferResult FakeRunWindow::shellFileOperation(const TransferRequest& request,
+                                                 const RunAbortFlag& abort) {
     transfers.push_back(request);
     const std::size_t number = transfers.size();
     TransferResult result;
@@ -115,16 +116,17 @@ TransferResult FakeRunWindow::shellFileOperation(const TransferRequest& request)
         result = *scripted;
     } else {
         ScriptedTransferDialogs answers(*this, number);
-        AbortAwareTransferDialogs dialogs(answers);
+        AbortAwareTransferDialogs dialogs(answers, abort);
         result = transferFile(request, dialogs);
     }
     transferResults.push_back(result);
     return result;
 }
 
-TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& request) {
+TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& request,
+                                                   const RunAbortFlag& abort) {
     if (wholeTransfers)
-        return TransferInFlight::done(shellFileOperation(request));
+        return TransferInFlight::done(shellFileOperation(request, abort));
     transfers.push_back(request);
     const std::size_t number = transfers.size();
     const std::string name = baseName(request.source);
@@ -139,7 +141,7 @@ TransferInFlight FakeRunWindow::beginFileOperation(const TransferRequest& reques
         return transfer;
     }
     auto answers = std::make_shared<ScriptedTransferDialogs>(*this, number);
-    auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*answers);
+    auto dialogs = std::make_shared<AbortAwareTransferDialogs>(*answers, abort);
     transferDialogs.push_back(answers);
     transferDialogs.push_back(dialogs);
     TransferInFlight transfer = beginTransfer(request, *dialogs);

@@ -104,8 +104,10 @@ public:
     ImportSettings importSettings() override { return settings; }
     void enterRunningState() override { events.push_back("enterRunningState"); }
     void enterIdleState() override;
-    TransferResult shellFileOperation(const TransferRequest& request) override;
-    TransferInFlight beginFileOperation(const TransferRequest& request) override;
+    TransferResult shellFileOperation(const TransferRequest& request,
+                                      const RunAbortFlag& abort) override;
+    TransferInFlight beginFileOperation(const TransferRequest& request,
+                                        const RunAbortFlag& abort) override;
     void completionSequence(const RunCompletion& completion) override;
     void saveStoppedRunLog(const RunCompletion& completion) override;
     void closeWindow() override { events.push_back("close"); }

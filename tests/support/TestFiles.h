@@ -1,8 +1,9 @@
 #pragma once
-// Small helpers the file-based tests share: the whole content of a file, and a time zone set
-// for the length of one test.
+// Small helpers the file-based tests share: the whole content of a file, how many entries a
+// folder holds, and a time zone set for the length of one test.
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -15,6 +16,17 @@ inline std::string readFileBytes(const std::string& path) {
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
+}
+
+inline void writeFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::size_t entriesIn(const std::string& folder) {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder))
+        ++count;
+    return count;
 }
 
 // Sets TZ while it lives and puts the previous value back afterwards, so that local file

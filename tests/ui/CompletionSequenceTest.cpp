@@ -49,18 +49,15 @@ protected:
     bool startSucceeds = true;
     std::unique_ptr<MainWindow> window;
     CompletionNotice* form6 = nullptr;
+    BoxDisplay boxDisplay = BoxDisplay::Screen;
 
     void SetUp() override {
-        setBoxDisplay(BoxDisplay::Screen);
         card = fs::path(temp.path()) / "card";
         save = fs::path(temp.path()) / "save";
         fs::create_directories(card);
         fs::create_directories(save);
     }
-    void TearDown() override {
-        window.reset();
-        setBoxDisplay(BoxDisplay::Automatic);
-    }
+    void TearDown() override { window.reset(); }
 
     // A settings file that imports `card` into `save` with plain names, date folders on.
     void writeSettings(const std::string& extra = {}) {
@@ -82,6 +79,7 @@ protected:
         MainWindowSetup setup;
         setup.iniPath = QString::fromStdString(temp.path() + "/pixbako.INI");
         setup.dialogs = &dialogs;
+        setup.boxDisplay = boxDisplay;
         setup.arguments = std::move(arguments);
         setup.postRun.openFolder = [this](const QString& folder) {
             events.push_back("open " + folder.toStdString());
@@ -318,8 +316,8 @@ TEST_F(CompletionTest, MissingFolderArgumentIsAnErrorAndFailsTheExitStatus) {
 TEST_F(CompletionTest, WithoutAScreenTheNoticeGoesToStandardErrorAndNeverWaits) {
     picture("IMG_0001.JPG", "2024-05-01");
     writeSettings();
+    boxDisplay = BoxDisplay::StandardError;
     createWindow();
-    setBoxDisplay(BoxDisplay::StandardError);
     ::testing::internal::CaptureStderr();
     window->startOrStopRun();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Pixbako: 1件のファイルを処理しました\n");

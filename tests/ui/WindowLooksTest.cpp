@@ -104,7 +104,7 @@ void expectPopupShowsEveryItemWhole(QComboBox* combo) {
 TEST_F(WindowTest, PatternListsOpenWideEnoughForTheirLongestPreset) {
     expectPopupShowsEveryItemWhole(find<QComboBox>("DDATEEdit"));
     expectPopupShowsEveryItemWhole(find<QComboBox>("FDATEEdit"));
-    SetupWizard wizard(*window, {}, window.get());
+    SetupWizard wizard(*window, japaneseDateTextSettings(), {}, window.get());
     wizard.show();
     for (const char* name : {"WIZADSTR", "WIZAFSTR"})
         expectPopupShowsEveryItemWhole(wizard.findChild<QComboBox*>(QLatin1String(name)));
@@ -224,7 +224,7 @@ TEST_F(WindowTest, HintsAndWelcomeAreSpelledRight) {
                   hint.count(')') + hint.count(QChar(0xFF09)))
             << control->objectName().toStdString() << ": " << hint.toStdString();
     }
-    SetupWizard wizard(*window, {}, window.get());
+    SetupWizard wizard(*window, japaneseDateTextSettings(), {}, window.get());
     const QString welcome = wizard.findChild<QTextEdit*>(QStringLiteral("WZ1"))->toPlainText();
     EXPECT_TRUE(welcome.contains("Pixbakoへようこそ！！")) << welcome.toStdString();
 }

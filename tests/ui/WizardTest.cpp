@@ -66,7 +66,7 @@ protected:
 
     void open() {
         wizard = std::make_unique<SetupWizard>(
-            *window,
+            *window, japaneseDateTextSettings(),
             [this](const QString& title, const QString& initial) {
                 pickerTitles.push_back(title);
                 pickerInitialFolders.push_back(initial);

@@ -144,8 +144,8 @@ int main(int argc, char** argv) {
     if (files.empty())
         return usage();
 
-    dateTextSettings() = dateTextSettingsFromLocale();
-    const DateParseTexts texts = dateParseTexts(dateTextSettings());
+    const DateTextSettings locale = dateTextSettingsFromLocale();
+    const DateParseTexts texts = dateParseTexts(locale);
     const TDateTime now = localNow();
     int status = 0;
     for (const auto& file : files) {
@@ -154,7 +154,7 @@ int main(int argc, char** argv) {
             ShotDate date = readShotDate(file, now, texts);
             line += dateText(date.value) + "\t" + (date.fromExif ? "exif" : "filetime");
             if (pattern)
-                line += "\t" + escaped(formatDateText(*pattern, date.value));
+                line += "\t" + escaped(formatDatePattern(*pattern, date.value, locale));
         } catch (const ShotDateError& e) {
             line += escaped(e.what());
             status = 1;

@@ -37,7 +37,7 @@ bool saveDialogScreenshots(pixbako::MainWindow& window, pixbako::IDialogs& dialo
     ok = saveDialog(extensions, output, QStringLiteral("dialog-extensions.png")) && ok;
     extensions.hide();
 
-    pixbako::SetupWizard wizard(window, {}, &window);
+    pixbako::SetupWizard wizard(window, pixbako::japaneseDateTextSettings(), {}, &window);
     wizard.show();
     auto* next = wizard.findChild<QPushButton*>(QStringLiteral("BTNNEXT"));
     for (int page = 0; page < pixbako::SetupWizard::kPageCount; ++page) {

@@ -103,7 +103,6 @@ int main(int argc, char* argv[]) {
     const QString output = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(output);
     pixbako::installQtTranslations(app);
-    pixbako::dateTextSettings() = pixbako::japaneseDateTextSettings();
 
     QTemporaryDir temp;
     SilentDialogs dialogs;

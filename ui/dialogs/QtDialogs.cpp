@@ -101,19 +101,10 @@ QMessageBox::Icon iconOf(BoxIcon icon) {
     return QMessageBox::NoIcon;
 }
 
-BoxDisplay& boxDisplay() {
-    static BoxDisplay display = BoxDisplay::Automatic;
-    return display;
-}
-
 } // namespace
 
-void setBoxDisplay(BoxDisplay display) {
-    boxDisplay() = display;
-}
-
-bool boxesGoToStandardError() {
-    switch (boxDisplay()) {
+bool boxesGoToStandardError(BoxDisplay display) {
+    switch (display) {
     case BoxDisplay::Screen:
         return false;
     case BoxDisplay::StandardError:
@@ -124,8 +115,8 @@ bool boxesGoToStandardError() {
     return QGuiApplication::platformName() == QLatin1String("offscreen");
 }
 
-bool boxesMayWait() {
-    return !boxesGoToStandardError() && terminationSignal() == 0;
+bool boxesMayWait(BoxDisplay display) {
+    return !boxesGoToStandardError(display) && terminationSignal() == 0;
 }
 
 BoxAnswer unattendedAnswer(BoxButtons buttons) {
@@ -209,7 +200,7 @@ void QtDialogs::beep(BeepKind) {
 }
 
 BoxAnswer QtDialogs::messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) {
-    if (!boxesMayWait()) {
+    if (!boxesMayWait(display_)) {
         writeBoxToStandardError(text);
         return unattendedAnswer(buttons);
     }

@@ -23,14 +23,13 @@ enum class BoxDisplay {
     Screen,        // always a modal box (tests of the boxes themselves)
     StandardError, // always standard error
 };
-void setBoxDisplay(BoxDisplay display);
-bool boxesGoToStandardError();
+bool boxesGoToStandardError(BoxDisplay display);
 
 // Whether a box may wait for its answer now: not without a screen, and not once a termination
 // signal came. The program is ending then, and only the boxes already open when the signal
 // came are closed for it; a box opened later would wait until the process is killed. Such a
 // box is written to standard error and given its unattended answer.
-bool boxesMayWait();
+bool boxesMayWait(BoxDisplay display);
 
 // The answer a box gets when nobody can see it: the one that replaces, stops and deletes
 // nothing. OK to a message, No to a question (so No to replacing a file, and to stopping a
@@ -42,13 +41,15 @@ void writeBoxToStandardError(const std::string& text);
 
 class QtDialogs final : public IDialogs {
 public:
-    explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+    explicit QtDialogs(QWidget* parent, BoxDisplay display = BoxDisplay::Automatic)
+        : parent_(parent), display_(display) {}
 
     void beep(BeepKind kind) override;
     BoxAnswer messageBox(const std::string& text, BoxIcon icon, BoxButtons buttons) override;
 
 private:
     QWidget* parent_;
+    BoxDisplay display_;
 };
 
 // The box messageBox shows, ready for exec(); parts of it for tests and other windows.

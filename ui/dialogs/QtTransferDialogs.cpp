@@ -1,6 +1,7 @@
 #include "ui/dialogs/QtTransferDialogs.h"
 
 #include "engine/run/Dialogs.h"
+#include "engine/run/RunAbort.h"
 #include "ui/dialogs/QtDialogs.h"
 
 #include <QCoreApplication>
@@ -29,9 +30,9 @@ std::string transferErrorBoxText(const std::string& file, const std::string& rea
     return reason + "\r\n\r\n" + file;
 }
 
-QtTransferDialogs::QtTransferDialogs(QWidget* parent, IDialogs& dialogs,
-                                     AbortPredicate abortRequested)
-    : parent_(parent), dialogs_(dialogs), abortRequested_(std::move(abortRequested)),
+QtTransferDialogs::QtTransferDialogs(QWidget* parent, IDialogs& dialogs, const RunAbortFlag* abort,
+                                     BoxDisplay display)
+    : parent_(parent), dialogs_(dialogs), abort_(abort), display_(display),
       clock_(steadyMilliseconds) {}
 
 QtTransferDialogs::~QtTransferDialogs() {
@@ -43,7 +44,7 @@ QProgressDialog* QtTransferDialogs::progressWindow() const {
 }
 
 OverwriteAnswer QtTransferDialogs::askOverwrite(const std::string& destination) {
-    if (abortRequested_ && abortRequested_())
+    if (abort_ && abort_->isSet())
         return OverwriteAnswer::Cancel;
     switch (dialogs_.messageBox(overwriteQuestionText(destination), BoxIcon::Question,
                                 BoxButtons::YesNoCancel)) {
@@ -84,7 +85,7 @@ bool QtTransferDialogs::progressUpdate(std::uint64_t done) {
         cancelled_ = true;
     if (cancelled_)
         return false;
-    return !(abortRequested_ && abortRequested_());
+    return !(abort_ && abort_->isSet());
 }
 
 void QtTransferDialogs::progressEnd() {
@@ -93,7 +94,7 @@ void QtTransferDialogs::progressEnd() {
 }
 
 void QtTransferDialogs::showProgressWindow() {
-    if (boxesGoToStandardError())
+    if (boxesGoToStandardError(display_))
         return; // nobody to show it to; Cancel can't be pressed there
     auto* window = new QProgressDialog(parent_);
     window->setObjectName(QStringLiteral("TransferProgress"));

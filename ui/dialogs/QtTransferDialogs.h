@@ -5,12 +5,13 @@
 // when a transfer is still running after about a second.
 //
 // progressUpdate lets pending window events run, so the window stays responsive during a long
-// copy, and answers false (stop the transfer) once Cancel was pressed or the abort predicate
-// holds (the run's abort flag, set e.g. by closing the window):
+// copy, and answers false (stop the transfer) once Cancel was pressed or the run's abort flag is
+// set (e.g. by closing the window):
 //
-//     QtTransferDialogs dialogs(this, qtDialogs, [] { return runAbortFlag(); });
+//     QtTransferDialogs dialogs(this, qtDialogs, &run.abortFlag());
 //     TransferResult result = transferFile(request, dialogs);
 #include "platform/FileTransfer.h"
+#include "ui/dialogs/QtDialogs.h"
 
 #include <QPointer>
 #include <QString>
@@ -24,16 +25,18 @@ class QWidget;
 namespace pixbako {
 
 class IDialogs;
+class RunAbortFlag;
 
 class QtTransferDialogs final : public ITransferDialogs {
 public:
-    using AbortPredicate = std::function<bool()>;
     using Clock = std::function<std::int64_t()>; // milliseconds on a steady clock
 
     // A transfer still running this long gets its progress window.
     static constexpr std::int64_t kProgressDelayMs = 1000;
 
-    QtTransferDialogs(QWidget* parent, IDialogs& dialogs, AbortPredicate abortRequested = {});
+    // `display`: where the progress window would go; with no screen there is none.
+    QtTransferDialogs(QWidget* parent, IDialogs& dialogs, const RunAbortFlag* abort = nullptr,
+                      BoxDisplay display = BoxDisplay::Automatic);
     ~QtTransferDialogs() override;
     QtTransferDialogs(const QtTransferDialogs&) = delete;
     QtTransferDialogs& operator=(const QtTransferDialogs&) = delete;
@@ -57,7 +60,8 @@ private:
 
     QWidget* parent_;
     IDialogs& dialogs_;
-    AbortPredicate abortRequested_;
+    const RunAbortFlag* abort_;
+    BoxDisplay display_;
     Clock clock_;
 
     QPointer<QProgressDialog> window_;

@@ -220,12 +220,10 @@ TEST(formatDateText, ResultStopsAt256ShiftJisBytesBetweenCharacters) {
     EXPECT_EQ(formatJa(kana, thursday()), kana.substr(0, 256 * 3));
 }
 
-TEST(formatDateText, TwoArgumentFormUsesThePatternAsShortDateForm) {
-    DateTextSettings saved = dateTextSettings();
-    dateTextSettings() = japaneseDateTextSettings();
-    EXPECT_EQ(formatDateText("yyyy ddddd", thursday()), "2004 2004 ");
-    EXPECT_EQ(formatDateText("DDDDD", thursday()), "");
-    dateTextSettings() = saved;
+TEST(formatDateText, PatternFormUsesThePatternAsShortDateForm) {
+    const DateTextSettings japanese = japaneseDateTextSettings();
+    EXPECT_EQ(formatDatePattern("yyyy ddddd", thursday(), japanese), "2004 2004 ");
+    EXPECT_EQ(formatDatePattern("DDDDD", thursday(), japanese), "");
 }
 
 } // namespace

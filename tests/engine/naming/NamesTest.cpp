@@ -11,29 +11,22 @@ LocalDateTime at(int y, int mo, int d, int h = 0, int mi = 0, int s = 0, int ms 
     return *makeLocalDateTime(y, mo, d, h, mi, s, ms);
 }
 
-// These functions format with the process-wide record: pin it to the Japanese values.
+// The Japanese values, pinned.
 class Names : public ::testing::Test {
 protected:
-    void SetUp() override {
-        saved_ = dateTextSettings();
-        dateTextSettings() = japaneseDateTextSettings();
-    }
-    void TearDown() override { dateTextSettings() = saved_; }
-
-private:
-    DateTextSettings saved_;
+    DateTextSettings texts = japaneseDateTextSettings();
 };
 
 TEST_F(Names, FolderNameIsPrefixDateSuffix) {
     const LocalDateTime shot = at(2004, 5, 6, 12, 34, 56);
-    EXPECT_EQ(folderName("", "yyyy_mm_dd", "", shot), "2004_05_06");
-    EXPECT_EQ(folderName(R"(P\)", R"(yyyy"年\"mm"月")", "_x", shot), R"(P\2004年\05月_x)");
-    EXPECT_EQ(folderName("", "DDDDD", "", shot), ""); // the save folder itself
+    EXPECT_EQ(folderName("", "yyyy_mm_dd", "", shot, texts), "2004_05_06");
+    EXPECT_EQ(folderName(R"(P\)", R"(yyyy"年\"mm"月")", "_x", shot, texts), R"(P\2004年\05月_x)");
+    EXPECT_EQ(folderName("", "DDDDD", "", shot, texts), ""); // the save folder itself
 }
 
 TEST_F(Names, StampTimeFormStaysAfterARunPlannedItsFiles) {
-    setStampTimeForm();
-    EXPECT_EQ(formatDateText("tt", at(2004, 5, 6, 7, 8, 9)), "070809");
+    setStampTimeForm(texts);
+    EXPECT_EQ(formatDatePattern("tt", at(2004, 5, 6, 7, 8, 9), texts), "070809");
 }
 
 TEST_F(Names, NamingDateIsTheShotDateCutToWholeSeconds) {
@@ -80,26 +73,26 @@ TEST_F(Names, NewFileNameJoinsPrefixDateMiddleNumberAndExtension) {
     FileNameFields fields{"P", "yyyy_mm_dd", "_", true, sequenceStyleFor(3)};
     const LocalDateTime shot = at(2005, 3, 12, 10, 0, 0);
     std::string ext = convertExtensionCase(extensionOf("DSC0001.JPG"), 1);
-    EXPECT_EQ(newFileName(fields, shot, 7, ext), "P2005_03_12_(007).jpg");
+    EXPECT_EQ(newFileName(fields, shot, 7, ext, texts), "P2005_03_12_(007).jpg");
 
     fields.style = sequenceStyleFor(0);
-    EXPECT_EQ(newFileName(fields, shot, 100, ".JPG"), "P2005_03_12_100.JPG");
+    EXPECT_EQ(newFileName(fields, shot, 100, ".JPG", texts), "P2005_03_12_100.JPG");
 
     fields.numbering = false;
-    EXPECT_EQ(newFileName(fields, shot, 7, ".JPG"), "P2005_03_12_.JPG");
+    EXPECT_EQ(newFileName(fields, shot, 7, ".JPG", texts), "P2005_03_12_.JPG");
 }
 
 TEST_F(Names, SamplesIgnoreALongTimeFormLeftByARun) {
     const TDateTime now = dateTimeValue(at(2004, 5, 6, 13, 47, 9, 250));
-    setStampTimeForm(); // a run leaves "hhnnss" behind
-    EXPECT_EQ(folderSampleText("A", "", "B", now), "A B");
-    EXPECT_EQ(folderSampleText("A", "", "B", dateTimeValue(at(2004, 5, 6))), "AB");
-    EXPECT_EQ(folderSampleText("", "yyyy_mm_dd", "", now), "2004_05_06");
+    setStampTimeForm(texts); // a run leaves "hhnnss" behind
+    EXPECT_EQ(folderSampleText("A", "", "B", now, texts), "A B");
+    EXPECT_EQ(folderSampleText("A", "", "B", dateTimeValue(at(2004, 5, 6)), texts), "AB");
+    EXPECT_EQ(folderSampleText("", "yyyy_mm_dd", "", now, texts), "2004_05_06");
 
     FileNameFields fields{"P", "yyyy_mm_dd tt", "_", true, sequenceStyleFor(3)};
-    EXPECT_EQ(fileSampleText(fields, 7, now), "P2004_05_06 _(007)");
+    EXPECT_EQ(fileSampleText(fields, 7, now, texts), "P2004_05_06 _(007)");
     fields.numbering = false;
-    EXPECT_EQ(fileSampleText(fields, 7, now), "P2004_05_06 _");
+    EXPECT_EQ(fileSampleText(fields, 7, now, texts), "P2004_05_06 _");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "engine/options/OptionsFile.h"
 #include "engine/options/OptionKeys.h"
-#include "platform/SettingsIni.h"
+#include "platform/IniFile.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,7 @@ Options changedOptions() {
 }
 
 TEST(OptionsFile, EveryFieldSurvivesWriteAndReadAndAMissingSectionGivesTheDefaults) {
-    SettingsIni ini;
+    IniFile ini(IniDialect::Settings);
     EXPECT_EQ(readOptions(ini, "INI2", "2.1.0.0"), Options());
 
     const Options changed = changedOptions();
@@ -41,13 +41,13 @@ TEST(OptionsFile, EveryFieldSurvivesWriteAndReadAndAMissingSectionGivesTheDefaul
         setOptionValue(one, key, optionValue(changed, key));
         EXPECT_NE(one, Options()) << key.key;
     }
-    SettingsIni again;
+    IniFile again(IniDialect::Settings);
     again.parse(ini.text());
     EXPECT_EQ(readOptions(again, "INI2", "2.1.0.0"), changed);
 }
 
 TEST(OptionsFile, SequenceStyleAndVersionAreWrittenBesideTheChosenStyle) {
-    SettingsIni ini;
+    IniFile ini(IniDialect::Settings);
     Options options;
     options.sequenceStyleIndex = -1; // no item chosen: the plain style
     writeOptions(ini, "INI0", options, "9.8.7.6");
@@ -66,7 +66,7 @@ TEST(OptionsFile, OlderLayoutDropsOneCharacterAtEachEndOfItsQuotedTexts) {
         {"\"写真\"", "写真"}, {"\"x\"", "x"}, {"\"", ""}, {"\"\"", ""}, {"«日本»", "日本"},
     };
     for (const Case& c : cases) {
-        SettingsIni ini;
+        IniFile ini(IniDialect::Settings);
         ini.parse(std::string("[INI0]\nVER=\nFMAE=") + c.stored + "\n");
         EXPECT_EQ(readOptions(ini, "INI0", "2.1.0.0").filePrefix, c.read) << c.stored;
     }

@@ -32,7 +32,6 @@ std::vector<PlannedFile> threeRows(bool dateFolders) {
 }
 
 TEST(LogFileTest, NameCarriesDateTimeAndMillisecondsWithoutSeparators) {
-    dateTextSettings() = japaneseDateTextSettings();
     struct Case {
         int y, mo, d, h, mi, s, ms;
         const char* name;

@@ -121,7 +121,7 @@ TEST_F(ImportRunTest, SequenceLimitStopsWithEveryFileUntouched) {
     EXPECT_EQ(window.boxes[0].icon, BoxIcon::Error);
     EXPECT_TRUE(window.transfers.empty());
     EXPECT_EQ(filesUnder(in).size(), 5u);
-    EXPECT_TRUE(runAbortFlag());
+    EXPECT_TRUE(run.abortFlag().isSet());
     EXPECT_EQ(window.count("enterIdleState"), 1);
     EXPECT_EQ(window.count("complete"), 0);
     // No file was transferred: the group's counter keeps what it held, its naming included.

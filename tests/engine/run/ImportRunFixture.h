@@ -8,7 +8,6 @@
 // second time with /dev/shm), the read-in folder lies there; a test skips, saying so, where
 // that folder is on the save folder's file system.
 #include "engine/run/ImportRun.h"
-#include "engine/run/RunAbort.h"
 #include "support/FakeRunWindow.h"
 #include "support/JpegBuilder.h"
 #include "support/TempFolder.h"
@@ -52,8 +51,6 @@ inline std::string cell(const PlannedFile& row, Column column) {
 class ImportRunTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        runAbortFlag() = false;
-
         in = tmp.path() + "/in";
         if (const char* root = std::getenv("PIXBAKO_TEST_CARD_ROOT"); root && *root) {
             card_ = std::make_unique<TempFolder>(root);
@@ -76,7 +73,6 @@ protected:
         s.sequenceStyleIndex = 1; // "xxx"
         s.startNumber = 1;
     }
-    void TearDown() override { runAbortFlag() = false; }
 
     // A camera picture with DateTimeOriginal "yyyy:mm:dd hh:nn:ss".
     std::string jpeg(const std::string& name, const std::string& date,

@@ -184,21 +184,16 @@ TEST(ShotDateErrorText, LongDateTextsAreCutInTheMessage) {
 // shotDateOf used to read every date text with the Japanese AM/PM texts and ":", whatever the
 // locale record said; the formatter and the reader must agree on the locale's texts.
 TEST_F(ShotDateFile, ExifDateIgnoredTheLocaleAmPmTextsAndTimeSeparator) {
-    struct Restore {
-        DateTextSettings saved = dateTextSettings();
-        ~Restore() { dateTextSettings() = saved; }
-    } restore;
-    DateTextSettings english = restore.saved;
+    DateTextSettings english = japaneseDateTextSettings();
     english.amText = "AM";
     english.pmText = "PM";
     english.timeSeparator = ".";
-    dateTextSettings() = english;
     const std::string pm = write("pm.jpg", test::cameraJpeg("2004:05:06 1.02.03 pm"));
     const std::string japanese = write("ja.jpg", test::cameraJpeg("2004:05:06 1.02.03 午後"));
-    const LocalDateTime pmDate = shotDateOf(pm);
-    const LocalDateTime japaneseDate = shotDateOf(japanese);
-    dateTextSettings().timeSeparator.clear(); // a locale without one: only the hour is read
-    const LocalDateTime noSeparator = shotDateOf(pm);
+    const LocalDateTime pmDate = shotDateOf(pm, english);
+    const LocalDateTime japaneseDate = shotDateOf(japanese, english);
+    english.timeSeparator.clear(); // a locale without one: only the hour is read
+    const LocalDateTime noSeparator = shotDateOf(pm, english);
 
     EXPECT_EQ(toMilliseconds(pmDate), ms(2004, 5, 6, 13, 2, 3));
     EXPECT_EQ(toMilliseconds(japaneseDate), ms(2004, 5, 6, 1, 2, 3));

@@ -59,7 +59,7 @@ TEST(QtDialogs, BoxesShowTextIconButtonsInOrderAndReturnTheAnswer) {
     };
     // clang-format on
     QWidget window;
-    QtDialogs dialogs(&window);
+    QtDialogs dialogs(&window, BoxDisplay::Screen);
     for (const BoxCase& c : cases) {
         SCOPED_TRACE(c.text);
         ModalBoxAnswerer answerer;
@@ -90,7 +90,7 @@ public:
 
 TEST(QtDialogs, ButtonsKeepTheirOrderUnderADesktopStyleThatReordersThem) {
     QApplication::setStyle(new GnomeButtonOrder);
-    QtDialogs dialogs(nullptr);
+    QtDialogs dialogs(nullptr, BoxDisplay::Screen);
     ModalBoxAnswerer answerer;
     answerer.answer(QMessageBox::No);
     EXPECT_EQ(dialogs.messageBox("置き換えますか?", BoxIcon::Question, BoxButtons::YesNoCancel),

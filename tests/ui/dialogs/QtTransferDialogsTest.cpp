@@ -4,6 +4,7 @@
 #include "support/TempFolder.h"
 
 #include "engine/run/Dialogs.h"
+#include "engine/run/RunAbort.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -50,7 +51,7 @@ TEST(QtTransferDialogs, OverwriteQuestionAsksWithYesNoCancelAndMapsEveryAnswer) 
     for (auto [box, expected] : cases) {
         RecordingDialogs boxes;
         boxes.answers = {box};
-        QtTransferDialogs dialogs(nullptr, boxes);
+        QtTransferDialogs dialogs(nullptr, boxes, nullptr, BoxDisplay::Screen);
         EXPECT_EQ(dialogs.askOverwrite("/save/2024/IMG_0001.JPG"), expected);
         ASSERT_EQ(boxes.texts.size(), 1u);
         EXPECT_EQ(boxes.texts[0], overwriteQuestionText("/save/2024/IMG_0001.JPG"));
@@ -59,7 +60,9 @@ TEST(QtTransferDialogs, OverwriteQuestionAsksWithYesNoCancelAndMapsEveryAnswer) 
     }
     // Once the run is being aborted, nobody is asked any more.
     RecordingDialogs boxes;
-    QtTransferDialogs aborting(nullptr, boxes, [] { return true; });
+    RunAbortFlag aborted;
+    aborted.set();
+    QtTransferDialogs aborting(nullptr, boxes, &aborted, BoxDisplay::Screen);
     EXPECT_EQ(aborting.askOverwrite("/save/a.jpg"), OverwriteAnswer::Cancel);
     EXPECT_TRUE(boxes.texts.empty());
 }
@@ -74,7 +77,7 @@ TEST(QtTransferDialogs, ErrorAndWarningBoxesNameTheFileAndTheReasonWithTheirBeep
     for (const Case& c : {Case{false, BoxIcon::Error, BeepKind::Hand},
                           Case{true, BoxIcon::Warning, BeepKind::Exclamation}}) {
         RecordingDialogs boxes;
-        QtTransferDialogs dialogs(nullptr, boxes);
+        QtTransferDialogs dialogs(nullptr, boxes, nullptr, BoxDisplay::Screen);
         std::string reason =
             transferErrorText(FileOperation::Copy, TransferError::DiskFull, ENOSPC);
         if (c.warning)
@@ -116,7 +119,7 @@ TEST(QtTransferDialogs, ProgressWindowAppearsOnlyWhenATransferOutlastsASecond) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         ManualClock time;
-        QtTransferDialogs dialogs(&window, boxes);
+        QtTransferDialogs dialogs(&window, boxes, nullptr, BoxDisplay::Screen);
         dialogs.setClock(time.clock());
         dialogs.progressStart("/card/DCIM/MVI_0001.MOV", 100);
         EXPECT_TRUE(dialogs.progressUpdate(10));
@@ -146,9 +149,9 @@ TEST(QtTransferDialogs, CancelButtonCloseBoxEscapeOrAbortStopTheTransfer) {
          }},
     };
     RecordingDialogs boxes;
-    bool abort = false;
+    RunAbortFlag abort;
     ManualClock time;
-    QtTransferDialogs dialogs(nullptr, boxes, [&abort] { return abort; });
+    QtTransferDialogs dialogs(nullptr, boxes, &abort, BoxDisplay::Screen);
     dialogs.setClock(time.clock());
     for (const auto& [name, cancel] : ways) {
         SCOPED_TRACE(name);
@@ -167,7 +170,7 @@ TEST(QtTransferDialogs, CancelButtonCloseBoxEscapeOrAbortStopTheTransfer) {
     time.now = 0;
     dialogs.progressStart("/card/b.mov", 1000);
     EXPECT_TRUE(dialogs.progressUpdate(100));
-    abort = true;
+    abort.set();
     EXPECT_FALSE(dialogs.progressUpdate(200));
     dialogs.progressEnd();
 }
@@ -175,7 +178,7 @@ TEST(QtTransferDialogs, CancelButtonCloseBoxEscapeOrAbortStopTheTransfer) {
 TEST(QtTransferDialogs, ByteCountsBeyondFourGigabytesDoNotOverflowTheWindow) {
     RecordingDialogs boxes;
     ManualClock time;
-    QtTransferDialogs dialogs(nullptr, boxes);
+    QtTransferDialogs dialogs(nullptr, boxes, nullptr, BoxDisplay::Screen);
     dialogs.setClock(time.clock());
     const std::uint64_t total = 6ull << 30;
     dialogs.progressStart("/card/big.mov", total);
@@ -197,7 +200,7 @@ TEST(QtTransferDialogs, PressingCancelInALongCopyCancelsItAndKeepsTheSource) {
     }
     RecordingDialogs boxes;
     std::int64_t now = 0;
-    QtTransferDialogs dialogs(nullptr, boxes);
+    QtTransferDialogs dialogs(nullptr, boxes, nullptr, BoxDisplay::Screen);
     dialogs.setClock([&now] { return now += 700; }); // every chunk takes 0.7 s
 
     // The user presses Cancel as soon as the window shows.

@@ -19,13 +19,7 @@
 namespace pixbako {
 namespace {
 
-class UnattendedBoxes : public ::testing::Test {
-protected:
-    void SetUp() override { setBoxDisplay(BoxDisplay::StandardError); }
-    void TearDown() override { setBoxDisplay(BoxDisplay::Screen); }
-};
-
-TEST_F(UnattendedBoxes, EveryBoxGoesToStandardErrorWithTheSafeAnswer) {
+TEST(UnattendedBoxes, EveryBoxGoesToStandardErrorWithTheSafeAnswer) {
     struct Case {
         BoxButtons buttons;
         BoxAnswer answer;
@@ -38,7 +32,7 @@ TEST_F(UnattendedBoxes, EveryBoxGoesToStandardErrorWithTheSafeAnswer) {
         {BoxButtons::YesAbort, BoxAnswer::Abort},
     };
     QWidget window;
-    QtDialogs dialogs(&window);
+    QtDialogs dialogs(&window, BoxDisplay::StandardError);
     for (const Case& c : cases) {
         ::testing::internal::CaptureStderr();
         EXPECT_EQ(dialogs.messageBox("処理を中断しました\r\n2件のファイルを処理しました",
@@ -50,10 +44,10 @@ TEST_F(UnattendedBoxes, EveryBoxGoesToStandardErrorWithTheSafeAnswer) {
     EXPECT_TRUE(window.findChildren<QWidget*>().isEmpty()) << "no box was made";
 }
 
-TEST_F(UnattendedBoxes, OverwriteQuestionSkipsTheFileAndNoProgressWindowAppears) {
+TEST(UnattendedBoxes, OverwriteQuestionSkipsTheFileAndNoProgressWindowAppears) {
     QWidget window;
-    QtDialogs boxes(&window);
-    QtTransferDialogs dialogs(&window, boxes);
+    QtDialogs boxes(&window, BoxDisplay::StandardError);
+    QtTransferDialogs dialogs(&window, boxes, nullptr, BoxDisplay::StandardError);
     ::testing::internal::CaptureStderr();
     EXPECT_EQ(dialogs.askOverwrite("/save/IMG_0001.JPG"), OverwriteAnswer::No);
     EXPECT_NE(::testing::internal::GetCapturedStderr().find("IMG_0001.JPG"), std::string::npos);
@@ -76,10 +70,9 @@ TEST(BoxDisplayTest, AfterATerminationSignalNoBoxWaitsEvenOnAScreen) {
         {
             if (!installTerminationHandlers())
                 std::_Exit(0); // the signal would end the program at once
-            setBoxDisplay(BoxDisplay::Screen);
             ::kill(::getpid(), SIGTERM);
             QWidget window;
-            QtDialogs dialogs(&window);
+            QtDialogs dialogs(&window, BoxDisplay::Screen);
             bool waited = false;
             // A box that opens all the same is noted and closed, so that the process ends.
             QTimer closer;
@@ -98,10 +91,10 @@ TEST(BoxDisplayTest, AfterATerminationSignalNoBoxWaitsEvenOnAScreen) {
 }
 
 TEST(BoxDisplayTest, OffscreenPlatformMeansStandardErrorUnlessTheScreenIsAskedFor) {
-    setBoxDisplay(BoxDisplay::Automatic);
-    EXPECT_EQ(boxesGoToStandardError(), QGuiApplication::platformName() == "offscreen");
-    setBoxDisplay(BoxDisplay::Screen);
-    EXPECT_FALSE(boxesGoToStandardError());
+    EXPECT_EQ(boxesGoToStandardError(BoxDisplay::Automatic),
+              QGuiApplication::platformName() == "offscreen");
+    EXPECT_FALSE(boxesGoToStandardError(BoxDisplay::Screen));
+    EXPECT_TRUE(boxesGoToStandardError(BoxDisplay::StandardError));
 }
 
 } // namespace
