@@ -23,3 +23,13 @@ struct Options : ImportSettings {
 };
 
 } // namespace pixbako
+
+namespace pixbako {
+
+// The options as the window's controls hold them once applied: a list given an index it has no
+// item for chooses none (-1), a radio group likewise, a spin box or slider takes its nearest end,
+// the view switches keep their two or four states. A run without a window uses this, so that it
+// runs and saves exactly what the window would.
+Options withinControlRanges(Options options);
+
+} // namespace pixbako

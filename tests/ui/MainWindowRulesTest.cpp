@@ -2,6 +2,8 @@
 // resizing, driven through the controls as a user or the settings file would.
 #include "ui/FormatExpLines.h"
 #include "ui/RadioGroup.h"
+#include "engine/options/OptionsFile.h"
+#include "platform/IniFile.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
@@ -328,6 +330,13 @@ TEST_F(RulesTest, ShrinkingTheWindowPutsTheEnlargedPanelBackToItsMinimum) {
     EXPECT_GT(find("PanelGrid")->height(), 0);
 }
 
+// Options as the settings file writes them, for readable failures.
+std::string optionsText(const Options& options) {
+    IniFile ini(IniDialect::Settings);
+    writeOptions(ini, "INI0", options, "");
+    return ini.text();
+}
+
 // An option that no control shows would be saved as its default, losing what the user set.
 TEST_F(RulesTest, EveryOptionHasItsControl) {
     EXPECT_TRUE(window->unboundOptions().empty());
@@ -339,6 +348,18 @@ TEST_F(RulesTest, EveryOptionHasItsControl) {
     window->applyOptions(changed);
     EXPECT_EQ(find<QLineEdit>("ReadInEdit")->text(), "/media/カード");
     EXPECT_EQ(window->options(), changed);
+
+    // Numbers outside the controls' ranges: a run without a window must make of them what the
+    // controls make.
+    for (int number : {-7, -1, 0, 1, 2, 3, 4, 11, 150, 1000, 5000}) {
+        Options odd = changed;
+        odd.sequenceStyleIndex = odd.extensionCase = odd.extensionMode = number;
+        odd.programParameterMode = odd.thumbnailMode = odd.thumbnailSize = odd.sortType = number;
+        odd.startNumber = number;
+        window->applyOptions(odd);
+        EXPECT_EQ(optionsText(window->options()), optionsText(withinControlRanges(odd)))
+            << number;
+    }
 }
 
 TEST_F(RulesTest, WindowHasDesignSizesAndListColumns) {
