@@ -11,6 +11,7 @@
 #include "settings/FileTypesDialog.h"
 #include "settings/SettingsFile.h"
 #include "ui/CompletionNotice.h"
+#include "ui/HeadlessRuns.h"
 #include "ui/MainWindow.h"
 #include "ui/ProcessingNotice.h"
 #include "ui/QtTranslations.h"
@@ -23,7 +24,7 @@ namespace {
 // The arguments Qt left after taking its own options, in the bytes the system gave them.
 std::vector<std::string> programArguments() {
     std::vector<std::string> arguments;
-    for (const QString& argument : QApplication::arguments().mid(1))
+    for (const QString& argument : QCoreApplication::arguments().mid(1))
         arguments.push_back(QFile::encodeName(argument).toStdString());
     return arguments;
 }
@@ -36,6 +37,32 @@ void runWithoutScreenWhereThereIsNone(int argc) {
         !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         return;
     qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
+// Runs that nobody can see need no window at all: without a screen (the offscreen platform,
+// named by us above or by the caller) and with arguments that are only folders and "-S", the
+// program performs the runs and ends without making a widget. Arguments of any other kind (Qt's
+// own options among them) take the way through the window, which knows them.
+bool runsWithoutWindow(int argc, char* argv[]) {
+    if (argc < 2 || qgetenv("QT_QPA_PLATFORM") != "offscreen")
+        return false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view argument = argv[i];
+        if (!argument.empty() && argument[0] == '-' && argument != "-S" && argument != "-s")
+            return false;
+    }
+    return true;
+}
+
+int runHeadless(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Pixbako"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(PIXBAKO_VERSION_TEXT));
+    pixbako::HeadlessSetup setup;
+    setup.iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());
+    setup.arguments = programArguments();
+    setup.dateTexts = pixbako::dateTextSettingsFromLocale();
+    return pixbako::TerminationWatch::exitStatus(pixbako::runWithoutWindow(std::move(setup)));
 }
 
 } // namespace
@@ -52,6 +79,8 @@ int main(int argc, char* argv[]) {
     // SIGTERM, SIGHUP and SIGINT stop a run as its stop button does, then end the program.
     pixbako::installTerminationHandlers();
     runWithoutScreenWhereThereIsNone(argc);
+    if (runsWithoutWindow(argc, argv))
+        return runHeadless(argc, argv);
     QApplication app(argc, argv);
     if (auto answer = pixbako::unknownOptionAnswer(programArguments()))
         return pixbako::printAnswer(*answer);

@@ -103,7 +103,8 @@ void SettingsFile::loadOptions(const QString& qsection) {
     if (section == kCurrentSection) {
         const bool protectedNow = form_.options().settingsProtected;
         form_.setPageIndex(protectedNow ? 0 : ini.readInteger(section, "PAGENO", 1));
-        placeWindow(ini, area);
+        if (QWidget* window = form_.mainWindow())
+            placeWindow(*window, ini, area);
     }
 
     // The file is written back as read, which creates it where none existed. A file that could
@@ -116,8 +117,7 @@ void SettingsFile::loadOptions(const QString& qsection) {
         reportWriteFailure(result.message);
 }
 
-void SettingsFile::placeWindow(const IniFile& ini, const QRect& area) {
-    QWidget& window = form_.form();
+void SettingsFile::placeWindow(QWidget& window, const IniFile& ini, const QRect& area) {
     int top = ini.readInteger(kFormSection, "Top", area.top() + 10);
     int left = ini.readInteger(kFormSection, "Left", area.left() + 10);
     int width = ini.readInteger(kFormSection, "Width", window.width());
@@ -172,7 +172,9 @@ bool SettingsFile::save(const std::string& section, bool deliberate) {
 
     if (section == kCurrentSection) {
         ini.writeInteger(section, "PAGENO", form_.pageIndex());
-        QWidget& window = form_.form();
+    }
+    if (section == kCurrentSection && form_.mainWindow()) {
+        QWidget& window = *form_.mainWindow();
         Qt::WindowStates state = window.windowState();
         int stateNumber = state & Qt::WindowMinimized                            ? 1
                           : state & (Qt::WindowMaximized | Qt::WindowFullScreen) ? 2
@@ -215,7 +217,8 @@ void SettingsFile::applyPresetMenuItem(const QString& itemName) {
         // Choosing a style by program need not reach the sample reaction.
         form_.refreshSamples();
     }
-    form_.form().setWindowTitle(caption);
+    if (QWidget* window = form_.mainWindow())
+        window->setWindowTitle(caption);
 }
 
 void SettingsFile::applyExitReplacement() {

@@ -24,8 +24,10 @@ class IniFile;
 class ISettingsForm {
 public:
     virtual ~ISettingsForm() = default;
-    // The main window: its caption, state and geometry are read and set directly.
-    virtual QWidget& form() = 0;
+    // The main window: its caption, state and geometry are read and set directly. Null when the
+    // options are used without a window (command-line runs with no screen): the placement in
+    // the file is then neither read nor written.
+    virtual QWidget* mainWindow() = 0;
     virtual IDialogs& dialogs() = 0;
     virtual QString versionText() const = 0; // "2.1.0.0"
     virtual QRect workArea() const = 0;      // the screen's available geometry
@@ -78,7 +80,7 @@ public:
     void saveOnExit();
 
 private:
-    void placeWindow(const IniFile& ini, const QRect& area);
+    void placeWindow(QWidget& window, const IniFile& ini, const QRect& area);
     bool save(const std::string& section, bool deliberate);
     void reportWriteFailure(const std::string& reason);
     // The warning about a file that was not read, once per program run.

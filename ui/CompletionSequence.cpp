@@ -25,7 +25,7 @@ QString localPath(const std::string& path) {
 
 } // namespace
 
-CompletionSequence::CompletionSequence(QWidget& window, IDialogs& dialogs, PostRunServices services,
+CompletionSequence::CompletionSequence(QWidget* window, IDialogs& dialogs, PostRunServices services,
                                        BoxDisplay boxDisplay, const ImportRun& run, QObject* parent)
     : QObject(parent), window_(window), dialogs_(dialogs), services_(std::move(services)),
       boxDisplay_(boxDisplay), run_(run) {}
@@ -124,10 +124,21 @@ void CompletionSequence::showCompletionNotice(const std::string& text) {
         pendingNotice_ = text;
         return;
     }
-    setTopmost(&window_, true);
+    if (window_)
+        setTopmost(window_, true);
     dialogs_.beep(BeepKind::Exclamation);
     notice_->showNotice(boxText(text));
-    setTopmost(&window_, false);
+    if (window_)
+        setTopmost(window_, false);
+}
+
+void CompletionSequence::saveStoppedRunLog(const RunCompletion& completion) {
+    const TDateTime now = services_.now ? services_.now() : localNow();
+    const LogFileResult result =
+        writeLogFile(completion.saveFolder, completion.settings.readInFolder, completion.list, now);
+    if (!result.ok)
+        writeBoxToStandardError("ログファイルを保存できませんでした\r\n" + result.path +
+                                "\r\n\r\n" + result.reason);
 }
 
 void CompletionSequence::showPendingNotice() {

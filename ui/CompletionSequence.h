@@ -28,10 +28,13 @@ public:
     // `window` is the main window, kept in front while the completion notice is shown; `run`
     // tells whether the ended run transferred every file.
     // `boxDisplay` tells whether there is a screen for the notice and the file manager.
-    CompletionSequence(QWidget& window, IDialogs& dialogs, PostRunServices services,
+    CompletionSequence(QWidget* window, IDialogs& dialogs, PostRunServices services,
                        BoxDisplay boxDisplay, const ImportRun& run, QObject* parent = nullptr);
 
     void run(const RunCompletion& completion);
+    // The log of a run that a termination signal stopped: the program is ending, so a failure
+    // goes to standard error instead of a box.
+    void saveStoppedRunLog(const RunCompletion& completion);
 
     // The notice, created after the main window; a notice that a "-S" run reached while the
     // main window was being created is shown by showPendingNotice.
@@ -54,7 +57,7 @@ private:
     void startProgram(const RunCompletion& completion);
     void showCompletionNotice(const std::string& text);
 
-    QWidget& window_;
+    QWidget* window_; // null: no window to keep in front
     IDialogs& dialogs_;
     PostRunServices services_;
     BoxDisplay boxDisplay_;

@@ -60,7 +60,7 @@ MainWindow::MainWindow(MainWindowSetup setup, QWidget* parent)
             return pickFolder(title, initialFolder);
         },
         setup_.openFile);
-    completion_ = std::make_unique<CompletionSequence>(*this, *setup_.dialogs, setup_.postRun,
+    completion_ = std::make_unique<CompletionSequence>(this, *setup_.dialogs, setup_.postRun,
                                                        setup_.boxDisplay, run_);
     wireParts();
 

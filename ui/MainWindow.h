@@ -118,7 +118,7 @@ public:
     void saveOptions(const QString& section);
 
     // --- ISettingsForm: the options as the controls show them, and the window's placement ---
-    QWidget& form() override { return *this; }
+    QWidget* mainWindow() override { return this; }
     IDialogs& dialogs() override { return *setup_.dialogs; }
     QString versionText() const override { return versionText_; }
     QRect workArea() const override;

@@ -6,6 +6,7 @@
 #include "engine/post/LogFile.h"
 #include "engine/run/RunAbort.h"
 #include "platform/FileTime.h"
+#include "ui/CompletionSequence.h"
 #include "ui/FileListModel.h"
 #include "ui/MainWindow.h"
 #include "ui/dialogs/QtDialogs.h"
@@ -153,14 +154,8 @@ TransferInFlight RunWindowAdapter::beginFileOperation(const TransferRequest& req
     return transfer;
 }
 
-// The program is ending: a box would hold it up, so a failure goes to standard error.
 void RunWindowAdapter::saveStoppedRunLog(const RunCompletion& completion) {
-    const TDateTime now = setup_.postRun.now ? setup_.postRun.now() : localNow();
-    const LogFileResult result =
-        writeLogFile(completion.saveFolder, completion.settings.readInFolder, completion.list, now);
-    if (!result.ok)
-        writeBoxToStandardError("ログファイルを保存できませんでした\r\n" + result.path +
-                                "\r\n\r\n" + result.reason);
+    window_.completionSequence().saveStoppedRunLog(completion);
 }
 
 void RunWindowAdapter::completionSequence(const RunCompletion& completion) {

@@ -96,6 +96,26 @@ TEST_F(E2eTest, FolderArgumentImportsAndEndsWithoutShowingAnything) {
     EXPECT_NE(readBytes(pixbako.iniPath()).find("READ=/elsewhere\r\n"), std::string::npos);
 }
 
+// Without a screen a run needs no window system at all: no platform plugin is loaded (Qt names
+// each one it loads when asked to), the window's placement in the settings stays as it was, and
+// the settings are still saved at the end.
+TEST_F(E2eTest, RunWithoutAScreenMakesNoWindowAndKeepsThePlacement) {
+    shot(card, "IMG_0001.JPG", "2024:05:01 10:00:00");
+    std::vector<std::string> lines = settings({"READ=/elsewhere"});
+    lines.insert(lines.end(), {"", "[Form]", "Top=5000", "Left=-40", "Width=900", "Height=700"});
+    pixbako.writeSettings(lines);
+    pixbako.environment = {"QT_DEBUG_PLUGINS=1"};
+    const ProcessResult result = pixbako.run({card});
+    EXPECT_EQ(result.status, 0) << result.stderrText;
+    EXPECT_EQ(filesUnder(save), (Strings{"2024_05_01/IMG_0001.JPG"}));
+    EXPECT_EQ(result.stderrText.find("platforms"), std::string::npos) << result.stderrText;
+    const std::string ini = readBytes(pixbako.iniPath());
+    EXPECT_NE(ini.find("[Form]\r\nTop=5000\r\nLeft=-40\r\nWidth=900\r\nHeight=700\r\n"),
+              std::string::npos)
+        << ini;
+    EXPECT_NE(ini.find("VER=2.1.0.0\r\n"), std::string::npos) << ini;
+}
+
 TEST_F(E2eTest, TwoFolderArgumentsImportBothAndOnlyTheSecondStartsTheProgram) {
     const std::string second = pixbako.root() + "/media/CARD2";
     fs::create_directories(second);

@@ -106,6 +106,8 @@ public:
     // The Qt platform the program is started on; empty: none named and no display either, as
     // under cron or udev.
     std::string platform = "offscreen";
+    // Further "NAME=value" entries of the program's environment.
+    std::vector<std::string> environment;
 
     // Starts the program; its standard error goes to a file of the test.
     pid_t start(const std::vector<std::string>& arguments, int guardSeconds = 30) const {
@@ -128,6 +130,7 @@ public:
                                         "PATH=/usr/bin:/bin"};
         if (!platform.empty())
             env.push_back("QT_QPA_PLATFORM=" + platform);
+        env.insert(env.end(), environment.begin(), environment.end());
         std::vector<char*> envp;
         for (std::string& part : env)
             envp.push_back(part.data());

@@ -79,7 +79,7 @@ public:
 
     OptionsBinding binding; // the controls above, as the window binds its own
 
-    QWidget& form() override { return window; }
+    QWidget* mainWindow() override { return &window; }
     Options options() const override { return binding.read(); }
     void applyOptions(const Options& options) override { binding.apply(options); }
     IDialogs& dialogs() override { return recorder; }
