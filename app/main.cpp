@@ -1,7 +1,8 @@
 // Program start: the application title, the locale's date texts, the main window (which loads
 // the settings and performs any command-line run), the extension dialog, the notices, then the
-// message loop unless a command-line run asked for the end. The exit status is 0 when every
-// file of the runs that ended the program was transferred.
+// message loop unless a command-line run asked for the end. Command-line runs without a screen
+// make no window at all (HeadlessRuns). The exit status is 0 when every file of the runs that
+// ended the program was transferred.
 #include "app/TerminationWatch.h"
 #include "engine/datepattern/DateFormat.h"
 #include "engine/post/ProgramOptions.h"

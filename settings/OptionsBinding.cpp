@@ -79,6 +79,21 @@ void OptionsBinding::bind(std::string_view key, QSpinBox* number) {
         [number](const OptionValue& value) { number->setValue(numberOf(value)); });
 }
 
+void OptionsBinding::bindExtensions(ExtensionChoice& choice) {
+    for (const OptionKey& key : optionKeys()) {
+        if (bool ExtensionChoice::*flag = key.extension)
+            bind(
+                key.key, [&choice, flag] { return OptionValue(choice.*flag); },
+                [&choice, flag](const OptionValue& value) { choice.*flag = numberOf(value) != 0; });
+    }
+    bind(
+        "READTYPE", [&choice] { return OptionValue(choice.freeList); },
+        [&choice](const OptionValue& value) {
+            const auto* text = std::get_if<std::string>(&value);
+            choice.freeList = text ? *text : std::string();
+        });
+}
+
 const OptionsBinding::Binding* OptionsBinding::find(std::string_view key) const {
     for (const Binding& binding : bindings_)
         if (binding.key->key == key)

@@ -45,6 +45,9 @@ public:
             [group](const OptionValue& value) { group->setItemIndex(numberOf(value)); });
     }
 
+    // The file-type switches and the free list of further types, held by `choice`.
+    void bindExtensions(ExtensionChoice& choice);
+
     void apply(const Options& options) const;
     // Keys without a binding keep their defaults.
     Options read() const;

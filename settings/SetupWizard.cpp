@@ -79,8 +79,8 @@ void SetupWizard::setUpControls() {
                    Qt::WindowTitleHint);
     setFixedSize(417, 189);
     setFont(pixelFont(12));
-    plBrowseFolder1 = new FolderPicker(this);
-    plBrowseFolder1->setObjectName(QStringLiteral("plBrowseFolder1"));
+    folderPicker_ = new FolderPicker(this);
+    folderPicker_->setObjectName(QStringLiteral("folderPicker_"));
 
     for (int page = 1; page < kPageCount - 1; ++page)
         findChild<QLabel*>(QStringLiteral("Heading%1").arg(page))->setFont(pixelFont(16, true));
@@ -283,10 +283,10 @@ void SetupWizard::browse(QLineEdit* field, const QString& title) {
     if (pickFolder_) {
         folder = pickFolder_(title, field->text());
     } else {
-        plBrowseFolder1->initialFolder = field->text();
-        plBrowseFolder1->title = title;
-        if (plBrowseFolder1->exec())
-            folder = plBrowseFolder1->folder();
+        folderPicker_->initialFolder = field->text();
+        folderPicker_->title = title;
+        if (folderPicker_->exec())
+            folder = folderPicker_->folder();
     }
     if (folder.isEmpty())
         return;

@@ -89,7 +89,7 @@ private:
     DateTextSettings dateTexts_;
     PickFolder pickFolder_;
     std::unique_ptr<Ui::SetupWizard> ui;
-    FolderPicker* plBrowseFolder1 = nullptr;
+    FolderPicker* folderPicker_ = nullptr;
     bool finishing_ = false;
 };
 

@@ -5,7 +5,7 @@
 // it is fully opaque, so that its button can be read. Created once at start-up, shown modally after
 // each interactive run:
 //
-//     form6->showNotice(QStringLiteral("3件のファイルを処理しました")); // returns after OK
+//     notice->showNotice(QStringLiteral("3件のファイルを処理しました")); // returns after OK
 #include "ui/ProcessingNotice.h"
 
 class QPushButton;

@@ -320,7 +320,7 @@ void MainWindow::startOrStopRun(RunSender sender) {
 }
 
 void MainWindow::setNotices(ProcessingNotice* processing, CompletionNotice* completion) {
-    form4_ = processing;
+    processingNotice_ = processing;
     completion_->setNotice(completion);
 }
 
@@ -334,12 +334,12 @@ void MainWindow::showPendingCompletionNotice() {
 
 void MainWindow::showProcessingNotice(bool on) {
     // A window made without the program start's notices (tests, tools) makes its own.
-    if (!form4_)
-        form4_ = new ProcessingNotice(this);
+    if (!processingNotice_)
+        processingNotice_ = new ProcessingNotice(this);
     if (on)
-        form4_->showNotice();
+        processingNotice_->showNotice();
     else
-        form4_->hide();
+        processingNotice_->hide();
     setEnabled(!on);
 }
 

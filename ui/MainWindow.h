@@ -107,7 +107,7 @@ public:
     // Set by a command-line run whose settings ask for the program to end; the program start
     // tests it once after the windows are created.
     bool endRequested() const { return endRequested_; }
-    ProcessingNotice* processingNotice() const { return form4_; }
+    ProcessingNotice* processingNotice() const { return processingNotice_; }
     CompletionNotice* completionNotice() const;
 
     // The parts the window is made of.
@@ -227,7 +227,7 @@ private:
     int currentTab_ = -1;
     bool refreshing_ = false; // inside the sample refresh
     bool closing_ = false;    // the close has been accepted; INI0 saved once
-    ProcessingNotice* form4_ = nullptr;
+    ProcessingNotice* processingNotice_ = nullptr;
     bool failed_ = false;       // see exitStatus
     bool endRequested_ = false; // see endRequested
     std::unique_ptr<FileSelectionPage> fileSelection_;

@@ -38,19 +38,7 @@ void MainWindow::bindOptions() {
     b.bind("RUNNAME", ui->RunProcEdit);
     b.bind("START", ui->StartEdit);
     b.bindItemIndex("TYPEF", ui->TYPERADIO);
-    for (const OptionKey& key : optionKeys()) {
-        if (bool ExtensionChoice::*flag = key.extension)
-            b.bind(
-                key.key, [this, flag] { return OptionValue(extensionChoice_.*flag); },
-                [this, flag](const OptionValue& value) {
-                    extensionChoice_.*flag = OptionsBinding::numberOf(value) != 0;
-                });
-    }
-    b.bind(
-        "READTYPE", [this] { return OptionValue(extensionChoice_.freeList); },
-        [this](const OptionValue& value) {
-            extensionChoice_.freeList = std::get<std::string>(value);
-        });
+    b.bindExtensions(extensionChoice_);
     b.bind(
         "THMMODE", [this] { return OptionValue(std::int64_t{thumbnailMode()}); },
         [this](const OptionValue& mode) { setThumbnailMode(OptionsBinding::numberOf(mode)); });

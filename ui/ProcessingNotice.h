@@ -5,9 +5,9 @@
 // buttons of the window frame. It stays enabled while the main window is disabled around it, so
 // that its text is never greyed out. Created once at start-up and only shown and hidden:
 //
-//     form4->showNotice();     // not modal; let events run once so that it is painted
+//     notice->showNotice();     // not modal; let events run once so that it is painted
 //     ... the long operation ...
-//     form4->hide();
+//     notice->hide();
 #include <QDialog>
 
 class QLabel;

@@ -1,6 +1,7 @@
 #pragma once
-// What the import run needs of its window. The Qt main window implements it; engine tests use
-// a fake that records every call and scripts the answers.
+// What the import run needs of its window. The main window's RunWindowAdapter implements it,
+// and so do the command-line runs without a screen (HeadlessRuns); engine tests use a fake that
+// records every call and scripts the answers.
 //
 // The processed-file list itself is owned by the run (ImportRun::list()); the window's view
 // shows it. Between setListRedraw(false) and the next repaintList() the run changes the list

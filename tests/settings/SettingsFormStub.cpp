@@ -93,17 +93,7 @@ void StubForm::bindOptions() {
     binding.bind(
         "SORTUP", [this] { return OptionValue(up); },
         [this](const OptionValue& value) { up = OptionsBinding::numberOf(value) != 0; });
-    binding.bind(
-        "READTYPE", [this] { return OptionValue(extensions.freeList); },
-        [this](const OptionValue& value) { extensions.freeList = std::get<std::string>(value); });
-    for (const OptionKey& key : optionKeys()) {
-        if (bool ExtensionChoice::*flag = key.extension)
-            binding.bind(
-                key.key, [this, flag] { return OptionValue(extensions.*flag); },
-                [this, flag](const OptionValue& value) {
-                    extensions.*flag = OptionsBinding::numberOf(value) != 0;
-                });
-    }
+    binding.bindExtensions(extensions);
 }
 
 } // namespace pixbako::test

@@ -48,7 +48,7 @@ protected:
     Strings events; // "open <folder>", "start <program> <arguments>"
     bool startSucceeds = true;
     std::unique_ptr<MainWindow> window;
-    CompletionNotice* form6 = nullptr;
+    CompletionNotice* completionNotice = nullptr;
     BoxDisplay boxDisplay = BoxDisplay::Screen;
 
     void SetUp() override {
@@ -92,8 +92,8 @@ protected:
         setup.postRun.now = [] { return *encodeDateTime(2026, 12, 8, 6, 30, 5, 123); };
         window = std::make_unique<MainWindow>(std::move(setup));
         if (notices) {
-            form6 = new CompletionNotice(window.get());
-            window->setNotices(new ProcessingNotice(window.get()), form6);
+            completionNotice = new CompletionNotice(window.get());
+            window->setNotices(new ProcessingNotice(window.get()), completionNotice);
         }
     }
 
@@ -102,18 +102,18 @@ protected:
         auto seen = std::make_shared<NoticeSeen>();
         auto* timer = new QTimer(window.get());
         QObject::connect(timer, &QTimer::timeout, timer, [this, seen, timer] {
-            if (!form6 || !form6->isVisible())
+            if (!completionNotice || !completionNotice->isVisible())
                 return;
             seen->shown = true;
-            seen->text = form6->label->text();
-            seen->noticeTopmost = isTopmost(form6);
+            seen->text = completionNotice->label->text();
+            seen->noticeTopmost = isTopmost(completionNotice);
             seen->mainTopmost = isTopmost(window.get());
             seen->beepsBefore = dialogs.beeps.size();
-            seen->label = form6->label->geometry();
-            seen->button = form6->okButton->geometry();
-            seen->textSize = form6->label->sizeHint();
-            seen->client = form6->size();
-            form6->okButton->click();
+            seen->label = completionNotice->label->geometry();
+            seen->button = completionNotice->okButton->geometry();
+            seen->textSize = completionNotice->label->sizeHint();
+            seen->client = completionNotice->size();
+            completionNotice->okButton->click();
             timer->stop();
         });
         timer->start(2);
@@ -152,8 +152,8 @@ TEST_F(CompletionTest, NoticeShowsTheCountWithTheWindowInFrontUntilOk) {
     EXPECT_EQ(dialogs.beeps, std::vector<BeepKind>{BeepKind::Exclamation});
     EXPECT_EQ(seen.beepsBefore, 1u) << "the beep sounds before the notice";
     EXPECT_FALSE(isTopmost(window.get()));
-    EXPECT_FALSE(isTopmost(form6));
-    EXPECT_FALSE(form6->isVisible());
+    EXPECT_FALSE(isTopmost(completionNotice));
+    EXPECT_FALSE(completionNotice->isVisible());
     EXPECT_TRUE(window->isVisible()) << "topmost switching must not hide the window";
     EXPECT_EQ(find<QPushButton>("RunButton")->text(), "処理実行");
     EXPECT_TRUE(dialogs.boxes.empty());
@@ -275,8 +275,8 @@ TEST_F(CompletionTest, AutoExitEndsWithoutNoticeAndFolderArgumentsNeverShowIt) {
     // The folder run ended the program through the end request, with no notice pending.
     EXPECT_TRUE(window->endRequested());
     EXPECT_EQ(window->exitStatus(), 0);
-    form6 = new CompletionNotice(window.get());
-    window->setNotices(new ProcessingNotice(window.get()), form6);
+    completionNotice = new CompletionNotice(window.get());
+    window->setNotices(new ProcessingNotice(window.get()), completionNotice);
     answerNotice();
     window->showPendingCompletionNotice();
     EXPECT_FALSE(notice().shown);
@@ -292,8 +292,8 @@ TEST_F(CompletionTest, SwitchSRunShowsItsNoticeOnceTheWindowsExist) {
     createWindow({QStringLiteral("-S")}, false); // its notice comes before CompletionNotice exists
     EXPECT_FALSE(window->endRequested());
     EXPECT_TRUE(dialogs.beeps.empty()) << "nothing shown during the window's creation";
-    form6 = new CompletionNotice(window.get());
-    window->setNotices(new ProcessingNotice(window.get()), form6);
+    completionNotice = new CompletionNotice(window.get());
+    window->setNotices(new ProcessingNotice(window.get()), completionNotice);
     answerNotice();
     window->showPendingCompletionNotice();
     EXPECT_TRUE(notice().shown);
@@ -321,7 +321,7 @@ TEST_F(CompletionTest, WithoutAScreenTheNoticeGoesToStandardErrorAndNeverWaits) 
     ::testing::internal::CaptureStderr();
     window->startOrStopRun();
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "Pixbako: 1件のファイルを処理しました\n");
-    EXPECT_FALSE(form6->isVisible());
+    EXPECT_FALSE(completionNotice->isVisible());
 }
 
 // A notice that waits for OK after a termination signal would keep the ending program alive
@@ -335,8 +335,8 @@ TEST_F(CompletionTest, AfterATerminationSignalTheNoticeGoesToStandardErrorAndNev
             if (!installTerminationHandlers())
                 std::_Exit(0);                           // the signal would end the program at once
             createWindow({QStringLiteral("-S")}, false); // its notice waits for the windows
-            form6 = new CompletionNotice(window.get());
-            window->setNotices(new ProcessingNotice(window.get()), form6);
+            completionNotice = new CompletionNotice(window.get());
+            window->setNotices(new ProcessingNotice(window.get()), completionNotice);
             ::kill(::getpid(), SIGTERM);
             answerNotice();
             window->showPendingCompletionNotice();
@@ -350,26 +350,27 @@ TEST(NoticeWindowsTest, SizesTextsAndTransparencyAsDesigned) {
     main.setGeometry(100, 100, 746, 555);
     main.show();
     ProcessingNotice form4(&main);
-    CompletionNotice form6(&main);
+    CompletionNotice completionNotice(&main);
     EXPECT_EQ(form4.size(), QSize(137, 35));
-    EXPECT_EQ(form6.size(), QSize(191, 72));
+    EXPECT_EQ(completionNotice.size(), QSize(191, 72));
     EXPECT_EQ(form4.windowTitle(), "Pixbako");
-    EXPECT_EQ(form6.windowTitle(), "Pixbako");
+    EXPECT_EQ(completionNotice.windowTitle(), "Pixbako");
     EXPECT_EQ(form4.label->text(), "処理中です");
     EXPECT_EQ(form4.label->alignment(), Qt::AlignCenter);
     EXPECT_NEAR(form4.windowOpacity(), 200 / 255.0, 0.01);
     // Opaque: a see-through background is black where no compositor blends windows.
     EXPECT_FALSE(form4.testAttribute(Qt::WA_TranslucentBackground));
     EXPECT_TRUE(form4.autoFillBackground());
-    EXPECT_DOUBLE_EQ(form6.windowOpacity(), 1.0);
-    for (QDialog* notice : {static_cast<QDialog*>(&form4), static_cast<QDialog*>(&form6)}) {
+    EXPECT_DOUBLE_EQ(completionNotice.windowOpacity(), 1.0);
+    for (QDialog* notice :
+         {static_cast<QDialog*>(&form4), static_cast<QDialog*>(&completionNotice)}) {
         EXPECT_FALSE(notice->windowFlags().testFlag(Qt::WindowCloseButtonHint));
         EXPECT_FALSE(notice->windowFlags().testFlag(Qt::WindowMinMaxButtonsHint));
         EXPECT_TRUE(notice->windowFlags().testFlag(Qt::WindowTitleHint));
     }
-    EXPECT_EQ(form6.okButton->text(), "OK");
-    EXPECT_EQ(form6.okButton->geometry(), QRect(40, 40, 97, 25));
-    EXPECT_EQ(form6.label->geometry().height(), 33);
+    EXPECT_EQ(completionNotice.okButton->text(), "OK");
+    EXPECT_EQ(completionNotice.okButton->geometry(), QRect(40, 40, 97, 25));
+    EXPECT_EQ(completionNotice.label->geometry().height(), 33);
     form4.showNotice();
     EXPECT_TRUE(form4.isVisible());
     const QPoint offCentre = form4.geometry().center() - main.frameGeometry().center();
