@@ -116,8 +116,7 @@ std::optional<LocalDateTime> makeLocalDateTime(int year, int month, int day, int
 }
 
 LocalDateTime localDateTimeOf(TDateTime value) {
-    const DateTimeParts p = decodeDateTime(value);
-    return {p.year, p.month, p.day, p.hour, p.minute, p.second, p.millisecond};
+    return decodeDateTime(value); // without its day of the week
 }
 
 TDateTime dateTimeValue(const LocalDateTime& value) {

@@ -9,7 +9,10 @@ namespace pixbako {
 
 using TDateTime = double;
 
-struct DateTimeParts {
+// A local date and time as its fields, to the millisecond: the form shot dates are kept in.
+// Fields compare in their order, so comparison is chronological. The default is the scale's
+// day 0 at midnight, the date of a time read without a date.
+struct LocalDateTime {
     int year = 1899;
     int month = 12;
     int day = 30;
@@ -17,6 +20,12 @@ struct DateTimeParts {
     int minute = 0;
     int second = 0;
     int millisecond = 0;
+
+    auto operator<=>(const LocalDateTime&) const = default;
+};
+
+// The fields of a value together with its day of the week.
+struct DateTimeParts : LocalDateTime {
     int dayOfWeek = 7; // 1 = Sunday ... 7 = Saturday
 };
 
@@ -36,20 +45,6 @@ DateTimeParts decodeDateTime(TDateTime value);
 std::int64_t toMilliseconds(TDateTime value);
 TDateTime fromMilliseconds(std::int64_t ms);
 
-// A local date and time as its fields, to the millisecond: the form shot dates are kept in.
-// Fields compare in their order, so comparison is chronological. The default is the scale's
-// day 0 at midnight, the date of a time read without a date.
-struct LocalDateTime {
-    int year = 1899;
-    int month = 12;
-    int day = 30;
-    int hour = 0;
-    int minute = 0;
-    int second = 0;
-    int millisecond = 0;
-
-    auto operator<=>(const LocalDateTime&) const = default;
-};
 
 // nullopt when a field is out of range (years 1 to 9999, as encodeDateTime).
 std::optional<LocalDateTime> makeLocalDateTime(int year, int month, int day, int hour = 0,
