@@ -14,12 +14,15 @@ bool sortRowsByTimeStamp(std::vector<PlannedFile>& list,
         return true;
     const std::size_t n = list.size();
 
+    // The rows order by the date their names are written with (whole seconds), taken once.
+    std::vector<LocalDateTime> keys(n);
+    for (std::size_t i = 0; i < n; ++i)
+        keys[i] = namingDate(list[i].shotDate);
     // source[p]: the position whose row belongs at p.
     std::vector<std::size_t> source(n);
     std::iota(source.begin(), source.end(), 0);
-    std::stable_sort(source.begin(), source.end(), [&](std::size_t a, std::size_t b) {
-        return namingDate(list[a].shotDate) < namingDate(list[b].shotDate);
-    });
+    std::stable_sort(source.begin(), source.end(),
+                     [&](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
     // where[q]: the position that the row first found at q is at now.
     std::vector<std::size_t> where(n);
     std::iota(where.begin(), where.end(), 0);
