@@ -45,7 +45,6 @@ DateTimeParts decodeDateTime(TDateTime value);
 std::int64_t toMilliseconds(TDateTime value);
 TDateTime fromMilliseconds(std::int64_t ms);
 
-
 // nullopt when a field is out of range (years 1 to 9999, as encodeDateTime).
 std::optional<LocalDateTime> makeLocalDateTime(int year, int month, int day, int hour = 0,
                                                int minute = 0, int second = 0, int millisecond = 0);

@@ -1,9 +1,9 @@
 // The main window's enabling and warning rules, samples, tabs, protection, browsing, drops and
 // resizing, driven through the controls as a user or the settings file would.
-#include "ui/FormatExpLines.h"
-#include "ui/RadioGroup.h"
 #include "engine/options/OptionsFile.h"
 #include "platform/IniFile.h"
+#include "ui/FormatExpLines.h"
+#include "ui/RadioGroup.h"
 #include "ui/UiTestSupport.h"
 
 #include <QAction>
@@ -357,8 +357,7 @@ TEST_F(RulesTest, EveryOptionHasItsControl) {
         odd.programParameterMode = odd.thumbnailMode = odd.thumbnailSize = odd.sortType = number;
         odd.startNumber = number;
         window->applyOptions(odd);
-        EXPECT_EQ(optionsText(window->options()), optionsText(withinControlRanges(odd)))
-            << number;
+        EXPECT_EQ(optionsText(window->options()), optionsText(withinControlRanges(odd))) << number;
     }
 }
 

@@ -284,8 +284,8 @@ TEST_F(ImportRunTest, FailedLastFilesGiveTheirNumbersBackUnlessTheNameIsTaken) {
 }
 
 TEST_F(ImportRunTest, FolderNamedLikeTheListHeadingStillStartsAGroup) {
-    // The folder name equals the heading of its column: the first row must still start a group, with
-    // the start number and a counter file, not go on from a number no group ever gave.
+    // The folder name equals the heading of its column: the first row must still start a group,
+    // with the start number and a counter file, not go on from a number no group ever gave.
     ImportSettings& s = window.settings;
     s.folderPrefix = "新フォルダ名";
     s.folderDatePattern = ""; // saved as "DDDDD", which writes nothing
