@@ -20,7 +20,7 @@ const std::string_view kApplyOrder[] = {
     "RUNPARA2",    "RUNPARASTR",  "FNUMF",       "FAUTONUMF",   "RENAME",      "LOGF",
     "START",       "TYPEF",       "READTYPEJPG", "READTYPEBMP", "READTYPEGIF", "READTYPEPNG",
     "READTYPEAVI", "READTYPEMPG", "READTYPEASF", "READTYPETIF", "THMSIZE",     "THMMODE",
-    "HOGOF",       "SORTTYPE",    "SORTUP",      "SUBDIR",
+    "HOGOF",       "SORTTYPE",    "SORTUP",      "SUBDIR",      "METADATES",   "BUNDLE",
 };
 
 QString textOf(const OptionValue& value) {
@@ -77,6 +77,12 @@ void OptionsBinding::bind(std::string_view key, QSpinBox* number) {
     bind(
         key, [number] { return OptionValue(std::int64_t{number->value()}); },
         [number](const OptionValue& value) { number->setValue(numberOf(value)); });
+}
+
+void OptionsBinding::bindFlag(std::string_view key, bool& flag) {
+    bind(
+        key, [&flag] { return OptionValue(flag); },
+        [&flag](const OptionValue& value) { flag = numberOf(value) != 0; });
 }
 
 void OptionsBinding::bindExtensions(ExtensionChoice& choice) {

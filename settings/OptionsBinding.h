@@ -45,6 +45,8 @@ public:
             [group](const OptionValue& value) { group->setItemIndex(numberOf(value)); });
     }
 
+    // A switch held by a plain flag (an option without a control of the window).
+    void bindFlag(std::string_view key, bool& flag);
     // The file-type switches and the free list of further types, held by `choice`.
     void bindExtensions(ExtensionChoice& choice);
 

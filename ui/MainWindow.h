@@ -222,6 +222,9 @@ private:
     std::unique_ptr<SettingsFile> settings_;
     ExtensionChoice extensionChoice_;
     OptionsBinding options_; // every option to the control that shows it
+    // The extended settings, held here while no control shows them.
+    bool allFormatDates_ = false;
+    bool keepShotsTogether_ = false;
     QPointer<FileTypesDialog> fileTypesDialog_;
     QString versionText_;
     int currentTab_ = -1;

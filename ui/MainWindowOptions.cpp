@@ -53,6 +53,8 @@ void MainWindow::bindOptions() {
         "SORTUP", [this] { return OptionValue(sortUp()); },
         [this](const OptionValue& up) { setSortUp(OptionsBinding::numberOf(up) != 0); });
     b.bind("SUBDIR", ui->sUbdirchk1);
+    b.bindFlag("METADATES", allFormatDates_);
+    b.bindFlag("BUNDLE", keepShotsTogether_);
 }
 
 void MainWindow::applyWizardAnswers(const Options& options) {

@@ -72,6 +72,8 @@ const OptionKey kOptionKeys[] = {
     integer("SORTTYPE", &Options::sortType, 3),
     boolean("SORTUP", &Options::sortAscending, true),
     boolean("SUBDIR", &Options::includeSubfolders, false),
+    {.key = "METADATES", .type = Boolean, .writtenOnceSet = true, .flag = &Options::allFormatDates},
+    {.key = "BUNDLE", .type = Boolean, .writtenOnceSet = true, .flag = &Options::keepShotsTogether},
 };
 
 bool isExtensionList(const OptionKey& key) {

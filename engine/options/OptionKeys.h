@@ -32,6 +32,9 @@ struct OptionKey {
     std::string_view textDefault = {}; // Text keys
     int numberDefault = 0;             // Integer and Boolean keys
     bool quotedInOlderLayout = false;  // stored with a double quote at each end before 2.x
+    // Written only once the option is on or the section holds the key already, so that the
+    // file of someone who never chose the option stays as older versions wrote it.
+    bool writtenOnceSet = false;
     // The field: exactly one is set, unless `derived` names what the key is written from.
     std::string Options::*text = nullptr;
     bool Options::*flag = nullptr;

@@ -89,6 +89,8 @@ void writeOptions(IniFile& ini, std::string_view section, const Options& options
             break;
         }
         const OptionValue value = optionValue(options, option);
+        if (option.writtenOnceSet && value == OptionValue(false) && !ini.value(section, option.key))
+            continue;
         if (const auto* text = std::get_if<std::string>(&value))
             ini.writeString(section, option.key, *text);
         else if (const auto* flag = std::get_if<bool>(&value))

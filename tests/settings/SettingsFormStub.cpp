@@ -94,6 +94,8 @@ void StubForm::bindOptions() {
         "SORTUP", [this] { return OptionValue(up); },
         [this](const OptionValue& value) { up = OptionsBinding::numberOf(value) != 0; });
     binding.bindExtensions(extensions);
+    binding.bindFlag("METADATES", allFormatDates);
+    binding.bindFlag("BUNDLE", keepShotsTogether);
 }
 
 } // namespace pixbako::test

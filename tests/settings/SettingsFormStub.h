@@ -74,6 +74,8 @@ public:
     int sort = 3;
     bool up = true;
     int sampleRefreshes = 0;
+    bool allFormatDates = false;
+    bool keepShotsTogether = false;
 
     template <class T> T* find(const char* name) { return window.findChild<T*>(name); }
 

@@ -57,6 +57,24 @@ TEST(OptionsFile, SequenceStyleAndVersionAreWrittenBesideTheChosenStyle) {
     EXPECT_EQ(ini.value("INI0", "RUNPARA"), std::nullopt);
 }
 
+// Files of people who never turned the extended settings on stay as older versions wrote them;
+// once a section holds such a key it is kept up to date.
+TEST(OptionsFile, ExtendedSettingsAreWrittenOnceTheyAreSet) {
+    IniFile ini(IniDialect::Settings);
+    Options options;
+    writeOptions(ini, "INI0", options, "2.1.0.0");
+    EXPECT_EQ(ini.value("INI0", "METADATES"), std::nullopt);
+    EXPECT_EQ(ini.value("INI0", "BUNDLE"), std::nullopt);
+    options.allFormatDates = true;
+    writeOptions(ini, "INI0", options, "2.1.0.0");
+    EXPECT_EQ(ini.value("INI0", "METADATES"), "1");
+    EXPECT_EQ(ini.value("INI0", "BUNDLE"), std::nullopt);
+    options.allFormatDates = false;
+    writeOptions(ini, "INI0", options, "2.1.0.0");
+    EXPECT_EQ(ini.value("INI0", "METADATES"), "0");
+    EXPECT_FALSE(readOptions(ini, "INI0", "2.1.0.0").allFormatDates);
+}
+
 TEST(OptionsFile, OlderLayoutDropsOneCharacterAtEachEndOfItsQuotedTexts) {
     struct Case {
         const char* stored;
