@@ -243,8 +243,11 @@ void MainWindow::wireParts() {
     connect(ui->N4, &QAction::triggered, this, &MainWindow::openSetupWizardFromMenu);
     connect(ui->About1, &QAction::triggered, this, &MainWindow::openAboutDialog);
     connect(ui->TYPESETBUTTON, &QPushButton::clicked, this, &MainWindow::chooseFileTypes);
+    connect(ui->ExtendedSettings1, &QAction::triggered, this,
+            &MainWindow::openExtendedSettingsDialog);
+    // The preset items of the settings menu are known by their names (LOAD_INIn, SAVE_INIn).
     for (QAction* preset : ui->N3->actions()) {
-        if (!preset->isSeparator())
+        if (preset->objectName().contains(QLatin1String("_INI")))
             connect(preset, &QAction::triggered, this,
                     [this, preset] { settings_->applyPresetMenuItem(preset->objectName()); });
     }

@@ -16,6 +16,7 @@
 // mouse release itself.
 #include "engine/run/ExtensionChoice.h"
 #include "engine/run/ImportRun.h"
+#include "settings/ExtendedSettings.h"
 #include "settings/OptionsBinding.h"
 #include "settings/SettingsFile.h"
 #include "settings/SetupWizard.h"
@@ -64,6 +65,8 @@ struct MainWindowSetup {
     // The setup wizard and the About dialog, shown modally; unset: SetupWizard and AboutDialog.
     std::function<void()> openWizard;
     std::function<void()> openAbout;
+    // The extended settings dialog, shown modally; unset: ExtendedSettingsDialog.
+    std::function<void()> openExtendedSettings;
     // The file manager, program start and clock of the actions after a run.
     PostRunServices postRun;
     // Opening a file of the thumbnail box with its program; unset: QDesktopServices.
@@ -140,6 +143,9 @@ public:
     // The file types a run of "chosen types" imports; the extension dialog edits them.
     ExtensionChoice& extensionChoice() { return extensionChoice_; }
 
+    // The two extended settings; the extended settings dialog edits them.
+    ExtendedSettings& extendedSettings() { return extendedSettings_; }
+
     // The extension dialog, created once at program start after the window and shown by
     // TYPESETBUTTON.
     void setExtensionDialog(FileTypesDialog* dialog);
@@ -185,6 +191,7 @@ private:
     void openSetupWizard();
     void openSetupWizardFromMenu();
     void openAboutDialog();
+    void openExtendedSettingsDialog();
     void applyProtection();
     void chooseFileTypes();
     void fitToWindowSize();
@@ -222,9 +229,7 @@ private:
     std::unique_ptr<SettingsFile> settings_;
     ExtensionChoice extensionChoice_;
     OptionsBinding options_; // every option to the control that shows it
-    // The extended settings, held here while no control shows them.
-    bool allFormatDates_ = false;
-    bool keepShotsTogether_ = false;
+    ExtendedSettings extendedSettings_;
     QPointer<FileTypesDialog> fileTypesDialog_;
     QString versionText_;
     int currentTab_ = -1;

@@ -3,6 +3,7 @@
 #include "ui/MainWindow.h"
 
 #include "about/AboutDialog.h"
+#include "settings/ExtendedSettingsDialog.h"
 #include "settings/FileTypesDialog.h"
 #include "settings/SetupWizard.h"
 #include "ui_MainWindow.h"
@@ -83,6 +84,16 @@ void MainWindow::openAboutDialog() {
     about.exec();
 }
 
+// A new dialog for every opening, so each starts from the stored settings.
+void MainWindow::openExtendedSettingsDialog() {
+    if (setup_.openExtendedSettings) {
+        setup_.openExtendedSettings();
+        return;
+    }
+    ExtendedSettingsDialog dialog(extendedSettings_, this);
+    dialog.exec();
+}
+
 void MainWindow::setExtensionDialog(FileTypesDialog* dialog) {
     fileTypesDialog_ = dialog;
 }
@@ -92,7 +103,8 @@ void MainWindow::chooseFileTypes() {
         fileTypesDialog_->exec();
 }
 
-// Protection: no tab, no preset and no wizard can be used; running and exiting still can.
+// Protection: no tab, no preset, no wizard and no extended setting can be used; running and
+// exiting still can.
 void MainWindow::applyProtection() {
     const bool locked = ui->CHKHOGO->isChecked();
     // A run keeps the tabs and presets locked until it ends, whatever happens to the box
@@ -102,6 +114,7 @@ void MainWindow::applyProtection() {
         ui->N3->menuAction()->setEnabled(!locked);
     }
     ui->N4->setEnabled(!locked);
+    ui->ExtendedSettings1->setEnabled(!locked);
     ui->LabelHOGO->setVisible(locked);
     ui->HOGOIMG->setVisible(locked);
 }

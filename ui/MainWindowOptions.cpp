@@ -53,8 +53,8 @@ void MainWindow::bindOptions() {
         "SORTUP", [this] { return OptionValue(sortUp()); },
         [this](const OptionValue& up) { setSortUp(OptionsBinding::numberOf(up) != 0); });
     b.bind("SUBDIR", ui->sUbdirchk1);
-    b.bindFlag("METADATES", allFormatDates_);
-    b.bindFlag("BUNDLE", keepShotsTogether_);
+    b.bindFlag("METADATES", extendedSettings_.allFormatDates);
+    b.bindFlag("BUNDLE", extendedSettings_.keepShotsTogether);
 }
 
 void MainWindow::applyWizardAnswers(const Options& options) {

@@ -118,6 +118,8 @@ void setEveryOption(StubForm& form) {
     form.thumbSize = 64;
     form.sort = 1;
     form.up = false;
+    form.allFormatDates = true;
+    form.keepShotsTogether = true;
 }
 
 // What the user sees of the options, to compare two windows.
@@ -150,6 +152,7 @@ std::vector<QString> optionState(StubForm& form) {
                         .arg(form.thumbSize)
                         .arg(form.sort)
                         .arg(form.up));
+    state.push_back(QString("extended=%1 %2").arg(form.allFormatDates).arg(form.keepShotsTogether));
     return state;
 }
 

@@ -241,7 +241,7 @@ TEST_F(RulesTest, WizardFromTheMenuFirstSwitchesToEasyRun) {
     EXPECT_EQ(aboutOpened, 1);
 }
 
-TEST_F(RulesTest, ProtectionLocksTabsPresetsAndWizardButNotRunAndExit) {
+TEST_F(RulesTest, ProtectionLocksTabsPresetsWizardAndExtendedSettingsButNotRunAndExit) {
     auto* protection = find<QCheckBox>("CHKHOGO");
     find<QTabWidget>("PageControl1")->setCurrentIndex(0);
     for (bool on : {true, false}) {
@@ -249,6 +249,7 @@ TEST_F(RulesTest, ProtectionLocksTabsPresetsAndWizardButNotRunAndExit) {
         EXPECT_EQ(find("PageControl1")->isEnabled(), !on);
         EXPECT_EQ(find<QMenu>("N3")->menuAction()->isEnabled(), !on);
         EXPECT_EQ(find<QAction>("N4")->isEnabled(), !on);
+        EXPECT_EQ(find<QAction>("ExtendedSettings1")->isEnabled(), !on);
         EXPECT_EQ(find("LabelHOGO")->isVisible(), on);
         EXPECT_EQ(find("HOGOIMG")->isVisible(), on);
         EXPECT_TRUE(find("RunButton")->isEnabled());

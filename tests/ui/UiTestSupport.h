@@ -78,6 +78,11 @@ protected:
         };
         setup.openWizard = [this] { ++wizardOpened; };
         setup.openAbout = [this] { ++aboutOpened; };
+        setup.openExtendedSettings = [this] {
+            ++extendedSettingsOpened;
+            if (onExtendedSettings)
+                onExtendedSettings();
+        };
         window = std::make_unique<MainWindow>(std::move(setup));
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
@@ -93,6 +98,8 @@ protected:
 
     int wizardOpened = 0;
     int aboutOpened = 0;
+    int extendedSettingsOpened = 0;
+    std::function<void()> onExtendedSettings; // runs in place of the modal dialog
 };
 
 // Drops a list of local paths on a widget the way a file manager does.
