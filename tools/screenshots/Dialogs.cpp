@@ -1,5 +1,7 @@
-// Pictures of the extension dialog, every page of the setup wizard and the About dialog.
+// Pictures of the extension dialog, the extended settings dialog, every page of the setup wizard
+// and the About dialog.
 #include "about/AboutDialog.h"
+#include "settings/ExtendedSettingsDialog.h"
 #include "settings/FileTypesDialog.h"
 #include "settings/SetupWizard.h"
 #include "ui/MainWindow.h"
@@ -36,6 +38,13 @@ bool saveDialogScreenshots(pixbako::MainWindow& window, pixbako::IDialogs& dialo
     extensions.show();
     ok = saveDialog(extensions, output, QStringLiteral("dialog-extensions.png")) && ok;
     extensions.hide();
+
+    pixbako::ExtendedSettings extended;
+    extended.allFormatDates = true;
+    pixbako::ExtendedSettingsDialog extendedDialog(extended, &window);
+    extendedDialog.show();
+    ok = saveDialog(extendedDialog, output, QStringLiteral("dialog-extended.png")) && ok;
+    extendedDialog.hide();
 
     pixbako::SetupWizard wizard(window, pixbako::japaneseDateTextSettings(), {}, &window);
     wizard.show();

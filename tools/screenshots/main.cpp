@@ -1,7 +1,8 @@
 // Writes pictures of the main window for review: each tab in its default state, the detailed
 // tab with date folders and renaming off, the window after a finished run, (Dialogs.cpp) the
-// extension dialog, every page of the setup wizard and the About dialog, and (Overlays.cpp)
-// the processing and completion notices, each menu opened, a hint and the folder picker.
+// extension dialog, the extended settings dialog, every page of the setup wizard and the About
+// dialog, and (Overlays.cpp) the processing and completion notices, each menu opened, a hint and
+// the folder picker.
 //     pixbako-screenshots OUTPUT_FOLDER
 // Run it under a real X server (xvfb-run) so that fonts and styles are those of a desktop.
 #include "components/ThumbnailBox.h"
