@@ -71,6 +71,12 @@ public:
     void registerFormat(std::string extension, PictureReader reader);
     bool hasFormat(const std::string& extension) const;
 
+    // With `on`, the table also reads RAW files (their embedded JPEG previews), HEIC/HEIF
+    // pictures and movies (one frame); rows added with registerFormat come first. Off by
+    // default: files of those types are then "Non Image" as before.
+    void setAllFormats(bool on);
+    bool allFormats() const { return allFormats_; }
+
     // Builds the thumbnail of the file at `path` (its bytes on disk) with the longer side
     // thumbnailSize and appends it to the cache file. State 0 when the file does not exist,
     // its extension is not in the table or it can't be read or decoded; nothing is reported
@@ -113,6 +119,8 @@ private:
     const PictureReader* readerFor(const std::string& path) const;
 
     std::vector<Format> formats_;
+    std::vector<Format> extendedFormats_; // used with allFormats_
+    bool allFormats_ = false;
     std::unique_ptr<ThumbnailPrefetcher> prefetch_;
     std::string folder_;    // as set (cacheFolder)
     std::string cachePath_; // cacheFilePath
