@@ -70,6 +70,8 @@ public:
     // by whoever has readers for them.
     void registerFormat(std::string extension, PictureReader reader);
     bool hasFormat(const std::string& extension) const;
+    // Whether the table has a reader for the file's extension.
+    bool readsFile(const std::string& path) const { return readerFor(path) != nullptr; }
 
     // With `on`, the table also reads RAW files (their embedded JPEG previews), HEIC/HEIF
     // pictures and movies (one frame); rows added with registerFormat come first. Off by
