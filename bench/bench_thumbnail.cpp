@@ -2,12 +2,17 @@
 //
 //   bench_thumbnail --make-files DIR N exif|plain   writes N 12-megapixel JPEG files into DIR,
 //                                                  with or without an EXIF thumbnail (160 x 120)
-//   bench_thumbnail --time-ours DIR SIZE [ahead]    builds a thumbnail of every .jpg in DIR into
+//   bench_thumbnail --make-files DIR N raw          writes N TIFF-based RAW files (.cr2) with a
+//                                                  160 x 120 and a 1620 x 1080 preview and 1 MB
+//                                                  standing in for the raw data, never read
+//   bench_thumbnail --time-ours DIR SIZE [ahead]    builds a thumbnail of every .jpg or .cr2 in DIR
+//                                                  (all formats on) into
 //                                                  one cache file, prints files/s; one thread,
 //                                                  or with "ahead" workers decoding ahead
 //
 // Without arguments: Google Benchmark microbenchmarks of the stages on one such picture.
 #include "engine/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/RawTestFiles.h"
 #include "engine/thumbnail/Resample.h"
 #include "engine/thumbnail/ThumbnailGeometry.h"
 #include "engine/thumbnail/ThumbnailMaker.h"
@@ -61,6 +66,23 @@ std::string exifThumbnailOf(const RgbImage& small) {
     return test::exifWithThumbnail(*encodeJpeg(small, 90));
 }
 
+int makeRawFiles(const std::string& dir, int count) {
+    std::filesystem::create_directories(dir);
+    std::vector<std::string> raws;
+    for (unsigned seed = 0; seed < 4; ++seed) {
+        RgbImage full = cameraLikePicture(seed);
+        raws.push_back(test::tiffRaw(false, *encodeJpeg(resizeImage(full, {160, 120}), 90),
+                                     *encodeJpeg(resizeImage(full, {1620, 1080}), 92)) +
+                       std::string(1024 * 1024, '\0'));
+    }
+    for (int i = 0; i < count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/IMG_%04d.cr2", i);
+        std::ofstream(dir + name, std::ios::binary) << raws[static_cast<std::size_t>(i) % 4];
+    }
+    return 0;
+}
+
 int makeFiles(const std::string& dir, int count, bool exif) {
     std::filesystem::create_directories(dir);
     // A few distinct pictures, each written under many names: every file is read on its own.
@@ -85,7 +107,7 @@ int makeFiles(const std::string& dir, int count, bool exif) {
 int timeOurs(const std::string& dir, int size, bool ahead) {
     std::vector<std::string> files;
     for (const auto& e : std::filesystem::directory_iterator(dir))
-        if (e.path().extension() == ".jpg")
+        if (e.path().extension() == ".jpg" || e.path().extension() == ".cr2")
             files.push_back(e.path().string());
     std::sort(files.begin(), files.end());
     const std::string cacheDir = dir + "/cache";
@@ -94,6 +116,7 @@ int timeOurs(const std::string& dir, int size, bool ahead) {
     int built = 0;
     {
         ThumbnailMaker maker(cacheDir);
+        maker.setAllFormats(true);
         if (ahead)
             maker.prefetch(files, size);
         for (const auto& f : files)
@@ -129,6 +152,8 @@ BENCHMARK(BM_ExifThumbnailToCacheJpeg)->Unit(benchmark::kMicrosecond);
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 5 && std::strcmp(argv[1], "--make-files") == 0 && std::strcmp(argv[4], "raw") == 0)
+        return makeRawFiles(argv[2], std::atoi(argv[3]));
     if (argc == 5 && std::strcmp(argv[1], "--make-files") == 0)
         return makeFiles(argv[2], std::atoi(argv[3]), std::strcmp(argv[4], "exif") == 0);
     if ((argc == 4 || argc == 5) && std::strcmp(argv[1], "--time-ours") == 0)

@@ -70,6 +70,7 @@ ThumbnailBox::~ThumbnailBox() {
 void ThumbnailBox::setThumbnailSource(std::unique_ptr<IThumbnailSource> source) {
     source_->deleteCache();
     source_ = std::move(source);
+    source_->setAllFormats(allFormats_);
     forgetPictures();
     for (auto& item : items_)
         item->state = 2;
@@ -271,6 +272,21 @@ void ThumbnailBox::prefetchThumbnails(std::vector<std::string> paths) {
 
 void ThumbnailBox::registerFormat(const std::string& extension, PictureReader reader) {
     source_->registerFormat(extension, std::move(reader));
+}
+
+void ThumbnailBox::setAllFormats(bool on) {
+    if (on == allFormats_)
+        return;
+    allFormats_ = on;
+    source_->setAllFormats(on);
+    for (auto& item : items_) {
+        if (on && item->state == 0)
+            item->state = 2;
+        else if (!on && item->state == 1 && !source_->readsFile(item->fileName))
+            item->state = 0;
+    }
+    buildThumbnails();
+    viewport()->update();
 }
 
 int ThumbnailBox::indexOf(const ThumbnailItem* item) const {

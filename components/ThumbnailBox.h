@@ -134,6 +134,13 @@ public:
     // other cores (when rightAway); what the box shows does not change.
     void prefetchThumbnails(std::vector<std::string> paths);
     void registerFormat(const std::string& extension, PictureReader reader);
+    // Whether RAW files, HEIC pictures and movies get thumbnails too (their embedded previews,
+    // the picture, one frame); off, they show "Non Image" like every file the table can't read.
+    // The main window sets it from the import option that reads those formats' shot dates.
+    // A change rebuilds only the items it concerns: those showing "Non Image" are tried again
+    // when it is switched on, those the table no longer reads become "Non Image" when off.
+    void setAllFormats(bool on);
+    bool allFormats() const { return allFormats_; }
     void updateLayout();
     ThumbnailItem* currentItem() const { return current_; }
     int indexOf(const ThumbnailItem* item) const; // -1 when not an item of the box
@@ -207,6 +214,7 @@ private:
     int spacing_ = 4;
     QString thumbnailFile_;
     int thumbnailSize_ = 120;
+    bool allFormats_ = false;
     ThumbnailViewMode viewMode_ = ThumbnailViewMode::Thumbnails;
 
     int colCount_ = 1;

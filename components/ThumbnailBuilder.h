@@ -4,7 +4,8 @@
 //
 // Picture-format table: ".bmp", ".dib" (Qt's BMP reader), ".jpg", ".jpeg" (libjpeg). Metafiles
 // (".wmf", ".emf") have no reader: Debian offers no maintained library that renders both, so
-// such files are left out of the table and get state 0 ("Non Image").
+// such files are left out of the table and get state 0 ("Non Image"). With setAllFormats(true)
+// the table also reads RAW previews, HEIC pictures and movie frames (ThumbnailMaker).
 //
 // The box calls, per item in state 2 (see ThumbnailItem):
 //     std::optional<std::int64_t> pos = builder.build(item.fileName, thumbnailSize());

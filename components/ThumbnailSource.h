@@ -37,6 +37,13 @@ public:
         (void)paths;
         (void)size;
     }
+    // Whether the picture-format table also reads RAW previews, HEIC pictures and movies.
+    virtual void setAllFormats(bool on) { (void)on; }
+    // Whether the picture-format table has a reader for the file's extension.
+    virtual bool readsFile(const std::string& path) const {
+        (void)path;
+        return true;
+    }
     // Adds a row to the picture-format table.
     virtual void registerFormat(const std::string& extension, PictureReader reader) {
         (void)extension;
@@ -59,6 +66,8 @@ public:
     void prefetch(std::vector<std::string> paths, int size) override {
         builder_.prefetch(std::move(paths), size);
     }
+    void setAllFormats(bool on) override { builder_.setAllFormats(on); }
+    bool readsFile(const std::string& path) const override { return builder_.readsFile(path); }
     void registerFormat(const std::string& extension, PictureReader reader) override {
         builder_.registerFormat(extension, std::move(reader));
     }

@@ -1,7 +1,9 @@
 // The build of one thumbnail and the format table.
 #include "engine/thumbnail/ThumbnailMaker.h"
 
+#include "engine/thumbnail/FormatReaders.h"
 #include "engine/thumbnail/JpegCodec.h"
+#include "engine/thumbnail/RawPreview.h"
 #include "engine/thumbnail/ThumbnailCacheFile.h"
 #include "engine/thumbnail/ThumbnailPrefetch.h"
 #include "platform/AsciiCase.h"
@@ -61,6 +63,21 @@ ThumbnailMaker::ThumbnailMaker(const std::string& folder)
     : folder_(folder), cachePath_(freeCacheFileName(resolveCacheFolder(folder))) {
     registerFormat(".jpg", readJpegPicture);
     registerFormat(".jpeg", readJpegPicture);
+    for (const auto& extension : rawExtensions())
+        extendedFormats_.push_back({extension, readRawPicture});
+    for (const auto& extension : heifExtensions())
+        extendedFormats_.push_back({extension, readHeifPicture});
+    for (const auto& extension : movieExtensions())
+        extendedFormats_.push_back({extension, [](const std::string& path, int size) {
+                                        return readMoviePicture(path, size);
+                                    }});
+}
+
+void ThumbnailMaker::setAllFormats(bool on) {
+    if (on == allFormats_)
+        return;
+    prefetch_.reset(); // the workers read the table
+    allFormats_ = on;
 }
 
 ThumbnailMaker::~ThumbnailMaker() {
@@ -93,6 +110,10 @@ const PictureReader* ThumbnailMaker::readerFor(const std::string& path) const {
     for (const Format& format : formats_)
         if (format.extension == ext)
             return &format.reader;
+    if (allFormats_)
+        for (const Format& format : extendedFormats_)
+            if (format.extension == ext)
+                return &format.reader;
     return nullptr;
 }
 

@@ -70,6 +70,14 @@ public:
     // by whoever has readers for them.
     void registerFormat(std::string extension, PictureReader reader);
     bool hasFormat(const std::string& extension) const;
+    // Whether the table has a reader for the file's extension.
+    bool readsFile(const std::string& path) const { return readerFor(path) != nullptr; }
+
+    // With `on`, the table also reads RAW files (their embedded JPEG previews), HEIC/HEIF
+    // pictures and movies (one frame); rows added with registerFormat come first. Off by
+    // default: files of those types are then "Non Image" as before.
+    void setAllFormats(bool on);
+    bool allFormats() const { return allFormats_; }
 
     // Builds the thumbnail of the file at `path` (its bytes on disk) with the longer side
     // thumbnailSize and appends it to the cache file. State 0 when the file does not exist,
@@ -113,6 +121,8 @@ private:
     const PictureReader* readerFor(const std::string& path) const;
 
     std::vector<Format> formats_;
+    std::vector<Format> extendedFormats_; // used with allFormats_
+    bool allFormats_ = false;
     std::unique_ptr<ThumbnailPrefetcher> prefetch_;
     std::string folder_;    // as set (cacheFolder)
     std::string cachePath_; // cacheFilePath

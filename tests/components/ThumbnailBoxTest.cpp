@@ -2,6 +2,8 @@
 // equal keys, every mouse selection rule, removal, and that painting decodes only the cached
 // thumbnails of the cells on screen.
 #include "components/ThumbnailBox.h"
+#include "engine/thumbnail/RawTestFiles.h"
+#include "engine/thumbnail/ThumbnailTestPictures.h"
 #include "support/TempFolder.h"
 
 #include <QApplication>
@@ -579,6 +581,54 @@ TEST(ThumbnailBoxMeasure, DISABLED_TenThousandItemsScrollWithoutDecodingPictures
                 source.reads, source.builds - builds, residentKilobytes());
     EXPECT_EQ(source.builds, builds);
     EXPECT_LT(residentKilobytes(), 300 * 1024);
+}
+
+} // namespace
+} // namespace pixbako
+
+namespace pixbako {
+namespace {
+
+// With the real builder: switching all formats on gives the RAW file its thumbnail and leaves
+// the JPEG's as it was; switching off makes the RAW file "Non Image" again.
+TEST(ThumbnailBoxFormats, AllFormatsRebuildOnlyTheItemsTheyConcern) {
+    TempFolder temp;
+    ThumbnailBox box;
+    box.setThumbnailSource(std::make_unique<BuilderSource>(QString::fromStdString(temp.path())));
+    auto write = [&](const std::string& name, const std::string& bytes) {
+        const std::string path = temp.path() + "/" + name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return box.addFile(path);
+    };
+    write("a.RW2", test::rw2Raw(test::pictureJpeg(320, 240)));
+    write("b.JPG", test::pictureJpeg(320, 240));
+    write("c.txt", "text");
+    auto stateOf = [&](const char* name) {
+        for (int i = 0; i < box.count(); ++i)
+            if (fs::path(box.item(i).fileName).filename() == name)
+                return box.item(i).state;
+        return -1;
+    };
+    auto posOf = [&](const char* name) {
+        for (int i = 0; i < box.count(); ++i)
+            if (fs::path(box.item(i).fileName).filename() == name)
+                return box.item(i).cachePos;
+        return std::int64_t{-1};
+    };
+    EXPECT_EQ(stateOf("a.RW2"), 0);
+    EXPECT_EQ(stateOf("b.JPG"), 1);
+    const std::int64_t jpegPos = posOf("b.JPG");
+
+    box.setAllFormats(true);
+    EXPECT_EQ(stateOf("a.RW2"), 1);
+    EXPECT_EQ(stateOf("b.JPG"), 1);
+    EXPECT_EQ(posOf("b.JPG"), jpegPos);
+    EXPECT_EQ(stateOf("c.txt"), 0);
+    EXPECT_EQ(box.thumbnailSource().read(posOf("a.RW2")).size(), QSize(120, 90));
+
+    box.setAllFormats(false);
+    EXPECT_EQ(stateOf("a.RW2"), 0);
+    EXPECT_EQ(stateOf("b.JPG"), 1);
 }
 
 } // namespace

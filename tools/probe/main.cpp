@@ -5,12 +5,14 @@
 // Control characters in any field are written as escapes (\t, \n, \r, \xHH; a backslash as
 // \\), so that every file is exactly one line and nothing reaches the terminal raw.
 //
-// pixbako-probe --thumbnail SIZE OUTDIR FILE...: builds each file's thumbnail as the thumbnail
-// box does (longer side SIZE) and writes the JPEG it would keep in its cache file into OUTDIR
-// as N-NAME.jpg (N counting the files from 1); prints per file the path, the written file,
-// width, height and "exif" (the embedded EXIF thumbnail) or "picture" (the whole picture), or
+// pixbako-probe [--all-formats] --thumbnail SIZE OUTDIR FILE...: builds each file's thumbnail as
+// the thumbnail box does (longer side SIZE) and writes the JPEG it would keep in its cache file
+// into OUTDIR as N-NAME.jpg (N counting the files from 1); prints per file the path, the written
+// file, width, height and "exif" (the embedded EXIF thumbnail) or "picture" (the whole picture), or
 // the path and "Non Image". Bitmaps are read by the program's Qt reader, which the probe does
-// not link: here they get "Non Image" like every file outside the JPEG types.
+// not link: here they get "Non Image" like every file outside the JPEG types. --all-formats
+// adds RAW previews, HEIC pictures and movie frames, as the program does with the option to
+// read those formats.
 #include "engine/datepattern/DateFormat.h"
 #include "engine/shotdate/ShotDate.h"
 #include "engine/thumbnail/ThumbnailMaker.h"
@@ -32,17 +34,19 @@ using namespace pixbako;
 
 int usage() {
     std::fputs("usage: pixbako-probe [--pattern P] FILE...\n"
-               "       pixbako-probe --thumbnail SIZE OUTDIR FILE...\n",
+               "       pixbako-probe [--all-formats] --thumbnail SIZE OUTDIR FILE...\n",
                stderr);
     return 2;
 }
 
-int thumbnails(int size, const std::string& outDir, const std::vector<std::string>& files) {
+int thumbnails(int size, const std::string& outDir, const std::vector<std::string>& files,
+               bool allFormats) {
     if (size < 1)
         return usage();
     int status = 0;
     try {
         ThumbnailMaker maker(outDir);
+        maker.setAllFormats(allFormats);
         int index = 0;
         for (const auto& file : files) {
             ThumbnailResult result = maker.makeThumbnail(file, size);
@@ -122,11 +126,17 @@ int main(int argc, char** argv) {
     ignoreFileSizeSignal();
     std::optional<std::string> pattern;
     std::vector<std::string> files;
+    const bool allFormats = argc >= 3 && std::string(argv[1]) == "--all-formats" &&
+                            std::string(argv[2]) == "--thumbnail";
+    if (allFormats) {
+        --argc;
+        ++argv;
+    }
     if (argc >= 2 && std::string(argv[1]) == "--thumbnail") {
         if (argc < 5)
             return usage();
         return thumbnails(std::atoi(argv[2]), argv[3],
-                          std::vector<std::string>(argv + 4, argv + argc));
+                          std::vector<std::string>(argv + 4, argv + argc), allFormats);
     }
     bool options = true;
     for (int i = 1; i < argc; ++i) {
