@@ -32,6 +32,7 @@
 #include "engine/run/RunAbort.h"
 #include "engine/run/RunSummary.h"
 #include "engine/run/RunWindow.h"
+#include "engine/shotdate/ShotDate.h"
 #include "platform/FolderLock.h"
 
 #include <cstdint>
@@ -104,6 +105,11 @@ private:
     bool filesInSubfolders();
     Outcome checkNothingFound();
     void reportNotFiles();
+    // The files to import as shots: one file each, or, with shots kept together, the files of
+    // one name with the sidecars they bring.
+    std::vector<std::vector<std::string>> shotsOf(const std::vector<std::string>& candidates,
+                                                  bool selectionMode);
+    ShotDate fileShotDate(const std::string& path) const;
     Outcome planRows(const std::vector<std::string>& candidates, bool selectionMode);
     bool checkTexts();
     bool checkNewName(const std::string& name, int mode);
