@@ -11,6 +11,11 @@
 //     run.startOrStopRun(RunSender::Interactive);
 //     view.show(run.list());          // one row per file of the last run
 //
+// With the option to keep shots together, the files of one name in one folder (RAW + JPEG,
+// sidecars) are planned as one shot: one shot date, one folder and one number, the pictures
+// before their sidecars. A shot whose new name is known to be taken before its first file moves
+// stays behind whole; its number counts as given once any of its files was transferred.
+//
 // A run holds a lock on every destination folder from before the first counter file is read
 // until its last transfer is done: a second run, in this process or another, that wants one of
 // them stops with an error before it touches anything.

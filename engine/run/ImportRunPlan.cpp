@@ -111,6 +111,8 @@ bool ImportRun::checkNewName(const std::string& name, int mode) {
     }
 }
 
+// The run reads every file's shot date here, with where it came from (a shot's members are
+// weighed by it).
 ShotDate ImportRun::fileShotDate(const std::string& path) const {
     return readShotDate(path, localNow(), dateParseTexts(dateTexts_));
 }
