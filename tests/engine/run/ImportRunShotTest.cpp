@@ -3,6 +3,7 @@
 #include "engine/run/ImportRunFixture.h"
 
 #include "engine/run/CounterFile.h"
+#include "platform/Paths.h"
 
 namespace pixbako::test {
 namespace {
@@ -215,6 +216,36 @@ TEST_F(ImportRunTest, ShotsAShotNumberCountsAsUsedWhenOneOfItsFilesWasTransferre
     EXPECT_EQ(filesUnder(out + "/2005_03_12"),
               (Strings{"20050312_001.JPG", "20050312_001.XMP", "20050312_002.JPG", "PXBK"}));
     EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 2);
+}
+
+// A stop between the files of a shot loses nothing: each file is at its source or at its
+// destination, and the counter keeps the shot's number exactly when one of them arrived.
+TEST_F(ImportRunTest, ShotsStopBetweenMembersKeepsEveryFileAndTheCounterTrue) {
+    keepShotsTogether(window);
+    jpeg("A.JPG", "2005:03:12 08:00:00");
+    plain("A.XMP");
+    jpeg("B.JPG", "2005:03:12 09:00:00");
+    bool pressed = false;
+    window.onProcessEvents = [&pressed](FakeRunWindow& w) {
+        if (!pressed && w.transfers.size() == 1) {
+            pressed = true;
+            w.run->startOrStopRun(RunSender::Interactive); // answered Yes
+        }
+    };
+
+    run.startOrStopRun(RunSender::Interactive);
+
+    // A move on one disk is done when the stop comes; a copy to another disk is abandoned.
+    ASSERT_TRUE(pressed);
+    const bool arrived = pathExists(out + "/2005_03_12/20050312_001.JPG");
+    const Strings left = arrived ? Strings{"A.XMP", "B.JPG"} : Strings{"A.JPG", "A.XMP", "B.JPG"};
+    EXPECT_EQ(filesUnder(in), left);
+    const std::string counter = out + "/2005_03_12/PXBK";
+    if (arrived) {
+        EXPECT_EQ(readCounterFile(counter).record.lastNumber, 1);
+    } else {
+        EXPECT_FALSE(pathExists(counter));
+    }
 }
 
 } // namespace
