@@ -33,13 +33,6 @@ TEST(ShotGroups, FilesOfOneNameInOneFolderFormOneShotPicturesFirst) {
         EXPECT_EQ(groupShots(c.paths), c.shots) << c.what;
 }
 
-TEST(ShotGroups, SidecarsAreKnownByExtensionInAnyCase) {
-    for (const char* name : {"a.XMP", "a.xmp", "a.Thm", "a.WAV", "a.AAE", "a.pp3", "a.DOP"})
-        EXPECT_TRUE(isSidecarName(name)) << name;
-    for (const char* name : {"a.JPG", "a.CR3", "a.MOV", "XMP", "a.XMP.JPG", "a.XMPP"})
-        EXPECT_FALSE(isSidecarName(name)) << name;
-}
-
 TEST(ShotGroups, ShotDateTakesTheFilesOwnDateOverFileTimesElseTheEarliest) {
     const LocalDateTime early{2005, 3, 12, 9, 0, 0};
     const LocalDateTime middle{2005, 3, 12, 10, 0, 0};
