@@ -11,6 +11,11 @@
 //     run.startOrStopRun(RunSender::Interactive);
 //     view.show(run.list());          // one row per file of the last run
 //
+// With the option to keep shots together, the files of one name in one folder (RAW + JPEG,
+// sidecars) are planned as one shot: one shot date, one folder and one number, the pictures
+// before their sidecars. A shot whose new name is known to be taken before its first file moves
+// stays behind whole; its number counts as given once any of its files was transferred.
+//
 // A run holds a lock on every destination folder from before the first counter file is read
 // until its last transfer is done: a second run, in this process or another, that wants one of
 // them stops with an error before it touches anything.
@@ -32,6 +37,7 @@
 #include "engine/run/RunAbort.h"
 #include "engine/run/RunSummary.h"
 #include "engine/run/RunWindow.h"
+#include "engine/shotdate/ShotDate.h"
 #include "platform/FolderLock.h"
 
 #include <cstdint>
@@ -104,6 +110,11 @@ private:
     bool filesInSubfolders();
     Outcome checkNothingFound();
     void reportNotFiles();
+    // The files to import as shots: one file each, or, with shots kept together, the files of
+    // one name with the sidecars they bring.
+    std::vector<std::vector<std::string>> shotsOf(const std::vector<std::string>& candidates,
+                                                  bool selectionMode);
+    ShotDate fileShotDate(const std::string& path) const;
     Outcome planRows(const std::vector<std::string>& candidates, bool selectionMode);
     bool checkTexts();
     bool checkNewName(const std::string& name, int mode);

@@ -115,11 +115,11 @@ ImportRun::Outcome ImportRun::nameRows() {
             // anything is written for it.
             if (continued && number > limit)
                 return limitStop();
-        } else {
+        } else if (row.shot != list_[r - 1].shot) {
             ++number;
             if (number > limit)
                 return limitStop();
-        }
+        } // the files of one shot share its number
         pending.record.lastNumber = number;
         if (settings_.autoContinue)
             rowNumbers_[r] = RowNumber{counter, number};

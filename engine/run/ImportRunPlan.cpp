@@ -3,9 +3,11 @@
 #include "engine/naming/PathCheck.h"
 #include "engine/run/ExtensionFilter.h"
 #include "engine/run/ImportRun.h"
+#include "engine/run/ShotGroups.h"
 #include "engine/scan/FolderScanner.h"
 #include "engine/shotdate/ShotDate.h"
 #include "platform/CounterName.h"
+#include "platform/FileTime.h"
 #include "platform/FileTransfer.h"
 #include "platform/Leftovers.h"
 #include "platform/Paths.h"
@@ -109,46 +111,56 @@ bool ImportRun::checkNewName(const std::string& name, int mode) {
     }
 }
 
+// The run reads every file's shot date here, with where it came from (a shot's members are
+// weighed by it).
+ShotDate ImportRun::fileShotDate(const std::string& path) const {
+    return readShotDate(path, localNow(), dateParseTexts(dateTexts_));
+}
+
 ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidates,
                                        bool selectionMode) {
-    for (const std::string& path : candidates) {
-        const PathParts split = splitPath(path, "");
-        if (!importableName(split.name, selectionMode))
-            continue;
-
-        // One read gives the folder name and the time stamp, so they can't disagree even when
-        // the file changes meanwhile.
-        LocalDateTime shotDate;
-        try {
-            shotDate = shotDateOf(path, dateTexts_);
-        } catch (const ShotDateError& error) {
-            // Among a card's thousand files the user needs to know which one it was.
-            std::string message = error.what();
-            if (message.find(path) == std::string::npos)
-                message += "\r\n" + path;
-            showError(message);
-            return Outcome::Stop;
+    for (const std::vector<std::string>& shot : shotsOf(candidates, selectionMode)) {
+        // One read per file gives the folder name and the time stamp, so they can't disagree
+        // even when the file changes meanwhile.
+        std::vector<ShotDate> dates;
+        for (const std::string& path : shot) {
+            try {
+                dates.push_back(fileShotDate(path));
+            } catch (const ShotDateError& error) {
+                // Among a card's thousand files the user needs to know which one it was.
+                std::string message = error.what();
+                if (message.find(path) == std::string::npos)
+                    message += "\r\n" + path;
+                showError(message);
+                return Outcome::Stop;
+            }
         }
+        const LocalDateTime shotDate = shotDateOfMembers(dates).value;
 
-        PlannedFile row;
         std::string folder;
         if (settings_.dateFolders)
             folder = folderName(settings_.folderPrefix, settings_.folderDatePattern,
                                 settings_.folderSuffix, shotDate, dateTexts_);
-        row.newFolderLevels = folderLevelsOf(folder);
-        row.shotDate = shotDate;
-        setStampTimeForm(dateTexts_);
-        row.name = split.name;
-        // Folder mode keeps the delimiter at the end of the folder, selection mode doesn't;
-        // the transfer adds one where it is missing.
-        row.sourceFolder = selectionMode ? split.folder : withTrailingDelimiter(split.folder);
-        row.extension = convertExtensionCase(extensionOf(split.name), settings_.extensionCase);
-        list_.push_back(std::move(row));
+        const std::size_t shotNumber = list_.empty() ? 0 : list_.back().shot + 1;
+        for (const std::string& path : shot) {
+            const PathParts split = splitPath(path, "");
+            PlannedFile row;
+            row.newFolderLevels = folderLevelsOf(folder);
+            row.shotDate = shotDate;
+            setStampTimeForm(dateTexts_);
+            row.name = split.name;
+            // Folder mode keeps the delimiter at the end of the folder, selection mode doesn't;
+            // the transfer adds one where it is missing.
+            row.sourceFolder = selectionMode ? split.folder : withTrailingDelimiter(split.folder);
+            row.extension = convertExtensionCase(extensionOf(split.name), settings_.extensionCase);
+            row.shot = shotNumber;
+            list_.push_back(std::move(row));
 
-        if (!checkNewName(folder, kCheckFolderName))
-            return Outcome::Stop;
-        if (checkAbort())
-            return Outcome::Abort;
+            if (!checkNewName(folder, kCheckFolderName))
+                return Outcome::Stop;
+            if (checkAbort())
+                return Outcome::Abort;
+        }
     }
     return Outcome::Done;
 }

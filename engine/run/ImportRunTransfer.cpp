@@ -9,6 +9,7 @@
 // stay, and nothing more is shown.
 #include "engine/run/ImportRun.h"
 #include "engine/run/RunAbort.h"
+#include "platform/AsciiCase.h"
 #include "platform/FileTransfer.h"
 #include "platform/Leftovers.h"
 #include "platform/OpenFileLimit.h"
@@ -19,6 +20,7 @@
 #include <deque>
 #include <optional>
 #include <set>
+#include <utility>
 
 namespace pixbako {
 namespace {
@@ -63,6 +65,11 @@ private:
 
     void show(std::size_t r);
     bool mayReplace(const std::string& destination) const;
+    std::string destinationOf(std::size_t r) const;
+    std::size_t shotEnd(std::size_t r) const;
+    std::optional<std::pair<std::size_t, TransferError>> shotConflict(std::size_t first,
+                                                                      std::size_t end) const;
+    Stop holdBackShot(std::size_t first, std::size_t end, std::size_t& next);
     Stop begin(std::size_t r, TransferRequest request, const std::string& folder);
     Stop makeRoom();
     Stop finishFirst();
@@ -134,6 +141,15 @@ ImportRun::Outcome TransferStage::transferAll() {
             folderFailed(r, request.source, folderError);
             continue;
         }
+        if (r == 0 || row.shot != list_[r - 1].shot) {
+            std::size_t next = r;
+            if (auto stop = holdBackShot(r, shotEnd(r), next))
+                return *stop;
+            if (next != r) {
+                r = next - 1;
+                continue;
+            }
+        }
         if (auto stop = makeRoom())
             return *stop;
         if (auto stop = begin(r, request, folder))
@@ -160,6 +176,71 @@ void TransferStage::show(std::size_t r) {
 bool TransferStage::mayReplace(const std::string& destination) const {
     auto existing = fileIdentity(destination);
     return !(existing && keep_.count(*existing));
+}
+
+std::string TransferStage::destinationOf(std::size_t r) const {
+    return joinPath(run_.destinationFolder(list_[r]), list_[r].newName);
+}
+
+std::size_t TransferStage::shotEnd(std::size_t r) const {
+    std::size_t end = r + 1;
+    while (end < n_ && list_[end].shot == list_[r].shot)
+        ++end;
+    return end;
+}
+
+// A reason known before any file of the shot of rows [first, end) moves why one of them can't
+// go: its new name is a folder, or a file the run must keep, or the name of another member
+// (names that differ only in case are one name on many disks). The row and the reason.
+std::optional<std::pair<std::size_t, TransferError>>
+TransferStage::shotConflict(std::size_t first, std::size_t end) const {
+    for (std::size_t r = first; r < end; ++r) {
+        const std::string destination = destinationOf(r);
+        if (isExistingFolder(destination))
+            return std::pair(r, TransferError::DestinationIsFolder);
+        if (!mayReplace(destination))
+            return std::pair(r, TransferError::DestinationExists);
+        for (std::size_t other = first; other < r; ++other)
+            if (equalsIgnoringAsciiCase(destinationOf(other), destination))
+                return std::pair(r, TransferError::DestinationExists);
+    }
+    return std::nullopt;
+}
+
+// The files of a shot go together or stay together, where that can be known beforehand: when
+// one of them can't go for its name, none goes, so that no picture is parted from its other
+// files (a RAW from its JPEG, a picture from its metadata) by files of another shot. `next`
+// becomes `end` when the shot stays behind. A failure that shows only during a transfer (a full
+// disk, a replacement declined) leaves only that file behind, as a stop does: undoing a
+// finished move would put the file at risk once more.
+TransferStage::Stop TransferStage::holdBackShot(std::size_t first, std::size_t end,
+                                                std::size_t& next) {
+    if (end - first < 2)
+        return std::nullopt;
+    // A row in flight may yet take one of the names: it is finished first.
+    bool inFlight = false;
+    for (const RowInFlight& pending : pending_)
+        for (std::size_t r = first; r < end; ++r)
+            inFlight = inFlight || equalsIgnoringAsciiCase(pending.destination, destinationOf(r));
+    auto conflict = inFlight ? std::nullopt : shotConflict(first, end);
+    if (inFlight || conflict) {
+        // The rows before are counted before these.
+        if (auto stop = finishAll())
+            return stop;
+        conflict = shotConflict(first, end);
+    }
+    if (!conflict)
+        return std::nullopt;
+    const auto [row, error] = *conflict;
+    show(first);
+    const FileOperation operation = run_.settings_.copy ? FileOperation::Copy : FileOperation::Move;
+    run_.showError(transferErrorText(operation, error, 0) + "\r\n" + destinationOf(row) +
+                   "\r\nこの撮影のファイルはどれも" +
+                   (operation == FileOperation::Copy ? "コピー" : "移動") + "していません");
+    for (std::size_t r = first; r < end; ++r)
+        count(r, TransferResult::of(error));
+    next = end;
+    return std::nullopt;
 }
 
 TransferStage::Stop TransferStage::begin(std::size_t r, TransferRequest request,

@@ -7,6 +7,7 @@
 // levels joined by "\") are made by the functions below, only where they are shown or written.
 #include "platform/DateTime.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,9 @@ struct PlannedFile {
     std::vector<std::string> newFolderLevels;
     std::string newName; // given when the run names its files
     FileOutcome outcome = FileOutcome::Pending;
+    // Files of one shot (kept together by the run's option) share this number and follow each
+    // other in the list; every other file has a number of its own.
+    std::size_t shot = 0;
 
     bool operator==(const PlannedFile&) const = default;
 };

@@ -1,0 +1,57 @@
+#include "engine/run/ShotGroups.h"
+
+#include <gtest/gtest.h>
+
+namespace pixbako {
+namespace {
+
+using Groups = std::vector<std::vector<std::string>>;
+
+TEST(ShotGroups, FilesOfOneNameInOneFolderFormOneShotPicturesFirst) {
+    const struct {
+        const char* what;
+        std::vector<std::string> paths;
+        Groups shots;
+    } cases[] = {
+        {"sidecar found before its picture follows it",
+         {"/c/IMG_1.AAE", "/c/IMG_1.CR3", "/c/IMG_1.JPG", "/c/IMG_2.JPG"},
+         {{"/c/IMG_1.CR3", "/c/IMG_1.JPG", "/c/IMG_1.AAE"}, {"/c/IMG_2.JPG"}}},
+        {"names compared ignoring case, members need not be neighbours",
+         {"/c/img_1.jpg", "/c/IMG_1-2.JPG", "/c/IMG_1.xmp"},
+         {{"/c/img_1.jpg", "/c/IMG_1.xmp"}, {"/c/IMG_1-2.JPG"}}},
+        {"another folder is another shot",
+         {"/c/a/IMG_1.JPG", "/c/b/IMG_1.XMP"},
+         {{"/c/a/IMG_1.JPG"}, {"/c/b/IMG_1.XMP"}}},
+        {"an extension a shot holds already starts another shot",
+         {"/c/IMG_1.JPG", "/c/img_1.jpg", "/c/IMG_1.XMP", "/c/img_1.xmp"},
+         {{"/c/IMG_1.JPG", "/c/IMG_1.XMP"}, {"/c/img_1.jpg", "/c/img_1.xmp"}}},
+        {"no extension or nothing before it: on its own",
+         {"/c/IMG_1", "/c/IMG_1.JPG", "/c/.xmp", "/c/.XMP"},
+         {{"/c/IMG_1"}, {"/c/IMG_1.JPG"}, {"/c/.xmp"}, {"/c/.XMP"}}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(groupShots(c.paths), c.shots) << c.what;
+}
+
+TEST(ShotGroups, ShotDateTakesTheFilesOwnDateOverFileTimesElseTheEarliest) {
+    const LocalDateTime early{2005, 3, 12, 9, 0, 0};
+    const LocalDateTime middle{2005, 3, 12, 10, 0, 0};
+    const LocalDateTime late{2005, 3, 13, 11, 0, 0};
+    const struct {
+        std::vector<ShotDate> dates;
+        ShotDate chosen;
+    } cases[] = {
+        {{{late, false}}, {late, false}},
+        {{{early, false}, {late, true}}, {late, true}},
+        {{{late, true}, {middle, true}, {early, false}}, {middle, true}},
+        {{{late, false}, {early, false}, {middle, false}}, {early, false}},
+    };
+    for (const auto& c : cases) {
+        const ShotDate chosen = shotDateOfMembers(c.dates);
+        EXPECT_EQ(chosen.value, c.chosen.value);
+        EXPECT_EQ(chosen.fromExif, c.chosen.fromExif);
+    }
+}
+
+} // namespace
+} // namespace pixbako
