@@ -88,10 +88,12 @@ void MainWindow::openAboutDialog() {
 void MainWindow::openExtendedSettingsDialog() {
     if (setup_.openExtendedSettings) {
         setup_.openExtendedSettings();
-        return;
+    } else {
+        ExtendedSettingsDialog dialog(extendedSettings_, this);
+        dialog.exec();
     }
-    ExtendedSettingsDialog dialog(extendedSettings_, this);
-    dialog.exec();
+    // The thumbnail box shows RAW, HEIC and movie pictures with the first option.
+    ui->ThumbnailBox1->setAllFormats(extendedSettings_.allFormatDates);
 }
 
 void MainWindow::setExtensionDialog(FileTypesDialog* dialog) {

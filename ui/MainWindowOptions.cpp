@@ -1,4 +1,5 @@
 // The one binding of the options to the window's controls.
+#include "components/ThumbnailBox.h"
 #include "ui/MainWindow.h"
 #include "ui/RadioGroup.h"
 #include "ui_MainWindow.h"
@@ -53,7 +54,13 @@ void MainWindow::bindOptions() {
         "SORTUP", [this] { return OptionValue(sortUp()); },
         [this](const OptionValue& up) { setSortUp(OptionsBinding::numberOf(up) != 0); });
     b.bind("SUBDIR", ui->sUbdirchk1);
-    b.bindFlag("METADATES", extendedSettings_.allFormatDates);
+    // The thumbnail box shows the pictures of RAW, HEIC and movie files with this option.
+    b.bind(
+        "METADATES", [this] { return OptionValue(extendedSettings_.allFormatDates); },
+        [this](const OptionValue& on) {
+            extendedSettings_.allFormatDates = OptionsBinding::numberOf(on) != 0;
+            ui->ThumbnailBox1->setAllFormats(extendedSettings_.allFormatDates);
+        });
     b.bindFlag("BUNDLE", extendedSettings_.keepShotsTogether);
 }
 

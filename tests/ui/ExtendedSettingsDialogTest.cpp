@@ -2,6 +2,7 @@
 // boxes, Cancel and Escape store nothing; through the window the menu item opens it, and what it
 // stores reaches the run, the settings file and the presets.
 #include "settings/ExtendedSettingsDialog.h"
+#include "components/ThumbnailBox.h"
 #include "platform/IniFile.h"
 #include "ui/UiTestSupport.h"
 
@@ -123,7 +124,9 @@ TEST_F(ExtendedSettingsWindowTest, MenuItemEndsTheSettingsMenuAndOpensOnlyTheDia
 }
 
 TEST_F(ExtendedSettingsWindowTest, OkReachesTheRunTheSettingsFileAndThePresetsCancelDoesNot) {
+    auto* box = find<ThumbnailBox>("ThumbnailBox1");
     chooseInDialog(true, Close::Ok);
+    EXPECT_TRUE(box->allFormats());
     EXPECT_TRUE(window->importSettings().allFormatDates);
     EXPECT_TRUE(window->importSettings().keepShotsTogether);
     window->saveOptions("INI0");
@@ -139,8 +142,10 @@ TEST_F(ExtendedSettingsWindowTest, OkReachesTheRunTheSettingsFileAndThePresetsCa
     chooseInDialog(false, Close::Ok);
     EXPECT_FALSE(window->options().allFormatDates);
     EXPECT_FALSE(window->options().keepShotsTogether);
+    EXPECT_FALSE(box->allFormats());
     find<QAction>("LOAD_INI2")->trigger();
     EXPECT_EQ(window->extendedSettings(), (ExtendedSettings{true, true}));
+    EXPECT_TRUE(box->allFormats()); // a preset's options reach the thumbnail box too
 }
 
 } // namespace
