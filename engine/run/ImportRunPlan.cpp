@@ -120,7 +120,7 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         // the file changes meanwhile.
         LocalDateTime shotDate;
         try {
-            shotDate = shotDateOf(path, dateTexts_);
+            shotDate = shotDateOf(path, dateTexts_, settings_.allFormatDates);
         } catch (const ShotDateError& error) {
             // Among a card's thousand files the user needs to know which one it was.
             std::string message = error.what();
