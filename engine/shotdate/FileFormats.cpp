@@ -168,17 +168,17 @@ std::optional<LocalDateTime> cameraDateText(std::string_view text) {
     text = text.substr(start);
     if (std::isalpha(static_cast<unsigned char>(text[0]))) {
         // "Mon Mar 10 15:04:43 2003": weekday, month name, day, time, year.
-        const std::size_t space = text.find(' ');
-        if (space == std::string_view::npos)
+        const std::size_t month = text.find_first_not_of(' ', text.find(' '));
+        if (month == std::string_view::npos)
             return std::nullopt;
-        std::string_view rest = text.substr(text.find_first_not_of(' ', space));
+        std::string_view rest = text.substr(month);
         if (rest.size() < 3)
             return std::nullopt;
-        int month = 0;
+        int monthNumber = 0;
         for (int m = 0; m < 12; ++m)
             if (equalsIgnoringAsciiCase(rest.substr(0, 3), kMonths[m]))
-                month = m + 1;
-        if (month == 0)
+                monthNumber = m + 1;
+        if (monthNumber == 0)
             return std::nullopt;
         const DateNumbers n = numbersOf(rest.substr(3));
         if (n.count < 5)
@@ -187,7 +187,7 @@ std::optional<LocalDateTime> cameraDateText(std::string_view text) {
         time.count = 4;
         time.value = {0, n.value[1], n.value[2], n.value[3]};
         time.before = {0, '\0', ':', ':'};
-        return dateOfNumbers(n.value[4], month, n.value[0], time, 1);
+        return dateOfNumbers(n.value[4], monthNumber, n.value[0], time, 1);
     }
     const DateNumbers n = numbersOf(text);
     if (n.count < 3)

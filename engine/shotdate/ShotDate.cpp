@@ -154,7 +154,7 @@ ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTex
         std::optional<LocalDateTime> date;
         try {
             date = formatShotDate(format.reader, file, now, texts);
-        } catch (const ShotDateError&) {
+        } catch (const std::exception&) {
         }
         if (date)
             return {*date, true, format.source};
