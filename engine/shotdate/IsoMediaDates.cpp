@@ -88,8 +88,10 @@ std::optional<LocalDateTime> movieHeaderDate(FormatReader& in, const Box& mvhd) 
     if (!created || mvhd.start + 4 + created->size() > mvhd.end)
         return std::nullopt;
     const std::uint64_t seconds = bigEndian(*created);
-    if (seconds <= static_cast<std::uint64_t>(kMovieEpochToUnix) || seconds > (1ull << 40))
-        return std::nullopt; // unset (0) or before 1970: no date a camera wrote
+    // Unset (0), before 1970 or after 2107: no date a camera wrote.
+    constexpr std::uint64_t kEnd2107 = kMovieEpochToUnix + 4354819200ull;
+    if (seconds <= static_cast<std::uint64_t>(kMovieEpochToUnix) || seconds >= kEnd2107)
+        return std::nullopt;
     auto local = localDateTime({static_cast<std::int64_t>(seconds) - kMovieEpochToUnix, 0});
     if (!local)
         return std::nullopt;

@@ -153,6 +153,80 @@ TEST(FormatDates, DateTextFormsGiveTheWallClockTheyState) {
     EXPECT_FALSE(wallClockOfSeconds(1ll << 40));
 }
 
+std::string be32(std::uint32_t n) {
+    return {static_cast<char>(n >> 24), static_cast<char>(n >> 16), static_cast<char>(n >> 8),
+            static_cast<char>(n)};
+}
+
+std::string box(std::string_view type, std::string_view content) {
+    return be32(static_cast<std::uint32_t>(content.size() + 8)) + std::string(type) +
+           std::string(content);
+}
+
+// A little-endian TIFF block whose first directory holds DateTimeOriginal.
+std::string tiffWithDate(std::string_view date) {
+    std::string tiff("II*\0\x08\0\0\0\x01\0\x03\x90\x02\0\x14\0\0\0\x1a\0\0\0\0\0\0\0", 26);
+    return tiff + std::string(date) + std::string(1, '\0');
+}
+
+std::optional<std::string> dateIn(DateReader reader, const std::string& bytes) {
+    MemoryRandomSource source(bytes);
+    auto date = formatShotDate(reader, source, fixedNow());
+    return date ? std::optional<std::string>(shown(*date)) : std::nullopt;
+}
+
+// A HEIF picture whose Exif item lies in mdat, found through iinf and iloc, with the item's
+// extent at offsets that differ between a right and a wrong reading of iloc.
+TEST(FormatDates, HeifExifItemIsFoundThroughItsLocation) {
+    const std::string infe = box("infe", std::string("\x02\0\0\0\0\x07\0\0Exif\0", 13));
+    const std::string hvc = box("infe", std::string("\x02\0\0\0\0\x01\0\0hvc1\0", 13));
+    const std::string iinf = box("iinf", std::string("\0\0\0\0\0\x02", 6) + hvc + infe);
+    const std::string exif =
+        be32(6) + std::string("Exif\0\0", 6) + tiffWithDate("2021:04:05 06:07:08");
+    auto file = [&](std::uint32_t exifOffset) {
+        // iloc version 0, offsets and lengths of 4 bytes, no base offset, two items.
+        std::string iloc = std::string("\0\0\0\0\x44\0\0\x02", 8);
+        iloc += std::string("\0\x01\0\0\0\x01", 6) + be32(0) + be32(4);
+        iloc += std::string("\0\x07\0\0\0\x01", 6) + be32(exifOffset) + be32(exif.size());
+        const std::string meta =
+            box("meta", std::string(4, '\0') + box("hdlr", std::string(24, '\0')) + iinf +
+                            box("iloc", iloc));
+        return box("ftyp", "heicmif1") + meta + box("mdat", "pict" + exif);
+    };
+    std::string probe = file(0);
+    const auto at = static_cast<std::uint32_t>(probe.size() - exif.size());
+    EXPECT_EQ(dateIn(DateReader::Heif, file(at)), "2021:04:05 06:07:08");
+    EXPECT_EQ(dateIn(DateReader::Heif, file(at - 4)), std::nullopt); // the picture's bytes
+    EXPECT_EQ(dateIn(DateReader::Heif, file(0xFFFFFFF0)), std::nullopt);
+}
+
+// A movie with the creation date of its QuickTime keys and the header's UTC time: the keys'
+// wall-clock time wins; without it the header's time is converted to local time.
+TEST(FormatDates, MovieKeysDateWinsOverTheHeaderTime) {
+    ScopedTimeZone zone("JST-9");
+    std::string mvhd = std::string(4, '\0') + be32(3'000'000'000u) + std::string(92, '\0');
+    const std::string keys =
+        box("keys", std::string(4, '\0') + be32(2) + box("mdta", "com.apple.quicktime.make") +
+                        box("mdta", "com.apple.quicktime.creationdate"));
+    const std::string ilst = box(
+        "ilst", box(be32(1), box("data", std::string(8, '\0') + "Apple")) +
+                    box(be32(2), box("data", std::string(8, '\0') + "2019-05-01T08:09:10-0700")));
+    const std::string meta = box("meta", box("hdlr", std::string(25, '\0')) + keys + ilst);
+    const std::string ftyp = box("ftyp", "qt  ");
+    EXPECT_EQ(dateIn(DateReader::QuickTime, ftyp + box("moov", box("mvhd", mvhd) + meta)),
+              "2019:05:01 08:09:10");
+    // 3,000,000,000 seconds after 1904 is 1999-01-24 05:20:00 UTC, 14:20 in Japan.
+    EXPECT_EQ(dateIn(DateReader::QuickTime, ftyp + box("moov", box("mvhd", mvhd))),
+              "1999:01:24 14:20:00");
+    mvhd[0] = 1; // a version 1 header has 8-byte times
+    mvhd.replace(4, 8, std::string(4, '\0') + be32(3'000'000'000u));
+    EXPECT_EQ(dateIn(DateReader::QuickTime, ftyp + box("moov", box("mvhd", mvhd))),
+              "1999:01:24 14:20:00");
+    EXPECT_EQ(
+        dateIn(DateReader::QuickTime, ftyp + box("moov", box("mvhd", std::string(100, '\0')))),
+        std::nullopt);
+}
+
 // Counts what a reader asks for; every request must lie inside the data.
 class CountingSource final : public RandomSource {
 public:
