@@ -237,8 +237,15 @@ std::optional<std::uint64_t> itemOffset(FormatReader& in, const Box& iloc, std::
         auto extents = field(d, pos, 2);
         if (!itemId || !method || !reference || !base || !extents)
             return std::nullopt;
+        // Extents of no bytes at all would let a count of 65535 per item cost time without
+        // moving through the box; their offset is 0.
+        const unsigned extentBytes = indexSize + offsetSize + lengthSize;
+        if (*extents * extentBytes > d.size() - pos)
+            return std::nullopt;
         std::optional<std::uint64_t> firstOffset;
-        for (std::uint64_t e = 0; e < *extents; ++e) {
+        if (extentBytes == 0 && *extents > 0)
+            firstOffset = 0;
+        for (std::uint64_t e = 0; extentBytes > 0 && e < *extents; ++e) {
             auto index = field(d, pos, indexSize);
             auto offset = field(d, pos, offsetSize);
             auto length = field(d, pos, lengthSize);

@@ -198,6 +198,14 @@ TEST(FormatDates, HeifExifItemIsFoundThroughItsLocation) {
     EXPECT_EQ(dateIn(DateReader::Heif, file(at)), "2021:04:05 06:07:08");
     EXPECT_EQ(dateIn(DateReader::Heif, file(at - 4)), std::nullopt); // the picture's bytes
     EXPECT_EQ(dateIn(DateReader::Heif, file(0xFFFFFFF0)), std::nullopt);
+
+    // Thousands of items of 65535 extents that take no bytes: the walk ends after one pass
+    // over the box instead of counting through every extent.
+    std::string iloc = std::string("\0\0\0\0\0\0\xff\xff", 8);
+    for (int i = 0; i < 60000; ++i)
+        iloc += std::string("\0\x01\0\0\xff\xff", 6);
+    const std::string meta = box("meta", std::string(4, '\0') + iinf + box("iloc", iloc));
+    EXPECT_EQ(dateIn(DateReader::Heif, box("ftyp", "heic") + meta), std::nullopt);
 }
 
 // A movie with the creation date of its QuickTime keys and the header's UTC time: the keys'
