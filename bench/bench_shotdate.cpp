@@ -107,6 +107,23 @@ int timeOurs(const std::string& dir) {
     return 0;
 }
 
+// Every file of the folder with the dates of all formats read; counts the files whose date came
+// from their metadata on stderr, so that a reader that silently gave up shows.
+int timeAllFormats(const std::string& dir) {
+    std::vector<std::string> files = filesIn(dir);
+    const TDateTime now = fixedNow();
+    std::size_t fromMetadata = 0;
+    double rate = filesPerSecond(files.size(), [&] {
+        fromMetadata = 0;
+        for (const auto& f : files)
+            fromMetadata += readShotDate(f, now, {}, true).fromExif ? 1 : 0;
+    });
+    std::fprintf(stderr, "%zu of %zu files dated from their metadata\n", fromMetadata,
+                 files.size());
+    std::printf("%.0f\n", rate);
+    return 0;
+}
+
 int timeFloor(const std::string& dir) {
     std::vector<std::string> files = filesIn(dir);
     std::size_t ok = 0;
@@ -172,6 +189,8 @@ int main(int argc, char** argv) {
         return makeFiles(argv[2], std::atoi(argv[3]));
     if (argc == 3 && std::strcmp(argv[1], "--time-ours") == 0)
         return timeOurs(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "--time-all-formats") == 0)
+        return timeAllFormats(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "--time-floor") == 0)
         return timeFloor(argv[2]);
     benchmark::Initialize(&argc, argv);

@@ -114,7 +114,7 @@ bool ImportRun::checkNewName(const std::string& name, int mode) {
 // The run reads every file's shot date here, with where it came from (a shot's members are
 // weighed by it).
 ShotDate ImportRun::fileShotDate(const std::string& path) const {
-    return readShotDate(path, localNow(), dateParseTexts(dateTexts_));
+    return readShotDate(path, localNow(), dateParseTexts(dateTexts_), settings_.allFormatDates);
 }
 
 ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidates,

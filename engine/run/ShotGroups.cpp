@@ -14,10 +14,21 @@ namespace {
 constexpr std::array<std::string_view, 6> kSidecarExtensions = {".XMP", ".THM", ".WAV",
                                                                 ".AAE", ".PP3", ".DOP"};
 
-// Lower ranks win: a date a file records of itself over the time it was last written. Sources
-// that carry their own date slot in here above the file time.
+// Lower ranks win: a JPEG's EXIF date, then the date a RAW or HEIF picture records, then a
+// movie's, and last the time a file was last written.
 int dateSourceRank(const ShotDate& date) {
-    return date.fromExif ? 0 : 1;
+    switch (date.source) {
+    case ShotDateSource::Exif:
+        return 0;
+    case ShotDateSource::Raw:
+    case ShotDateSource::Heif:
+        return 1;
+    case ShotDateSource::Movie:
+        return 2;
+    case ShotDateSource::FileTime:
+        break;
+    }
+    return 3;
 }
 
 } // namespace

@@ -31,8 +31,8 @@ std::string shotKey(std::string_view folder, std::string_view name);
 // Linux folder can hold side by side, are two shots.
 std::vector<std::vector<std::string>> groupShots(const std::vector<std::string>& paths);
 
-// The date of a shot from its members' dates (none empty): a date from the file's own
-// metadata over a file time, and the earliest among dates of the same source.
+// The date of a shot from its members' dates (none empty): by source, a JPEG's EXIF date, a RAW
+// or HEIF picture's, a movie's, then a file time; the earliest among dates of the same rank.
 ShotDate shotDateOfMembers(const std::vector<ShotDate>& dates);
 
 } // namespace pixbako

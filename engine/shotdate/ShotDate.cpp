@@ -1,5 +1,6 @@
 // The shot date of a file: its EXIF date when it has one, else its last-write time.
 #include "engine/shotdate/ShotDate.h"
+#include "engine/shotdate/FormatDates.h"
 
 #include "platform/PlainFile.h"
 #include "platform/UniqueFd.h"
@@ -66,7 +67,7 @@ ShotDateError ShotDateError::notConvertible() {
 namespace {
 
 // An open file, closed when the object goes, whatever happens in between.
-class FileSource final : public ByteSource {
+class FileSource final : public ByteSource, public RandomSource {
 public:
     explicit FileSource(const std::string& path) {
         fd_ = UniqueFd(openPlainFileForReading(path, &stat_));
@@ -81,6 +82,17 @@ public:
         if (count < 0)
             throw ShotDateError::readError();
         offset_ += count;
+        return static_cast<std::size_t>(count);
+    }
+
+    std::uint64_t size() const override { return static_cast<std::uint64_t>(stat_.st_size); }
+
+    std::size_t readAt(std::uint64_t pos, std::uint8_t* dst, std::size_t n) override {
+        if (pos >= size())
+            return 0;
+        const long count = readSomeAt(fd_.get(), dst, n, static_cast<off_t>(pos));
+        if (count < 0)
+            throw ShotDateError::readError();
         return static_cast<std::size_t>(count);
     }
 
@@ -129,14 +141,28 @@ std::optional<LocalDateTime> exifShotDate(ByteSource& source, TDateTime now,
     return value;
 }
 
-ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTexts& texts) {
+ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTexts& texts,
+                      bool allFormats) {
     FileSource file(path);
-    if (auto exif = exifShotDate(file, now, texts))
-        return {*exif, true};
+    const FileFormat format = allFormats ? fileFormatOf(path) : FileFormat{};
+    if (format.reader == DateReader::Jpeg) {
+        if (auto exif = exifShotDate(file, now, texts))
+            return {*exif, true, ShotDateSource::Exif};
+    } else {
+        // Whatever these readers meet, a broken file, an unreadable block or a text that is
+        // no date, the file keeps its file time: one odd file never stops a run.
+        std::optional<LocalDateTime> date;
+        try {
+            date = formatShotDate(format.reader, file, now, texts);
+        } catch (const std::exception&) {
+        }
+        if (date)
+            return {*date, true, format.source};
+    }
     auto local = dosLocalDateTime(file.lastWriteTime());
     if (!local)
         throw ShotDateError::notConvertible();
-    return {*local, false};
+    return {*local, false, ShotDateSource::FileTime};
 }
 
 DateParseTexts dateParseTexts(const DateTextSettings& settings) {
@@ -147,8 +173,8 @@ DateParseTexts dateParseTexts(const DateTextSettings& settings) {
     return texts;
 }
 
-LocalDateTime shotDateOf(const std::string& path, const DateTextSettings& texts) {
-    return readShotDate(path, localNow(), dateParseTexts(texts)).value;
+LocalDateTime shotDateOf(const std::string& path, const DateTextSettings& texts, bool allFormats) {
+    return readShotDate(path, localNow(), dateParseTexts(texts), allFormats).value;
 }
 
 } // namespace pixbako

@@ -145,15 +145,24 @@ std::optional<LocalDateTime> parseDateText(std::string_view text, TDateTime now,
 std::optional<LocalDateTime> exifShotDate(ByteSource& source, TDateTime now,
                                           const DateParseTexts& texts = {});
 
+// Where a shot date came from: a JPEG's EXIF block (or a plain TIFF's), a RAW picture's
+// metadata, a HEIF picture's EXIF item, a movie's header, or the file's last-write time.
+enum class ShotDateSource { Exif, Raw, Heif, Movie, FileTime };
+
 struct ShotDate {
     LocalDateTime value;
     bool fromExif = false; // false: the file's last-write time
+    ShotDateSource source = ShotDateSource::FileTime;
 };
 
-// The shot date of the file at path. Throws ShotDateError.
-ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTexts& texts = {});
+// The shot date of the file at path. Throws ShotDateError. With allFormats, RAW pictures,
+// HEIF pictures and movies are read for the date their camera wrote as well (see
+// FormatDates.h); a file of those that can't be made sense of gets its file time.
+ShotDate readShotDate(const std::string& path, TDateTime now, const DateParseTexts& texts = {},
+                      bool allFormats = false);
 
 // readShotDate with the current local time and the parse texts of the locale's record.
-LocalDateTime shotDateOf(const std::string& path, const DateTextSettings& texts);
+LocalDateTime shotDateOf(const std::string& path, const DateTextSettings& texts,
+                         bool allFormats = false);
 
 } // namespace pixbako

@@ -21,7 +21,7 @@ stub "$work/build/bench/bench_shotdate" '
 case "$*" in
 "") echo "BM_ReadShotDate 1 ns" ;;
 --make-files\ *) [ $# -eq 3 ] || exit 2; i=0; while [ $i -lt "$3" ]; do : > "$2/IMG_$i.JPG"; i=$((i + 1)); done ;;
---time-ours\ *|--time-floor\ *) [ $# -eq 2 ] || exit 2; echo 1000000000 ;;
+--time-ours\ *|--time-floor\ *|--time-all-formats\ *) [ $# -eq 2 ] || exit 2; echo 1000000000 ;;
 *) echo "unrecognized arguments: $*" >&2; exit 1 ;;
 esac'
 stub "$work/build/bench/bench_formatdatetext" '[ $# -eq 0 ] || exit 1; echo "BM_Format 1 ns"'

@@ -48,6 +48,20 @@ TEST(Probe, PrintsDateSourceAndPatternTextPerFile) {
                               "\t2004-05-06 12:34:56\texif\n");
 }
 
+TEST(Probe, AllFormatsNamesTheSourceOfEachDate) {
+    const std::string samples = PIXBAKO_SAMPLES_DIR;
+    const std::string raw = samples + "/Nikon.nef";
+    const std::string movie = samples + "/RIFF.avi";
+    const std::string heif = samples + "/QuickTime.heic";
+    ProbeRun run = runProbe("--all-formats '" + raw + "' '" + movie + "' '" + heif + "'");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output.substr(0, run.output.rfind(heif)),
+              raw + "\t2004-06-09 16:02:35\traw\n" + movie + "\t2003-03-10 15:04:43\tmovie\n");
+    EXPECT_NE(run.output.find("\tfiletime\n", run.output.rfind(heif)), std::string::npos);
+    run = runProbe("'" + raw + "'");
+    EXPECT_NE(run.output.find("\tfiletime\n"), std::string::npos);
+}
+
 // File names and date texts with tabs, line breaks or escape characters came out raw: one
 // file gave several lines, and ESC reached the terminal.
 TEST(Probe, ControlCharactersAreEscapedSoEachFileIsOneLine) {

@@ -1,8 +1,10 @@
-// pixbako-probe [--pattern P] FILE...: prints the shot date that Pixbako gives each file, one
-// tab-separated line per file: the path, the date as YYYY-MM-DD HH:MM:SS and where it came
-// from ("exif" or "filetime"), and with --pattern the text that the date pattern P makes of
-// it. A file that fails gets its path and the error message instead; the exit code is then 1.
-// Control characters in any field are written as escapes (\t, \n, \r, \xHH; a backslash as
+// pixbako-probe [--all-formats] [--pattern P] FILE...: prints the shot date that Pixbako gives
+// each file, one tab-separated line per file: the path, the date as YYYY-MM-DD HH:MM:SS and
+// where it came from ("exif", "raw", "heif", "movie" or "filetime"), and with --pattern the
+// text that the date pattern P makes of it. --all-formats reads the dates of RAW pictures,
+// HEIF pictures and movies too, as the run does with that option on. A file that fails gets its
+// path and the error message instead; the exit code is then 1. Control characters in any field are
+// written as escapes (\t, \n, \r, \xHH; a backslash as
 // \\), so that every file is exactly one line and nothing reaches the terminal raw.
 //
 // pixbako-probe [--all-formats] --thumbnail SIZE OUTDIR FILE...: builds each file's thumbnail as
@@ -33,7 +35,7 @@ namespace {
 using namespace pixbako;
 
 int usage() {
-    std::fputs("usage: pixbako-probe [--pattern P] FILE...\n"
+    std::fputs("usage: pixbako-probe [--all-formats] [--pattern P] FILE...\n"
                "       pixbako-probe [--all-formats] --thumbnail SIZE OUTDIR FILE...\n",
                stderr);
     return 2;
@@ -86,6 +88,22 @@ std::string dateText(const LocalDateTime& p) {
     return text;
 }
 
+const char* sourceName(ShotDateSource source) {
+    switch (source) {
+    case ShotDateSource::Exif:
+        return "exif";
+    case ShotDateSource::Raw:
+        return "raw";
+    case ShotDateSource::Heif:
+        return "heif";
+    case ShotDateSource::Movie:
+        return "movie";
+    case ShotDateSource::FileTime:
+        break;
+    }
+    return "filetime";
+}
+
 // Escapes C0 controls, DEL and the C1 controls of UTF-8 (U+0080 to U+009F, which some
 // terminals obey as well), byte by byte. Other bytes, invalid UTF-8 included, pass unchanged.
 std::string escaped(std::string_view text) {
@@ -126,9 +144,9 @@ int main(int argc, char** argv) {
     ignoreFileSizeSignal();
     std::optional<std::string> pattern;
     std::vector<std::string> files;
-    const bool allFormats = argc >= 3 && std::string(argv[1]) == "--all-formats" &&
-                            std::string(argv[2]) == "--thumbnail";
-    if (allFormats) {
+    const bool allFormatThumbnails = argc >= 3 && std::string(argv[1]) == "--all-formats" &&
+                                     std::string(argv[2]) == "--thumbnail";
+    if (allFormatThumbnails) {
         --argc;
         ++argv;
     }
@@ -136,13 +154,16 @@ int main(int argc, char** argv) {
         if (argc < 5)
             return usage();
         return thumbnails(std::atoi(argv[2]), argv[3],
-                          std::vector<std::string>(argv + 4, argv + argc), allFormats);
+                          std::vector<std::string>(argv + 4, argv + argc), allFormatThumbnails);
     }
     bool options = true;
+    bool allFormats = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (options && arg == "--") {
             options = false;
+        } else if (options && arg == "--all-formats") {
+            allFormats = true;
         } else if (options && arg == "--pattern") {
             if (++i == argc)
                 return usage();
@@ -161,8 +182,8 @@ int main(int argc, char** argv) {
     for (const auto& file : files) {
         std::string line = escaped(file) + "\t";
         try {
-            ShotDate date = readShotDate(file, now, texts);
-            line += dateText(date.value) + "\t" + (date.fromExif ? "exif" : "filetime");
+            ShotDate date = readShotDate(file, now, texts, allFormats);
+            line += dateText(date.value) + "\t" + sourceName(date.source);
             if (pattern)
                 line += "\t" + escaped(formatDatePattern(*pattern, date.value, locale));
         } catch (const ShotDateError& e) {

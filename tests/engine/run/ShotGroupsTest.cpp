@@ -33,23 +33,32 @@ TEST(ShotGroups, FilesOfOneNameInOneFolderFormOneShotPicturesFirst) {
         EXPECT_EQ(groupShots(c.paths), c.shots) << c.what;
 }
 
-TEST(ShotGroups, ShotDateTakesTheFilesOwnDateOverFileTimesElseTheEarliest) {
+TEST(ShotGroups, ShotDateTakesTheFilesOwnDateBySourceElseTheEarliestFileTime) {
     const LocalDateTime early{2005, 3, 12, 9, 0, 0};
     const LocalDateTime middle{2005, 3, 12, 10, 0, 0};
     const LocalDateTime late{2005, 3, 13, 11, 0, 0};
+    using enum ShotDateSource;
+    auto date = [](LocalDateTime value, ShotDateSource source) {
+        return ShotDate{value, source != FileTime, source};
+    };
     const struct {
         std::vector<ShotDate> dates;
         ShotDate chosen;
     } cases[] = {
-        {{{late, false}}, {late, false}},
-        {{{early, false}, {late, true}}, {late, true}},
-        {{{late, true}, {middle, true}, {early, false}}, {middle, true}},
-        {{{late, false}, {early, false}, {middle, false}}, {early, false}},
+        {{date(late, FileTime)}, date(late, FileTime)},
+        {{date(early, FileTime), date(late, Exif)}, date(late, Exif)},
+        {{date(late, Exif), date(middle, Exif), date(early, FileTime)}, date(middle, Exif)},
+        {{date(late, FileTime), date(early, FileTime), date(middle, FileTime)},
+         date(early, FileTime)},
+        // A JPEG's EXIF date over the RAW's, the RAW's over a movie's, a movie's over file times.
+        {{date(early, Raw), date(late, Exif)}, date(late, Exif)},
+        {{date(early, Movie), date(late, Heif)}, date(late, Heif)},
+        {{date(early, FileTime), date(late, Movie)}, date(late, Movie)},
     };
     for (const auto& c : cases) {
         const ShotDate chosen = shotDateOfMembers(c.dates);
         EXPECT_EQ(chosen.value, c.chosen.value);
-        EXPECT_EQ(chosen.fromExif, c.chosen.fromExif);
+        EXPECT_EQ(chosen.source, c.chosen.source);
     }
 }
 
