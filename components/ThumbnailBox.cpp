@@ -211,8 +211,8 @@ int ThumbnailBox::addFile(const std::string& fileName) {
     items_.push_back(std::move(owned));
     // An error ends addFile with the item in the list (as the last one), shown by the layout.
     try {
-        item.caption = QString::fromStdString(
-            formatDatePattern(kCaptionPattern, shotDateOf(fileName, dateTexts_), dateTexts_));
+        item.caption = QString::fromStdString(formatDatePattern(
+            kCaptionPattern, shotDateOf(fileName, dateTexts_, allFormats_), dateTexts_));
         buildThumbnails();
     } catch (...) {
         updateLayout();

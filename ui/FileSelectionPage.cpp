@@ -156,9 +156,10 @@ void FileSelectionPage::dropOnThumbnails(const std::vector<std::string>& files) 
                 ui->ProgressBar1->setValue(i);
                 ui->STATUSTEXT->setText(loadingStatus(i + 1, total));
                 const int index = box->addFile(path);
-                box->setCaption(index, QString::fromStdString(formatDatePattern(
-                                           "YYYY/MM/DD(aaa) HH:MM:SS", shotDateOf(path, dateTexts_),
-                                           dateTexts_)));
+                box->setCaption(index,
+                                QString::fromStdString(formatDatePattern(
+                                    "YYYY/MM/DD(aaa) HH:MM:SS",
+                                    shotDateOf(path, dateTexts_, box->allFormats()), dateTexts_)));
                 QCoreApplication::processEvents();
                 ++added;
             } else if (std::filesystem::is_directory(status)) {

@@ -631,5 +631,14 @@ TEST(ThumbnailBoxFormats, AllFormatsRebuildOnlyTheItemsTheyConcern) {
     EXPECT_EQ(stateOf("b.JPG"), 1);
 }
 
+// The caption of a RAW file added with all formats on is the date its camera wrote.
+TEST(ThumbnailBoxFormats, CaptionOfARawFileIsItsOwnDateWithAllFormats) {
+    const std::string sample = std::string(PIXBAKO_SAMPLES_DIR) + "/Nikon.nef";
+    ThumbnailBox box;
+    box.setAllFormats(true);
+    box.addFile(sample);
+    EXPECT_EQ(box.caption(0), QStringLiteral("2004/06/09(水) 16:02:35"));
+}
+
 } // namespace
 } // namespace pixbako
