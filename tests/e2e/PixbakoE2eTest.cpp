@@ -116,6 +116,31 @@ TEST_F(E2eTest, RunWithoutAScreenMakesNoWindowAndKeepsThePlacement) {
     EXPECT_NE(ini.find("VER=2.1.0.0\r\n"), std::string::npos) << ini;
 }
 
+// A card of today: a RAW with its JPEG and sidecar, and a movie. With the extended settings the
+// RAW and the movie are named by the dates their cameras wrote, and the three files of one
+// shot share one folder and one number, in copy and in move mode.
+TEST_F(E2eTest, ExtendedSettingsKeepAShotTogetherUnderTheCamerasDates) {
+    for (const char* mode : {"MODE=1", "MODE=0"}) {
+        SCOPED_TRACE(mode);
+        fs::remove_all(save);
+        fs::create_directories(save);
+        fs::copy_file(std::string(PIXBAKO_SAMPLES_DIR) + "/Nikon.nef", card + "/DSC_0001.NEF",
+                      fs::copy_options::overwrite_existing);
+        shot(card, "DSC_0001.JPG", "2004:06:09 16:02:35");
+        writeTestFile(card + "/dsc_0001.xmp", "<x:xmpmeta/>");
+        fs::copy_file(std::string(PIXBAKO_SAMPLES_DIR) + "/RIFF.avi", card + "/MVI_0002.AVI",
+                      fs::copy_options::overwrite_existing);
+        pixbako.writeSettings(settings({mode, "METADATES=1", "BUNDLE=1", "RENAME=1", "FMAE=",
+                                        "FDATE=yyyymmdd", "FATO=_", "FNUM=3", "FAUTONUMF=0"}));
+        const ProcessResult result = pixbako.run({card});
+        EXPECT_EQ(result.status, 0) << result.stderrText;
+        EXPECT_EQ(filesUnder(save),
+                  (Strings{"2003_03_10/20030310_(001).AVI", "2004_06_09/20040609_(001).JPG",
+                           "2004_06_09/20040609_(001).NEF", "2004_06_09/20040609_(001).xmp"}));
+        EXPECT_EQ(filesUnder(card).empty(), std::string(mode) == "MODE=0");
+    }
+}
+
 TEST_F(E2eTest, TwoFolderArgumentsImportBothAndOnlyTheSecondStartsTheProgram) {
     const std::string second = pixbako.root() + "/media/CARD2";
     fs::create_directories(second);
