@@ -3,6 +3,7 @@
 #include "support/TempFolder.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -60,6 +61,23 @@ TEST(Probe, AllFormatsNamesTheSourceOfEachDate) {
     EXPECT_NE(run.output.find("\tfiletime\n", run.output.rfind(heif)), std::string::npos);
     run = runProbe("'" + raw + "'");
     EXPECT_NE(run.output.find("\tfiletime\n"), std::string::npos);
+}
+
+// With --shots a RAW's sidecar and JPEG take the shot's date: the JPEG's EXIF date first.
+TEST(Probe, ShotsGiveEveryFileOfAShotItsDate) {
+    TempFolder folder;
+    const std::string raw = folder.path() + "/DSC_1.NEF";
+    const std::string jpeg = folder.path() + "/DSC_1.JPG";
+    const std::string sidecar = folder.path() + "/DSC_1.xmp";
+    std::filesystem::copy_file(std::string(PIXBAKO_SAMPLES_DIR) + "/Nikon.nef", raw);
+    test::writeTestFile(jpeg, test::cameraJpeg("2004:06:09 16:02:34"));
+    test::writeTestFile(sidecar, "<x/>", UnixTime{1083814497, 0});
+    const ProbeRun run =
+        runProbe("--all-formats --shots '" + raw + "' '" + jpeg + "' '" + sidecar + "'");
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.output, raw + "\t2004-06-09 16:02:34\texif\n" + jpeg +
+                              "\t2004-06-09 16:02:34\texif\n" + sidecar +
+                              "\t2004-06-09 16:02:34\texif\n");
 }
 
 // File names and date texts with tabs, line breaks or escape characters came out raw: one

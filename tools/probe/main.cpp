@@ -2,7 +2,9 @@
 // each file, one tab-separated line per file: the path, the date as YYYY-MM-DD HH:MM:SS and
 // where it came from ("exif", "raw", "heif", "movie" or "filetime"), and with --pattern the
 // text that the date pattern P makes of it. --all-formats reads the dates of RAW pictures,
-// HEIF pictures and movies too, as the run does with that option on. A file that fails gets its
+// HEIF pictures and movies too, as the run does with that option on; --shots gives the files of
+// one shot (one folder, names that differ only in the extension) their shot's date, as a run
+// that keeps shots together does. A file that fails gets its
 // path and the error message instead; the exit code is then 1. Control characters in any field are
 // written as escapes (\t, \n, \r, \xHH; a backslash as
 // \\), so that every file is exactly one line and nothing reaches the terminal raw.
@@ -16,6 +18,7 @@
 // adds RAW previews, HEIC pictures and movie frames, as the program does with the option to
 // read those formats.
 #include "engine/datepattern/DateFormat.h"
+#include "engine/run/ShotGroups.h"
 #include "engine/shotdate/ShotDate.h"
 #include "engine/thumbnail/ThumbnailMaker.h"
 #include "platform/FileSizeSignal.h"
@@ -25,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -35,7 +39,7 @@ namespace {
 using namespace pixbako;
 
 int usage() {
-    std::fputs("usage: pixbako-probe [--all-formats] [--pattern P] FILE...\n"
+    std::fputs("usage: pixbako-probe [--all-formats] [--shots] [--pattern P] FILE...\n"
                "       pixbako-probe [--all-formats] --thumbnail SIZE OUTDIR FILE...\n",
                stderr);
     return 2;
@@ -158,12 +162,15 @@ int main(int argc, char** argv) {
     }
     bool options = true;
     bool allFormats = false;
+    bool shots = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (options && arg == "--") {
             options = false;
         } else if (options && arg == "--all-formats") {
             allFormats = true;
+        } else if (options && arg == "--shots") {
+            shots = true;
         } else if (options && arg == "--pattern") {
             if (++i == argc)
                 return usage();
@@ -179,10 +186,30 @@ int main(int argc, char** argv) {
     const DateParseTexts texts = dateParseTexts(locale);
     const TDateTime now = localNow();
     int status = 0;
+    // With --shots, files of one shot (one folder, names differing only in the extension) get
+    // the date of their shot, as a run that keeps shots together gives them.
+    std::map<std::string, ShotDate> shotDates;
+    if (shots) {
+        for (const std::vector<std::string>& members : groupShots(files)) {
+            std::vector<ShotDate> dates;
+            for (const std::string& member : members) {
+                try {
+                    dates.push_back(readShotDate(member, now, texts, allFormats));
+                } catch (const ShotDateError&) {
+                    // Its own line reports it.
+                }
+            }
+            if (!dates.empty())
+                for (const std::string& member : members)
+                    shotDates[member] = shotDateOfMembers(dates);
+        }
+    }
     for (const auto& file : files) {
         std::string line = escaped(file) + "\t";
         try {
             ShotDate date = readShotDate(file, now, texts, allFormats);
+            if (auto shot = shotDates.find(file); shot != shotDates.end())
+                date = shot->second;
             line += dateText(date.value) + "\t" + sourceName(date.source);
             if (pattern)
                 line += "\t" + escaped(formatDatePattern(*pattern, date.value, locale));
