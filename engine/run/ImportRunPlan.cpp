@@ -123,6 +123,7 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
         // One read per file gives the folder name and the time stamp, so they can't disagree
         // even when the file changes meanwhile.
         std::vector<ShotDate> dates;
+        std::string sidecarError;
         for (const std::string& path : shot) {
             try {
                 dates.push_back(fileShotDate(path));
@@ -131,9 +132,21 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
                 std::string message = error.what();
                 if (message.find(path) == std::string::npos)
                     message += "\r\n" + path;
+                // A sidecar that a picture brought along takes the shot's date: it must not
+                // keep the pictures from being imported. Should it be unreadable, its own
+                // transfer fails and says so.
+                if (shot.size() > 1 && isSidecarName(fileNameOf(path))) {
+                    if (sidecarError.empty())
+                        sidecarError = message;
+                    continue;
+                }
                 showError(message);
                 return Outcome::Stop;
             }
+        }
+        if (dates.empty()) { // sidecars only, none readable
+            showError(sidecarError);
+            return Outcome::Stop;
         }
         const LocalDateTime shotDate = shotDateOfMembers(dates).value;
 

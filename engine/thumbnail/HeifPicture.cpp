@@ -47,7 +47,10 @@ template <class T> using HeifPtr = std::unique_ptr<T, HeifDeleter>;
 std::optional<DecodedPicture> decodeHandle(heif_image_handle* handle) {
     const int width = heif_image_handle_get_width(handle);
     const int height = heif_image_handle_get_height(handle);
-    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxJpegPixels)
+    // Phones write up to about 50 megapixels; a larger picture is not decoded (its RGB copy
+    // alone would take gigabytes).
+    constexpr std::int64_t kMaxHeifPixels = 100'000'000;
+    if (width <= 0 || height <= 0 || static_cast<std::int64_t>(width) * height > kMaxHeifPixels)
         return std::nullopt;
     heif_image* raw = nullptr;
     if (heif_decode_image(handle, &raw, heif_colorspace_RGB, heif_chroma_interleaved_RGB, nullptr)

@@ -125,6 +125,8 @@ std::optional<DecodedPicture> toPicture(const AVFrame& frame, AVRational aspect,
 }
 
 // A decoder of the stream that works on the calling thread alone.
+constexpr std::int64_t kMaxFramePixels = 8192 * 8192;
+
 AvPtr<AVCodecContext> openDecoder(const AVStream& stream) {
     const AVCodec* codec = avcodec_find_decoder(stream.codecpar->codec_id);
     if (!codec)
@@ -134,6 +136,9 @@ AvPtr<AVCodecContext> openDecoder(const AVStream& stream) {
         return nullptr;
     decoder->thread_count = 1;
     decoder->thread_type = 0;
+    // A crafted stream could announce a frame of hundreds of megapixels; no camera films more
+    // than 8K.
+    decoder->max_pixels = kMaxFramePixels;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
         return nullptr;
     return decoder;
@@ -219,13 +224,27 @@ std::optional<DecodedPicture> readMoviePicture(const std::string& path, int thum
     rawFormat->interrupt_callback = {&MovieInput::interrupt, &input};
     AVDictionary* options = nullptr;
     av_dict_set(&options, "format_whitelist", kFormats, 0);
+    // Nothing a file names is opened: no other files, no network.
+    av_dict_set(&options, "protocol_whitelist", "", 0);
+    // The look at the streams stays small: at most 1 MiB and a tenth of a second of them.
+    av_dict_set(&options, "probesize", "1048576", 0);
+    av_dict_set(&options, "analyzeduration", "100000", 0);
     // On failure avformat_open_input frees the context itself.
     const int opened = avformat_open_input(&rawFormat, nullptr, nullptr, &options);
     av_dict_free(&options);
     if (opened < 0)
         return std::nullopt;
     AvPtr<AVFormatContext> format(rawFormat);
-    if (avformat_find_stream_info(format.get(), nullptr) < 0 || input.late())
+    // The stream look decodes too: with one thread and no frame larger than a camera's.
+    std::vector<AVDictionary*> streamOptions(format->nb_streams, nullptr);
+    for (AVDictionary*& each : streamOptions) {
+        av_dict_set(&each, "threads", "1", 0);
+        av_dict_set_int(&each, "max_pixels", kMaxFramePixels, 0);
+    }
+    const int found = avformat_find_stream_info(format.get(), streamOptions.data());
+    for (AVDictionary*& each : streamOptions)
+        av_dict_free(&each);
+    if (found < 0 || input.late())
         return std::nullopt;
     const int stream = av_find_best_stream(format.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
     if (stream >= 0)

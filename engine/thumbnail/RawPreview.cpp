@@ -22,6 +22,11 @@ constexpr std::uint32_t kMaxSubDirectories = 16;
 constexpr int kMaxBoxes = 256;
 constexpr int kMaxMarkers = 512;
 constexpr std::uint64_t kMaxPreviewBytes = 64ull * 1024 * 1024;
+// A camera writes a handful of previews. A file naming thousands makes each of them a probe and
+// a failed decode: only the first ranges are looked at, and a few decodes are tried.
+constexpr std::size_t kMaxCandidateRanges = 64;
+constexpr int kMaxDecodeAttempts = 3;
+constexpr std::uint64_t kMaxDecodedBytes = 128ull * 1024 * 1024;
 // Cameras write previews of 160 pixels and more; a JPEG of a few pixels is a placeholder (as in
 // files stripped of their pictures), not the picture, and would show as a flat block.
 constexpr int kMinPreviewSide = 64;
@@ -349,6 +354,8 @@ std::vector<PreviewJpeg> findRawPreviews(const RandomAccess& file) {
         if (auto preview = probeJpeg(file, range, exif))
             previews.push_back(*preview);
     };
+    if (ranges.size() > kMaxCandidateRanges)
+        ranges.resize(kMaxCandidateRanges);
     for (Range range : ranges) {
         std::optional<Range> exif;
         add(range, &exif);
@@ -360,7 +367,8 @@ std::vector<PreviewJpeg> findRawPreviews(const RandomAccess& file) {
     return previews;
 }
 
-std::optional<PreviewJpeg> choosePreview(std::vector<PreviewJpeg> previews, int thumbnailSize) {
+std::optional<PreviewJpeg> choosePreview(const std::vector<PreviewJpeg>& previews,
+                                         int thumbnailSize) {
     auto longer = [](const PreviewJpeg& p) { return std::max(p.width, p.height); };
     std::optional<PreviewJpeg> best;
     for (const PreviewJpeg& p : previews) {
@@ -379,11 +387,18 @@ std::optional<PreviewJpeg> choosePreview(std::vector<PreviewJpeg> previews, int 
 
 std::optional<DecodedPicture> decodeRawPreview(const RandomAccess& file, int thumbnailSize) {
     std::vector<PreviewJpeg> previews = findRawPreviews(file);
-    while (auto chosen = choosePreview(previews, thumbnailSize)) {
-        if (chosen->length <= kMaxPreviewBytes)
+    std::uint64_t decodedBytes = 0;
+    for (int attempt = 0; attempt < kMaxDecodeAttempts; ++attempt) {
+        const auto chosen = choosePreview(previews, thumbnailSize);
+        if (!chosen)
+            break;
+        if (chosen->length <= kMaxPreviewBytes &&
+            decodedBytes + chosen->length <= kMaxDecodedBytes) {
+            decodedBytes += chosen->length;
             if (auto bytes = file.read(chosen->offset, chosen->length))
                 if (auto picture = decodeJpeg(*bytes, thumbnailSize))
                     return picture;
+        }
         std::erase(previews, *chosen);
     }
     return std::nullopt;

@@ -55,7 +55,8 @@ std::vector<PreviewJpeg> findRawPreviews(const RandomAccess& file);
 
 // The preview to use for a thumbnail whose longer side is thumbnailSize: the smallest whose
 // longer side still reaches it, else the largest.
-std::optional<PreviewJpeg> choosePreview(std::vector<PreviewJpeg> previews, int thumbnailSize);
+std::optional<PreviewJpeg> choosePreview(const std::vector<PreviewJpeg>& previews,
+                                         int thumbnailSize);
 
 // The picture of the chosen preview, decoded no larger than needed; a preview that fails to
 // decode gives way to the next best. nullopt when the file has no usable preview.

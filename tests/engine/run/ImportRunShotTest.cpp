@@ -155,6 +155,21 @@ TEST_F(ImportRunTest, ShotsAShotWhoseNameIsTakenStaysBehindWhole) {
 
 // A stop between the files of a shot loses nothing: each file is at its source or at its
 // destination, and the counter keeps the shot's number exactly when one of them arrived.
+// A sidecar that can't be read stopped the whole run before anything was imported, although the
+// filter would not even have taken it: its pictures are imported, and it fails on its own.
+TEST_F(ImportRunTest, ShotsAnUnreadableSidecarKeepsNoPictureFromBeingImported) {
+    jpeg("IMG_1.JPG", "2005:03:12 08:00:00");
+    jpeg("IMG_2.JPG", "2005:03:12 09:00:00");
+    std::filesystem::create_symlink(in + "/gone", in + "/IMG_1.XMP");
+    window.settings.keepShotsTogether = true;
+    window.settings.extensionMode = 1;
+    window.settings.extensions.JPG = true;
+    run.startOrStopRun(RunSender::Interactive);
+    EXPECT_EQ(run.list().size(), 3u);
+    EXPECT_EQ(run.lastReport().transferred, 2u);
+    EXPECT_EQ(filesUnder(out).size(), 2u);
+}
+
 TEST_F(ImportRunTest, ShotsStopBetweenMembersKeepsEveryFileAndTheCounterTrue) {
     keepShotsTogether(window);
     jpeg("A.JPG", "2005:03:12 08:00:00");

@@ -81,6 +81,46 @@ TEST(RawPreviewTest, PreviewThatFailsToDecodeGivesWayToTheNextOne) {
     EXPECT_EQ(picture->width, 160);
 }
 
+// A file naming a thousand broken previews, each reaching to the end of the file, made every one
+// of them a read and a failed decode of megabytes: a thumbnail took minutes. Only a few are
+// tried now.
+TEST(RawPreviewTest, ThousandsOfBrokenPreviewsCostOnlyAFewReads) {
+    class CountingAccess final : public RandomAccess {
+    public:
+        explicit CountingAccess(std::string bytes) : file_(std::move(bytes)) {}
+        std::uint64_t size() const override { return file_.size(); }
+        std::optional<std::string> read(std::uint64_t pos, std::size_t n) const override {
+            bytesRead += n;
+            return file_.read(pos, n);
+        }
+        mutable std::uint64_t bytesRead = 0;
+
+    private:
+        MemoryAccess file_;
+    };
+    std::string broken = test::pictureJpeg(64, 64);
+    broken.resize(broken.size() * 6 / 10);
+    constexpr std::uint32_t kEntries = 1024;
+    auto le = [](std::uint32_t value, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i)
+            out += static_cast<char>(value >> (8 * i) & 0xFF);
+        return out;
+    };
+    const std::uint32_t data = 8 + 2 + kEntries * 12 + 4;
+    std::string file = "II" + le(42, 2) + le(8, 4) + le(kEntries, 2);
+    for (std::uint32_t e = 0; e < kEntries; ++e) // tag 0x2E: a whole JPEG, "to the end"
+        file += le(0x2E, 2) + le(7, 2) + le(0xFFFFFFFF, 4) +
+                le(data + e * static_cast<std::uint32_t>(broken.size()), 4);
+    file += le(0, 4);
+    for (std::uint32_t e = 0; e < kEntries; ++e)
+        file += broken;
+    file.resize(4 * 1024 * 1024);
+    CountingAccess access(file);
+    EXPECT_FALSE(decodeRawPreview(access, 120));
+    EXPECT_LT(access.bytesRead, 4 * access.size());
+}
+
 // Cut anywhere and bytes overwritten anywhere: no crash, no read past the end (ASan), and a
 // picture only of a size that the file really holds.
 TEST(RawPreviewTest, HostileVariantsNeverCrashAndNeverInventAPicture) {
