@@ -5,7 +5,7 @@ set -eu
 packages="g++ cmake ninja-build make pkg-config qt6-base-dev libjpeg62-turbo-dev libgtest-dev \
 libgmock-dev libbenchmark-dev fonts-noto-cjk libimage-exiftool-perl clang libclang-rt-14-dev \
 xvfb xauth coreutils time desktop-file-utils qt6-translations-l10n libheif-dev \
-libavformat-dev libavcodec-dev libswscale-dev libavutil-dev"
+libavformat-dev libavcodec-dev libswscale-dev libavutil-dev libsqlite3-dev libxxhash-dev"
 missing=""
 for p in $packages; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
