@@ -1,0 +1,164 @@
+// Opening a save folder's ledger: classify what is at the ledger's path before anything is
+// written, create the schema only in an empty database, and leave every other file as it is.
+#include "engine/ledger/Ledger.h"
+#include "engine/ledger/LedgerSql.h"
+
+#include <filesystem>
+#include <set>
+#include <system_error>
+
+namespace pixbako {
+
+using namespace ledgersql;
+
+namespace {
+
+// Marks the database file as the ledger's in its header, beside the schema's own tables.
+constexpr std::int64_t applicationId = 0x5058424c; // "PXBL"
+
+constexpr const char* createSchema = R"(
+CREATE TABLE schema_version (version INTEGER NOT NULL);
+CREATE TABLE imported_files (
+    id INTEGER PRIMARY KEY,
+    copy_path BLOB NOT NULL,
+    size INTEGER NOT NULL,
+    hash BLOB NOT NULL,
+    shot_date TEXT NOT NULL,
+    shot_date_source TEXT NOT NULL,
+    source_name BLOB NOT NULL,
+    source_time TEXT NOT NULL,
+    run_time TEXT NOT NULL
+);
+CREATE INDEX imported_files_by_size ON imported_files (size, hash);
+)";
+
+enum class Found { Empty, Ours, Foreign, Newer };
+
+Found classify(sqlite3* db) {
+    std::set<std::string> tables;
+    Statement names(db, "SELECT name FROM sqlite_master");
+    while (names.step())
+        tables.insert(names.bytesAt(0));
+    Statement id(db, "PRAGMA application_id");
+    std::int64_t storedId = id.step() ? id.intAt(0) : 0;
+    if (tables.empty())
+        return storedId == 0 || storedId == applicationId ? Found::Empty : Found::Foreign;
+    if (storedId != applicationId || !tables.count("schema_version") ||
+        !tables.count("imported_files"))
+        return Found::Foreign;
+    Statement version(db, "SELECT version FROM schema_version");
+    if (!version.step() || version.typeAt(0) != SQLITE_INTEGER)
+        return Found::Foreign;
+    std::int64_t stored = version.intAt(0);
+    if (version.step() || stored < 1)
+        return Found::Foreign;
+    return stored > Ledger::schemaVersion ? Found::Newer : Found::Ours;
+}
+
+// Creates the schema in one transaction, unless another program filled the database first;
+// then it is classified again.
+Found createIn(sqlite3* db) {
+    // WAL needs no transaction; it is written into the header of a database that is empty.
+    execute(db, "PRAGMA journal_mode=WAL");
+    execute(db, "BEGIN IMMEDIATE");
+    try {
+        Found found = classify(db);
+        if (found == Found::Empty) {
+            execute(db, createSchema);
+            execute(db, ("PRAGMA application_id=" + std::to_string(applicationId)).c_str());
+            execute(db, ("INSERT INTO schema_version (version) VALUES (" +
+                         std::to_string(Ledger::schemaVersion) + ")")
+                            .c_str());
+            found = Found::Ours;
+        }
+        execute(db, "COMMIT");
+        return found;
+    } catch (...) {
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
+}
+
+LedgerStatus statusOf(int code) {
+    switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        return LedgerStatus::Locked;
+    case SQLITE_READONLY:
+        return LedgerStatus::ReadOnly;
+    default:
+        return LedgerStatus::Unreadable;
+    }
+}
+
+struct CloseDb {
+    void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
+};
+
+} // namespace
+
+std::string Ledger::pathFor(const std::string& saveFolder) {
+    std::string path = saveFolder;
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    return path + folderName + '/' + fileName;
+}
+
+LedgerOpening openLedger(const std::string& saveFolder, std::chrono::milliseconds waitForLock) {
+    LedgerOpening opening;
+    const std::string path = Ledger::pathFor(saveFolder);
+    std::error_code ec;
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    if (ec) {
+        opening.detail = ec.message();
+        return opening;
+    }
+    const bool existed = std::filesystem::exists(path, ec);
+    sqlite3* raw = nullptr;
+    // An existing file is never created anew: if it vanished meanwhile, opening fails.
+    int flags = SQLITE_OPEN_READWRITE | (existed ? 0 : SQLITE_OPEN_CREATE);
+    int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
+    std::unique_ptr<sqlite3, CloseDb> db(raw);
+    if (rc != SQLITE_OK) {
+        opening.status = statusOf(rc & 0xff);
+        opening.detail = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        return opening;
+    }
+    sqlite3_busy_timeout(db.get(), static_cast<int>(waitForLock.count()));
+    try {
+        Found found = classify(db.get());
+        const bool readOnly = sqlite3_db_readonly(db.get(), "main") == 1;
+        if (found == Found::Empty && !readOnly)
+            found = createIn(db.get());
+        switch (found) {
+        case Found::Foreign:
+            opening.status = LedgerStatus::Foreign;
+            return opening;
+        case Found::Newer:
+            opening.status = LedgerStatus::NewerSchema;
+            return opening;
+        case Found::Empty:
+        case Found::Ours:
+            break;
+        }
+        if (readOnly) {
+            opening.status = LedgerStatus::ReadOnly;
+            return opening;
+        }
+        // A committed row must survive a power cut: sync the log on every commit.
+        execute(db.get(), "PRAGMA synchronous=FULL");
+    } catch (const SqlError& error) {
+        opening.status = statusOf(error.code());
+        opening.detail = error.what();
+        return opening;
+    }
+    opening.status = LedgerStatus::Ok;
+    opening.ledger.emplace(Ledger(db.release()));
+    return opening;
+}
+
+LedgerOpening Ledger::open(const std::string& saveFolder, std::chrono::milliseconds waitForLock) {
+    return openLedger(saveFolder, waitForLock);
+}
+
+} // namespace pixbako
