@@ -3,7 +3,10 @@
 #include "engine/ledger/Ledger.h"
 #include "engine/ledger/LedgerSql.h"
 
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <set>
 #include <system_error>
 
@@ -79,6 +82,28 @@ Found createIn(sqlite3* db) {
     }
 }
 
+// What the file's first bytes tell before SQLite reads it: a file that isn't an SQLite database,
+// or one that another program marked as its own, is reported without SQLite opening it (which
+// could roll back the other program's journal).
+std::optional<LedgerStatus> statusOfHeader(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    char header[100] = {};
+    in.read(header, sizeof header);
+    const auto got = in.gcount();
+    if (got == 0)
+        return std::nullopt; // empty: a database that was never written
+    static constexpr char magic[] = "SQLite format 3";
+    if (got < static_cast<std::streamsize>(sizeof header) ||
+        std::memcmp(header, magic, sizeof magic) != 0)
+        return LedgerStatus::Unreadable;
+    std::int64_t storedId = 0;
+    for (int i = 68; i < 72; ++i)
+        storedId = storedId << 8 | static_cast<unsigned char>(header[i]);
+    if (storedId != 0 && storedId != applicationId)
+        return LedgerStatus::Foreign;
+    return std::nullopt;
+}
+
 LedgerStatus statusOf(int code) {
     switch (code) {
     case SQLITE_BUSY:
@@ -114,6 +139,12 @@ LedgerOpening openLedger(const std::string& saveFolder, std::chrono::millisecond
         return opening;
     }
     const bool existed = std::filesystem::exists(path, ec);
+    if (existed) {
+        if (auto status = statusOfHeader(path)) {
+            opening.status = *status;
+            return opening;
+        }
+    }
     sqlite3* raw = nullptr;
     // An existing file is never created anew: if it vanished meanwhile, opening fails.
     int flags = SQLITE_OPEN_READWRITE | (existed ? 0 : SQLITE_OPEN_CREATE);
@@ -125,6 +156,9 @@ LedgerOpening openLedger(const std::string& saveFolder, std::chrono::millisecond
         return opening;
     }
     sqlite3_busy_timeout(db.get(), static_cast<int>(waitForLock.count()));
+    // Closing would otherwise fold a database's write-ahead log into it: not before it is known
+    // to be ours.
+    sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
     try {
         Found found = classify(db.get());
         const bool readOnly = sqlite3_db_readonly(db.get(), "main") == 1;
@@ -147,6 +181,7 @@ LedgerOpening openLedger(const std::string& saveFolder, std::chrono::millisecond
         }
         // A committed row must survive a power cut: sync the log on every commit.
         execute(db.get(), "PRAGMA synchronous=FULL");
+        sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
     } catch (const SqlError& error) {
         opening.status = statusOf(error.code());
         opening.detail = error.what();
