@@ -210,6 +210,29 @@ TEST(Ledger, DatabaseHeldByAnotherProgramIsReportedAsLockedAndLeftAlone) {
     EXPECT_TRUE(again.ledger->isImported(1, hashOf("a"))) << "nothing was lost to the lock";
 }
 
+// Two runs into one save folder share the ledger: each sees the other's rows, and a row that
+// can't be written while the other holds the database is an error, never silently dropped.
+TEST(Ledger, TwoRunsShareTheLedgerAndABlockedRecordFailsLoudly) {
+    TempFolder save;
+    LedgerOpening first = Ledger::open(save.path(), 0ms);
+    LedgerOpening second = Ledger::open(save.path(), 0ms);
+    ASSERT_EQ(first.status, LedgerStatus::Ok);
+    ASSERT_EQ(second.status, LedgerStatus::Ok);
+    first.ledger->record(entry("a.jpg", 1, "a"));
+    EXPECT_TRUE(second.ledger->isImported(1, hashOf("a")));
+
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(Ledger::pathFor(save.path()).c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    EXPECT_THROW(second.ledger->record(entry("b.jpg", 2, "b")), LedgerError);
+    EXPECT_TRUE(first.ledger->isImported(1, hashOf("a"))) << "readers go on meanwhile";
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+
+    second.ledger->record(entry("b.jpg", 2, "b"));
+    EXPECT_EQ(first.ledger->findBySize(2).size(), 1u);
+}
+
 // A ledger the user may not write. Root writes any file, so the opening runs in a child that
 // gives up root first.
 TEST(Ledger, ReadOnlyDatabaseIsReportedAndLeftByteIdentical) {
