@@ -16,29 +16,6 @@ std::string ContentHash::hex() const {
     return text;
 }
 
-std::optional<ContentHash> ContentHash::fromHex(std::string_view hex) {
-    ContentHash hash;
-    if (hex.size() != hash.bytes.size() * 2)
-        return std::nullopt;
-    auto nibble = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
-        return -1;
-    };
-    for (std::size_t i = 0; i < hash.bytes.size(); ++i) {
-        int high = nibble(hex[2 * i]);
-        int low = nibble(hex[2 * i + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
-        hash.bytes[i] = static_cast<std::uint8_t>(high << 4 | low);
-    }
-    return hash;
-}
-
 void ContentHasher::FreeState::operator()(XXH3_state_s* state) const {
     XXH3_freeState(state);
 }

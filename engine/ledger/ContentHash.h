@@ -10,9 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
 
 struct XXH3_state_s;
 
@@ -24,7 +22,6 @@ struct ContentHash {
     std::array<std::uint8_t, 16> bytes{};
 
     std::string hex() const; // 32 lower-case hex digits
-    static std::optional<ContentHash> fromHex(std::string_view hex);
 
     auto operator<=>(const ContentHash&) const = default;
 };

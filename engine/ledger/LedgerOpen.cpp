@@ -133,7 +133,8 @@ LedgerOpening openLedger(const std::string& saveFolder, std::chrono::millisecond
     LedgerOpening opening;
     const std::string path = Ledger::pathFor(saveFolder);
     std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ec);
+    // Only the hidden folder is made: a save folder that doesn't exist is the run's to create.
+    std::filesystem::create_directory(std::filesystem::path(path).parent_path(), ec);
     if (ec) {
         opening.detail = ec.message();
         return opening;

@@ -54,16 +54,9 @@ TEST(ContentHash, DigestMidwayAndResetDoNotDisturbTheStream) {
     EXPECT_EQ(moved.digest(), oneShot(head));
 }
 
-TEST(ContentHash, HexIsTheCanonicalFormAndReadsBack) {
-    // XXH3-128 of no bytes, as xxhsum -H2 prints it.
+TEST(ContentHash, HexIsTheCanonicalForm) {
+    // XXH3-128 of no bytes, as xxHash's own tool prints it.
     EXPECT_EQ(ContentHasher().digest().hex(), "99aa06d3014798d86001c324468d497f");
-    const ContentHash hash = oneShot({1, 2, 3});
-    EXPECT_EQ(ContentHash::fromHex(hash.hex()), hash);
-    EXPECT_EQ(ContentHash::fromHex("99AA06D3014798D86001C324468D497F"), ContentHasher().digest());
-    for (const char* bad :
-         {"", "99aa", "99aa06d3014798d86001c324468d497", "g9aa06d3014798d86001c324468d497f",
-          "99aa06d3014798d86001c324468d497f0"})
-        EXPECT_FALSE(ContentHash::fromHex(bad)) << bad;
 }
 
 } // namespace

@@ -119,8 +119,6 @@ const Unusable unusableCases[] = {
              c = static_cast<char>(random());
          writeAll(path, bytes);
      }},
-    {"text file", LedgerStatus::Unreadable,
-     [](const std::string& path) { writeAll(path, "not a database, a note\n"); }},
     {"another program's database", LedgerStatus::Foreign,
      [](const std::string& path) {
          std::filesystem::create_directories(std::filesystem::path(path).parent_path());
@@ -273,13 +271,16 @@ TEST(Ledger, EmptyFileLeftByAnInterruptedCreationBecomesTheLedger) {
     EXPECT_TRUE(opening.ledger->isImported(1, hashOf("a")));
 }
 
-TEST(Ledger, SaveFolderThatCannotHoldTheHiddenFolderIsUnreadable) {
+TEST(Ledger, SaveFolderThatIsMissingOrAFileIsUnreadableAndNotCreated) {
     TempFolder tmp;
     writeAll(tmp.path() + "/file", "x");
-    LedgerOpening opening = Ledger::open(tmp.path() + "/file");
-    EXPECT_EQ(opening.status, LedgerStatus::Unreadable);
-    EXPECT_FALSE(opening.detail.empty());
+    for (const std::string& save : {tmp.path() + "/file", tmp.path() + "/missing"}) {
+        LedgerOpening opening = Ledger::open(save);
+        EXPECT_EQ(opening.status, LedgerStatus::Unreadable) << save;
+        EXPECT_FALSE(opening.detail.empty()) << save;
+    }
     EXPECT_EQ(readAll(tmp.path() + "/file"), "x");
+    EXPECT_FALSE(std::filesystem::exists(tmp.path() + "/missing"));
 }
 
 } // namespace
