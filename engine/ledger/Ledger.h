@@ -100,7 +100,7 @@ private:
 struct LedgerOpening {
     LedgerStatus status = LedgerStatus::Unreadable;
     std::optional<Ledger> ledger; // present only with LedgerStatus::Ok
-    std::string detail;           // SQLite's or the system's words, for the log
+    std::string detail;           // SQLite's or the system's words for the log; may be empty
 };
 
 } // namespace pixbako

@@ -46,8 +46,7 @@ Found classify(sqlite3* db) {
     std::int64_t storedId = id.step() ? id.intAt(0) : 0;
     if (tables.empty())
         return storedId == 0 || storedId == applicationId ? Found::Empty : Found::Foreign;
-    if (storedId != applicationId || !tables.count("schema_version") ||
-        !tables.count("imported_files"))
+    if (storedId != applicationId || !tables.count("schema_version"))
         return Found::Foreign;
     Statement version(db, "SELECT version FROM schema_version");
     if (!version.step() || version.typeAt(0) != SQLITE_INTEGER)
@@ -55,7 +54,10 @@ Found classify(sqlite3* db) {
     std::int64_t stored = version.intAt(0);
     if (version.step() || stored < 1)
         return Found::Foreign;
-    return stored > Ledger::schemaVersion ? Found::Newer : Found::Ours;
+    // A newer release may have reshaped every table but the version's.
+    if (stored > Ledger::schemaVersion)
+        return Found::Newer;
+    return tables.count("imported_files") ? Found::Ours : Found::Foreign;
 }
 
 // Creates the schema in one transaction, unless another program filled the database first;

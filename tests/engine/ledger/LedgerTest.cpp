@@ -156,8 +156,9 @@ const Unusable unusableCases[] = {
      [](const std::string& path) {
          TempFolder other;
          ASSERT_EQ(Ledger::open(other.path()).status, LedgerStatus::Ok);
-         runSql(Ledger::pathFor(other.path()), "UPDATE schema_version SET version = 2; "
-                                               "PRAGMA journal_mode=DELETE;");
+         runSql(Ledger::pathFor(other.path()),
+                "UPDATE schema_version SET version = 2; "
+                "ALTER TABLE imported_files RENAME TO files; PRAGMA journal_mode=DELETE;");
          writeAll(path, readAll(Ledger::pathFor(other.path())));
      }},
 };
