@@ -23,7 +23,7 @@ using namespace pixbako;
 constexpr int kFiles = 10'000;
 
 // A window that answers nothing and transfers nothing, so that a run measures its own work.
-class QuietWindow : public IRunWindow {
+class QuietWindow : public RunWindowWithoutView {
 public:
     ImportSettings settings;
     void beep(BeepKind) override {}
@@ -32,22 +32,10 @@ public:
         return BoxAnswer::Ok;
     }
     void processEvents() override {}
-    void setStatusText(const std::string&) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    void setListRedraw(bool) override {}
-    void repaintList() override {}
-    void showListRow(std::size_t) override {}
-    std::size_t thumbnailCount() override { return 0; }
-    std::vector<std::string> thumbnailSelectedFiles() override { return {}; }
-    std::string thumbnailFileName(std::size_t) override { return {}; }
-    void thumbnailDelete(std::size_t) override {}
     bool fileSelectionTabActive() override { return false; }
     void activateFileSelectionTab() override {}
     void saveSettings() override {}
     ImportSettings importSettings() override { return settings; }
-    void enterRunningState() override {}
-    void enterIdleState() override {}
     TransferResult shellFileOperation(const TransferRequest&, const RunAbortFlag&) override {
         return {};
     }

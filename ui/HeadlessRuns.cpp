@@ -56,8 +56,9 @@ private:
     int page_ = kFirstPage;
 };
 
-// The import run's window when there is none: no list, no progress, no thumbnails.
-class HeadlessRunWindow final : public IRunWindow {
+// The import run's window when there is none: the run's settings, transfers and the actions
+// after it.
+class HeadlessRunWindow final : public RunWindowWithoutView {
 public:
     HeadlessRunWindow(OptionsHolder& holder, SettingsFile& settings, IDialogs& dialogs)
         : holder_(holder), settings_(settings), dialogs_(dialogs),
@@ -71,22 +72,10 @@ public:
         return dialogs_.messageBox(text, icon, buttons);
     }
     void processEvents() override { QCoreApplication::processEvents(); }
-    void setStatusText(const std::string&) override {}
-    void setProgressRange(int, int) override {}
-    void setProgressPosition(int) override {}
-    void setListRedraw(bool) override {}
-    void repaintList() override {}
-    void showListRow(std::size_t) override {}
-    std::size_t thumbnailCount() override { return 0; }
-    std::vector<std::string> thumbnailSelectedFiles() override { return {}; }
-    std::string thumbnailFileName(std::size_t) override { return {}; }
-    void thumbnailDelete(std::size_t) override {}
     bool fileSelectionTabActive() override { return holder_.pageIndex() == kFileSelectionPage; }
     void activateFileSelectionTab() override { holder_.setPageIndex(kFileSelectionPage); }
     void saveSettings() override { settings_.saveOnExit(); }
     ImportSettings importSettings() override { return holder_.options(); }
-    void enterRunningState() override {}
-    void enterIdleState() override {}
     TransferResult shellFileOperation(const TransferRequest& request,
                                       const RunAbortFlag& abort) override {
         AbortAwareTransferDialogs dialogs(transferDialogs_, abort);

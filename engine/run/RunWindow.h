@@ -101,4 +101,23 @@ public:
     virtual void closeWindow() = 0;
 };
 
+// A window with nothing to show: no status line, progress bar, list view or thumbnail box, and
+// no running state to enter. Runs without a screen and benchmarks derive from it and answer the
+// rest.
+class RunWindowWithoutView : public IRunWindow {
+public:
+    void setStatusText(const std::string&) override {}
+    void setProgressRange(int, int) override {}
+    void setProgressPosition(int) override {}
+    void setListRedraw(bool) override {}
+    void repaintList() override {}
+    void showListRow(std::size_t) override {}
+    std::size_t thumbnailCount() override { return 0; }
+    std::vector<std::string> thumbnailSelectedFiles() override { return {}; }
+    std::string thumbnailFileName(std::size_t) override { return {}; }
+    void thumbnailDelete(std::size_t) override {}
+    void enterRunningState() override {}
+    void enterIdleState() override {}
+};
+
 } // namespace pixbako

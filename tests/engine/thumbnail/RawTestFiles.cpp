@@ -40,7 +40,7 @@ private:
 
 std::string header(bool big, std::uint16_t magic) {
     Writer w(big);
-    w.bytes = big ? "MM" : "II";
+    w.n(big ? 0x4D4D : 0x4949, 2); // "MM" or "II"
     w.n(magic, 2);
     w.n(8, 4);
     return w.bytes;
