@@ -169,6 +169,7 @@ Outcome openCopy(const TransferRequest& request, const struct stat& source, Copy
     if (!sameFile(job.status, source))
         return failure(TransferError::SourceChanged, request.source);
     job.sourcePath = request.source;
+    job.onSourceRead = request.onSourceRead;
     return job.temp.create();
 }
 

@@ -48,6 +48,10 @@ struct TransferRequest {
     // its place). The name is then claimed atomically, so nothing written meanwhile under it is
     // replaced either; an existing name makes the transfer an error and the source stays.
     bool mayReplace = true;
+    // Given the source's bytes in order, as the copy reads them, so that a content hash costs
+    // no second read. A move that renames reads nothing and calls it never; a copy begun again
+    // calls it again from the start. Called on the copying thread.
+    std::function<void(const char* data, std::size_t size)> onSourceRead = nullptr;
 };
 
 enum class OverwriteAnswer { Yes, No, Cancel };

@@ -150,6 +150,8 @@ Outcome writeCopy(const CopySource& source, TemporaryFile& temp, ProgressReport&
             return failureFromErrno(errno, TransferError::ReadFailed, source.path);
         if (got == 0)
             break;
+        if (source.onRead)
+            source.onRead(buffer.get(), static_cast<std::size_t>(got));
         if (int error = writeAll(temp.fd(), buffer.get(), static_cast<std::size_t>(got)))
             return failureFromErrno(error, TransferError::WriteFailed, temp.destinationPath());
         written += got;

@@ -97,6 +97,8 @@ struct CopySource {
     int fd;
     const struct stat& status; // fstat of fd before the first read
     const std::string& path;
+    // The request's onSourceRead; may be empty.
+    const std::function<void(const char*, std::size_t)>& onRead;
 };
 
 // Fills `temp` with the source's bytes, then its permission bits and times, and starts the
@@ -118,8 +120,9 @@ struct CopyJob {
     UniqueFd sourceFd;
     struct stat status {};
     std::string sourcePath;
+    std::function<void(const char*, std::size_t)> onSourceRead;
     TemporaryFile temp;
-    CopySource source() const { return {sourceFd.get(), status, sourcePath}; }
+    CopySource source() const { return {sourceFd.get(), status, sourcePath, onSourceRead}; }
 };
 
 // Whose name a file leaves when it is placed: a temporary file's, which may as well vanish in a

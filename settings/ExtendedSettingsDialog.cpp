@@ -28,11 +28,13 @@ ExtendedSettingsDialog::~ExtendedSettingsDialog() = default;
 void ExtendedSettingsDialog::showSettings() {
     ui->METADATESCHK->setChecked(settings_.allFormatDates);
     ui->BUNDLECHK->setChecked(settings_.keepShotsTogether);
+    ui->LEDGERCHK->setChecked(settings_.ledger);
 }
 
 void ExtendedSettingsDialog::storeSettings() {
     settings_.allFormatDates = ui->METADATESCHK->isChecked();
     settings_.keepShotsTogether = ui->BUNDLECHK->isChecked();
+    settings_.ledger = ui->LEDGERCHK->isChecked();
 }
 
 void ExtendedSettingsDialog::showEvent(QShowEvent* event) {

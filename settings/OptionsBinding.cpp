@@ -21,6 +21,7 @@ const std::string_view kApplyOrder[] = {
     "START",       "TYPEF",       "READTYPEJPG", "READTYPEBMP", "READTYPEGIF", "READTYPEPNG",
     "READTYPEAVI", "READTYPEMPG", "READTYPEASF", "READTYPETIF", "THMSIZE",     "THMMODE",
     "HOGOF",       "SORTTYPE",    "SORTUP",      "SUBDIR",      "METADATES",   "BUNDLE",
+    "LEDGER",
 };
 
 QString textOf(const OptionValue& value) {

@@ -62,6 +62,7 @@ void MainWindow::bindOptions() {
             ui->ThumbnailBox1->setAllFormats(extendedSettings_.allFormatDates);
         });
     b.bindFlag("BUNDLE", extendedSettings_.keepShotsTogether);
+    b.bindFlag("LEDGER", extendedSettings_.ledger);
 }
 
 void MainWindow::applyWizardAnswers(const Options& options) {

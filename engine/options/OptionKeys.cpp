@@ -74,6 +74,7 @@ const OptionKey kOptionKeys[] = {
     boolean("SUBDIR", &Options::includeSubfolders, false),
     {.key = "METADATES", .type = Boolean, .writtenOnceSet = true, .flag = &Options::allFormatDates},
     {.key = "BUNDLE", .type = Boolean, .writtenOnceSet = true, .flag = &Options::keepShotsTogether},
+    {.key = "LEDGER", .type = Boolean, .writtenOnceSet = true, .flag = &Options::ledger},
 };
 
 bool isExtensionList(const OptionKey& key) {

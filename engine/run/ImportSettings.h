@@ -43,9 +43,11 @@ struct ImportSettings {
     int programParameterMode = 0; // RUNPARACHK2: 0 none, 1 automatic, 2 given
     std::string programParameter; // RUNPARACHKSTR
 
-    // Extended settings, both off unless chosen.
+    // Extended settings, all off unless chosen.
     bool allFormatDates = false;    // shot dates of RAW, HEIC and movies from their metadata
     bool keepShotsTogether = false; // files of one name (RAW+JPEG, sidecars) as one shot
+    // Imports are recorded in the save folder's ledger, and files recorded there are skipped.
+    bool ledger = false;
 
     bool operator==(const ImportSettings&) const = default;
 };

@@ -96,6 +96,7 @@ void StubForm::bindOptions() {
     binding.bindExtensions(extensions);
     binding.bindFlag("METADATES", allFormatDates);
     binding.bindFlag("BUNDLE", keepShotsTogether);
+    binding.bindFlag("LEDGER", ledger);
 }
 
 } // namespace pixbako::test

@@ -76,6 +76,7 @@ public:
     int sampleRefreshes = 0;
     bool allFormatDates = false;
     bool keepShotsTogether = false;
+    bool ledger = false;
 
     template <class T> T* find(const char* name) { return window.findChild<T*>(name); }
 

@@ -23,6 +23,10 @@ QCheckBox* shotsBox(QWidget& dialog) {
     return dialog.findChild<QCheckBox*>(QStringLiteral("BUNDLECHK"));
 }
 
+QCheckBox* ledgerBox(QDialog& dialog) {
+    return dialog.findChild<QCheckBox*>(QStringLiteral("LEDGERCHK"));
+}
+
 enum class Close { Ok, Cancel, Escape };
 
 void closeDialog(QDialog& dialog, Close how) {
@@ -42,26 +46,30 @@ void closeDialog(QDialog& dialog, Close how) {
 TEST(ExtendedSettingsDialog, OkStoresBothBoxesAndCancelOrEscapeForgetTheChanges) {
     for (Close how : {Close::Ok, Close::Cancel, Close::Escape}) {
         for (const ExtendedSettings start :
-             {ExtendedSettings{true, false}, ExtendedSettings{false, true}}) {
+             {ExtendedSettings{true, false, true}, ExtendedSettings{false, true, false}}) {
             SCOPED_TRACE(static_cast<int>(how));
             ExtendedSettings settings = start;
             ExtendedSettingsDialog dialog(settings);
             dialog.show();
             EXPECT_EQ(datesBox(dialog)->isChecked(), start.allFormatDates);
             EXPECT_EQ(shotsBox(dialog)->isChecked(), start.keepShotsTogether);
+            EXPECT_EQ(ledgerBox(dialog)->isChecked(), start.ledger);
             datesBox(dialog)->toggle();
             shotsBox(dialog)->toggle();
+            ledgerBox(dialog)->toggle();
             closeDialog(dialog, how);
             EXPECT_FALSE(dialog.isVisible());
-            const ExtendedSettings flipped{!start.allFormatDates, !start.keepShotsTogether};
+            const ExtendedSettings flipped{!start.allFormatDates, !start.keepShotsTogether,
+                                           !start.ledger};
             EXPECT_EQ(settings, how == Close::Ok ? flipped : start);
             EXPECT_EQ(dialog.result(), how == Close::Ok ? QDialog::Accepted : QDialog::Rejected);
 
             // The next showing shows what is stored, not what was left in the boxes.
-            settings = ExtendedSettings{true, true};
+            settings = ExtendedSettings{true, true, true};
             dialog.show();
             EXPECT_TRUE(datesBox(dialog)->isChecked());
             EXPECT_TRUE(shotsBox(dialog)->isChecked());
+            EXPECT_TRUE(ledgerBox(dialog)->isChecked());
             dialog.hide();
         }
     }
@@ -77,7 +85,7 @@ TEST(ExtendedSettingsDialog, TextsFitTheirControls) {
             << label->objectName().toStdString();
         EXPECT_TRUE(dialog.rect().contains(label->geometry())) << label->objectName().toStdString();
     }
-    for (QCheckBox* box : {datesBox(dialog), shotsBox(dialog)}) {
+    for (QCheckBox* box : {datesBox(dialog), shotsBox(dialog), ledgerBox(dialog)}) {
         EXPECT_LE(box->sizeHint().width(), box->width()) << box->objectName().toStdString();
         EXPECT_TRUE(dialog.rect().contains(box->geometry())) << box->objectName().toStdString();
     }
@@ -100,6 +108,7 @@ protected:
             dialog.show();
             datesBox(dialog)->setChecked(on);
             shotsBox(dialog)->setChecked(on);
+            ledgerBox(dialog)->setChecked(on);
             closeDialog(dialog, how);
         };
         find<QAction>("ExtendedSettings1")->trigger();
@@ -129,12 +138,14 @@ TEST_F(ExtendedSettingsWindowTest, OkReachesTheRunTheSettingsFileAndThePresetsCa
     EXPECT_TRUE(box->allFormats());
     EXPECT_TRUE(window->importSettings().allFormatDates);
     EXPECT_TRUE(window->importSettings().keepShotsTogether);
+    EXPECT_TRUE(window->importSettings().ledger);
     window->saveOptions("INI0");
     EXPECT_EQ(saved("INI0", "METADATES"), "1");
     EXPECT_EQ(saved("INI0", "BUNDLE"), "1");
+    EXPECT_EQ(saved("INI0", "LEDGER"), "1");
 
     chooseInDialog(false, Close::Cancel);
-    EXPECT_EQ(window->extendedSettings(), (ExtendedSettings{true, true}));
+    EXPECT_EQ(window->extendedSettings(), (ExtendedSettings{true, true, true}));
 
     find<QAction>("SAVE_INI2")->trigger(); // the fake boxes answer OK
     EXPECT_EQ(saved("INI2", "METADATES"), "1");
@@ -142,9 +153,10 @@ TEST_F(ExtendedSettingsWindowTest, OkReachesTheRunTheSettingsFileAndThePresetsCa
     chooseInDialog(false, Close::Ok);
     EXPECT_FALSE(window->options().allFormatDates);
     EXPECT_FALSE(window->options().keepShotsTogether);
+    EXPECT_FALSE(window->options().ledger);
     EXPECT_FALSE(box->allFormats());
     find<QAction>("LOAD_INI2")->trigger();
-    EXPECT_EQ(window->extendedSettings(), (ExtendedSettings{true, true}));
+    EXPECT_EQ(window->extendedSettings(), (ExtendedSettings{true, true, true}));
     EXPECT_TRUE(box->allFormats()); // a preset's options reach the thumbnail box too
 }
 

@@ -65,6 +65,7 @@ TEST(OptionsFile, ExtendedSettingsAreWrittenOnceTheyAreSet) {
     writeOptions(ini, "INI0", options, "2.1.0.0");
     EXPECT_EQ(ini.value("INI0", "METADATES"), std::nullopt);
     EXPECT_EQ(ini.value("INI0", "BUNDLE"), std::nullopt);
+    EXPECT_EQ(ini.value("INI0", "LEDGER"), std::nullopt);
     options.allFormatDates = true;
     writeOptions(ini, "INI0", options, "2.1.0.0");
     EXPECT_EQ(ini.value("INI0", "METADATES"), "1");
