@@ -1,4 +1,5 @@
 // The planning stage of the import run: the source files and one list row for each.
+#include "engine/ledger/Ledger.h"
 #include "engine/naming/Names.h"
 #include "engine/naming/PathCheck.h"
 #include "engine/run/ExtensionFilter.h"
@@ -20,7 +21,8 @@ namespace {
 
 // The walk of the read-in folder. It never enters the save folder (nor a link to it): with
 // sub-folders on, a save folder inside the read-in folder would bring every earlier import
-// back in. The read-in folder itself is walked even when it is the save folder.
+// back in. The read-in folder itself is walked even when it is the save folder. Nor does it
+// enter a ledger's hidden folder: a move would take the record of imports away with it.
 void scanFolder(const std::string& folder, bool recursive, const std::string& saveFolder,
                 const FolderScanner::TFindFileEvent& onFind) {
     const std::optional<FileIdentity> save = fileIdentity(saveFolder);
@@ -30,7 +32,9 @@ void scanFolder(const std::string& folder, bool recursive, const std::string& sa
     search.searchName = "*.*";
     search.findOtherFiles = true;
     search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
-                           bool&) { skip = save && fileIdentity(name) == save; };
+                           bool&) {
+        skip = (save && fileIdentity(name) == save) || fileNameOf(name) == Ledger::folderName;
+    };
     search.onFind = onFind;
     search.run();
 }
@@ -148,7 +152,8 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
             showError(sidecarError);
             return Outcome::Stop;
         }
-        const LocalDateTime shotDate = shotDateOfMembers(dates).value;
+        const ShotDate shotDateFound = shotDateOfMembers(dates);
+        const LocalDateTime shotDate = shotDateFound.value;
 
         std::string folder;
         if (settings_.dateFolders)
@@ -160,6 +165,7 @@ ImportRun::Outcome ImportRun::planRows(const std::vector<std::string>& candidate
             PlannedFile row;
             row.newFolderLevels = folderLevelsOf(folder);
             row.shotDate = shotDate;
+            row.shotDateSource = shotDateFound.source;
             setStampTimeForm(dateTexts_);
             row.name = split.name;
             // Folder mode keeps the delimiter at the end of the folder, selection mode doesn't;

@@ -5,6 +5,7 @@
 //
 // The text forms that the user sees and that files hold (the 14-digit time stamp, folder
 // levels joined by "\") are made by the functions below, only where they are shown or written.
+#include "engine/shotdate/ShotDate.h"
 #include "platform/DateTime.h"
 
 #include <cstddef>
@@ -15,8 +16,12 @@
 namespace pixbako {
 
 // What became of a file's transfer; Pending until its transfer ended (also when it was
-// abandoned by a stop).
-enum class FileOutcome { Pending, Transferred, Skipped, Failed };
+// abandoned by a stop). AlreadyImported: the save folder's ledger knows its bytes, so it was
+// not transferred and stays where it is.
+enum class FileOutcome { Pending, Transferred, Skipped, Failed, AlreadyImported };
+
+// The new name shown and logged for a file imported before.
+inline constexpr const char* kAlreadyImportedName = "取込済み";
 
 struct PlannedFile {
     // The folder that held the file: with its trailing "/" when a folder was read in, without
@@ -32,6 +37,7 @@ struct PlannedFile {
     // Files of one shot (kept together by the run's option) share this number and follow each
     // other in the list; every other file has a number of its own.
     std::size_t shot = 0;
+    ShotDateSource shotDateSource = ShotDateSource::FileTime; // where the shot date came from
 
     bool operator==(const PlannedFile&) const = default;
 };
