@@ -48,4 +48,12 @@ private:
     std::unique_ptr<XXH3_state_s, FreeState> state_;
 };
 
+// A file's content hash and size, read from the disk (or the page cache) in one pass.
+struct FileHash {
+    ContentHash hash;
+    std::uint64_t size = 0;
+    int error = 0; // the system's error number when the file couldn't be read; then no hash
+};
+FileHash hashFile(const std::string& path);
+
 } // namespace pixbako

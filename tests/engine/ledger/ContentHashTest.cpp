@@ -3,9 +3,13 @@
 // stripe and buffer sizes, so lengths around those are where a feeding fault would show).
 #include "engine/ledger/ContentHash.h"
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <random>
+#include <stdlib.h>
+#include <unistd.h>
 #include <vector>
 #include <xxhash.h>
 
@@ -57,6 +61,33 @@ TEST(ContentHash, DigestMidwayAndResetDoNotDisturbTheStream) {
 TEST(ContentHash, HexIsTheCanonicalForm) {
     // XXH3-128 of no bytes, as xxHash's own tool prints it.
     EXPECT_EQ(ContentHasher().digest().hex(), "99aa06d3014798d86001c324468d497f");
+}
+
+// A file read from the disk hashes as its bytes do, across the reader's block boundary; what
+// can't be read as a plain file gives its error and no size.
+TEST(ContentHash, FileHashEqualsTheHashOfItsBytes) {
+    char folderTemplate[] = "/tmp/pixbako-hash-XXXXXX";
+    ASSERT_NE(::mkdtemp(folderTemplate), nullptr);
+    const std::string folder = folderTemplate;
+    std::mt19937 random(5);
+    for (std::size_t length : {0u, 5u, (1u << 20) + 7u}) {
+        std::vector<unsigned char> bytes(length);
+        for (auto& byte : bytes)
+            byte = static_cast<unsigned char>(random());
+        const std::string path = folder + "/f" + std::to_string(length);
+        FILE* file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        std::fclose(file);
+        const FileHash read = hashFile(path);
+        EXPECT_EQ(read.error, 0);
+        EXPECT_EQ(read.size, length);
+        EXPECT_EQ(read.hash, oneShot(bytes));
+        std::remove(path.c_str());
+    }
+    EXPECT_EQ(hashFile(folder + "/missing").error, ENOENT);
+    EXPECT_EQ(hashFile(folder).error, EINVAL); // a folder is no file to hash
+    ::rmdir(folder.c_str());
 }
 
 } // namespace
