@@ -4,6 +4,7 @@
 #include "engine/naming/PathCheck.h"
 #include "engine/run/ExtensionFilter.h"
 #include "engine/run/ImportRun.h"
+#include "engine/run/RunCandidates.h"
 #include "engine/run/ShotGroups.h"
 #include "engine/scan/FolderScanner.h"
 #include "engine/shotdate/ShotDate.h"
@@ -17,68 +18,35 @@
 #include <string_view>
 
 namespace pixbako {
-namespace {
-
-// The walk of the read-in folder. It never enters the save folder (nor a link to it): with
-// sub-folders on, a save folder inside the read-in folder would bring every earlier import
-// back in. The read-in folder itself is walked even when it is the save folder. Nor does it
-// enter a ledger's hidden folder: a move would take the record of imports away with it.
-void scanFolder(const std::string& folder, bool recursive, const std::string& saveFolder,
-                const FolderScanner::TFindFileEvent& onFind) {
-    const std::optional<FileIdentity> save = fileIdentity(saveFolder);
-    FolderScanner search;
-    search.directory = folder;
-    search.recursive = recursive;
-    search.searchName = "*.*";
-    search.findOtherFiles = true;
-    search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
-                           bool&) {
-        skip = (save && fileIdentity(name) == save) || fileNameOf(name) == Ledger::folderName;
-    };
-    search.onFind = onFind;
-    search.run();
-}
-
-} // namespace
-
 std::vector<std::string> ImportRun::collectCandidates(bool selectionMode) {
     if (selectionMode)
         return window_.thumbnailSelectedFiles();
-    std::vector<std::string> candidates;
     // A read-in folder that doesn't exist or can't be listed yields nothing (checkNothingFound
     // reports it).
-    scanFolder(settings_.readInFolder, settings_.includeSubfolders, saveFolder_,
-               [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool&) {
-                   if (data.isOther) {
-                       // Not a file to read: reported as not transferred, never opened.
-                       if (importableName(fileNameOf(name), false))
-                           notFiles_.push_back(name);
-                   } else if (!data.isDirectory) {
-                       candidates.push_back(name);
-                   }
-               });
-    return candidates;
+    FolderFiles found =
+        findFolderFiles(settings_.readInFolder, settings_.includeSubfolders, saveFolder_,
+                        [this](const std::string& name) { return importableName(name, false); });
+    notFiles_.insert(notFiles_.end(), found.notFiles.begin(), found.notFiles.end());
+    return std::move(found.files);
 }
 
 bool ImportRun::importableName(const std::string& name, bool selectionMode) const {
-    if (!selectionMode && settings_.extensionMode == 1 && !extensionAccepted(name, extensionList_))
-        return false;
-    // Counter files are never imported (a former save folder as read-in folder), nor is what a
-    // crash left of a copy or a counter file: half a picture at best.
-    return name != kCounterFileName && !isTransferLeftoverName(name);
+    const bool byType = !selectionMode && settings_.extensionMode == 1;
+    return pixbako::importableName(name, byType ? &extensionList_ : nullptr);
 }
 
 // Whether the sub-folders of the read-in folder hold a file that a run with sub-folders would
 // import; the walk ends at the first one.
 bool ImportRun::filesInSubfolders() {
     bool found = false;
-    scanFolder(settings_.readInFolder, true, saveFolder_,
-               [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool& carryOn) {
-                   if (!data.isDirectory && importableName(fileNameOf(name), false)) {
-                       found = true;
-                       carryOn = false;
-                   }
-               });
+    walkReadInFolder(
+        settings_.readInFolder, true, saveFolder_,
+        [&](FolderScanner&, const std::string& name, const FoundEntry& data, bool& carryOn) {
+            if (!data.isDirectory && importableName(fileNameOf(name), false)) {
+                found = true;
+                carryOn = false;
+            }
+        });
     return found;
 }
 

@@ -2,6 +2,7 @@
 // together, the files of one name in one folder, with the sidecars their pictures bring.
 #include "engine/naming/Names.h"
 #include "engine/run/ImportRun.h"
+#include "engine/run/RunCandidates.h"
 #include "engine/run/ShotGroups.h"
 #include "platform/AsciiCase.h"
 #include "platform/DirectoryListing.h"
@@ -55,36 +56,17 @@ void addSidecarsFromFolder(std::vector<std::string>& shot, std::set<std::string>
 
 std::vector<std::vector<std::string>> ImportRun::shotsOf(const std::vector<std::string>& candidates,
                                                          bool selectionMode) {
-    std::vector<std::vector<std::string>> shots;
-    if (!settings_.keepShotsTogether) {
-        for (const std::string& path : candidates)
-            if (importableName(fileNameOf(path), selectionMode))
-                shots.push_back({path});
+    std::vector<std::vector<std::string>> shots =
+        shotsOfFiles(candidates, settings_.keepShotsTogether,
+                     [&](const std::string& name) { return importableName(name, selectionMode); });
+    if (!selectionMode || !settings_.keepShotsTogether)
         return shots;
-    }
     std::set<std::string> planned(candidates.begin(), candidates.end());
     Listings listings;
-    for (const std::vector<std::string>& group : groupShots(candidates)) {
-        // The filter decides on the pictures; a sidecar comes with an imported picture of its
-        // shot whatever the filter says, and is filtered as any file when it has none. The
-        // pictures come first in a group.
-        std::vector<std::string> shot;
-        bool picture = false;
-        for (const std::string& path : group) {
-            const std::string name = fileNameOf(path);
-            const bool sidecar = isSidecarName(name);
-            const bool taken = sidecar && picture ? !isTransferLeftoverName(name)
-                                                  : importableName(name, selectionMode);
-            if (!taken)
-                continue;
-            picture = picture || !sidecar;
-            shot.push_back(path);
-        }
-        if (selectionMode && picture)
+    for (std::vector<std::string>& shot : shots)
+        if (std::any_of(shot.begin(), shot.end(),
+                        [](const std::string& path) { return !isSidecarName(fileNameOf(path)); }))
             addSidecarsFromFolder(shot, planned, listings);
-        if (!shot.empty())
-            shots.push_back(std::move(shot));
-    }
     return shots;
 }
 
