@@ -76,6 +76,10 @@ public:
     // LedgerStatus::Locked.
     static LedgerOpening open(const std::string& saveFolder,
                               std::chrono::milliseconds waitForLock = std::chrono::seconds(2));
+    // Opens the save folder's ledger for reading only, creating nothing: no hidden folder, no
+    // database, no log beside it. Nullopt when the save folder has no ledger yet (or an empty
+    // one). A database that is not ours, damaged or newer is reported as open() reports it.
+    static std::optional<LedgerOpening> openExisting(const std::string& saveFolder);
 
     Ledger(Ledger&& other) noexcept;
     Ledger& operator=(Ledger&& other) noexcept;

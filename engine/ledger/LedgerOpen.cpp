@@ -3,6 +3,7 @@
 #include "engine/ledger/Ledger.h"
 #include "engine/ledger/LedgerSql.h"
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -185,6 +186,84 @@ LedgerOpening openLedger(const std::string& saveFolder, std::chrono::millisecond
         // A committed row must survive a power cut: sync the log on every commit.
         execute(db.get(), "PRAGMA synchronous=FULL");
         sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
+    } catch (const SqlError& error) {
+        opening.status = statusOf(error.code());
+        opening.detail = error.what();
+        return opening;
+    }
+    opening.status = LedgerStatus::Ok;
+    opening.ledger.emplace(Ledger(db.release()));
+    return opening;
+}
+
+namespace {
+
+// A file name as an SQLite URI path: every byte but the unreserved ones and "/" percent-encoded,
+// so that "?", "#" and "%" in a folder name stay part of the name.
+std::string uriPath(const std::string& path) {
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string uri = "file:";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (std::isalnum(byte) || std::strchr("/-._~", c)) {
+            uri += c;
+        } else {
+            uri += '%';
+            uri += hex[byte >> 4];
+            uri += hex[byte & 0xf];
+        }
+    }
+    return uri;
+}
+
+} // namespace
+
+std::optional<LedgerOpening> Ledger::openExisting(const std::string& saveFolder) {
+    const std::string path = pathFor(saveFolder);
+    std::error_code ec;
+    const std::filesystem::file_status found = std::filesystem::status(path, ec);
+    if (found.type() == std::filesystem::file_type::not_found)
+        return std::nullopt;
+    LedgerOpening opening;
+    if (ec || found.type() != std::filesystem::file_type::regular) {
+        opening.detail = ec ? ec.message() : "not a file";
+        return opening;
+    }
+    if (std::filesystem::file_size(path, ec) == 0 && !ec)
+        return std::nullopt; // made, but never written
+    if (auto status = statusOfHeader(path)) {
+        opening.status = *status;
+        return opening;
+    }
+    // A read-only connection to a database in WAL mode makes its log and shared-memory files
+    // when they are missing, and leaves them. Without a log, the database file holds every
+    // committed row and is read as it stands; with one (a run is recording, or one crashed),
+    // the log is read too.
+    const bool withLog = std::filesystem::exists(path + "-wal", ec);
+    const std::string uri = uriPath(path) + (withLog ? "?mode=ro" : "?immutable=1");
+    sqlite3* raw = nullptr;
+    const int rc =
+        sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    std::unique_ptr<sqlite3, CloseDb> db(raw);
+    if (rc != SQLITE_OK) {
+        opening.status = statusOf(rc & 0xff);
+        opening.detail = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
+        return opening;
+    }
+    sqlite3_busy_timeout(db.get(), 2000);
+    try {
+        switch (classify(db.get())) {
+        case Found::Empty:
+            return std::nullopt;
+        case Found::Foreign:
+            opening.status = LedgerStatus::Foreign;
+            return opening;
+        case Found::Newer:
+            opening.status = LedgerStatus::NewerSchema;
+            return opening;
+        case Found::Ours:
+            break;
+        }
     } catch (const SqlError& error) {
         opening.status = statusOf(error.code());
         opening.detail = error.what();

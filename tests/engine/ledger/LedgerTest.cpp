@@ -182,6 +182,55 @@ TEST(Ledger, UnusableDatabasesAreReportedAndLeftByteIdentical) {
     }
 }
 
+TEST(Ledger, ReadingOnlyReportsUnusableDatabasesAndLeavesThemByteIdentical) {
+    for (const Unusable& c : unusableCases) {
+        TempFolder save;
+        const std::string path = Ledger::pathFor(save.path());
+        c.make(path);
+        const std::string before = readAll(path);
+        const bool hadLog = std::filesystem::exists(path + "-wal");
+
+        std::optional<LedgerOpening> opening = Ledger::openExisting(save.path());
+        ASSERT_TRUE(opening) << c.name;
+        EXPECT_EQ(opening->status, c.expected) << c.name << ": " << opening->detail;
+        EXPECT_FALSE(opening->ledger) << c.name;
+        EXPECT_TRUE(readAll(path) == before) << c.name;
+        EXPECT_EQ(std::filesystem::exists(path + "-wal"), hadLog) << c.name;
+    }
+}
+
+// A check of a card must leave the save folder exactly as it found it: no hidden folder made
+// where there was none, and no log or shared-memory file left beside a database that had none.
+TEST(Ledger, ReadingOnlyCreatesNothingAndSeesRowsStillInTheLog) {
+    TempFolder save;
+    EXPECT_FALSE(Ledger::openExisting(save.path()));
+    EXPECT_TRUE(std::filesystem::is_empty(save.path()));
+
+    {
+        LedgerOpening opening = Ledger::open(save.path());
+        ASSERT_EQ(opening.status, LedgerStatus::Ok);
+        opening.ledger->record(entry("a.jpg", 10, "a"));
+    }
+    const std::string folder = save.path() + "/.pixbako";
+    const std::string path = Ledger::pathFor(save.path());
+    const std::string before = readAll(path);
+    {
+        std::optional<LedgerOpening> opening = Ledger::openExisting(save.path());
+        ASSERT_TRUE(opening && opening->status == LedgerStatus::Ok);
+        EXPECT_EQ(opening->ledger->findBySize(10).size(), 1u);
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+    EXPECT_TRUE(readAll(path) == before);
+
+    // A run that is still recording: its newest row is only in the log.
+    LedgerOpening writer = Ledger::open(save.path());
+    writer.ledger->record(entry("b.jpg", 10, "b"));
+    ASSERT_TRUE(std::filesystem::exists(path + "-wal"));
+    std::optional<LedgerOpening> reader = Ledger::openExisting(save.path());
+    ASSERT_TRUE(reader && reader->status == LedgerStatus::Ok) << reader->detail;
+    EXPECT_EQ(reader->ledger->findBySize(10).size(), 2u);
+}
+
 TEST(Ledger, DatabaseHeldByAnotherProgramIsReportedAsLockedAndLeftAlone) {
     TempFolder save;
     {
