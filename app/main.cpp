@@ -4,6 +4,7 @@
 // make no window at all (HeadlessRuns). The exit status is 0 when every file of the runs that
 // ended the program was transferred.
 #include "app/TerminationWatch.h"
+#include "engine/check/CheckCommand.h"
 #include "engine/datepattern/DateFormat.h"
 #include "engine/post/ProgramOptions.h"
 #include "platform/FileSizeSignal.h"
@@ -66,6 +67,14 @@ int runHeadless(int argc, char* argv[]) {
     return pixbako::TerminationWatch::exitStatus(pixbako::runWithoutWindow(std::move(setup)));
 }
 
+pixbako::ProgramAnswer checkCard(int argc, char* argv[], const pixbako::CheckRequest& request) {
+    // For the program's path, which names the settings file.
+    QCoreApplication app(argc, argv);
+    const QString iniPath = pixbako::settingsFilePath(QCoreApplication::applicationFilePath());
+    return pixbako::cardCheckAnswer(QFile::encodeName(iniPath).toStdString(), request.folder,
+                                    PIXBAKO_VERSION_TEXT);
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -75,6 +84,10 @@ int main(int argc, char* argv[]) {
     if (auto answer = pixbako::informationAnswer(std::vector<std::string>(argv + 1, argv + argc),
                                                  PIXBAKO_VERSION_TEXT))
         return pixbako::printAnswer(*answer);
+    // "--check FOLDER" reads the settings and the save folder's ledger and ends: no window, and
+    // no screen needed.
+    if (auto check = pixbako::checkRequest(std::vector<std::string>(argv + 1, argv + argc)))
+        return pixbako::printAnswer(check->error ? *check->error : checkCard(argc, argv, *check));
     // A run keeps several files open for each transfer in flight.
     pixbako::raiseOpenFileLimit();
     // SIGTERM, SIGHUP and SIGINT stop a run as its stop button does, then end the program.

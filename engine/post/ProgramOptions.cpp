@@ -2,6 +2,7 @@
 
 #include "platform/Paths.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace pixbako {
@@ -9,8 +10,10 @@ namespace pixbako {
 std::string usageText() {
     return "使い方: pixbako [フォルダ...]\n"
            "        pixbako -S\n"
+           "        pixbako --check フォルダ\n"
            "  フォルダ    そのフォルダを保存されている設定で取り込みます（複数なら順に）\n"
            "  -S, -s      フォルダの指定がないとき、保存されている読込フォルダを取り込みます\n"
+           "  --check     フォルダのファイルに保存先の確認済みのコピーがあるか調べます\n"
            "  --help      この説明を表示します\n"
            "  --version   バージョンを表示します\n";
 }
@@ -38,6 +41,17 @@ std::optional<ProgramAnswer> unknownOptionAnswer(const std::vector<std::string>&
             2, {}, "Pixbako: 不明なオプションです: " + argument + "\n" + usageText()};
     }
     return std::nullopt;
+}
+
+std::optional<CheckRequest> checkRequest(const std::vector<std::string>& arguments) {
+    if (std::find(arguments.begin(), arguments.end(), "--check") == arguments.end())
+        return std::nullopt;
+    if (arguments.size() == 2 && arguments[0] == "--check")
+        return CheckRequest{arguments[1], std::nullopt};
+    return CheckRequest{
+        {},
+        ProgramAnswer{
+            2, {}, "Pixbako: --check にはフォルダを一つだけ指定して下さい\n" + usageText()}};
 }
 
 int printAnswer(const ProgramAnswer& answer) {

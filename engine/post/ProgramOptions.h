@@ -26,6 +26,15 @@ std::optional<ProgramAnswer> informationAnswer(const std::vector<std::string>& a
 // taken its own options (such as "-platform") out of the list.
 std::optional<ProgramAnswer> unknownOptionAnswer(const std::vector<std::string>& arguments);
 
+// "--check FOLDER": the folder whose files are checked against the save folder's ledger; no
+// value without "--check". With "--check", the arguments must be exactly these two: anything
+// else is a usage error (status 2) in `error`.
+struct CheckRequest {
+    std::string folder;
+    std::optional<ProgramAnswer> error;
+};
+std::optional<CheckRequest> checkRequest(const std::vector<std::string>& arguments);
+
 std::string usageText();
 
 // Writes both texts and returns the status.
