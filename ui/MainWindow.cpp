@@ -245,6 +245,7 @@ void MainWindow::wireParts() {
     connect(ui->TYPESETBUTTON, &QPushButton::clicked, this, &MainWindow::chooseFileTypes);
     connect(ui->ExtendedSettings1, &QAction::triggered, this,
             &MainWindow::openExtendedSettingsDialog);
+    connect(ui->CheckCard1, &QAction::triggered, this, &MainWindow::checkCard);
     // The preset items of the settings menu are known by their names (LOAD_INIn, SAVE_INIn).
     for (QAction* preset : ui->N3->actions()) {
         if (preset->objectName().contains(QLatin1String("_INI")))

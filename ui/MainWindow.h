@@ -192,6 +192,7 @@ private:
     void openSetupWizardFromMenu();
     void openAboutDialog();
     void openExtendedSettingsDialog();
+    void checkCard(); // MainWindowCardCheck.cpp
     void applyProtection();
     void chooseFileTypes();
     void fitToWindowSize();
