@@ -1,14 +1,16 @@
-// Pictures of the extension dialog, the extended settings dialog, every page of the setup wizard
-// and the About dialog.
+// Pictures of the extension dialog, the extended settings dialog, every page of the setup wizard,
+// the About dialog, the file menu and a card check's answer.
 #include "about/AboutDialog.h"
 #include "settings/ExtendedSettingsDialog.h"
 #include "settings/FileTypesDialog.h"
 #include "settings/SetupWizard.h"
+#include "ui/CardCheckDialog.h"
 #include "ui/MainWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -64,5 +66,24 @@ bool saveDialogScreenshots(pixbako::MainWindow& window, pixbako::IDialogs& dialo
     about.show();
     ok = saveDialog(about, output, QStringLiteral("dialog-about.png")) && ok;
     about.hide();
+
+    if (auto* fileMenu = window.findChild<QMenu*>(QStringLiteral("File1"))) {
+        fileMenu->popup(window.mapToGlobal(QPoint(10, 30)));
+        ok = saveDialog(*fileMenu, output, QStringLiteral("menu-file.png")) && ok;
+        fileMenu->hide();
+    }
+
+    pixbako::CardCheck check;
+    check.readInFolder = "/media/CARD/DCIM";
+    for (const auto& [name, state] :
+         {std::pair{"100CANON/IMG_0001.JPG", pixbako::CopyState::Ok},
+          std::pair{"100CANON/IMG_0002.JPG", pixbako::CopyState::Missing},
+          std::pair{"100CANON/IMG_0003.CR3", pixbako::CopyState::Changed}})
+        check.files.push_back({check.readInFolder + "/" + name, state});
+    pixbako::CardCheckDialog cardCheck(check, &window);
+    cardCheck.setAttribute(Qt::WA_DeleteOnClose, false);
+    cardCheck.show();
+    ok = saveDialog(cardCheck, output, QStringLiteral("dialog-card-check.png")) && ok;
+    cardCheck.hide();
     return ok;
 }
