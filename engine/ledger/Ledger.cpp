@@ -88,11 +88,12 @@ Ledger::~Ledger() {
     sqlite3_close_v2(db_);
 }
 
-void Ledger::record(const LedgerEntry& entry) {
-    // One statement outside an explicit transaction is a transaction of its own.
-    Statement insert(db_, "INSERT INTO imported_files (copy_path, size, hash, shot_date, "
-                          "shot_date_source, source_name, source_time, run_time) "
-                          "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
+namespace {
+
+void insert(sqlite3* db, const LedgerEntry& entry) {
+    Statement insert(db, "INSERT INTO imported_files (copy_path, size, hash, shot_date, "
+                         "shot_date_source, source_name, source_time, run_time) "
+                         "VALUES (?, ?, ?, ?, ?, ?, ?, ?)");
     insert.bindBlob(1, entry.copyPath.data(), entry.copyPath.size());
     insert.bindInt(2, static_cast<std::int64_t>(entry.size));
     insert.bindBlob(3, entry.hash.bytes.data(), entry.hash.bytes.size());
@@ -102,6 +103,28 @@ void Ledger::record(const LedgerEntry& entry) {
     insert.bindText(7, dateText(entry.sourceTime));
     insert.bindText(8, dateText(entry.runTime));
     insert.step();
+}
+
+} // namespace
+
+void Ledger::record(const LedgerEntry& entry) {
+    // One statement outside an explicit transaction is a transaction of its own.
+    insert(db_, entry);
+}
+
+void Ledger::record(const std::vector<LedgerEntry>& entries) {
+    if (entries.empty())
+        return;
+    // IMMEDIATE takes the write lock at once, so that a busy database fails here, not halfway.
+    execute(db_, "BEGIN IMMEDIATE");
+    try {
+        for (const LedgerEntry& entry : entries)
+            insert(db_, entry);
+        execute(db_, "COMMIT");
+    } catch (...) {
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        throw;
+    }
 }
 
 std::vector<LedgerEntry> Ledger::findBySize(std::uint64_t size) {

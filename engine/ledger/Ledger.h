@@ -89,6 +89,9 @@ public:
 
     // Adds the entry in a transaction of its own. Throws LedgerError.
     void record(const LedgerEntry& entry);
+    // Adds all entries in one transaction: all of them or, on failure, none. Throws
+    // LedgerError.
+    void record(const std::vector<LedgerEntry>& entries);
     // Every entry of this size, oldest first. Throws LedgerError.
     std::vector<LedgerEntry> findBySize(std::uint64_t size);
     // Whether a file of this size and hash was imported before. Throws LedgerError.

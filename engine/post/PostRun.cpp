@@ -16,6 +16,16 @@ bool folderChangesAfter(const std::vector<PlannedFile>& list, std::size_t row) {
     return list[row].newFolderLevels != next;
 }
 
+// The rows of files that were transferred or tried: a file left where it was because it was
+// imported before has no new folder to open or hand to a program.
+std::vector<PlannedFile> rowsWithNewFolders(const std::vector<PlannedFile>& list) {
+    std::vector<PlannedFile> rows;
+    for (const PlannedFile& row : list)
+        if (row.outcome != FileOutcome::AlreadyImported)
+            rows.push_back(row);
+    return rows;
+}
+
 } // namespace
 
 std::size_t groupEnds(const std::vector<PlannedFile>& list) {
@@ -27,7 +37,8 @@ std::size_t groupEnds(const std::vector<PlannedFile>& list) {
 }
 
 std::vector<std::string> foldersToOpen(const std::string& saveFolder,
-                                       const std::vector<PlannedFile>& list) {
+                                       const std::vector<PlannedFile>& allRows) {
+    const std::vector<PlannedFile> list = rowsWithNewFolders(allRows);
     std::vector<std::string> folders;
     for (std::size_t r = 0; r < list.size(); ++r)
         if (folderChangesAfter(list, r) || r + 1 == list.size())
@@ -37,7 +48,8 @@ std::vector<std::string> foldersToOpen(const std::string& saveFolder,
 }
 
 std::string automaticProgramParameter(const std::string& saveFolder,
-                                      const std::vector<PlannedFile>& list) {
+                                      const std::vector<PlannedFile>& allRows) {
+    const std::vector<PlannedFile> list = rowsWithNewFolders(allRows);
     const std::string folder = withTrailingDelimiter(saveFolder);
     if (groupEnds(list) == 1)
         return folder + folderLevelsPath(list[0].newFolderLevels);

@@ -5,6 +5,7 @@
 #include "engine/run/RowSort.h"
 #include "engine/run/RunAbort.h"
 #include "platform/DirectoryListing.h"
+#include "platform/FileTime.h"
 #include "platform/Paths.h"
 #include "platform/TerminationSignals.h"
 
@@ -39,6 +40,8 @@ void ImportRun::startOrStopRun(RunSender sender) {
         // not stay locked, and what was copied must still reach the disk.
         settleCounterFiles();
         flushCopiedFolders();
+        recordFlushedFiles();
+        ledger_.reset();
         folderLocks_.release();
         showError(error.what());
         if (running_)
@@ -126,6 +129,12 @@ void ImportRun::run(RunSender sender) {
         return;
     }
     saveFolder_ = withTrailingDelimiter(settings_.saveFolder);
+    runTime_ = localDateTimeOf(localNow());
+    ledger_.reset();
+    ledgerTried_ = false;
+    unrecorded_.clear();
+    alreadyImported_.clear();
+    openLedger();
 
     // The mode follows from the thumbnail box alone, whatever tab is active.
     const bool selectionMode = window_.thumbnailCount() > 0;
@@ -142,9 +151,13 @@ void ImportRun::run(RunSender sender) {
         !sortRowsByTimeStamp(list_, [this] { return !checkAbort(); }))
         outcome = Outcome::Abort;
     if (outcome == Outcome::Done)
-        outcome = lockDestinations();
+        outcome = setAsideImportedRows();
     if (outcome == Outcome::Done)
+        outcome = lockDestinations();
+    if (outcome == Outcome::Done) {
+        openLedger(); // a save folder made just now
         outcome = nameRows();
+    }
     bool transferred = false;
     if (outcome == Outcome::Done) {
         reportNotFiles();
@@ -156,7 +169,10 @@ void ImportRun::run(RunSender sender) {
     // use the folders.
     settleCounterFiles();
     const bool flushed = flushCopiedFolders();
+    recordFlushedFiles();
+    ledger_.reset();
     folderLocks_.release();
+    restoreImportedRows(); // after the counters, which count rows of the transfers
 
     if (outcome == Outcome::Done && !flushed)
         outcome = Outcome::Stop; // no completion: the copies are not known to be on the disk

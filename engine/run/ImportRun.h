@@ -30,7 +30,14 @@
 // numbers were not all used (a stop, a failed or refused file) is set back to the last number
 // given to a transferred file, or, when no file of its folder was transferred, to exactly what
 // it held before the run (no file stays no file).
+//
+// With the ledger option, the save folder's ledger is opened at the start: a file whose size
+// and content the ledger knows is not transferred (it stays where it is, also in move mode) and
+// gets no number; its row says so. Every transferred file is recorded, but only once its
+// folder has been flushed, so that the ledger never claims a file that a crash could still take
+// back. A ledger that can't be used is reported once; the run then imports as without it.
 #include "engine/datepattern/DateFormat.h"
+#include "engine/ledger/Ledger.h"
 #include "engine/run/CounterFile.h"
 #include "engine/run/ImportSettings.h"
 #include "engine/run/PlannedFile.h"
@@ -125,6 +132,20 @@ private:
     std::size_t useCounterFile(const std::string& path);
     void settleCounterFiles();
     bool flushCopiedFolders(); // false when a folder's flush failed (shown already)
+
+    // The ledger (ImportRunLedger.cpp).
+    void openLedger();
+    void ledgerFailed(const std::string& detail);
+    Outcome setAsideImportedRows();
+    void restoreImportedRows();
+    // What a copy read from its source: the hash of so many bytes.
+    struct SourceRead {
+        ContentHash hash;
+        std::uint64_t bytes = 0;
+    };
+    void noteTransferred(std::size_t row, const std::string& destination,
+                         const std::optional<SourceRead>& read);
+    void recordFlushedFiles();
     std::vector<PlannedFile> finishedRows() const; // the first rowsFinished_ rows
     std::string destinationFolder(const PlannedFile& row) const;
 
@@ -139,6 +160,17 @@ private:
     FolderLocks folderLocks_;             // from before naming to the last transfer
     std::set<std::string> copiedFolders_; // destination folders that copies were named in
     std::vector<std::string> notFiles_;   // FIFOs and the like found under importable names
+
+    // The save folder's ledger, while the run may use it, and whether it has been tried.
+    std::optional<Ledger> ledger_;
+    bool ledgerTried_ = false;
+    LocalDateTime runTime_;
+    std::vector<PlannedFile> alreadyImported_; // rows set aside, not transferred
+    struct Unrecorded {
+        std::string folder; // flushed before the entry is recorded
+        LedgerEntry entry;
+    };
+    std::vector<Unrecorded> unrecorded_; // transferred files waiting for their folder's flush
 
     // A counter file the naming stage has written, and what it held before the run.
     struct CounterUse {

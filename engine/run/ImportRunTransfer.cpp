@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -54,11 +55,17 @@ public:
     Outcome transferAll();
 
 private:
+    // The content hash of what a row's copy reads from its source, for the ledger.
+    struct ReadHash {
+        ContentHasher hasher;
+        std::uint64_t bytes = 0;
+    };
     struct RowInFlight {
         std::size_t row;
         std::string destination;
         std::string folder;
         TransferInFlight transfer;
+        std::unique_ptr<ReadHash> read; // with the ledger only
     };
     // A value: the run stops there.
     using Stop = std::optional<Outcome>;
@@ -247,6 +254,14 @@ TransferStage::Stop TransferStage::begin(std::size_t r, TransferRequest request,
                                          const std::string& folder) {
     show(pending_.empty() ? r : pending_.front().row);
     request.mayReplace = mayReplace(request.destination);
+    std::unique_ptr<ReadHash> read;
+    if (run_.ledger_) {
+        read = std::make_unique<ReadHash>();
+        request.onSourceRead = [hash = read.get()](const char* data, std::size_t size) {
+            hash->hasher.update(data, size);
+            hash->bytes += size;
+        };
+    }
     TransferInFlight transfer = window_.beginFileOperation(request, run_.abort_);
     // Out of descriptors: the rows in flight hold them. Finish the oldest and try again; with
     // none left in flight the transfer fails with its own reason.
@@ -256,11 +271,13 @@ TransferStage::Stop TransferStage::begin(std::size_t r, TransferRequest request,
             return stop;
         show(pending_.empty() ? r : pending_.front().row);
         request.mayReplace = mayReplace(request.destination);
+        if (read)
+            *read = ReadHash();
         transfer = window_.beginFileOperation(request, run_.abort_);
     }
     const bool overlaps = transfer.overlaps();
     pendingBytes_ += transfer.bytes();
-    pending_.push_back({r, request.destination, folder, std::move(transfer)});
+    pending_.push_back({r, request.destination, folder, std::move(transfer), std::move(read)});
     // One that can't overlap (it waits for a question, does its work in finish, or has failed)
     // is finished now, with all before it, so that the next row shows only after it.
     if (!overlaps)
@@ -307,6 +324,10 @@ TransferStage::Stop TransferStage::finishFirst() {
             keep_.insert(*identity);
         if (run_.settings_.copy)
             run_.copiedFolders_.insert(done.folder);
+        if (done.read)
+            run_.noteTransferred(
+                done.row, done.destination,
+                ImportRun::SourceRead{done.read->hasher.digest(), done.read->bytes});
     }
     if (!pending_.empty())
         show(pending_.front().row);

@@ -273,12 +273,18 @@ TEST(Ledger, TwoRunsShareTheLedgerAndABlockedRecordFailsLoudly) {
     ASSERT_EQ(sqlite3_open(Ledger::pathFor(save.path()).c_str(), &holder), SQLITE_OK);
     ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
     EXPECT_THROW(second.ledger->record(entry("b.jpg", 2, "b")), LedgerError);
+    const std::vector<LedgerEntry> batch = {entry("c.jpg", 3, "c"), entry("d.jpg", 3, "d")};
+    EXPECT_THROW(second.ledger->record(batch), LedgerError);
     EXPECT_TRUE(first.ledger->isImported(1, hashOf("a"))) << "readers go on meanwhile";
     sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close(holder);
 
     second.ledger->record(entry("b.jpg", 2, "b"));
     EXPECT_EQ(first.ledger->findBySize(2).size(), 1u);
+    // A batch that failed left no transaction open and nothing half-written behind.
+    EXPECT_TRUE(first.ledger->findBySize(3).empty());
+    second.ledger->record(batch);
+    EXPECT_EQ(first.ledger->findBySize(3).size(), 2u);
 }
 
 // A ledger the user may not write. Root writes any file, so the opening runs in a child that

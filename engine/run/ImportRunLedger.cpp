@@ -1,0 +1,181 @@
+// The import run and the save folder's ledger: files imported before are set aside before
+// naming, and every transferred file is recorded once its folder is on the disk.
+#include "engine/run/ImportRun.h"
+
+#include "platform/FileTime.h"
+#include "platform/FileTransfer.h"
+#include "platform/Paths.h"
+
+#include <algorithm>
+#include <sys/stat.h>
+
+namespace pixbako {
+namespace {
+
+// Entries waiting for their folder's flush are recorded in batches of this many while the run
+// goes on, so that a crash late in a long run doesn't lose the record of its early files.
+constexpr std::size_t kRecordBatch = 256;
+
+std::string ledgerStatusText(LedgerStatus status) {
+    switch (status) {
+    case LedgerStatus::Ok:
+        break;
+    case LedgerStatus::Locked:
+        return "別のプログラムが使用中です";
+    case LedgerStatus::ReadOnly:
+        return "書き込みできません";
+    case LedgerStatus::Foreign:
+        return "Pixbakoの記録ではありません";
+    case LedgerStatus::NewerSchema:
+        return "新しい版のPixbakoが作った記録です";
+    case LedgerStatus::Unreadable:
+        return "読み込めません";
+    }
+    return {};
+}
+
+LocalDateTime localTimeOf(const struct timespec& time) {
+    const auto local = localDateTime({time.tv_sec, time.tv_nsec});
+    return local ? localDateTimeOf(*local) : LocalDateTime{};
+}
+
+} // namespace
+
+// Opened once per run, when the save folder exists (a first run into a new save folder opens
+// it after naming has made the folder: there is nothing to skip before).
+void ImportRun::openLedger() {
+    if (!settings_.ledger || ledgerTried_ || ledger_ || !isExistingFolder(saveFolder_))
+        return;
+    ledgerTried_ = true;
+    LedgerOpening opening = Ledger::open(saveFolder_);
+    if (opening.status == LedgerStatus::Ok) {
+        ledger_ = std::move(opening.ledger);
+        return;
+    }
+    std::string detail = ledgerStatusText(opening.status);
+    if (!opening.detail.empty())
+        detail += "\r\n" + opening.detail;
+    ledgerFailed(detail);
+}
+
+// Said once per run; the run goes on as without the option, and the database stays as it is.
+void ImportRun::ledgerFailed(const std::string& detail) {
+    ledger_.reset();
+    unrecorded_.clear();
+    window_.beep(BeepKind::Exclamation);
+    window_.messageBox("取り込みの記録を使えません\r\n" + Ledger::pathFor(saveFolder_) + "\r\n" +
+                           detail + "\r\n取り込み済みのファイルも取り込みます",
+                       BoxIcon::Warning, BoxButtons::Ok);
+}
+
+// Candidates are found by size, and only a file whose size the ledger knows is read to compare
+// its content hash. The rows set aside keep their order; they come back in front of the list
+// when the transfers are over.
+ImportRun::Outcome ImportRun::setAsideImportedRows() {
+    alreadyImported_.clear();
+    if (!ledger_)
+        return Outcome::Done;
+    std::vector<bool> imported(list_.size(), false);
+    try {
+        for (std::size_t r = 0; r < list_.size(); ++r) {
+            if (checkAbort())
+                return Outcome::Abort;
+            const std::string path = joinPath(list_[r].sourceFolder, list_[r].name);
+            struct stat status {};
+            if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
+                ledger_->findBySize(static_cast<std::uint64_t>(status.st_size)).empty())
+                continue;
+            const FileHash read = hashFile(path);
+            imported[r] = read.error == 0 && ledger_->isImported(read.size, read.hash);
+        }
+    } catch (const LedgerError& error) {
+        // Nothing is skipped on half an answer: every file is imported.
+        ledgerFailed(error.what());
+        return Outcome::Done;
+    }
+    std::vector<PlannedFile> kept;
+    for (std::size_t r = 0; r < list_.size(); ++r) {
+        PlannedFile& row = list_[r];
+        if (!imported[r]) {
+            kept.push_back(std::move(row));
+            continue;
+        }
+        row.newFolderLevels.clear();
+        row.newName = kAlreadyImportedName;
+        row.outcome = FileOutcome::AlreadyImported;
+        alreadyImported_.push_back(std::move(row));
+    }
+    list_ = std::move(kept);
+    report_.alreadyImported = alreadyImported_.size();
+    return Outcome::Done;
+}
+
+void ImportRun::restoreImportedRows() {
+    if (alreadyImported_.empty())
+        return;
+    list_.insert(list_.begin(), std::make_move_iterator(alreadyImported_.begin()),
+                 std::make_move_iterator(alreadyImported_.end()));
+    rowsFinished_ += alreadyImported_.size();
+    alreadyImported_.clear();
+    window_.repaintList();
+}
+
+// A transferred file's entry: its size and time from the file now under the new name (the
+// copy keeps the source's), and the hash of the bytes the copy read from the source, or, where
+// the copy didn't read the whole file once (a move by rename), of the file itself.
+void ImportRun::noteTransferred(std::size_t row, const std::string& destination,
+                                const std::optional<SourceRead>& read) {
+    if (!ledger_ || row >= list_.size())
+        return;
+    struct stat status {};
+    if (::stat(destination.c_str(), &status) != 0)
+        return;
+    LedgerEntry entry;
+    entry.size = static_cast<std::uint64_t>(status.st_size);
+    if (read && read->bytes == entry.size) {
+        entry.hash = read->hash;
+    } else {
+        const FileHash file = hashFile(destination);
+        if (file.error != 0 || file.size != entry.size)
+            return;
+        entry.hash = file.hash;
+    }
+    const PlannedFile& planned = list_[row];
+    entry.copyPath = destination.substr(std::min(saveFolder_.size(), destination.size()));
+    entry.shotDate = planned.shotDate;
+    entry.shotDateSource = planned.shotDateSource;
+    entry.sourceName = planned.name;
+    entry.sourceTime = localTimeOf(status.st_mtim);
+    entry.runTime = runTime_;
+    unrecorded_.push_back({destinationFolder(planned), std::move(entry)});
+    if (unrecorded_.size() >= kRecordBatch)
+        recordFlushedFiles();
+}
+
+// Flushes the folders of the files waiting to be recorded and records those whose folder
+// reached the disk, one transaction per folder. A folder that fails its flush records nothing
+// (the run reports the failure when it flushes its copies).
+void ImportRun::recordFlushedFiles() {
+    std::vector<std::string> folders;
+    for (const Unrecorded& file : unrecorded_)
+        if (std::find(folders.begin(), folders.end(), file.folder) == folders.end())
+            folders.push_back(file.folder);
+    try {
+        for (const std::string& folder : folders) {
+            if (!ledger_)
+                break;
+            if (flushFolderToDisk(folder) != 0)
+                continue;
+            std::vector<LedgerEntry> entries;
+            for (const Unrecorded& file : unrecorded_)
+                if (file.folder == folder)
+                    entries.push_back(file.entry);
+            ledger_->record(entries);
+        }
+    } catch (const LedgerError& error) {
+        ledgerFailed(error.what());
+    }
+    unrecorded_.clear();
+}
+
+} // namespace pixbako
