@@ -2,6 +2,7 @@
 // the summary, the exit status, and nothing written anywhere, with no display at all.
 #include "e2e/PixbakoProcess.h"
 #include "engine/ledger/Ledger.h"
+#include "support/JpegBuilder.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,31 @@ TEST_F(CardCheckE2eTest, EveryFileVerifiedIsSafeToFormatAndAnyOtherIsNamed) {
     // A check only reads.
     EXPECT_EQ(readBytes(pixbako.iniPath()), settings);
     EXPECT_EQ(filesUnder(save + "/.pixbako"), Strings{"imports.sqlite"});
+}
+
+// The whole way: a copy run with the ledger on, then the check; a picture taken after the import
+// is the one the card can't lose.
+TEST_F(CardCheckE2eTest, AfterAFullImportTheCardIsSafeUntilANewPictureIsTaken) {
+    writeTestFile(card + "/100CANON/IMG_0001.JPG", cameraJpeg("2024:05:06 10:00:00") + "1");
+    writeTestFile(card + "/100CANON/IMG_0002.JPG", cameraJpeg("2024:05:06 10:00:01") + "2");
+    pixbako.writeSettings({"READ=" + card, "WRITE=" + save, "SUBDIR=1", "MODE=1", "AUTOQUIT=1",
+                           "DIRCHKBOX=1", "DDATE=yyyy_mm_dd", "LEDGER=1"});
+    ProcessResult result = pixbako.run({card});
+    ASSERT_EQ(result.status, 0) << result.stderrText;
+
+    result = pixbako.run({"--check", card});
+    EXPECT_EQ(result.status, 0) << result.stderrText;
+    EXPECT_EQ(result.stdoutText,
+              "OK\t" + card + "/100CANON/IMG_0001.JPG\n" + "OK\t" + card +
+                  "/100CANON/IMG_0002.JPG\n" +
+                  "このフォルダの2件のファイルはすべて保存先に確認済みのコピーがあります\n");
+
+    writeTestFile(card + "/100CANON/IMG_0003.JPG", cameraJpeg("2024:05:06 10:00:02") + "3");
+    result = pixbako.run({"--check", card});
+    EXPECT_EQ(result.status, 1) << result.stderrText;
+    EXPECT_NE(result.stdoutText.find("MISSING\t" + card + "/100CANON/IMG_0003.JPG\n"),
+              std::string::npos)
+        << result.stdoutText;
 }
 
 TEST_F(CardCheckE2eTest, NoLedgerYetMeansNoFileIsVerifiedAndNothingIsCreated) {
