@@ -22,6 +22,9 @@
 
 #include <QFile>
 #include <QHeaderView>
+#include <QMenu>
+
+#include <algorithm>
 
 namespace pixbako {
 namespace {
@@ -94,9 +97,14 @@ void MainWindow::setUpControls() {
     ui->MainMenu1->setFont(font());
     resize(kDesignWidth, kDesignHeight);
 
-    // The separators carry their names too.
-    ui->File1->actions().at(2)->setObjectName(QStringLiteral("N1"));
-    ui->N3->actions().at(5)->setObjectName(QStringLiteral("N9"));
+    // The separators carry their names too (the first of each menu), wherever items are added.
+    const auto firstSeparator = [](QMenu* menu) {
+        const QList<QAction*> items = menu->actions();
+        return *std::find_if(items.begin(), items.end(),
+                             [](QAction* a) { return a->isSeparator(); });
+    };
+    firstSeparator(ui->File1)->setObjectName(QStringLiteral("N1"));
+    firstSeparator(ui->N3)->setObjectName(QStringLiteral("N9"));
 
     const QFont large = pixelFont(kUiFont, 19);
     for (QWidget* child : ui->TabSheet1->findChildren<QWidget*>())
