@@ -6,8 +6,10 @@
 #include "ui_MainWindow.h"
 
 #include <QApplication>
-#include <QCoreApplication>
+#include <QEventLoop>
 #include <QFile>
+
+#include <thread>
 
 namespace pixbako {
 
@@ -19,12 +21,19 @@ void MainWindow::checkCard() {
     ImportSettings settings = importSettings();
     settings.readInFolder = QFile::encodeName(folder).toStdString();
 
-    // Each file is read in full (and its copy too): the window keeps painting meanwhile, but
-    // takes no input, so that no run or second check starts on the files being read.
+    // Every file is read in full, and its copy too: a movie of some gigabytes takes a while. The
+    // check runs beside the window, which keeps painting but takes no input meanwhile, so that no
+    // run or second check starts on the files being read.
     ui->CheckCard1->setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const CardCheck check = pixbako::checkCard(
-        settings, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    CardCheck check;
+    QEventLoop waiting;
+    std::thread worker([&] {
+        check = pixbako::checkCard(settings);
+        QMetaObject::invokeMethod(&waiting, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
     QApplication::restoreOverrideCursor();
     ui->CheckCard1->setEnabled(true);
 

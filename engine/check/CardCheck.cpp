@@ -65,7 +65,7 @@ std::size_t CardCheck::unverified() const {
         files.begin(), files.end(), [](const auto& f) { return f.state != CopyState::Ok; }));
 }
 
-CardCheck checkCard(const ImportSettings& settings, const std::function<void()>& betweenFiles) {
+CardCheck checkCard(const ImportSettings& settings) {
     CardCheck check;
     check.readInFolder = settings.readInFolder;
     const std::string folder = fullPathName(settings.readInFolder);
@@ -103,8 +103,6 @@ CardCheck checkCard(const ImportSettings& settings, const std::function<void()>&
                 const CopyState state =
                     ledger ? checkFile(*ledger, saveFolder, path) : CopyState::Missing;
                 check.files.push_back({path, state});
-                if (betweenFiles)
-                    betweenFiles();
             }
         }
     } catch (const LedgerError& error) {

@@ -6,7 +6,7 @@
 //
 //     ImportSettings settings = savedOptions;
 //     settings.readInFolder = cardFolder;
-//     CardCheck check = checkCard(settings, [] { /* let window events run */ });
+//     CardCheck check = checkCard(settings);   // plain C++: may run on a thread of its own
 //     if (check.problem != CardCheckProblem::None) ... cardCheckProblemText(check) ...
 //     for (const CheckedFile& file : check.files) ... copyStateWord(file.state) ...
 //     ... cardCheckSummary(check) ...
@@ -14,7 +14,6 @@
 #include "engine/run/ImportSettings.h"
 
 #include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -51,8 +50,7 @@ struct CardCheck {
     std::size_t unverified() const; // files that are not Ok
 };
 
-// `betweenFiles` runs after each file (a window lets its events run there).
-CardCheck checkCard(const ImportSettings& settings, const std::function<void()>& betweenFiles = {});
+CardCheck checkCard(const ImportSettings& settings);
 
 // "OK", "MISSING" or "CHANGED".
 const char* copyStateWord(CopyState state);
