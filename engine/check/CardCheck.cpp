@@ -42,22 +42,6 @@ CopyState checkFile(Ledger& ledger, const std::string& saveFolder, const std::st
     return changed ? CopyState::Changed : CopyState::Missing;
 }
 
-std::string ledgerStatusText(LedgerStatus status) {
-    switch (status) {
-    case LedgerStatus::Foreign:
-        return "ほかのプログラムのデータベースです";
-    case LedgerStatus::NewerSchema:
-        return "新しい版のPixbakoで作られた記録です";
-    case LedgerStatus::Locked:
-        return "ほかのプログラムが使用中です";
-    case LedgerStatus::Ok:
-    case LedgerStatus::Unreadable:
-    case LedgerStatus::ReadOnly:
-        break;
-    }
-    return "読み込めません";
-}
-
 } // namespace
 
 std::size_t CardCheck::unverified() const {

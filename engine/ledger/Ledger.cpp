@@ -74,6 +74,23 @@ LedgerEntry entryOf(const Statement& row) {
 
 } // namespace
 
+std::string ledgerStatusText(LedgerStatus status) {
+    switch (status) {
+    case LedgerStatus::Locked:
+        return "ほかのプログラムが使用中です";
+    case LedgerStatus::ReadOnly:
+        return "書き込みできません";
+    case LedgerStatus::Foreign:
+        return "ほかのプログラムのデータベースです";
+    case LedgerStatus::NewerSchema:
+        return "新しい版のPixbakoで作られた記録です";
+    case LedgerStatus::Ok:
+    case LedgerStatus::Unreadable:
+        break;
+    }
+    return "読み込めません";
+}
+
 Ledger::Ledger(Ledger&& other) noexcept : db_(std::exchange(other.db_, nullptr)) {}
 
 Ledger& Ledger::operator=(Ledger&& other) noexcept {

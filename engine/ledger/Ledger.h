@@ -55,6 +55,9 @@ enum class LedgerStatus {
 
 struct LedgerOpening;
 
+// Why a ledger can't be used, in words for the user ("読み込めません" and the like).
+std::string ledgerStatusText(LedgerStatus status);
+
 // A database failure after the ledger was opened (disk full, locked for longer than the wait).
 class LedgerError : public std::runtime_error {
 public:

@@ -16,24 +16,6 @@ namespace {
 // goes on, so that a crash late in a long run doesn't lose the record of its early files.
 constexpr std::size_t kRecordBatch = 256;
 
-std::string ledgerStatusText(LedgerStatus status) {
-    switch (status) {
-    case LedgerStatus::Ok:
-        break;
-    case LedgerStatus::Locked:
-        return "別のプログラムが使用中です";
-    case LedgerStatus::ReadOnly:
-        return "書き込みできません";
-    case LedgerStatus::Foreign:
-        return "Pixbakoの記録ではありません";
-    case LedgerStatus::NewerSchema:
-        return "新しい版のPixbakoが作った記録です";
-    case LedgerStatus::Unreadable:
-        return "読み込めません";
-    }
-    return {};
-}
-
 LocalDateTime localTimeOf(const struct timespec& time) {
     const auto local = localDateTime({time.tv_sec, time.tv_nsec});
     return local ? localDateTimeOf(*local) : LocalDateTime{};
