@@ -2,6 +2,7 @@
 
 #include "engine/ledger/ContentHash.h"
 #include "engine/run/RunCandidates.h"
+#include "engine/scan/FolderScanner.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Paths.h"
 
@@ -9,7 +10,9 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <utility>
 
 namespace pixbako {
 namespace {
@@ -42,6 +45,29 @@ CopyState checkFile(Ledger& ledger, const std::string& saveFolder, const std::st
     return changed ? CopyState::Changed : CopyState::Missing;
 }
 
+// The first folder under `folder` that a run with sub-folders would read but that can't be
+// listed, with its error: the walk takes such a folder for an empty one, and a card must not
+// pass for checked when part of it was never read.
+std::optional<std::pair<std::string, int>> unlistableSubfolder(const std::string& folder,
+                                                               const std::string& saveFolder) {
+    std::optional<std::pair<std::string, int>> found;
+    const std::optional<FileIdentity> save = fileIdentity(saveFolder);
+    FolderScanner search;
+    search.directory = folder;
+    search.recursive = true;
+    search.searchName = "*.*";
+    search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
+                           bool&) {
+        skip = (save && fileIdentity(name) == save) || fileNameOf(name) == Ledger::folderName;
+        if (skip || found)
+            return;
+        if (const int error = directoryOpenError(name))
+            found.emplace(name, error);
+    };
+    search.run();
+    return found;
+}
+
 } // namespace
 
 std::size_t CardCheck::unverified() const {
@@ -61,6 +87,7 @@ CardCheck checkCard(const ImportSettings& settings) {
     // when it was never read.
     if (const int error = directoryOpenError(folder)) {
         check.problem = CardCheckProblem::FolderUnreadable;
+        check.unreadable = settings.readInFolder;
         check.detail = std::strerror(error);
         return check;
     }
@@ -80,8 +107,26 @@ CardCheck checkCard(const ImportSettings& settings) {
     Ledger* ledger = opening ? &*opening->ledger : nullptr;
     ImportSettings walked = settings;
     walked.readInFolder = folder;
+    if (settings.includeSubfolders) {
+        if (auto unlistable = unlistableSubfolder(folder, saveFolder)) {
+            check.problem = CardCheckProblem::FolderUnreadable;
+            check.unreadable = unlistable->first;
+            check.detail = std::strerror(unlistable->second);
+            return check;
+        }
+    }
+    const std::vector<std::vector<std::string>> shots = folderRunShots(walked);
+    // A run would stop here and point at the sub-folders: nothing of them has been checked.
+    if (shots.empty() && !settings.includeSubfolders) {
+        ImportSettings deeper = walked;
+        deeper.includeSubfolders = true;
+        if (!folderRunShots(deeper).empty()) {
+            check.problem = CardCheckProblem::OnlyInSubfolders;
+            return check;
+        }
+    }
     try {
-        for (const std::vector<std::string>& shot : folderRunShots(walked)) {
+        for (const std::vector<std::string>& shot : shots) {
             for (const std::string& path : shot) {
                 // Without a ledger nothing was recorded: no copy is known to exist.
                 const CopyState state =
@@ -123,7 +168,12 @@ std::string cardCheckProblemText(const CardCheck& check) {
     case CardCheckProblem::FolderMissing:
         return "読込みフォルダが見つかりません: " + check.readInFolder;
     case CardCheckProblem::FolderUnreadable:
-        return "読込みフォルダを読み込めません: " + check.readInFolder + " (" + check.detail + ")";
+        return "読込みフォルダを読み込めません: " + check.unreadable + " (" + check.detail + ")";
+    case CardCheckProblem::OnlyInSubfolders:
+        return "読込みフォルダには対象のファイルがありません\r\n"
+               "サブフォルダにあるファイルを読み込むには\r\n"
+               "「サブフォルダ含む」をチェックして下さい\r\n\r\n" +
+               check.readInFolder;
     case CardCheckProblem::NoSaveFolder:
         return "保存フォルダを指定して下さい";
     case CardCheckProblem::LedgerUnusable: {

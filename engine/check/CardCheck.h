@@ -34,7 +34,8 @@ struct CheckedFile {
 enum class CardCheckProblem {
     None,
     FolderMissing,    // the card's folder doesn't exist
-    FolderUnreadable, // it can't be listed
+    FolderUnreadable, // it, or a sub-folder the run would read, can't be listed
+    OnlyInSubfolders, // the files are in sub-folders, which the options leave out
     NoSaveFolder,     // the options name no save folder
     LedgerUnusable,   // the save folder's ledger can't be read (damaged, foreign, newer, locked)
 };
@@ -42,6 +43,7 @@ enum class CardCheckProblem {
 struct CardCheck {
     CardCheckProblem problem = CardCheckProblem::None;
     std::string readInFolder; // the card's folder, as given
+    std::string unreadable;   // the folder that can't be listed (FolderUnreadable)
     std::string ledgerPath;
     LedgerStatus ledgerStatus = LedgerStatus::Ok;
     std::string detail;             // the system's or SQLite's words for a problem; may be empty

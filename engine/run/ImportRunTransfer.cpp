@@ -96,7 +96,8 @@ private:
     //   first file for good in move mode;
     // - its own sources: when the save folder is also the read-in folder, a new name can be
     //   the old name of another row, still waiting (or left behind by a failed transfer), and
-    //   replacing it would lose that picture before it is moved or copied.
+    //   replacing it would lose that picture before it is moved or copied (or a picture
+    //   imported before, which stays where it is).
     std::set<FileIdentity> keep_;
     // Each folder this run writes into loses what a crashed run left there of our own
     // temporary files, once, before the first file goes in.
@@ -117,6 +118,10 @@ ImportRun::Outcome ImportRun::transferRows() {
 ImportRun::Outcome TransferStage::transferAll() {
     for (std::size_t r = 0; r < n_; ++r)
         if (auto identity = fileIdentity(sourcePath(list_[r])))
+            keep_.insert(*identity);
+    // Files imported before stay where they are: no new name may take their place either.
+    for (const PlannedFile& row : run_.alreadyImported_)
+        if (auto identity = fileIdentity(sourcePath(row)))
             keep_.insert(*identity);
 
     const ImportSettings& settings = run_.settings_;

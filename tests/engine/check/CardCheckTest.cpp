@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
+#include <unistd.h>
 
 namespace pixbako {
 namespace {
@@ -126,6 +127,28 @@ TEST_F(CardCheckTest, ALedgerThatIsNotOursIsReportedAndLeftAsItWas) {
     EXPECT_NE(cardCheckProblemText(check).find(ledger), std::string::npos);
     EXPECT_EQ(readFileBytes(ledger), "not a database, but someone's file");
     EXPECT_EQ(entriesIn(fs::path(ledger).parent_path()), 1u);
+}
+
+// A card is never called safe on a part of it the check did not read: files only in
+// sub-folders that the options leave out, or a sub-folder that can't be listed.
+TEST_F(CardCheckTest, UnreadPartsOfACardAreProblemsNotSafety) {
+    addFile("DCIM/100CANON/A.JPG", "a", "A.JPG");
+    CardCheck check = checkCard(settings);
+    EXPECT_EQ(check.problem, CardCheckProblem::OnlyInSubfolders);
+    EXPECT_EQ(cardCheckExitStatus(check), 2);
+
+    settings.includeSubfolders = true;
+    EXPECT_EQ(states(checkCard(settings)), (States{{"DCIM/100CANON/A.JPG", "OK"}}));
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root lists every folder";
+    const std::string locked = card.path() + "/DCIM/101CANON";
+    fs::create_directories(locked);
+    fs::permissions(locked, fs::perms::none);
+    check = checkCard(settings);
+    fs::permissions(locked, fs::perms::owner_all);
+    EXPECT_EQ(check.problem, CardCheckProblem::FolderUnreadable);
+    EXPECT_NE(cardCheckProblemText(check).find(locked), std::string::npos);
+    EXPECT_EQ(cardCheckExitStatus(check), 2);
 }
 
 } // namespace

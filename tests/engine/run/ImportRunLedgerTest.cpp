@@ -98,6 +98,24 @@ TEST_F(ImportRunLedgerTest, SecondRunOfACardImportsNothingAndADeletedCopyDoesNot
     }
 }
 
+// A file set aside keeps its place: a new file whose name comes out as its name (the save folder
+// read in again, numbers not continued) is refused, as it would be were the file a row.
+TEST_F(ImportRunLedgerTest, FileSetAsideIsNeverReplacedByANewName) {
+    window.settings.copy = true;
+    window.settings.dateFolders = false;
+    window.settings.autoContinue = false;
+    window.settings.readInFolder = out;
+    std::filesystem::create_directory(out);
+    jpeg("IMG_A.JPG", "2005:03:12 09:00:00", out);
+    runOnce();
+    const std::string first = readBytes(out + "/20050312_001.JPG");
+    jpeg("IMG_B.JPG", "2005:03:12 10:00:00", out);
+    runOnce();
+    EXPECT_TRUE(readBytes(out + "/20050312_001.JPG") == first) << "the earlier copy was replaced";
+    EXPECT_EQ(run.lastReport().alreadyImported, 2u); // IMG_A.JPG and its copy
+    EXPECT_EQ(run.lastReport().nameTaken, 1u);
+}
+
 // A database that is not a ledger of ours is said once, left byte for byte, and the run
 // imports everything.
 TEST_F(ImportRunLedgerTest, UnusableLedgerIsReportedOnceAndLeftAlone) {
