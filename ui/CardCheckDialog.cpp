@@ -1,6 +1,7 @@
 #include "ui/CardCheckDialog.h"
 
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QHeaderView>
 #include <QLabel>
 #include <QTreeWidget>
@@ -27,7 +28,8 @@ CardCheckDialog::CardCheckDialog(const CardCheck& check, QWidget* parent) : QDia
     resize(560, 320);
 
     auto* layout = new QVBoxLayout(this);
-    auto* folder = new QLabel(QString::fromStdString(check.readInFolder), this);
+    auto* folder =
+        new QLabel(QFile::decodeName(QByteArray::fromStdString(check.readInFolder)), this);
     folder->setObjectName(QStringLiteral("CardCheckFolder"));
     folder->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(folder);
@@ -41,7 +43,8 @@ CardCheckDialog::CardCheckDialog(const CardCheck& check, QWidget* parent) : QDia
     for (const CheckedFile& file : check.files) {
         if (file.state == CopyState::Ok)
             continue;
-        new QTreeWidgetItem(list, {copyStateText(file.state), QString::fromStdString(file.path)});
+        new QTreeWidgetItem(list, {copyStateText(file.state),
+                                   QFile::decodeName(QByteArray::fromStdString(file.path))});
     }
     list->setVisible(list->topLevelItemCount() > 0);
     layout->addWidget(list, 1);

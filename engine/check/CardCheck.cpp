@@ -35,7 +35,7 @@ CopyState checkFile(Ledger& ledger, const std::string& saveFolder, const std::st
     for (const LedgerEntry& entry : entries) {
         if (entry.size != card.size || entry.hash != card.hash)
             continue;
-        const FileHash copy = hashFile(saveFolder + entry.copyPath);
+        const FileHash copy = hashFile(saveFolder + entry.copyPath, true);
         if (copy.error == 0 && copy.size == entry.size && copy.hash == entry.hash)
             return CopyState::Ok;
         // A copy that is there but can't be read is no more a verified copy than an edited one.
@@ -58,7 +58,7 @@ std::optional<std::pair<std::string, int>> unlistableSubfolder(const std::string
     search.searchName = "*.*";
     search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
                            bool&) {
-        skip = (save && fileIdentity(name) == save) || fileNameOf(name) == Ledger::folderName;
+        skip = (save && fileIdentity(name) == save) || Ledger::isLedgerFolder(name);
         if (skip || found)
             return;
         if (const int error = directoryOpenError(name))

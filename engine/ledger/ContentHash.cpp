@@ -55,7 +55,7 @@ ContentHash ContentHasher::digest() const {
     return hash;
 }
 
-FileHash hashFile(const std::string& path) {
+FileHash hashFile(const std::string& path, bool fromDisk) {
     FileHash result;
     // A plain file only: a pipe or a device under a picture's name must not hang the check.
     UniqueFd fd(openPlainFileForReading(path));
@@ -67,6 +67,8 @@ FileHash hashFile(const std::string& path) {
     // the time its copy will get).
     if (const int flags = ::fcntl(fd.get(), F_GETFL); flags >= 0)
         ::fcntl(fd.get(), F_SETFL, flags | O_NOATIME);
+    if (fromDisk)
+        ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_DONTNEED);
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     constexpr std::size_t kBlock = 1 << 20;
     thread_local std::unique_ptr<char[]> buffer(new char[kBlock]);

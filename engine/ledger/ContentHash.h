@@ -48,12 +48,14 @@ private:
     std::unique_ptr<XXH3_state_s, FreeState> state_;
 };
 
-// A file's content hash and size, read from the disk (or the page cache) in one pass.
+// A file's content hash and size, read in one pass. `fromDisk`: the file's cached pages are
+// dropped first (those already written), so that the bytes come from the disk itself, as a
+// check of a copy needs.
 struct FileHash {
     ContentHash hash;
     std::uint64_t size = 0;
     int error = 0; // the system's error number when the file couldn't be read; then no hash
 };
-FileHash hashFile(const std::string& path);
+FileHash hashFile(const std::string& path, bool fromDisk = false);
 
 } // namespace pixbako

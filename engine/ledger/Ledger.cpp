@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdio>
+#include <sys/stat.h>
 #include <utility>
 
 namespace pixbako {
@@ -151,6 +152,24 @@ std::vector<LedgerEntry> Ledger::findBySize(std::uint64_t size) {
     while (query.step())
         entries.push_back(entryOf(query));
     return entries;
+}
+
+bool Ledger::hasSize(std::uint64_t size) {
+    Statement query(db_, "SELECT 1 FROM imported_files WHERE size = ? LIMIT 1");
+    query.bindInt(1, static_cast<std::int64_t>(size));
+    return query.step();
+}
+
+bool Ledger::isLedgerFolder(const std::string& folder) {
+    std::string path = folder;
+    while (path.size() > 1 && path.back() == '/')
+        path.pop_back();
+    const std::size_t slash = path.rfind('/');
+    if (path.compare(slash == std::string::npos ? 0 : slash + 1, std::string::npos, folderName) !=
+        0)
+        return false;
+    struct stat status {};
+    return ::lstat((path + '/' + fileName).c_str(), &status) == 0;
 }
 
 bool Ledger::isImported(std::uint64_t size, const ContentHash& hash) {

@@ -73,6 +73,11 @@ public:
 
     // The database's path for a save folder (with or without a trailing "/").
     static std::string pathFor(const std::string& saveFolder);
+    // Whether `folder` is a ledger's hidden folder (named so and holding the database): walks
+    // of a card or save folder never enter it, and any other folder of that name is the user's.
+    static bool isLedgerFolder(const std::string& folder);
+    // Whether the ledger has an entry of this size; cheaper than findBySize. Throws LedgerError.
+    bool hasSize(std::uint64_t size);
 
     // Opens the save folder's ledger, creating the hidden folder and the database when they
     // don't exist yet. `waitForLock`: how long to wait for another holder before reporting

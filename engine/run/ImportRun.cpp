@@ -43,6 +43,7 @@ void ImportRun::startOrStopRun(RunSender sender) {
         recordFlushedFiles();
         ledger_.reset();
         folderLocks_.release();
+        restoreImportedRows();
         showError(error.what());
         if (running_)
             finish();
@@ -134,6 +135,7 @@ void ImportRun::run(RunSender sender) {
     ledgerTried_ = false;
     unrecorded_.clear();
     alreadyImported_.clear();
+    sourceReads_.clear();
     openLedger();
 
     // The mode follows from the thumbnail box alone, whatever tab is active.

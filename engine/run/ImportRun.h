@@ -48,6 +48,7 @@
 #include "platform/FolderLock.h"
 
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <set>
 #include <string>
@@ -135,13 +136,16 @@ private:
 
     // The ledger (ImportRunLedger.cpp).
     void openLedger();
-    void ledgerFailed(const std::string& detail);
+    void ledgerFailed(const std::string& detail, bool whileRecording = false);
     Outcome setAsideImportedRows();
     void restoreImportedRows();
-    // What a copy read from its source: the hash of so many bytes.
+    // What was read of a row's source: the hash of so many bytes, read by its copy, or before
+    // it (by the ledger's check of a file of a known size) when the source was last modified
+    // at `modified`.
     struct SourceRead {
         ContentHash hash;
         std::uint64_t bytes = 0;
+        std::optional<struct timespec> modified;
     };
     void noteTransferred(std::size_t row, const std::string& destination,
                          const std::optional<SourceRead>& read);
@@ -166,6 +170,9 @@ private:
     bool ledgerTried_ = false;
     LocalDateTime runTime_;
     std::vector<PlannedFile> alreadyImported_; // rows set aside, not transferred
+    // By row: the hash read while looking for the file in the ledger, so that its copy need
+    // not compute it again.
+    std::vector<std::optional<SourceRead>> sourceReads_;
     struct Unrecorded {
         std::string folder; // flushed before the entry is recorded
         LedgerEntry entry;

@@ -41,12 +41,15 @@ void ImportRun::openLedger() {
 }
 
 // Said once per run; the run goes on as without the option, and the database stays as it is.
-void ImportRun::ledgerFailed(const std::string& detail) {
+void ImportRun::ledgerFailed(const std::string& detail, bool whileRecording) {
     ledger_.reset();
     unrecorded_.clear();
     window_.beep(BeepKind::Exclamation);
+    // Files set aside before the failure stay set aside: they were found in the ledger.
     window_.messageBox("取り込みの記録を使えません\r\n" + Ledger::pathFor(saveFolder_) + "\r\n" +
-                           detail + "\r\n取り込み済みのファイルも取り込みます",
+                           detail +
+                           (whileRecording ? "\r\nこの後に取り込むファイルは記録されません"
+                                           : "\r\n取り込み済みのファイルも取り込みます"),
                        BoxIcon::Warning, BoxButtons::Ok);
 }
 
@@ -58,6 +61,7 @@ ImportRun::Outcome ImportRun::setAsideImportedRows() {
     if (!ledger_)
         return Outcome::Done;
     std::vector<bool> imported(list_.size(), false);
+    sourceReads_.assign(list_.size(), std::nullopt);
     try {
         for (std::size_t r = 0; r < list_.size(); ++r) {
             if (checkAbort())
@@ -65,10 +69,15 @@ ImportRun::Outcome ImportRun::setAsideImportedRows() {
             const std::string path = joinPath(list_[r].sourceFolder, list_[r].name);
             struct stat status {};
             if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-                ledger_->findBySize(static_cast<std::uint64_t>(status.st_size)).empty())
+                !ledger_->hasSize(static_cast<std::uint64_t>(status.st_size)))
                 continue;
             const FileHash read = hashFile(path);
-            imported[r] = read.error == 0 && ledger_->isImported(read.size, read.hash);
+            if (read.error != 0)
+                continue;
+            imported[r] = ledger_->isImported(read.size, read.hash);
+            // Cameras that write files of one size make every new file a candidate: its hash
+            // is kept for its copy, valid while the file keeps its time.
+            sourceReads_[r] = SourceRead{read.hash, read.size, status.st_mtim};
         }
     } catch (const LedgerError& error) {
         // Nothing is skipped on half an answer: every file is imported.
@@ -76,10 +85,12 @@ ImportRun::Outcome ImportRun::setAsideImportedRows() {
         return Outcome::Done;
     }
     std::vector<PlannedFile> kept;
+    std::vector<std::optional<SourceRead>> keptReads;
     for (std::size_t r = 0; r < list_.size(); ++r) {
         PlannedFile& row = list_[r];
         if (!imported[r]) {
             kept.push_back(std::move(row));
+            keptReads.push_back(std::move(sourceReads_[r]));
             continue;
         }
         row.newFolderLevels.clear();
@@ -88,6 +99,7 @@ ImportRun::Outcome ImportRun::setAsideImportedRows() {
         alreadyImported_.push_back(std::move(row));
     }
     list_ = std::move(kept);
+    sourceReads_ = std::move(keptReads);
     report_.alreadyImported = alreadyImported_.size();
     return Outcome::Done;
 }
@@ -103,8 +115,9 @@ void ImportRun::restoreImportedRows() {
 }
 
 // A transferred file's entry: its size and time from the file now under the new name (the
-// copy keeps the source's), and the hash of the bytes the copy read from the source, or, where
-// the copy didn't read the whole file once (a move by rename), of the file itself.
+// copy keeps the source's), and the hash of the bytes read from the source (by the copy, or
+// before it by the search of the ledger, while the file kept its time), or, where neither read
+// the whole file once (a move by rename), of the file itself.
 void ImportRun::noteTransferred(std::size_t row, const std::string& destination,
                                 const std::optional<SourceRead>& read) {
     if (!ledger_ || row >= list_.size())
@@ -114,7 +127,10 @@ void ImportRun::noteTransferred(std::size_t row, const std::string& destination,
         return;
     LedgerEntry entry;
     entry.size = static_cast<std::uint64_t>(status.st_size);
-    if (read && read->bytes == entry.size) {
+    const bool sameTime = !read || !read->modified ||
+                          (read->modified->tv_sec == status.st_mtim.tv_sec &&
+                           read->modified->tv_nsec == status.st_mtim.tv_nsec);
+    if (read && read->bytes == entry.size && sameTime) {
         entry.hash = read->hash;
     } else {
         const FileHash file = hashFile(destination);
@@ -155,7 +171,7 @@ void ImportRun::recordFlushedFiles() {
             ledger_->record(entries);
         }
     } catch (const LedgerError& error) {
-        ledgerFailed(error.what());
+        ledgerFailed(error.what(), true);
     }
     unrecorded_.clear();
 }

@@ -260,7 +260,8 @@ TransferStage::Stop TransferStage::begin(std::size_t r, TransferRequest request,
     show(pending_.empty() ? r : pending_.front().row);
     request.mayReplace = mayReplace(request.destination);
     std::unique_ptr<ReadHash> read;
-    if (run_.ledger_) {
+    const bool hashKnown = r < run_.sourceReads_.size() && run_.sourceReads_[r];
+    if (run_.ledger_ && !hashKnown) {
         read = std::make_unique<ReadHash>();
         request.onSourceRead = [hash = read.get()](const char* data, std::size_t size) {
             hash->hasher.update(data, size);
@@ -332,7 +333,9 @@ TransferStage::Stop TransferStage::finishFirst() {
         if (done.read)
             run_.noteTransferred(
                 done.row, done.destination,
-                ImportRun::SourceRead{done.read->hasher.digest(), done.read->bytes});
+                ImportRun::SourceRead{done.read->hasher.digest(), done.read->bytes, std::nullopt});
+        else if (done.row < run_.sourceReads_.size())
+            run_.noteTransferred(done.row, done.destination, run_.sourceReads_[done.row]);
     }
     if (!pending_.empty())
         show(pending_.front().row);

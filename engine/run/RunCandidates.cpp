@@ -20,7 +20,7 @@ void walkReadInFolder(const std::string& folder, bool recursive, const std::stri
     search.findOtherFiles = true;
     search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
                            bool&) {
-        skip = (save && fileIdentity(name) == save) || fileNameOf(name) == Ledger::folderName;
+        skip = (save && fileIdentity(name) == save) || Ledger::isLedgerFolder(name);
     };
     search.onFind = onFind;
     search.run();

@@ -70,7 +70,10 @@ TEST_F(ImportRunLedgerTest, SecondRunOfACardImportsNothingAndADeletedCopyDoesNot
         writeTestFile(a, aBytes);
         writeTestFile(b, bBytes, UnixTime{1'110'621'600, 0});
         std::filesystem::remove(out + "/2005_03_12/20050312_001.JPG");
+        // Of the movie's size: found a candidate, hashed, and its copy reads it once more.
         const std::string c = plain("IMG_0003.JPG", 1'110'708'000);
+        const std::string cBytes = readBytes(c);
+        ASSERT_EQ(cBytes.size(), bBytes.size());
         runOnce();
         EXPECT_EQ(rows(), (Strings{"IMG_0001.JPG>/取込済み", "MVI_0002.MOV>/取込済み",
                                    "IMG_0003.JPG>2005_03_13/20050313_001.JPG"}));
@@ -81,6 +84,12 @@ TEST_F(ImportRunLedgerTest, SecondRunOfACardImportsNothingAndADeletedCopyDoesNot
                   (Strings{".pixbako/imports.sqlite", "2005_03_12/20050312_002.MOV",
                            "2005_03_12/PXBK", "2005_03_13/20050313_001.JPG", "2005_03_13/PXBK"}));
         EXPECT_EQ(readCounterFile(out + "/2005_03_12/PXBK").record.lastNumber, 2);
+        ContentHasher cHash;
+        cHash.update(cBytes.data(), cBytes.size());
+        const std::vector<LedgerEntry> sameSize = recorded(cBytes.size());
+        ASSERT_EQ(sameSize.size(), 2u);
+        EXPECT_EQ(sameSize[1].copyPath, "2005_03_13/20050313_001.JPG");
+        EXPECT_EQ(sameSize[1].hash, cHash.digest());
         ASSERT_EQ(window.completions.size(), 1u);
         const std::string done = copy ? "コピー" : "移動";
         EXPECT_EQ(window.completions[0].notice,
@@ -136,16 +145,21 @@ TEST_F(ImportRunLedgerTest, UnusableLedgerIsReportedOnceAndLeftAlone) {
 }
 
 // With the option off nothing is written for it; a ledger folder in the read-in folder (the save
-// folder read in again, sub-folders on, all files) is never taken for pictures.
+// folder read in again, sub-folders on, all files) is never taken for pictures, while a folder
+// of that name without a ledger is the user's like any other.
 TEST_F(ImportRunLedgerTest, OptionOffWritesNothingAndTheLedgerFolderIsNeverImported) {
     window.settings.ledger = false;
+    window.settings.includeSubfolders = true;
     jpeg("IMG_0001.JPG", "2005:03:12 09:00:00");
+    std::filesystem::create_directory(in + "/.pixbako"); // a folder of the user's
+    jpeg("IMG_0002.JPG", "2005:03:12 09:30:00", in + "/.pixbako");
     runOnce();
+    EXPECT_EQ(run.list().size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(out + "/.pixbako"));
 
     window.settings.ledger = true;
     window.settings.copy = true;
-    jpeg("IMG_0002.JPG", "2005:03:12 10:00:00");
+    jpeg("IMG_0003.JPG", "2005:03:12 10:00:00");
     runOnce();
     ASSERT_TRUE(std::filesystem::exists(Ledger::pathFor(out)));
     window.settings.readInFolder = out;
