@@ -136,6 +136,12 @@ std::vector<LedgerEntry> Ledger::findBySize(std::uint64_t size) {
     return entries;
 }
 
+bool Ledger::knowsSize(std::uint64_t size) {
+    Statement query(db_, "SELECT 1 FROM imported_files WHERE size = ? LIMIT 1");
+    query.bindInt(1, static_cast<std::int64_t>(size));
+    return query.step();
+}
+
 bool Ledger::isImported(std::uint64_t size, const ContentHash& hash) {
     Statement query(db_, "SELECT 1 FROM imported_files WHERE size = ? AND hash = ? LIMIT 1");
     query.bindInt(1, static_cast<std::int64_t>(size));

@@ -90,6 +90,10 @@ public:
     void record(const std::vector<LedgerEntry>& entries);
     // Every entry of this size, oldest first. Throws LedgerError.
     std::vector<LedgerEntry> findBySize(std::uint64_t size);
+    // Whether any file of this size was imported before: the cheap first test of a candidate,
+    // which reads no entry (a card of equal-sized files would read every entry once per file).
+    // Throws LedgerError.
+    bool knowsSize(std::uint64_t size);
     // Whether a file of this size and hash was imported before. Throws LedgerError.
     bool isImported(std::uint64_t size, const ContentHash& hash);
 

@@ -83,7 +83,7 @@ ImportRun::Outcome ImportRun::setAsideImportedRows() {
             const std::string path = joinPath(list_[r].sourceFolder, list_[r].name);
             struct stat status {};
             if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-                ledger_->findBySize(static_cast<std::uint64_t>(status.st_size)).empty())
+                !ledger_->knowsSize(static_cast<std::uint64_t>(status.st_size)))
                 continue;
             const FileHash read = hashFile(path);
             imported[r] = read.error == 0 && ledger_->isImported(read.size, read.hash);
