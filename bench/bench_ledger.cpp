@@ -42,6 +42,15 @@ bool onTmpfs(const std::string& path) {
     return ::statfs(path.c_str(), &info) == 0 && info.f_type == kTmpfsMagic;
 }
 
+// /dev/shm when it is a tmpfs with room for the card and as much again, else $TMPDIR.
+std::string cardBase(std::uint64_t bytes) {
+    struct statfs info {};
+    if (::statfs("/dev/shm", &info) != 0 || info.f_type != kTmpfsMagic ||
+        static_cast<std::uint64_t>(info.f_bavail) * info.f_bsize < 2 * bytes)
+        return {};
+    return "/dev/shm";
+}
+
 // No questions (nothing exists at a destination), failures to standard error.
 class SilentDialogs : public ITransferDialogs {
 public:
@@ -100,7 +109,7 @@ private:
 // so that no two files are alike), made once per card size.
 class Card {
 public:
-    Card(int count, std::size_t bytes) : folder_(onTmpfs("/dev/shm") ? "/dev/shm" : "") {
+    Card(int count, std::size_t bytes) : folder_(cardBase(std::uint64_t(count) * bytes)) {
         std::mt19937_64 random(static_cast<std::uint64_t>(count) * 1'000'003u + bytes);
         for (int i = 0; i < count; ++i) {
             char date[32];
