@@ -8,6 +8,12 @@
 #include <memory>
 #include <new>
 #include <xxhash.h>
+#if defined(__x86_64__)
+// The library's variant that picks the widest vector unit of the processor at run time (AVX2
+// or AVX-512 instead of SSE2): the same hash at about twice the speed, which keeps hashing a
+// small part of a copy from a fast card.
+#include <xxh_x86dispatch.h>
+#endif
 
 namespace pixbako {
 

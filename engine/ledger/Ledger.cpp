@@ -154,7 +154,7 @@ std::vector<LedgerEntry> Ledger::findBySize(std::uint64_t size) {
     return entries;
 }
 
-bool Ledger::hasSize(std::uint64_t size) {
+bool Ledger::knowsSize(std::uint64_t size) {
     Statement query(db_, "SELECT 1 FROM imported_files WHERE size = ? LIMIT 1");
     query.bindInt(1, static_cast<std::int64_t>(size));
     return query.step();

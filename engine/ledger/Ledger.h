@@ -76,8 +76,6 @@ public:
     // Whether `folder` is a ledger's hidden folder (named so and holding the database): walks
     // of a card or save folder never enter it, and any other folder of that name is the user's.
     static bool isLedgerFolder(const std::string& folder);
-    // Whether the ledger has an entry of this size; cheaper than findBySize. Throws LedgerError.
-    bool hasSize(std::uint64_t size);
 
     // Opens the save folder's ledger, creating the hidden folder and the database when they
     // don't exist yet. `waitForLock`: how long to wait for another holder before reporting
@@ -102,6 +100,10 @@ public:
     void record(const std::vector<LedgerEntry>& entries);
     // Every entry of this size, oldest first. Throws LedgerError.
     std::vector<LedgerEntry> findBySize(std::uint64_t size);
+    // Whether any file of this size was imported before: the cheap first test of a candidate,
+    // which reads no entry (a card of equal-sized files would read every entry once per file).
+    // Throws LedgerError.
+    bool knowsSize(std::uint64_t size);
     // Whether a file of this size and hash was imported before. Throws LedgerError.
     bool isImported(std::uint64_t size, const ContentHash& hash);
 

@@ -69,7 +69,7 @@ ImportRun::Outcome ImportRun::setAsideImportedRows() {
             const std::string path = joinPath(list_[r].sourceFolder, list_[r].name);
             struct stat status {};
             if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode) ||
-                !ledger_->hasSize(static_cast<std::uint64_t>(status.st_size)))
+                !ledger_->knowsSize(static_cast<std::uint64_t>(status.st_size)))
                 continue;
             const FileHash read = hashFile(path);
             if (read.error != 0)

@@ -87,6 +87,9 @@ TEST(Ledger, RecordedEntriesAreFoundAfterReopeningWithTheirBytesIntact) {
     }
     EXPECT_EQ(ledger.findBySize(5'000'000'000ULL).at(0).hash, hashOf("c"));
     EXPECT_TRUE(ledger.findBySize(999).empty());
+    EXPECT_TRUE(ledger.knowsSize(1000));
+    EXPECT_TRUE(ledger.knowsSize(5'000'000'000ULL));
+    EXPECT_FALSE(ledger.knowsSize(999));
 
     EXPECT_TRUE(ledger.isImported(1000, hashOf("b")));
     EXPECT_FALSE(ledger.isImported(1000, hashOf("c"))) << "same size, other content";
