@@ -13,6 +13,7 @@
 #include <random>
 #include <set>
 #include <sqlite3.h>
+#include <sstream>
 
 namespace pixbako::test {
 namespace {
@@ -303,6 +304,22 @@ TEST_F(LedgerRunTest, RunKilledAtRandomMomentsLeavesALedgerOfCompleteCopiesOnly)
             EXPECT_TRUE(readBytes(card + "/" + name) == bytes || saved.count(bytes)) << name;
         return recorded;
     };
+    // The card check calls a picture safe only when its copy is there whole; `all`: every
+    // picture left on the card must be (after a kill, any may not be yet).
+    auto checkCard = [&](bool all) {
+        std::set<std::string> saved;
+        for (const std::string& file : picturesUnder(save))
+            saved.insert(readBytes(save + "/" + file));
+        const ProcessResult check = pixbako.run({"--check", card});
+        EXPECT_TRUE(all ? check.status == 0 : check.status <= 1)
+            << check.stdoutText << check.stderrText;
+        std::istringstream lines(check.stdoutText);
+        for (std::string line; std::getline(lines, line);) {
+            if (line.starts_with("OK\t")) {
+                EXPECT_TRUE(saved.count(readBytes(line.substr(3)))) << "no whole copy: " << line;
+            }
+        }
+    };
 
     for (const char* mode : {"MODE=1", "MODE=0"}) {
         const bool move = std::string(mode) == "MODE=0";
@@ -325,10 +342,12 @@ TEST_F(LedgerRunTest, RunKilledAtRandomMomentsLeavesALedgerOfCompleteCopiesOnly)
             ::kill(run.program, SIGKILL);
             pixbako.finish(run.guard);
             checkLedgerAndPictures("after the kill");
+            checkCard(false);
 
             const ProcessResult next = pixbako.run({card});
             EXPECT_EQ(next.status, 0) << next.stderrText;
             const std::set<std::string> recorded = checkLedgerAndPictures("after the next run");
+            checkCard(true);
             if (move) {
                 EXPECT_TRUE(filesUnder(card).empty());
             } else {
