@@ -134,6 +134,7 @@ void ImportRun::run(RunSender sender) {
     ledger_.reset();
     ledgerTried_ = false;
     unrecorded_.clear();
+    flushedFolders_.clear();
     alreadyImported_.clear();
     sourceReads_.clear();
     openLedger();

@@ -161,9 +161,10 @@ private:
     std::optional<ImportSettings> given_; // runWithSettings's, for the run it starts
     std::string saveFolder_;              // with its trailing "/"
     std::string extensionList_;
-    FolderLocks folderLocks_;             // from before naming to the last transfer
-    std::set<std::string> copiedFolders_; // destination folders that copies were named in
-    std::vector<std::string> notFiles_;   // FIFOs and the like found under importable names
+    FolderLocks folderLocks_;              // from before naming to the last transfer
+    std::set<std::string> copiedFolders_;  // destination folders that copies were named in
+    std::set<std::string> flushedFolders_; // those of them flushed by flushCopiedFolders
+    std::vector<std::string> notFiles_;    // FIFOs and the like found under importable names
 
     // The save folder's ledger, while the run may use it, and whether it has been tried.
     std::optional<Ledger> ledger_;

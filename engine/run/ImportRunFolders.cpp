@@ -49,11 +49,14 @@ ImportRun::Outcome ImportRun::lockDestinations() {
 // run is done, who may format the card next; and a stopped run's copies count as much.
 bool ImportRun::flushCopiedFolders() {
     bool ok = true;
+    flushedFolders_.clear();
     for (const std::string& folder : copiedFolders_) {
         if (int error = flushFolderToDisk(folder)) {
             showError(transferErrorText(FileOperation::Copy, TransferError::FlushFailed, error) +
                       "\r\n" + shownFolder(folder));
             ok = false;
+        } else {
+            flushedFolders_.insert(folder);
         }
     }
     copiedFolders_.clear();

@@ -7,6 +7,7 @@
 #include "platform/Paths.h"
 
 #include <algorithm>
+#include <set>
 #include <sys/stat.h>
 
 namespace pixbako {
@@ -150,30 +151,33 @@ void ImportRun::noteTransferred(std::size_t row, const std::string& destination,
         recordFlushedFiles();
 }
 
-// Flushes the folders of the files waiting to be recorded and records those whose folder
-// reached the disk, one transaction per folder. A folder that fails its flush records nothing
-// (the run reports the failure when it flushes its copies).
+// Flushes the folders of the files waiting to be recorded (but those the run has just flushed
+// for its copies) and records, in one transaction, the files whose folder reached the disk. A
+// folder that fails its flush records nothing: those files are imported again by a later run,
+// which is safe, where a record of a name the disk may lose is not.
 void ImportRun::recordFlushedFiles() {
-    std::vector<std::string> folders;
-    for (const Unrecorded& file : unrecorded_)
-        if (std::find(folders.begin(), folders.end(), file.folder) == folders.end())
-            folders.push_back(file.folder);
-    try {
-        for (const std::string& folder : folders) {
-            if (!ledger_)
-                break;
-            if (flushFolderToDisk(folder) != 0)
-                continue;
-            std::vector<LedgerEntry> entries;
-            for (const Unrecorded& file : unrecorded_)
-                if (file.folder == folder)
-                    entries.push_back(file.entry);
-            ledger_->record(entries);
+    std::set<std::string> flushed;
+    std::set<std::string> failed;
+    std::vector<LedgerEntry> entries;
+    for (const Unrecorded& file : unrecorded_) {
+        if (!flushed.count(file.folder) && !failed.count(file.folder)) {
+            if (flushedFolders_.count(file.folder) || flushFolderToDisk(file.folder) == 0)
+                flushed.insert(file.folder);
+            else
+                failed.insert(file.folder);
         }
+        if (flushed.count(file.folder))
+            entries.push_back(file.entry);
+    }
+    unrecorded_.clear();
+    flushedFolders_.clear(); // names made from now on are not flushed yet
+    if (!ledger_)
+        return;
+    try {
+        ledger_->record(entries);
     } catch (const LedgerError& error) {
         ledgerFailed(error.what(), true);
     }
-    unrecorded_.clear();
 }
 
 } // namespace pixbako
