@@ -25,16 +25,13 @@ CopyState checkFile(Ledger& ledger, const std::string& saveFolder, const std::st
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec)
         return CopyState::Missing;
-    const std::vector<LedgerEntry> entries = ledger.findBySize(size);
-    if (entries.empty())
+    if (!ledger.knowsSize(size))
         return CopyState::Missing;
     const FileHash card = hashFile(path);
     if (card.error != 0)
         return CopyState::Missing;
     bool changed = false;
-    for (const LedgerEntry& entry : entries) {
-        if (entry.size != card.size || entry.hash != card.hash)
-            continue;
+    for (const LedgerEntry& entry : ledger.findByContent(card.size, card.hash)) {
         const FileHash copy = hashFile(saveFolder + entry.copyPath, true);
         if (copy.error == 0 && copy.size == entry.size && copy.hash == entry.hash)
             return CopyState::Ok;

@@ -154,6 +154,17 @@ std::vector<LedgerEntry> Ledger::findBySize(std::uint64_t size) {
     return entries;
 }
 
+std::vector<LedgerEntry> Ledger::findByContent(std::uint64_t size, const ContentHash& hash) {
+    Statement query(
+        db_, (std::string(selectColumns) + "WHERE size = ? AND hash = ? ORDER BY id").c_str());
+    query.bindInt(1, static_cast<std::int64_t>(size));
+    query.bindBlob(2, hash.bytes.data(), hash.bytes.size());
+    std::vector<LedgerEntry> entries;
+    while (query.step())
+        entries.push_back(entryOf(query));
+    return entries;
+}
+
 bool Ledger::knowsSize(std::uint64_t size) {
     Statement query(db_, "SELECT 1 FROM imported_files WHERE size = ? LIMIT 1");
     query.bindInt(1, static_cast<std::int64_t>(size));

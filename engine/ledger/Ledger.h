@@ -104,6 +104,9 @@ public:
     // which reads no entry (a card of equal-sized files would read every entry once per file).
     // Throws LedgerError.
     bool knowsSize(std::uint64_t size);
+    // Every entry of this size and hash (the copies of one content), oldest first. Throws
+    // LedgerError.
+    std::vector<LedgerEntry> findByContent(std::uint64_t size, const ContentHash& hash);
     // Whether a file of this size and hash was imported before. Throws LedgerError.
     bool isImported(std::uint64_t size, const ContentHash& hash);
 

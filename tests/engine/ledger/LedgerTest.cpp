@@ -91,6 +91,8 @@ TEST(Ledger, RecordedEntriesAreFoundAfterReopeningWithTheirBytesIntact) {
     EXPECT_TRUE(ledger.knowsSize(5'000'000'000ULL));
     EXPECT_FALSE(ledger.knowsSize(999));
 
+    EXPECT_EQ(ledger.findByContent(1000, hashOf("b")).size(), 1u);
+    EXPECT_TRUE(ledger.findByContent(999, hashOf("a")).empty());
     EXPECT_TRUE(ledger.isImported(1000, hashOf("b")));
     EXPECT_FALSE(ledger.isImported(1000, hashOf("c"))) << "same size, other content";
     EXPECT_FALSE(ledger.isImported(999, hashOf("a"))) << "same content hash, other size";
