@@ -24,7 +24,7 @@ namespace pixbako::transfer {
 // this time of its first; a copy that would exceed a bound starts the next batch. Several
 // batches fit into the transfers a run keeps in flight, so that one is flushed while the next
 // is copied. A large file is a batch of its own: its flush gains nothing from company.
-constexpr std::size_t kBatchFiles = 16;
+constexpr std::size_t kBatchFiles = 32;
 constexpr std::uint64_t kBatchBytes = 16 << 20;
 constexpr std::chrono::milliseconds kBatchAge{100};
 

@@ -351,7 +351,7 @@ TEST_F(FileTransferInFlightTest, KilledInTheMiddleOfABatchLeavesNoIncompleteName
     };
     std::vector<Case> cases = {
         {"copy: while a batch is filled", false, 9, -1, 0},
-        {"copy: while the first batch is flushed and the next filled", false, 20, -1, 0},
+        {"copy: while the first batch is flushed and the next filled", false, 36, -1, 0},
         {"copy: between the namings of one batch", false, -1, 5, 0},
         {"move: between the namings of one batch", true, -1, 5, 0},
     };
