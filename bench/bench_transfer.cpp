@@ -40,7 +40,7 @@ std::vector<std::string> regularFiles(const std::string& folder, std::uint64_t& 
     while (dirent* entry = ::readdir(dir)) {
         if (entry->d_type == DT_DIR)
             continue;
-        // The generated files are all 1 MiB, so only the first is looked at for the size; the
+        // The generated files are all of one size, so only the first is looked at; the
         // timed reference tools don't stat every file either.
         if (names.empty()) {
             struct stat st {};

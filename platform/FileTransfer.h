@@ -23,8 +23,9 @@
 //
 // - A run of many files may transfer them in two halves (beginTransfer, then
 //   TransferInFlight::finish), so that one file's flush and read-back proceed while the next
-//   file is copied. The guarantees above hold unchanged: a copy is named only in finish, after
-//   its flush (and read-back) succeeded, and a moved source is deleted only after that.
+//   file is copied, and consecutive copies are flushed together. The guarantees above hold
+//   unchanged: a copy is named only in finish, after its own flush (and read-back) succeeded,
+//   and a moved source is deleted only after that.
 //
 // The window shows the dialogs; tests script them.
 #include <cstdint>

@@ -2,21 +2,20 @@
 // on a helper thread, and its naming back on the caller's thread when the caller finishes it.
 //
 // The helper thread is the one exception to the program's rule that everything runs on the
-// GUI thread, and a narrow one: it only waits for the disk (fsync) and reads the flushed copy
-// back, on the two descriptors the transfer handed it, and touches no state of the program.
+// GUI thread, and a narrow one: it only waits for the disk (syncfs, fsync) and reads the flushed
+// copies back, on the descriptors the transfers handed it, and touches no state of the program.
 // Everything the user sees or decides (progress, questions, errors, names, counts) stays on
 // the caller's thread, in the order of the files. Without it every file costs one journal
-// commit in series; with it that wait overlaps the copy of the next files, and the flushes of
-// several files share their commits. One thread per file, started and joined by the transfer:
-// nothing is left running between transfers (a forked process keeps working, a kill leaves nothing
-// behind but temporary files).
+// commit in series; with it that wait overlaps the copy of the next files, and consecutive
+// copies are flushed together in batches (FileTransferBatch.h). One thread per batch, started
+// and joined by its transfers: nothing is left running between transfers (a forked process
+// keeps working, a kill leaves nothing behind but temporary files).
 #include "platform/FileSizeSignal.h"
 #include "platform/FileTransfer.h"
+#include "platform/FileTransferBatch.h"
 #include "platform/FileTransferSteps.h"
 
-#include <future>
 #include <sys/stat.h>
-#include <system_error>
 
 namespace pixbako {
 
@@ -27,7 +26,7 @@ struct TransferInFlight::State {
         Done,     // over: `result`
         Failed,   // over before it changed anything: `failure`, shown in finish
         Whole,    // done entirely by finish, as transferFile
-        Flushing, // copied; `flushed` tells how its flush ended
+        Flushing, // copied; its place in `batch` tells how its flush ended
     };
     Kind kind = Kind::Done;
     TransferResult result;
@@ -42,16 +41,20 @@ struct TransferInFlight::State {
     SourceFolder sourceFolder;
     bool forMove = false;
     std::unique_ptr<CopyJob> job;
-    std::future<Outcome> flushed;
+    std::shared_ptr<FlushBatch> batch;
+    std::size_t place = 0;
 
     State() = default;
     State(const State&) = delete;
     State& operator=(const State&) = delete;
-    ~State() {
-        // Abandoned: the helper must be done with the descriptors before the temporary file is
-        // removed and closed.
-        if (flushed.valid())
-            flushed.wait();
+    ~State() { leaveBatch(); }
+
+    // Abandoned: the helper must be done with the descriptors before the temporary file is
+    // removed and closed.
+    void leaveBatch() {
+        if (batch)
+            batch->release(place);
+        batch.reset();
     }
 
     TransferResult settle(bool mayReplace);
@@ -71,7 +74,8 @@ TransferResult TransferInFlight::State::settle(bool mayReplace) {
     case Kind::Flushing:
         break;
     }
-    Outcome outcome = flushed.get();
+    Outcome outcome = batch->wait(place);
+    batch.reset();
     if (!outcome) {
         // A file transferred since the begin may hold the name now; it must not be replaced.
         Placement now = mayReplace ? placement : Placement{};
@@ -130,21 +134,6 @@ bool sameDevice(const struct stat& source, const std::string& destination) {
            folder.st_dev == source.st_dev;
 }
 
-Outcome flushOnHelper(TransferInFlight::State& state) {
-    CopyJob* job = state.job.get();
-    const bool verify = state.forMove;
-    auto flush = [job, verify] { return makeDurable(job->source(), job->temp, verify, nullptr); };
-    try {
-        state.flushed = std::async(std::launch::async, flush);
-    } catch (const std::system_error&) {
-        // No thread to be had: flush here and now, as a whole transfer does.
-        std::promise<Outcome> now;
-        now.set_value(flush());
-        state.flushed = now.get_future();
-    }
-    return std::nullopt;
-}
-
 // Fills `state` up to the flush; a failure leaves it Failed.
 Outcome begin(TransferInFlight::State& state) {
     const TransferRequest& request = state.request;
@@ -174,14 +163,20 @@ Outcome begin(TransferInFlight::State& state) {
     state.job = std::make_unique<CopyJob>(state.destination.folder.get(), request.destination);
     if (auto problem = openCopy(request, source, *state.job))
         return problem;
+    const auto size = static_cast<std::uint64_t>(state.job->status.st_size);
+    const std::string& folder = state.destination.folderPath;
+    // The copies waiting for company are flushed now rather than after a copy that won't join
+    // them.
+    FlushBatch::startUnlessFits(folder, size);
     {
-        ProgressReport progress(*state.dialogs, request.source,
-                                static_cast<std::uint64_t>(state.job->status.st_size));
+        ProgressReport progress(*state.dialogs, request.source, size);
         if (auto problem = writeCopy(state.job->source(), state.job->temp, progress))
             return problem;
     }
+    state.batch = FlushBatch::forCopy(folder, size, state.job->temp.fd());
+    state.place = state.batch->add(*state.job, state.forMove);
     state.kind = Kind::Flushing;
-    return flushOnHelper(state);
+    return std::nullopt;
 }
 
 } // namespace
@@ -194,7 +189,7 @@ TransferInFlight beginTransfer(const TransferRequest& request, ITransferDialogs&
     state.request = request;
     state.dialogs = &dialogs;
     if (auto problem = begin(state)) {
-        state.flushed = {};
+        state.leaveBatch();
         state.job.reset(); // removes the temporary file now
         state.kind = TransferInFlight::State::Kind::Failed;
         state.failure = std::move(problem);

@@ -337,5 +337,139 @@ TEST_F(FileTransferInFlightTest, TransfersThatCantOverlapWaitForTheirFinish) {
     }
 }
 
+// Small files are flushed in batches: SIGKILL while a batch is filled, while it is flushed, or
+// between the namings of its files leaves every source intact (or moved whole) and under every
+// final name the whole file with its time; names already given stay.
+TEST_F(FileTransferInFlightTest, KilledInTheMiddleOfABatchLeavesNoIncompleteNamedFile) {
+    constexpr std::size_t kFiles = 40;
+    struct Case {
+        const char* what;
+        bool move;
+        long killAtCopyOf;      // kill while this file is copied, or -1
+        long killAfterFinishOf; // kill right after this file is finished, or -1
+        int delayMs;            // else kill after this many milliseconds
+    };
+    std::vector<Case> cases = {
+        {"copy: while a batch is filled", false, 9, -1, 0},
+        {"copy: while the first batch is flushed and the next filled", false, 36, -1, 0},
+        {"copy: between the namings of one batch", false, -1, 5, 0},
+        {"move: between the namings of one batch", true, -1, 5, 0},
+    };
+    std::mt19937 random(20261209);
+    for (int i = 0; i < 3; ++i)
+        cases.push_back(
+            {"copy: at a random moment", false, -1, -1, 1 + static_cast<int>(random() % 40)});
+    for (const auto& c : cases) {
+        if (c.move && !crossDevice)
+            continue; // the move case needs /dev/shm on another file system
+        SCOPED_TRACE(std::string(c.what) + " " + std::to_string(c.delayMs) + " ms");
+        const std::string from = c.move ? memory.path() : src();
+        std::vector<FileState> sources;
+        std::vector<TransferRequest> requests;
+        for (std::size_t i = 0; i < kFiles; ++i) {
+            sources.push_back(makeFile(from + "/" + fileName(i), 4096 + 512 * i, unsigned(i)));
+            requests.push_back({c.move ? FileOperation::Move : FileOperation::Copy,
+                                from + "/" + fileName(i), dst(fileName(i)), false, false});
+        }
+        int pipeFds[2];
+        ASSERT_EQ(::pipe(pipeFds), 0);
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            auto signalAndWait = [&] {
+                [[maybe_unused]] auto put = ::write(pipeFds[1], "k", 1);
+                for (;;)
+                    ::pause();
+            };
+            struct Starts : ScriptedDialogs {
+                long started = -1;
+                std::function<void(long)> onStart;
+                void progressStart(const std::string& s, std::uint64_t b) override {
+                    ScriptedDialogs::progressStart(s, b);
+                    onStart(++started);
+                }
+            } counting;
+            counting.onStart = [&](long i) {
+                if (i == c.killAtCopyOf)
+                    signalAndWait();
+            };
+            runInFlight(requests, counting, [&](std::size_t i) {
+                if (static_cast<long>(i) == c.killAfterFinishOf)
+                    signalAndWait();
+            });
+            ::_exit(3);
+        }
+        ::close(pipeFds[1]);
+        struct pollfd ready = {pipeFds[0], POLLIN, 0};
+        const int seen = ::poll(&ready, 1, c.delayMs > 0 ? c.delayMs : 60000);
+        if (c.delayMs == 0) {
+            ASSERT_EQ(seen, 1) << "the run never reached the kill point";
+        }
+        ::close(pipeFds[0]);
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+
+        std::size_t named = 0;
+        for (std::size_t i = 0; i < kFiles; ++i) {
+            const std::string source = from + "/" + fileName(i);
+            const std::string copy = dst(fileName(i));
+            if (present(copy)) {
+                ++named;
+                EXPECT_EQ(checkFile(copy, sources[i]), "") << "a named file is incomplete";
+            }
+            if (!c.move || present(source))
+                EXPECT_EQ(checkFile(source, sources[i]), "");
+            else
+                EXPECT_TRUE(present(copy)) << source << " deleted before its copy was named";
+        }
+        if (c.killAfterFinishOf >= 0) {
+            EXPECT_GE(named, static_cast<std::size_t>(c.killAfterFinishOf + 1));
+        }
+        for (auto& entry : entriesOf(dst())) {
+            EXPECT_TRUE(isTemporaryName(entry) || entry.rfind("IMG_", 0) == 0) << entry;
+            ::unlink(dst(entry).c_str());
+        }
+        for (auto& entry : entriesOf(from))
+            ::unlink((from + "/" + entry).c_str());
+    }
+}
+
+// Copies flushed together still fail one by one: a source written to while its copy waits for
+// the flush fails that copy alone, with its own error in its place, and the others are named.
+TEST_F(FileTransferInFlightTest, ChangedSourceInABatchFailsOnlyItsOwnCopy) {
+    constexpr std::size_t kFiles = 6;
+    std::vector<FileState> sources;
+    std::vector<TransferInFlight> transfers;
+    ScriptedDialogs dialogs;
+    for (std::size_t i = 0; i < kFiles; ++i) {
+        sources.push_back(makeFile(src(fileName(i)), 8192, unsigned(i)));
+        transfers.push_back(
+            beginTransfer({FileOperation::Copy, src(fileName(i)), dst(fileName(i))}, dialogs));
+        ASSERT_TRUE(transfers.back().overlaps());
+    }
+    // Nothing has waited for the batch yet: these changes come before its flush.
+    for (std::size_t changed : {1, 4})
+        ASSERT_TRUE(writeFile(src(fileName(changed)), "rewritten"));
+    std::vector<std::string> expectedNames;
+    std::vector<std::string> errorFiles;
+    for (std::size_t i = 0; i < kFiles; ++i) {
+        const bool changed = i == 1 || i == 4;
+        EXPECT_EQ(transfers[i].finish(true), changed ? code(TransferError::SourceChanged) : kDone)
+            << i;
+        if (changed) {
+            errorFiles.push_back(src(fileName(i)));
+            continue;
+        }
+        expectedNames.push_back(fileName(i));
+        EXPECT_EQ(checkFile(dst(fileName(i)), sources[i]), "");
+    }
+    std::vector<std::string> shown;
+    for (const auto& error : dialogs.errors)
+        shown.push_back(error.first);
+    EXPECT_EQ(shown, errorFiles) << "one error per failed copy, in order";
+    EXPECT_EQ(checkEntries(dst(), expectedNames), "") << "a temporary file was left behind";
+}
+
 } // namespace
 } // namespace pixbako

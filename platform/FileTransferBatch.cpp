@@ -1,0 +1,138 @@
+#include "platform/FileTransferBatch.h"
+
+#include <linux/magic.h>
+#include <sys/vfs.h>
+#include <system_error>
+#include <thread>
+#include <unistd.h>
+
+namespace pixbako::transfer {
+namespace {
+
+// The batch the calling thread is filling: copies are begun and finished on one thread, in
+// order, and only that thread adds to a batch or starts it.
+thread_local std::weak_ptr<FlushBatch> filling;
+
+// File systems whose flush of the whole file system writes all files' bytes and metadata and
+// commits them at once. Elsewhere (vfat, network and FUSE file systems) such a flush may cost
+// more than it saves, and each copy's own fsync does the work alone.
+bool flushesWholeInOneCommit(int fd) {
+    struct statfs fs {};
+    if (::fstatfs(fd, &fs) != 0)
+        return false;
+    switch (static_cast<unsigned long>(fs.f_type)) {
+    case EXT4_SUPER_MAGIC: // ext2, ext3 and ext4 alike
+    case XFS_SUPER_MAGIC:
+    case BTRFS_SUPER_MAGIC:
+    case F2FS_SUPER_MAGIC:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+std::shared_ptr<FlushBatch> FlushBatch::forCopy(const std::string& folder, std::uint64_t bytes,
+                                                int fileFd) {
+    std::shared_ptr<FlushBatch> batch = filling.lock();
+    if (batch && !batch->started_ && batch->fits(folder, bytes, Clock::now()))
+        return batch;
+    if (batch)
+        batch->start();
+    batch = std::make_shared<FlushBatch>(folder, flushesWholeInOneCommit(fileFd));
+    filling = batch;
+    return batch;
+}
+
+void FlushBatch::startUnlessFits(const std::string& folder, std::uint64_t bytes) {
+    std::shared_ptr<FlushBatch> batch = filling.lock();
+    if (batch && !batch->fits(folder, bytes, Clock::now()))
+        batch->start();
+}
+
+FlushBatch::FlushBatch(std::string folder, bool flushWhole)
+    : folder_(std::move(folder)), flushWhole_(flushWhole) {}
+
+FlushBatch::~FlushBatch() {
+    if (done_.valid())
+        done_.wait();
+}
+
+bool FlushBatch::fits(const std::string& folder, std::uint64_t bytes, Clock::time_point now) const {
+    if (started_ || folder != folder_)
+        return false;
+    if (members_.empty())
+        return true;
+    return flushWhole_ && members_.size() < kBatchFiles && bytes_ + bytes <= kBatchBytes &&
+           now - opened_ < kBatchAge;
+}
+
+std::size_t FlushBatch::add(CopyJob& job, bool verify) {
+    members_.push_back({&job, verify, std::nullopt});
+    bytes_ += static_cast<std::uint64_t>(job.status.st_size);
+    // A copy that fills the batch (or one on a file system that gains nothing from company)
+    // needn't wait for the next copy to find that out.
+    if (!fits(folder_, 0, Clock::now()))
+        start();
+    return members_.size() - 1;
+}
+
+void FlushBatch::start() {
+    if (started_)
+        return;
+    started_ = true;
+    try {
+        done_ = std::async(std::launch::async, [this] { run(); });
+    } catch (const std::system_error&) {
+        // No thread to be had: flush here and now, as a whole transfer does.
+        run();
+    }
+}
+
+void FlushBatch::run() {
+    std::vector<Member*> copies;
+    for (Member& member : members_)
+        if (member.job)
+            copies.push_back(&member);
+    if (copies.empty())
+        return;
+    // Writes every copy of the batch (bytes, inodes, folder entries) in one pass; its result is
+    // no copy's verdict (another program's file may have failed), each copy's own fsync gives
+    // that.
+    if (flushWhole_ && copies.size() > 1)
+        ::syncfs(copies.front()->job->temp.fd());
+    auto flush = [](Member& member) {
+        member.outcome =
+            makeDurable(member.job->source(), member.job->temp, member.verify, nullptr);
+    };
+    // Each copy's fsync on a thread of its own: arriving together, the fsyncs share the disk's
+    // cache flushes and journal commits instead of queueing one after the other.
+    std::vector<std::thread> threads;
+    for (std::size_t i = 1; i < copies.size(); ++i) {
+        try {
+            threads.emplace_back(flush, std::ref(*copies[i]));
+        } catch (const std::system_error&) {
+            flush(*copies[i]);
+        }
+    }
+    flush(*copies.front());
+    for (std::thread& thread : threads)
+        thread.join();
+}
+
+Outcome FlushBatch::wait(std::size_t place) {
+    start();
+    if (done_.valid())
+        done_.wait();
+    return members_[place].outcome;
+}
+
+void FlushBatch::release(std::size_t place) {
+    if (!started_)
+        members_[place].job = nullptr;
+    else if (done_.valid())
+        done_.wait();
+}
+
+} // namespace pixbako::transfer
