@@ -6,6 +6,7 @@
 //                   and written (durably) once per run
 //   sortRows        the time-stamp sort of 100,000 rows with many equal stamps
 // The files/s and rows/s counters are the figures to watch.
+#include "SilentWindows.h"
 #include "engine/run/ImportRun.h"
 #include "engine/run/RowSort.h"
 #include "support/JpegBuilder.h"
@@ -23,25 +24,11 @@ using namespace pixbako;
 constexpr int kFiles = 10'000;
 
 // A window that answers nothing and transfers nothing, so that a run measures its own work.
-class QuietWindow : public RunWindowWithoutView {
+class QuietWindow : public bench::SilentRunWindow {
 public:
-    ImportSettings settings;
-    void beep(BeepKind) override {}
-    BoxAnswer messageBox(const std::string& text, BoxIcon, BoxButtons) override {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        return BoxAnswer::Ok;
-    }
-    void processEvents() override {}
-    bool fileSelectionTabActive() override { return false; }
-    void activateFileSelectionTab() override {}
-    void saveSettings() override {}
-    ImportSettings importSettings() override { return settings; }
     TransferResult shellFileOperation(const TransferRequest&, const RunAbortFlag&) override {
         return {};
     }
-    void completionSequence(const RunCompletion&) override {}
-    void saveStoppedRunLog(const RunCompletion&) override {}
-    void closeWindow() override {}
 };
 
 // A camera's picture: EXIF with maker note and thumbnail (about 14 to 30 KiB), a short scan.

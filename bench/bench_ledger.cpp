@@ -18,6 +18,7 @@
 //   hashThroughput     XXH3-128 of 1 MiB blocks in the cache, as the copy hands them over.
 //
 // The *_median lines of the counters are the figures to read; the machine is shared and noisy.
+#include "SilentWindows.h"
 #include "engine/ledger/ContentHash.h"
 #include "engine/run/ImportRun.h"
 #include "support/JpegBuilder.h"
@@ -59,33 +60,12 @@ double threadSeconds() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
 }
 
-// No questions (nothing exists at a destination), failures to standard error.
-class SilentDialogs : public ITransferDialogs {
-public:
-    OverwriteAnswer askOverwrite(const std::string&) override { return OverwriteAnswer::No; }
-    void showError(const std::string& file, const std::string& reason) override {
-        std::fprintf(stderr, "%s: %s\n", file.c_str(), reason.c_str());
-    }
-    void progressStart(const std::string&, std::uint64_t) override {}
-    bool progressUpdate(std::uint64_t) override { return true; }
-    void progressEnd() override {}
-};
+using bench::SilentDialogs;
 
 // A window that shows nothing and transfers as the program's windows do: each file begun while
 // the flushes of the files before it complete.
-class TransferringWindow : public RunWindowWithoutView {
+class TransferringWindow : public bench::SilentRunWindow {
 public:
-    ImportSettings settings;
-    void beep(BeepKind) override {}
-    BoxAnswer messageBox(const std::string& text, BoxIcon, BoxButtons) override {
-        std::fprintf(stderr, "unexpected message: %s\n", text.c_str());
-        return BoxAnswer::Ok;
-    }
-    void processEvents() override {}
-    bool fileSelectionTabActive() override { return false; }
-    void activateFileSelectionTab() override {}
-    void saveSettings() override {}
-    ImportSettings importSettings() override { return settings; }
     TransferResult shellFileOperation(const TransferRequest& request,
                                       const RunAbortFlag&) override {
         return transferFile(request, dialogs_);
@@ -107,9 +87,6 @@ public:
         return beginTransfer(timed, dialogs_);
     }
     double hashing = 0; // seconds
-    void completionSequence(const RunCompletion&) override {}
-    void saveStoppedRunLog(const RunCompletion&) override {}
-    void closeWindow() override {}
 
 private:
     SilentDialogs dialogs_;

@@ -4,6 +4,7 @@
 // run does (files begun while the flushes of earlier ones complete, finished in order),
 // and prints the time taken. Used by
 // compare-transfer.sh to hold our durable transfer against cp + sync and mv.
+#include "SilentWindows.h"
 #include "platform/FileTransfer.h"
 
 #include <algorithm>
@@ -20,17 +21,7 @@ namespace {
 
 using namespace pixbako;
 
-// No window: never asked to replace (nothing exists), errors go to stderr.
-class SilentDialogs : public ITransferDialogs {
-public:
-    OverwriteAnswer askOverwrite(const std::string&) override { return OverwriteAnswer::No; }
-    void showError(const std::string& file, const std::string& reason) override {
-        std::fprintf(stderr, "%s: %s\n", file.c_str(), reason.c_str());
-    }
-    void progressStart(const std::string&, std::uint64_t) override {}
-    bool progressUpdate(std::uint64_t) override { return true; }
-    void progressEnd() override {}
-};
+using bench::SilentDialogs;
 
 std::vector<std::string> regularFiles(const std::string& folder, std::uint64_t& bytes) {
     std::vector<std::string> names;
