@@ -62,10 +62,98 @@ protected:
         return "IMG_" + std::to_string(1000 + i) + ".JPG";
     }
 
+    // A run of files of these sizes, killed (SIGKILL) where the case says: while file
+    // `killAtCopyOf` is copied (its first progress), right after file `killAfterFinishOf` is
+    // finished, or after `delayMs` milliseconds. Afterwards every source is intact or moved
+    // whole, every final name holds the whole file with its time, the names given before the
+    // kill point stay, and only hidden temporary files may remain.
+    struct KillCase {
+        const char* what;
+        bool move;
+        long killAtCopyOf;
+        long killAfterFinishOf;
+        int delayMs;
+    };
+    void killRun(const KillCase& c, const std::vector<std::size_t>& sizes);
+
     ScratchFolder disk{std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp"};
     ScratchFolder memory{"/dev/shm"}; // tmpfs: another file system than the disk
     bool crossDevice = false;
 };
+
+void FileTransferInFlightTest::killRun(const KillCase& c, const std::vector<std::size_t>& sizes) {
+    SCOPED_TRACE(std::string(c.what) + " " + std::to_string(c.delayMs) + " ms");
+    const std::string from = c.move ? memory.path() : src();
+    std::vector<FileState> sources;
+    std::vector<TransferRequest> requests;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        sources.push_back(makeFile(from + "/" + fileName(i), sizes[i], unsigned(i)));
+        requests.push_back({c.move ? FileOperation::Move : FileOperation::Copy,
+                            from + "/" + fileName(i), dst(fileName(i)), false, false});
+    }
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        auto signalAndWait = [&] {
+            [[maybe_unused]] auto put = ::write(pipeFds[1], "k", 1);
+            for (;;)
+                ::pause();
+        };
+        struct Starts : ScriptedDialogs {
+            long started = -1;
+            std::function<void(long)> onStart;
+            void progressStart(const std::string& s, std::uint64_t b) override {
+                ScriptedDialogs::progressStart(s, b);
+                onStart(++started);
+            }
+        } counting;
+        counting.onStart = [&](long i) {
+            if (i == c.killAtCopyOf)
+                signalAndWait();
+        };
+        runInFlight(requests, counting, [&](std::size_t i) {
+            if (static_cast<long>(i) == c.killAfterFinishOf)
+                signalAndWait();
+        });
+        ::_exit(3);
+    }
+    ::close(pipeFds[1]);
+    struct pollfd ready = {pipeFds[0], POLLIN, 0};
+    const int seen = ::poll(&ready, 1, c.delayMs > 0 ? c.delayMs : 60000);
+    if (c.delayMs == 0) {
+        ASSERT_EQ(seen, 1) << "the run never reached the kill point";
+    }
+    ::close(pipeFds[0]);
+    ::kill(child, SIGKILL);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+
+    std::size_t named = 0;
+    for (std::size_t i = 0; i < sizes.size(); ++i) {
+        const std::string source = from + "/" + fileName(i);
+        const std::string copy = dst(fileName(i));
+        if (present(copy)) {
+            ++named;
+            EXPECT_EQ(checkFile(copy, sources[i]), "") << "a named file is incomplete";
+        }
+        if (!c.move || present(source))
+            EXPECT_EQ(checkFile(source, sources[i]), "");
+        else
+            EXPECT_TRUE(present(copy)) << source << " deleted before its copy was named";
+    }
+    if (c.killAfterFinishOf >= 0) {
+        EXPECT_GE(named, static_cast<std::size_t>(c.killAfterFinishOf + 1));
+    }
+    for (auto& entry : entriesOf(dst())) {
+        EXPECT_TRUE(isTemporaryName(entry) || entry.rfind("IMG_", 0) == 0) << entry;
+        ::unlink(dst(entry).c_str());
+    }
+    for (auto& entry : entriesOf(from))
+        ::unlink((from + "/" + entry).c_str());
+}
 
 constexpr const char* kNoCrossDevice = "/dev/shm is not another file system here";
 
@@ -85,15 +173,11 @@ private:
 // hidden temporary files may remain.
 TEST_F(FileTransferInFlightTest, KilledWithFilesInFlightLeavesNoIncompleteNamedFile) {
     constexpr std::size_t kFiles = 8;
-    struct Case {
-        const char* what;
-        bool move;
-        long killAfterProgressOf; // kill while this file is copied (its first progress), or -1
-        long killAfterFinishOf;   // kill right after this file is finished, or -1
-        int randomDelayMs;        // else kill after this many milliseconds (0: none)
-    };
+    std::vector<std::size_t> sizes;
+    for (std::size_t i = 0; i < kFiles; ++i)
+        sizes.push_back(kMiB / 2 + 4096 * i);
     std::mt19937 random(20261208);
-    std::vector<Case> cases = {
+    std::vector<KillCase> cases = {
         {"copy: while the first file is copied", false, 0, -1, 0},
         {"copy: with files in flight", false, 5, -1, 0},
         {"copy: between two finishes", false, -1, 4, 0},
@@ -107,81 +191,10 @@ TEST_F(FileTransferInFlightTest, KilledWithFilesInFlightLeavesNoIncompleteNamedF
     }
     SkippedCases skips;
     for (const auto& c : cases) {
-        if (c.move && !crossDevice) {
+        if (c.move && !crossDevice)
             skips.add(c.what, kNoCrossDevice);
-            continue;
-        }
-        SCOPED_TRACE(std::string(c.what) + " " + std::to_string(c.randomDelayMs) + " ms");
-        const std::string from = c.move ? memory.path() : src();
-        std::vector<FileState> sources;
-        std::vector<TransferRequest> requests;
-        for (std::size_t i = 0; i < kFiles; ++i) {
-            sources.push_back(makeFile(from + "/" + fileName(i), kMiB / 2 + 4096 * i, unsigned(i)));
-            requests.push_back({c.move ? FileOperation::Move : FileOperation::Copy,
-                                from + "/" + fileName(i), dst(fileName(i)), false, false});
-        }
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            ::close(pipeFds[0]);
-            auto signalAndWait = [&] {
-                [[maybe_unused]] auto put = ::write(pipeFds[1], "k", 1);
-                for (;;)
-                    ::pause();
-            };
-            long started = -1;
-            struct Starts : ScriptedDialogs {
-                std::function<void()> onStart;
-                void progressStart(const std::string& s, std::uint64_t b) override {
-                    ScriptedDialogs::progressStart(s, b);
-                    if (onStart)
-                        onStart();
-                }
-            } counting;
-            counting.onStart = [&] {
-                if (++started == c.killAfterProgressOf)
-                    signalAndWait();
-            };
-            runInFlight(requests, counting, [&](std::size_t i) {
-                if (static_cast<long>(i) == c.killAfterFinishOf)
-                    signalAndWait();
-            });
-            ::_exit(3);
-        }
-        ::close(pipeFds[1]);
-        struct pollfd ready = {pipeFds[0], POLLIN, 0};
-        const int timeout = c.randomDelayMs > 0 ? c.randomDelayMs : 60000;
-        const int seen = ::poll(&ready, 1, timeout);
-        if (c.randomDelayMs == 0) {
-            ASSERT_EQ(seen, 1) << "the run never reached the kill point";
-        }
-        ::close(pipeFds[0]);
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-
-        std::size_t named = 0;
-        for (std::size_t i = 0; i < kFiles; ++i) {
-            const std::string source = from + "/" + fileName(i);
-            const std::string copy = dst(fileName(i));
-            if (present(copy)) {
-                ++named;
-                EXPECT_EQ(checkFile(copy, sources[i]), "") << "a named file is incomplete";
-            }
-            if (!c.move || present(source))
-                EXPECT_EQ(checkFile(source, sources[i]), "");
-            else
-                EXPECT_TRUE(present(copy)) << source << " deleted before its copy was named";
-        }
-        if (c.killAfterFinishOf >= 0) {
-            EXPECT_GE(named, static_cast<std::size_t>(c.killAfterFinishOf + 1));
-        }
-        for (auto& entry : entriesOf(dst())) {
-            EXPECT_TRUE(isTemporaryName(entry) || entry.rfind("IMG_", 0) == 0) << entry;
-            ::unlink(dst(entry).c_str());
-        }
+        else
+            killRun(c, sizes);
     }
     if (skips.any())
         GTEST_SKIP() << skips.text();
@@ -342,14 +355,10 @@ TEST_F(FileTransferInFlightTest, TransfersThatCantOverlapWaitForTheirFinish) {
 // final name the whole file with its time; names already given stay.
 TEST_F(FileTransferInFlightTest, KilledInTheMiddleOfABatchLeavesNoIncompleteNamedFile) {
     constexpr std::size_t kFiles = 40;
-    struct Case {
-        const char* what;
-        bool move;
-        long killAtCopyOf;      // kill while this file is copied, or -1
-        long killAfterFinishOf; // kill right after this file is finished, or -1
-        int delayMs;            // else kill after this many milliseconds
-    };
-    std::vector<Case> cases = {
+    std::vector<std::size_t> sizes;
+    for (std::size_t i = 0; i < kFiles; ++i)
+        sizes.push_back(4096 + 512 * i);
+    std::vector<KillCase> cases = {
         {"copy: while a batch is filled", false, 9, -1, 0},
         {"copy: while the first batch is flushed and the next filled", false, 36, -1, 0},
         {"copy: between the namings of one batch", false, -1, 5, 0},
@@ -359,80 +368,9 @@ TEST_F(FileTransferInFlightTest, KilledInTheMiddleOfABatchLeavesNoIncompleteName
     for (int i = 0; i < 3; ++i)
         cases.push_back(
             {"copy: at a random moment", false, -1, -1, 1 + static_cast<int>(random() % 40)});
-    for (const auto& c : cases) {
-        if (c.move && !crossDevice)
-            continue; // the move case needs /dev/shm on another file system
-        SCOPED_TRACE(std::string(c.what) + " " + std::to_string(c.delayMs) + " ms");
-        const std::string from = c.move ? memory.path() : src();
-        std::vector<FileState> sources;
-        std::vector<TransferRequest> requests;
-        for (std::size_t i = 0; i < kFiles; ++i) {
-            sources.push_back(makeFile(from + "/" + fileName(i), 4096 + 512 * i, unsigned(i)));
-            requests.push_back({c.move ? FileOperation::Move : FileOperation::Copy,
-                                from + "/" + fileName(i), dst(fileName(i)), false, false});
-        }
-        int pipeFds[2];
-        ASSERT_EQ(::pipe(pipeFds), 0);
-        pid_t child = ::fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            auto signalAndWait = [&] {
-                [[maybe_unused]] auto put = ::write(pipeFds[1], "k", 1);
-                for (;;)
-                    ::pause();
-            };
-            struct Starts : ScriptedDialogs {
-                long started = -1;
-                std::function<void(long)> onStart;
-                void progressStart(const std::string& s, std::uint64_t b) override {
-                    ScriptedDialogs::progressStart(s, b);
-                    onStart(++started);
-                }
-            } counting;
-            counting.onStart = [&](long i) {
-                if (i == c.killAtCopyOf)
-                    signalAndWait();
-            };
-            runInFlight(requests, counting, [&](std::size_t i) {
-                if (static_cast<long>(i) == c.killAfterFinishOf)
-                    signalAndWait();
-            });
-            ::_exit(3);
-        }
-        ::close(pipeFds[1]);
-        struct pollfd ready = {pipeFds[0], POLLIN, 0};
-        const int seen = ::poll(&ready, 1, c.delayMs > 0 ? c.delayMs : 60000);
-        if (c.delayMs == 0) {
-            ASSERT_EQ(seen, 1) << "the run never reached the kill point";
-        }
-        ::close(pipeFds[0]);
-        ::kill(child, SIGKILL);
-        int status = 0;
-        ::waitpid(child, &status, 0);
-
-        std::size_t named = 0;
-        for (std::size_t i = 0; i < kFiles; ++i) {
-            const std::string source = from + "/" + fileName(i);
-            const std::string copy = dst(fileName(i));
-            if (present(copy)) {
-                ++named;
-                EXPECT_EQ(checkFile(copy, sources[i]), "") << "a named file is incomplete";
-            }
-            if (!c.move || present(source))
-                EXPECT_EQ(checkFile(source, sources[i]), "");
-            else
-                EXPECT_TRUE(present(copy)) << source << " deleted before its copy was named";
-        }
-        if (c.killAfterFinishOf >= 0) {
-            EXPECT_GE(named, static_cast<std::size_t>(c.killAfterFinishOf + 1));
-        }
-        for (auto& entry : entriesOf(dst())) {
-            EXPECT_TRUE(isTemporaryName(entry) || entry.rfind("IMG_", 0) == 0) << entry;
-            ::unlink(dst(entry).c_str());
-        }
-        for (auto& entry : entriesOf(from))
-            ::unlink((from + "/" + entry).c_str());
-    }
+    for (const auto& c : cases)
+        if (!c.move || crossDevice) // the move case needs /dev/shm on another file system
+            killRun(c, sizes);
 }
 
 // Copies flushed together still fail one by one: a source written to while its copy waits for
