@@ -119,6 +119,22 @@ LedgerStatus statusOf(int code) {
     }
 }
 
+// An opening that SQLite refused (`rc` from sqlite3_open_v2, which may still give a handle with
+// the message), or that a statement failed while the database was examined.
+LedgerOpening refused(int rc, sqlite3* db) {
+    LedgerOpening opening;
+    opening.status = statusOf(rc & 0xff);
+    opening.detail = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    return opening;
+}
+
+LedgerOpening refused(const SqlError& error) {
+    LedgerOpening opening;
+    opening.status = statusOf(error.code());
+    opening.detail = error.what();
+    return opening;
+}
+
 struct CloseDb {
     void operator()(sqlite3* db) const { sqlite3_close_v2(db); }
 };
@@ -154,11 +170,8 @@ LedgerOpening openLedger(const std::string& saveFolder, std::chrono::millisecond
     int flags = SQLITE_OPEN_READWRITE | (existed ? 0 : SQLITE_OPEN_CREATE);
     int rc = sqlite3_open_v2(path.c_str(), &raw, flags, nullptr);
     std::unique_ptr<sqlite3, CloseDb> db(raw);
-    if (rc != SQLITE_OK) {
-        opening.status = statusOf(rc & 0xff);
-        opening.detail = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
-        return opening;
-    }
+    if (rc != SQLITE_OK)
+        return refused(rc, raw);
     sqlite3_busy_timeout(db.get(), static_cast<int>(waitForLock.count()));
     // Closing would otherwise fold a database's write-ahead log into it: not before it is known
     // to be ours.
@@ -187,9 +200,7 @@ LedgerOpening openLedger(const std::string& saveFolder, std::chrono::millisecond
         execute(db.get(), "PRAGMA synchronous=FULL");
         sqlite3_db_config(db.get(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 0, nullptr);
     } catch (const SqlError& error) {
-        opening.status = statusOf(error.code());
-        opening.detail = error.what();
-        return opening;
+        return refused(error);
     }
     opening.status = LedgerStatus::Ok;
     opening.ledger.emplace(Ledger(db.release()));
@@ -245,11 +256,8 @@ std::optional<LedgerOpening> Ledger::openExisting(const std::string& saveFolder)
     const int rc =
         sqlite3_open_v2(uri.c_str(), &raw, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
     std::unique_ptr<sqlite3, CloseDb> db(raw);
-    if (rc != SQLITE_OK) {
-        opening.status = statusOf(rc & 0xff);
-        opening.detail = raw ? sqlite3_errmsg(raw) : sqlite3_errstr(rc);
-        return opening;
-    }
+    if (rc != SQLITE_OK)
+        return refused(rc, raw);
     sqlite3_busy_timeout(db.get(), 2000);
     try {
         switch (classify(db.get())) {
@@ -265,9 +273,7 @@ std::optional<LedgerOpening> Ledger::openExisting(const std::string& saveFolder)
             break;
         }
     } catch (const SqlError& error) {
-        opening.status = statusOf(error.code());
-        opening.detail = error.what();
-        return opening;
+        return refused(error);
     }
     opening.status = LedgerStatus::Ok;
     opening.ledger.emplace(Ledger(db.release()));
