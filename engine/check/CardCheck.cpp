@@ -2,7 +2,6 @@
 
 #include "engine/ledger/ContentHash.h"
 #include "engine/run/RunCandidates.h"
-#include "engine/scan/FolderScanner.h"
 #include "platform/DirectoryListing.h"
 #include "platform/Paths.h"
 
@@ -48,20 +47,11 @@ CopyState checkFile(Ledger& ledger, const std::string& saveFolder, const std::st
 std::optional<std::pair<std::string, int>> unlistableSubfolder(const std::string& folder,
                                                                const std::string& saveFolder) {
     std::optional<std::pair<std::string, int>> found;
-    const std::optional<FileIdentity> save = fileIdentity(saveFolder);
-    FolderScanner search;
-    search.directory = folder;
-    search.recursive = true;
-    search.searchName = "*.*";
-    search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
-                           bool&) {
-        skip = (save && fileIdentity(name) == save) || Ledger::isLedgerFolder(name);
-        if (skip || found)
-            return;
-        if (const int error = directoryOpenError(name))
-            found.emplace(name, error);
-    };
-    search.run();
+    walkReadInFolder(folder, true, saveFolder, {}, [&](const std::string& name) {
+        if (!found)
+            if (const int error = directoryOpenError(name))
+                found.emplace(name, error);
+    });
     return found;
 }
 

@@ -11,7 +11,8 @@
 namespace pixbako {
 
 void walkReadInFolder(const std::string& folder, bool recursive, const std::string& saveFolder,
-                      const FolderScanner::TFindFileEvent& onFind) {
+                      const FolderScanner::TFindFileEvent& onFind,
+                      const std::function<void(const std::string& folder)>& onEnter) {
     const std::optional<FileIdentity> save = fileIdentity(saveFolder);
     FolderScanner search;
     search.directory = folder;
@@ -21,6 +22,8 @@ void walkReadInFolder(const std::string& folder, bool recursive, const std::stri
     search.onFindDir = [&](FolderScanner&, const std::string& name, const FoundEntry&, bool& skip,
                            bool&) {
         skip = (save && fileIdentity(name) == save) || Ledger::isLedgerFolder(name);
+        if (!skip && onEnter)
+            onEnter(name);
     };
     search.onFind = onFind;
     search.run();

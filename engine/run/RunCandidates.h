@@ -18,8 +18,10 @@ namespace pixbako {
 // sub-folders on, a save folder inside the read-in folder would bring every earlier import
 // back in. The read-in folder itself is walked even when it is the save folder. Nor does it
 // enter a ledger's hidden folder: a move would take the record of imports away with it.
+// `onEnter`, when given, is told of each sub-folder the walk enters.
 void walkReadInFolder(const std::string& folder, bool recursive, const std::string& saveFolder,
-                      const FolderScanner::TFindFileEvent& onFind);
+                      const FolderScanner::TFindFileEvent& onFind,
+                      const std::function<void(const std::string& folder)>& onEnter = {});
 
 // Whether a run takes a file of this name. `extensionList`: the filter's text when only chosen
 // types are taken, null when every type is. Counter files are never imported (a former save
