@@ -1,8 +1,8 @@
 // bench_transfer copy|move SOURCE_FOLDER DESTINATION_FOLDER
 //
 // Transfers every regular file of the source folder into the destination folder as the import
-// run does (files begun while the flushes of earlier ones complete, finished in order),
-// and prints the time taken. Used by
+// run does (files begun while the flushes of earlier ones complete, finished in order and
+// together where their flushes are over), and prints the time taken. Used by
 // compare-transfer.sh to hold our durable transfer against cp + sync and mv.
 #include "SilentWindows.h"
 #include "platform/FileTransfer.h"
@@ -66,12 +66,21 @@ int main(int argc, char** argv) {
     int failures = 0;
     auto start = std::chrono::steady_clock::now();
     std::deque<TransferInFlight> pending;
+    std::deque<std::uint64_t> sizes; // of the copies in pending
     std::uint64_t pendingBytes = 0;
     auto finishFirst = [&] {
-        pendingBytes -= pending.front().bytes();
-        if (!pending.front().finish(false).done())
-            ++failures;
-        pending.pop_front();
+        std::vector<TransferInFlight*> transfers;
+        for (TransferInFlight& transfer : pending)
+            transfers.push_back(&transfer);
+        const std::size_t finished =
+            finishTogether(transfers, false, [&](std::size_t, TransferResult result) {
+                failures += result.done() ? 0 : 1;
+            });
+        for (std::size_t i = 0; i < finished; ++i) {
+            pendingBytes -= sizes.front();
+            sizes.pop_front();
+            pending.pop_front();
+        }
     };
     for (const auto& name : names) {
         TransferRequest request{operation, from + "/" + name, to + "/" + name, false, false};
@@ -79,7 +88,8 @@ int main(int argc, char** argv) {
                                     pendingBytes >= kBytesInFlight || !pending.back().overlaps()))
             finishFirst();
         pending.push_back(beginTransfer(request, dialogs));
-        pendingBytes += pending.back().bytes();
+        sizes.push_back(pending.back().bytes());
+        pendingBytes += sizes.back();
     }
     while (!pending.empty())
         finishFirst();

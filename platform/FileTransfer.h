@@ -33,6 +33,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pixbako {
 
@@ -165,8 +166,23 @@ public:
 private:
     friend TransferInFlight beginTransfer(const TransferRequest& request,
                                           ITransferDialogs& dialogs);
+    friend std::size_t
+    finishTogether(const std::vector<TransferInFlight*>& transfers, bool mayReplace,
+                   const std::function<void(std::size_t, TransferResult)>& finished);
     std::unique_ptr<State> state_;
 };
+
+// Finishes the leading transfers of `transfers` (the first always) as finish() would one after
+// the other, but with one flush per folder instead of one per file: the copies whose flushes
+// have ended are named in order, the folders of moves are flushed once, their sources deleted
+// in order and the sources' folders flushed once; then each transfer's error or warning is
+// shown and `finished` is called with its place and result, in order (onFinished before it).
+// `mayReplace` is the first's finish() argument. The others join only to claim a free name:
+// one whose name is taken by now ends the group before it, and it stays unfinished, to be
+// finished first (and asked about) by the next call. A Cancelled result ends the group too.
+// Returns how many transfers were finished; those after them are left as they were.
+std::size_t finishTogether(const std::vector<TransferInFlight*>& transfers, bool mayReplace,
+                           const std::function<void(std::size_t, TransferResult)>& finished);
 
 // How far a run may get ahead of its flushes: at most this many transfers, holding at most
 // this many bytes, begun and not finished. The disk writes fastest with many files queued

@@ -128,6 +128,12 @@ Outcome FlushBatch::wait(std::size_t place) {
     return members_[place].outcome;
 }
 
+bool FlushBatch::ready() const {
+    if (!started_)
+        return false;
+    return !done_.valid() || done_.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+}
+
 void FlushBatch::release(std::size_t place) {
     if (!started_)
         members_[place].job = nullptr;

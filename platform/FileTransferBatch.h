@@ -50,6 +50,8 @@ public:
     // Waits for the flush of the copy at `place` (starting the batch if it isn't yet) and
     // returns how makeDurable ended for it.
     Outcome wait(std::size_t place);
+    // True when the batch's flush has ended, so that wait() returns at once.
+    bool ready() const;
     // A copy given up: left out of a batch not started yet, else waited for, so that the
     // helper is done with its descriptors before they are closed.
     void release(std::size_t place);

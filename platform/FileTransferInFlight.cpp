@@ -15,7 +15,9 @@
 #include "platform/FileTransferBatch.h"
 #include "platform/FileTransferSteps.h"
 
+#include <map>
 #include <sys/stat.h>
+#include <vector>
 
 namespace pixbako {
 
@@ -41,8 +43,9 @@ struct TransferInFlight::State {
     SourceFolder sourceFolder;
     bool forMove = false;
     std::unique_ptr<CopyJob> job;
-    std::shared_ptr<FlushBatch> batch;
+    std::shared_ptr<FlushBatch> batch; // until its flush has been waited for
     std::size_t place = 0;
+    Outcome flushed; // how the flush ended, once waited for
 
     State() = default;
     State(const State&) = delete;
@@ -56,6 +59,16 @@ struct TransferInFlight::State {
             batch->release(place);
         batch.reset();
     }
+
+    // Flushing: how the copy's flush ended, waiting for it if need be.
+    Outcome waitForFlush() {
+        if (batch) {
+            flushed = batch->wait(place);
+            batch.reset();
+        }
+        return flushed;
+    }
+    bool flushOver() const { return !batch || batch->ready(); }
 
     TransferResult settle(bool mayReplace);
 };
@@ -74,8 +87,7 @@ TransferResult TransferInFlight::State::settle(bool mayReplace) {
     case Kind::Flushing:
         break;
     }
-    Outcome outcome = batch->wait(place);
-    batch.reset();
+    Outcome outcome = waitForFlush();
     if (!outcome) {
         // A file transferred since the begin may hold the name now; it must not be replaced.
         Placement now = mayReplace ? placement : Placement{};
@@ -122,6 +134,109 @@ TransferResult TransferInFlight::finish(bool mayReplace) {
     if (onFinished)
         onFinished(result);
     return result;
+}
+
+namespace {
+
+using State = TransferInFlight::State;
+
+// One transfer of a group finished together.
+struct GroupMember {
+    std::unique_ptr<State> state;
+    Outcome outcome;
+    bool deleted = false;               // its moved source
+    Outcome unconfirmed = std::nullopt; // the deletion the disk didn't confirm
+};
+
+// Flushes each folder once for the members that `wants`, in order, and hands each of them the
+// result of its folder's flush.
+void flushOncePerFolder(std::vector<GroupMember>& members,
+                        const std::function<bool(const GroupMember&)>& wants,
+                        const std::function<const std::string&(const State&)>& folderPath,
+                        const std::function<int(const State&)>& folderFd,
+                        Outcome GroupMember::*result) {
+    std::map<std::string, Outcome> flushes;
+    for (GroupMember& member : members) {
+        if (!wants(member))
+            continue;
+        const State& state = *member.state;
+        auto [flush, first] = flushes.try_emplace(folderPath(state));
+        if (first)
+            flush->second = syncFolder(folderFd(state), flush->first);
+        member.*result = flush->second;
+    }
+}
+
+} // namespace
+
+std::size_t finishTogether(const std::vector<TransferInFlight*>& transfers, bool mayReplace,
+                           const std::function<void(std::size_t, TransferResult)>& finished) {
+    if (transfers.empty())
+        return 0;
+    auto flushing = [](const TransferInFlight& transfer) {
+        return transfer.state_ && transfer.state_->kind == State::Kind::Flushing;
+    };
+    // The others join while their flushes are over: the first's is waited for, no other's.
+    std::size_t count = 1;
+    if (flushing(*transfers[0]))
+        while (count < transfers.size() && flushing(*transfers[count]) &&
+               transfers[count]->state_->flushOver())
+            ++count;
+    if (count == 1) {
+        const TransferResult result = transfers[0]->finish(mayReplace);
+        finished(0, result);
+        return 1;
+    }
+
+    // Each copy named in order once its flush has succeeded. The first decides about its name
+    // as finish() does, asking if it must; the others only claim a name that is free.
+    std::vector<GroupMember> members;
+    for (std::size_t i = 0; i < count; ++i) {
+        State& state = *transfers[i]->state_;
+        Outcome outcome = state.waitForFlush();
+        if (!outcome) {
+            const Placement placement = i == 0 && mayReplace ? state.placement : Placement{};
+            outcome = nameCopy(state.request, state.destination, placement, false, *state.job,
+                               *state.dialogs);
+            if (i > 0 && outcome && outcome->error == TransferError::DestinationExists)
+                break; // taken by now: left for the next call, which may replace or ask
+        }
+        members.push_back({std::move(transfers[i]->state_), std::move(outcome)});
+        if (members.back().outcome && members.back().outcome->error == TransferError::Cancelled)
+            break;
+    }
+    // A moved source goes only once its copy's name is on the disk: the folders of the moves
+    // are flushed, once each, before any source is deleted; then the sources' folders, once
+    // each, to make the deletions durable.
+    flushOncePerFolder(
+        members, [](const GroupMember& member) { return member.state->forMove && !member.outcome; },
+        [](const State& state) -> const std::string& { return state.destination.folderPath; },
+        [](const State& state) { return state.destination.folder.get(); }, &GroupMember::outcome);
+    for (GroupMember& member : members) {
+        if (member.state->forMove && !member.outcome) {
+            member.outcome = deleteMovedSource(member.state->request, member.state->sourceFolder);
+            member.deleted = !member.outcome;
+        }
+    }
+    flushOncePerFolder(
+        members, [](const GroupMember& member) { return member.deleted; },
+        [](const State& state) -> const std::string& { return state.sourceFolder.path; },
+        [](const State& state) { return state.sourceFolder.fd.get(); }, &GroupMember::unconfirmed);
+
+    // What the user is told, in order, as each transfer's finish() would have told it.
+    for (std::size_t i = 0; i < members.size(); ++i) {
+        GroupMember& member = members[i];
+        const TransferRequest& request = member.state->request;
+        ITransferDialogs& dialogs = *member.state->dialogs;
+        if (member.unconfirmed)
+            dialogs.showWarning(request.source, transferWarningText(member.unconfirmed->errnum));
+        const TransferResult result = reportOutcome(request, member.outcome, dialogs);
+        member.state.reset(); // closes its descriptors
+        if (transfers[i]->onFinished)
+            transfers[i]->onFinished(result);
+        finished(i, result);
+    }
+    return members.size();
 }
 
 namespace {

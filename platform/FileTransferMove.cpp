@@ -35,8 +35,7 @@ Outcome prepareMoveAcross(const TransferRequest& request, SourceFolder& folder) 
     return std::nullopt;
 }
 
-Outcome removeMovedSource(const TransferRequest& request, const SourceFolder& folder,
-                          ITransferDialogs& dialogs) {
+Outcome deleteMovedSource(const TransferRequest& request, const SourceFolder& folder) {
     // The copy is durable, identical and under its final name. Delete the source only when
     // its name still holds the file we copied.
     struct stat now {};
@@ -45,6 +44,13 @@ Outcome removeMovedSource(const TransferRequest& request, const SourceFolder& fo
         return failure(TransferError::SourceChanged, request.source);
     if (::unlinkat(folder.fd.get(), folder.name.c_str(), 0) != 0)
         return failure(TransferError::SourceNotRemoved, request.source, errno);
+    return std::nullopt;
+}
+
+Outcome removeMovedSource(const TransferRequest& request, const SourceFolder& folder,
+                          ITransferDialogs& dialogs) {
+    if (auto problem = deleteMovedSource(request, folder))
+        return problem;
     // The file is at its destination, durable, and gone from the source: it has moved. A
     // deletion the disk doesn't confirm can at worst bring the source back beside its copy
     // after a crash, which the user should hear of, but no row failed.

@@ -202,7 +202,9 @@ struct SourceFolder {
 // Opens the source's folder and checks that the source could be deleted after its copy.
 Outcome prepareMoveAcross(const TransferRequest& request, SourceFolder& folder);
 // Deletes the source of a copy that is durable, identical and under its final name, when its
-// name still holds the file that was copied.
+// name still holds the file that was copied, and flushes the source's folder (warning when
+// that fails). deleteMovedSource leaves the flush to its caller.
+Outcome deleteMovedSource(const TransferRequest& request, const SourceFolder& folder);
 Outcome removeMovedSource(const TransferRequest& request, const SourceFolder& folder,
                           ITransferDialogs& dialogs);
 

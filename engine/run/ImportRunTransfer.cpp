@@ -66,6 +66,7 @@ private:
         std::string folder;
         TransferInFlight transfer;
         std::unique_ptr<ReadHash> read; // with the ledger only
+        std::uint64_t bytes = 0;        // of its copy, counted in pendingBytes_
     };
     // A value: the run stops there.
     using Stop = std::optional<Outcome>;
@@ -81,6 +82,7 @@ private:
     Stop makeRoom();
     Stop finishFirst();
     Stop finishAll();
+    void rowTransferred(const RowInFlight& done, TransferResult result);
     Outcome abandonAll();
     void folderFailed(std::size_t r, const std::string& source, const FolderCreateError& error);
     void count(std::size_t r, TransferResult result);
@@ -282,8 +284,10 @@ TransferStage::Stop TransferStage::begin(std::size_t r, TransferRequest request,
         transfer = window_.beginFileOperation(request, run_.abort_);
     }
     const bool overlaps = transfer.overlaps();
-    pendingBytes_ += transfer.bytes();
-    pending_.push_back({r, request.destination, folder, std::move(transfer), std::move(read)});
+    const std::uint64_t bytes = transfer.bytes();
+    pendingBytes_ += bytes;
+    pending_.push_back(
+        {r, request.destination, folder, std::move(transfer), std::move(read), bytes});
     // One that can't overlap (it waits for a question, does its work in finish, or has failed)
     // is finished now, with all before it, so that the next row shows only after it.
     if (!overlaps)
@@ -300,17 +304,37 @@ TransferStage::Stop TransferStage::makeRoom() {
     return std::nullopt;
 }
 
+// Finishes the first row in flight, and with it those after it whose flushes are over, so that
+// they share their folders' flushes (finishTogether).
 TransferStage::Stop TransferStage::finishFirst() {
     // A stop that came while earlier rows were finished (their boxes run events) or a
     // termination signal: this row is not named any more.
     if (run_.abort_.stopRequested())
         return abandonAll();
-    RowInFlight done = std::move(pending_.front());
-    pending_.pop_front();
-    pendingBytes_ -= done.transfer.bytes();
-    // Rows finished since this one began may hold its name now.
-    const TransferResult result = done.transfer.finish(mayReplace(done.destination));
-    if (result.status == TransferStatus::Cancelled) {
+    std::vector<TransferInFlight*> transfers;
+    for (RowInFlight& pending : pending_)
+        transfers.push_back(&pending.transfer);
+    std::optional<std::size_t> cancelled;
+    // Rows finished since the first began may hold its name now.
+    auto finishedOne = [&](std::size_t i, TransferResult result) {
+        if (result.status == TransferStatus::Cancelled) {
+            cancelled = i;
+            return;
+        }
+        rowTransferred(pending_[i], result);
+        // The window shows the next row while that row's error, if any, is told.
+        if (i + 1 < pending_.size())
+            show(pending_[i + 1].row);
+    };
+    const std::size_t finished =
+        finishTogether(transfers, mayReplace(pending_.front().destination), finishedOne);
+    std::size_t lastRow = 0;
+    for (std::size_t i = 0; i < finished; ++i) {
+        lastRow = pending_.front().row;
+        pendingBytes_ -= pending_.front().bytes;
+        pending_.pop_front();
+    }
+    if (cancelled) { // always the last one finished
         // Cancelled by a stop (an abort request, the close box, a signal): no report.
         if (run_.abort_.stopRequested())
             return abandonAll();
@@ -319,11 +343,18 @@ TransferStage::Stop TransferStage::finishFirst() {
         // and why the others were not, as the completion notice does.
         window_.beep(BeepKind::Exclamation);
         window_.messageBox("処理を中断しました\r\n" +
-                               completionNoticeText(run_.report_, done.row, !run_.settings_.copy),
+                               completionNoticeText(run_.report_, lastRow, !run_.settings_.copy),
                            BoxIcon::Warning, BoxButtons::Ok);
         return Outcome::Stop;
     }
-    // Any other failure has been shown by the operation itself; the row counts as done.
+    if (!pending_.empty())
+        show(pending_.front().row);
+    return std::nullopt;
+}
+
+// A row whose transfer ended otherwise than cancelled: any failure has been shown by the
+// transfer itself, and the row counts as done.
+void TransferStage::rowTransferred(const RowInFlight& done, TransferResult result) {
     count(done.row, result);
     if (result.done()) {
         if (auto identity = fileIdentity(done.destination))
@@ -337,9 +368,6 @@ TransferStage::Stop TransferStage::finishFirst() {
         else if (done.row < run_.sourceReads_.size())
             run_.noteTransferred(done.row, done.destination, run_.sourceReads_[done.row]);
     }
-    if (!pending_.empty())
-        show(pending_.front().row);
-    return std::nullopt;
 }
 
 TransferStage::Stop TransferStage::finishAll() {
