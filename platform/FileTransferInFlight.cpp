@@ -176,12 +176,15 @@ std::size_t finishTogether(const std::vector<TransferInFlight*>& transfers, bool
     auto flushing = [](const TransferInFlight& transfer) {
         return transfer.state_ && transfer.state_->kind == State::Kind::Flushing;
     };
-    // The others join while their flushes are over: the first's is waited for, no other's.
+    // The first's flush is waited for, and with it the rest of its batch; the others join while
+    // their flushes are over.
     std::size_t count = 1;
-    if (flushing(*transfers[0]))
+    if (flushing(*transfers[0])) {
+        transfers[0]->state_->waitForFlush();
         while (count < transfers.size() && flushing(*transfers[count]) &&
                transfers[count]->state_->flushOver())
             ++count;
+    }
     if (count == 1) {
         const TransferResult result = transfers[0]->finish(mayReplace);
         finished(0, result);

@@ -21,17 +21,24 @@ using namespace transfer_test;
 constexpr std::size_t kMiB = 1 << 20;
 
 // Runs the requests the way the import run does: begun while earlier ones are in flight,
-// finished in order. Returns the results; `afterFinish(i)` runs when file i is finished.
+// finished in order, together where their flushes are over. Returns the results;
+// `afterFinish(i)` runs when file i is finished.
 std::vector<TransferResult> runInFlight(const std::vector<TransferRequest>& requests,
                                         ITransferDialogs& dialogs,
                                         const std::function<void(std::size_t)>& afterFinish = {}) {
     std::vector<TransferResult> results;
     std::deque<TransferInFlight> pending;
     auto finishFirst = [&] {
-        results.push_back(pending.front().finish(false));
-        pending.pop_front();
-        if (afterFinish)
-            afterFinish(results.size() - 1);
+        std::vector<TransferInFlight*> transfers;
+        for (TransferInFlight& transfer : pending)
+            transfers.push_back(&transfer);
+        const std::size_t finished =
+            finishTogether(transfers, false, [&](std::size_t, TransferResult result) {
+                results.push_back(result);
+                if (afterFinish)
+                    afterFinish(results.size() - 1);
+            });
+        pending.erase(pending.begin(), pending.begin() + static_cast<long>(finished));
     };
     for (const auto& request : requests) {
         while (!pending.empty() &&
@@ -407,6 +414,84 @@ TEST_F(FileTransferInFlightTest, ChangedSourceInABatchFailsOnlyItsOwnCopy) {
         shown.push_back(error.first);
     EXPECT_EQ(shown, errorFiles) << "one error per failed copy, in order";
     EXPECT_EQ(checkEntries(dst(), expectedNames), "") << "a temporary file was left behind";
+}
+
+// Moves finished together share their folders' flushes but still end one by one: a source
+// rewritten while its copy waited fails that move alone, a name someone took meanwhile ends
+// the group before it and is asked about first thing in the next, and results, errors and
+// questions come in the order of the files.
+TEST_F(FileTransferInFlightTest, MovesFinishedTogetherStillEndOneByOne) {
+    if (!crossDevice)
+        GTEST_SKIP() << kNoCrossDevice;
+    struct Recording : ScriptedDialogs {
+        std::vector<std::string> events;
+        OverwriteAnswer askOverwrite(const std::string& destination) override {
+            events.push_back("asked " + destination);
+            return ScriptedDialogs::askOverwrite(destination);
+        }
+        void showError(const std::string& file, const std::string& reason) override {
+            // A failed read-back names the copy, a changed source the source: same file name.
+            events.push_back("error " + file.substr(file.rfind('/') + 1));
+            ScriptedDialogs::showError(file, reason);
+        }
+    } dialogs;
+    dialogs.answers = {OverwriteAnswer::Yes};
+    constexpr std::size_t kFiles = 6;
+    constexpr std::size_t kRewritten = 1;
+    constexpr std::size_t kTaken = 4;
+    auto source = [&](std::size_t i) { return memory.path() + "/" + fileName(i); };
+    std::vector<FileState> sources;
+    std::deque<TransferInFlight> transfers;
+    for (std::size_t i = 0; i < kFiles; ++i) {
+        sources.push_back(makeFile(source(i), 8192, unsigned(i)));
+        transfers.push_back(
+            beginTransfer({FileOperation::Move, source(i), dst(fileName(i)), true, true}, dialogs));
+        ASSERT_TRUE(transfers.back().overlaps());
+    }
+    ASSERT_TRUE(writeFile(source(kRewritten), "rewritten"));
+    const FileState taker = makeFile(dst(fileName(kTaken)), 100, 99, kOtherTime);
+
+    std::vector<TransferResult> results;
+    std::vector<std::size_t> together;
+    while (!transfers.empty()) {
+        std::vector<TransferInFlight*> pointers;
+        for (TransferInFlight& transfer : transfers)
+            pointers.push_back(&transfer);
+        const std::size_t finished =
+            finishTogether(pointers, true, [&](std::size_t i, TransferResult result) {
+                EXPECT_EQ(i, together.empty() ? results.size() : results.size() - kTaken);
+                results.push_back(result);
+                dialogs.events.push_back("finished " + std::to_string(results.size() - 1));
+            });
+        together.push_back(finished);
+        transfers.erase(transfers.begin(), transfers.begin() + static_cast<long>(finished));
+    }
+    EXPECT_EQ(together, (std::vector<std::size_t>{kTaken, kFiles - kTaken}));
+    ASSERT_EQ(results.size(), kFiles);
+    std::vector<std::string> expected;
+    std::vector<std::string> names;
+    for (std::size_t i = 0; i < kFiles; ++i) {
+        SCOPED_TRACE(i);
+        if (i == kRewritten) {
+            EXPECT_TRUE(results[i] == code(TransferError::SourceChanged) ||
+                        results[i] == code(TransferError::VerifyFailed))
+                << describe(results[i]);
+            EXPECT_TRUE(sameBytes(source(i), "rewritten"));
+            expected.push_back("error " + fileName(i));
+            EXPECT_FALSE(present(dst(fileName(i)))) << "a changed source's copy was named";
+        } else {
+            EXPECT_EQ(results[i], kDone);
+            EXPECT_EQ(checkFile(dst(fileName(i)), sources[i]), "");
+            EXPECT_FALSE(present(source(i)));
+            names.push_back(fileName(i));
+        }
+        if (i == kTaken)
+            expected.push_back("asked " + dst(fileName(i)));
+        expected.push_back("finished " + std::to_string(i));
+    }
+    EXPECT_EQ(dialogs.events, expected);
+    EXPECT_NE(checkFile(dst(fileName(kTaken)), taker), "") << "replaced only after asking";
+    EXPECT_EQ(checkEntries(dst(), names), "") << "a temporary file was left behind";
 }
 
 } // namespace
