@@ -72,10 +72,9 @@ int main(int argc, char** argv) {
         std::vector<TransferInFlight*> transfers;
         for (TransferInFlight& transfer : pending)
             transfers.push_back(&transfer);
-        const std::size_t finished =
-            finishTogether(transfers, false, [&](std::size_t, TransferResult result) {
-                failures += result.done() ? 0 : 1;
-            });
+        const std::size_t finished = finishTogether(
+            transfers, false, [] { return false; },
+            [&](std::size_t, TransferResult result) { failures += result.done() ? 0 : 1; });
         for (std::size_t i = 0; i < finished; ++i) {
             pendingBytes -= sizes.front();
             sizes.pop_front();

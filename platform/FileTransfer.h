@@ -168,6 +168,7 @@ private:
                                           ITransferDialogs& dialogs);
     friend std::size_t
     finishTogether(const std::vector<TransferInFlight*>& transfers, bool mayReplace,
+                   const std::function<bool()>& stopRequested,
                    const std::function<void(std::size_t, TransferResult)>& finished);
     std::unique_ptr<State> state_;
 };
@@ -178,10 +179,12 @@ private:
 // in order and the sources' folders flushed once; then each transfer's error or warning is
 // shown and `finished` is called with its place and result, in order (onFinished before it).
 // `mayReplace` is the first's finish() argument. The others join only to claim a free name:
-// one whose name is taken by now ends the group before it, and it stays unfinished, to be
-// finished first (and asked about) by the next call. A Cancelled result ends the group too.
-// Returns how many transfers were finished; those after them are left as they were.
+// one whose name is taken by now ends the group before it, to be finished first (and asked
+// about) by the next call. A Cancelled result ends the group, and so does `stopRequested`
+// before each name after the first; once it is true nothing more is shown. Returns how many
+// transfers were finished; those after them are left to finish or to drop.
 std::size_t finishTogether(const std::vector<TransferInFlight*>& transfers, bool mayReplace,
+                           const std::function<bool()>& stopRequested,
                            const std::function<void(std::size_t, TransferResult)>& finished);
 
 // How far a run may get ahead of its flushes: at most this many transfers, holding at most

@@ -148,21 +148,33 @@ struct GroupMember {
     Outcome unconfirmed = std::nullopt; // the deletion the disk didn't confirm
 };
 
+// A folder a member holds open: its descriptor, and the path a failure names.
+struct HeldFolder {
+    int fd;
+    const std::string& path;
+};
+
 // Flushes each folder once for the members that `wants`, in order, and hands each of them the
-// result of its folder's flush.
+// result of its folder's flush. Folders are told apart by what their descriptors hold, not by
+// their paths: a path may name another folder by now (renamed, made again, remounted), and
+// every member's own folder must be flushed.
 void flushOncePerFolder(std::vector<GroupMember>& members,
                         const std::function<bool(const GroupMember&)>& wants,
-                        const std::function<const std::string&(const State&)>& folderPath,
-                        const std::function<int(const State&)>& folderFd,
+                        const std::function<HeldFolder(const State&)>& folderOf,
                         Outcome GroupMember::*result) {
-    std::map<std::string, Outcome> flushes;
+    std::map<std::pair<dev_t, ino_t>, Outcome> flushes;
     for (GroupMember& member : members) {
         if (!wants(member))
             continue;
-        const State& state = *member.state;
-        auto [flush, first] = flushes.try_emplace(folderPath(state));
+        const HeldFolder folder = folderOf(*member.state);
+        struct stat held {};
+        if (::fstat(folder.fd, &held) != 0) {
+            member.*result = syncFolder(folder.fd, folder.path);
+            continue;
+        }
+        auto [flush, first] = flushes.try_emplace({held.st_dev, held.st_ino});
         if (first)
-            flush->second = syncFolder(folderFd(state), flush->first);
+            flush->second = syncFolder(folder.fd, folder.path);
         member.*result = flush->second;
     }
 }
@@ -170,6 +182,7 @@ void flushOncePerFolder(std::vector<GroupMember>& members,
 } // namespace
 
 std::size_t finishTogether(const std::vector<TransferInFlight*>& transfers, bool mayReplace,
+                           const std::function<bool()>& stopRequested,
                            const std::function<void(std::size_t, TransferResult)>& finished) {
     if (transfers.empty())
         return 0;
@@ -195,6 +208,10 @@ std::size_t finishTogether(const std::vector<TransferInFlight*>& transfers, bool
     // as finish() does, asking if it must; the others only claim a name that is free.
     std::vector<GroupMember> members;
     for (std::size_t i = 0; i < count; ++i) {
+        // A stop (asked for during the first one's question, or a signal) leaves the rest
+        // unnamed, for the caller to abandon.
+        if (i > 0 && stopRequested())
+            break;
         State& state = *transfers[i]->state_;
         Outcome outcome = state.waitForFlush();
         if (!outcome) {
@@ -213,8 +230,10 @@ std::size_t finishTogether(const std::vector<TransferInFlight*>& transfers, bool
     // each, to make the deletions durable.
     flushOncePerFolder(
         members, [](const GroupMember& member) { return member.state->forMove && !member.outcome; },
-        [](const State& state) -> const std::string& { return state.destination.folderPath; },
-        [](const State& state) { return state.destination.folder.get(); }, &GroupMember::outcome);
+        [](const State& state) {
+            return HeldFolder{state.destination.folder.get(), state.destination.folderPath};
+        },
+        &GroupMember::outcome);
     for (GroupMember& member : members) {
         if (member.state->forMove && !member.outcome) {
             member.outcome = deleteMovedSource(member.state->request, member.state->sourceFolder);
@@ -223,17 +242,27 @@ std::size_t finishTogether(const std::vector<TransferInFlight*>& transfers, bool
     }
     flushOncePerFolder(
         members, [](const GroupMember& member) { return member.deleted; },
-        [](const State& state) -> const std::string& { return state.sourceFolder.path; },
-        [](const State& state) { return state.sourceFolder.fd.get(); }, &GroupMember::unconfirmed);
+        [](const State& state) {
+            return HeldFolder{state.sourceFolder.fd.get(), state.sourceFolder.path};
+        },
+        &GroupMember::unconfirmed);
 
     // What the user is told, in order, as each transfer's finish() would have told it.
     for (std::size_t i = 0; i < members.size(); ++i) {
         GroupMember& member = members[i];
         const TransferRequest& request = member.state->request;
         ITransferDialogs& dialogs = *member.state->dialogs;
-        if (member.unconfirmed)
-            dialogs.showWarning(request.source, transferWarningText(member.unconfirmed->errnum));
-        const TransferResult result = reportOutcome(request, member.outcome, dialogs);
+        // Once a stop is asked for, nothing more is shown; the results still count.
+        TransferResult result;
+        if (stopRequested()) {
+            if (member.outcome)
+                result = TransferResult::of(member.outcome->error);
+        } else {
+            if (member.unconfirmed)
+                dialogs.showWarning(request.source,
+                                    transferWarningText(member.unconfirmed->errnum));
+            result = reportOutcome(request, member.outcome, dialogs);
+        }
         member.state.reset(); // closes its descriptors
         if (transfers[i]->onFinished)
             transfers[i]->onFinished(result);

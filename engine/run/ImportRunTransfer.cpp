@@ -326,8 +326,9 @@ TransferStage::Stop TransferStage::finishFirst() {
         if (i + 1 < pending_.size())
             show(pending_[i + 1].row);
     };
-    const std::size_t finished =
-        finishTogether(transfers, mayReplace(pending_.front().destination), finishedOne);
+    const std::size_t finished = finishTogether(
+        transfers, mayReplace(pending_.front().destination),
+        [this] { return run_.abort_.stopRequested(); }, finishedOne);
     std::size_t lastRow = 0;
     for (std::size_t i = 0; i < finished; ++i) {
         lastRow = pending_.front().row;
