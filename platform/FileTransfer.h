@@ -23,9 +23,10 @@
 //
 // - A run of many files may transfer them in two halves (beginTransfer, then
 //   TransferInFlight::finish), so that one file's flush and read-back proceed while the next
-//   file is copied, and consecutive copies are flushed together. The guarantees above hold
-//   unchanged: a copy is named only in finish, after its own flush (and read-back) succeeded,
-//   and a moved source is deleted only after that.
+//   file is copied, and consecutive copies are flushed together; finishTogether names several
+//   at once and flushes each folder once for them. The guarantees above hold unchanged: a copy
+//   is named only when it is finished, after its own flush (and read-back) succeeded, and a
+//   moved source is deleted only once its copy's name is on the disk.
 //
 // The window shows the dialogs; tests script them.
 #include <cstdint>

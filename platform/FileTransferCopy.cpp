@@ -162,7 +162,9 @@ Outcome writeCopy(const CopySource& source, TemporaryFile& temp, ProgressReport&
         if (!progress.advance(static_cast<std::uint64_t>(got)))
             return cancelled();
     }
-    if (written > flushedTo)
+    // The rest of a small file is left to its flush, which writes a batch of them in one pass:
+    // started alone, each would cost a disk request of its own.
+    if (written > flushedTo && written >= kSmallFile)
         startWriteBack(temp.fd(), flushedTo, written);
     return giveSourceAttributes(source, temp);
 }

@@ -89,8 +89,10 @@ private:
     bool published_ = false;
 };
 
-// Starts the disk writing a copy every this many bytes, so that its flush finds little left.
+// Starts the disk writing a copy every this many bytes, so that its flush finds little left,
+// and at its end unless it is smaller than kSmallFile.
 constexpr off_t kWriteBackStep = 8 << 20;
+constexpr off_t kSmallFile = 256 << 10;
 
 // The source of a copy: its descriptor, its stat before the first read, and its path.
 struct CopySource {
@@ -102,7 +104,7 @@ struct CopySource {
 };
 
 // Fills `temp` with the source's bytes, then its permission bits and times, and starts the
-// disk writing them. Progress counts the bytes written.
+// disk writing them (but for a small file). Progress counts the bytes written.
 Outcome writeCopy(const CopySource& source, TemporaryFile& temp, ProgressReport& progress);
 
 // Makes a written copy durable: flushes it (bytes, times and permission bits), with `verify`
