@@ -15,7 +15,8 @@
 # round prints the seconds and the throughput ratio ours / theirs (1.0 = as fast, above =
 # faster); the end prints per comparison the median ratio and its spread (lowest .. highest),
 # and fails when a median misses its target. TRANSFER_FILES sets one file count for every size,
-# TRANSFER_ROUNDS the rounds (9).
+# TRANSFER_ROUNDS the rounds (9). Where the disk has room, every round writes into folders of
+# its own and nothing is deleted between timed runs (see below).
 set -eu
 
 build=$(cd "$1" && pwd)
@@ -84,31 +85,31 @@ mv_all() { mv "$1"/* "$2"/; }
 
 # Contenders: each prints its seconds.
 copy_ours() {
-    fresh "$work/ours"
-    seconds "$exe" copy "$card/master" "$work/ours"
+    fresh "$out/ours"
+    seconds "$exe" copy "$card/master" "$out/ours"
 }
 copy_theirs() {
-    fresh "$work/theirs"
-    seconds cp_all "$card/master" "$work/theirs"
+    fresh "$out/theirs"
+    seconds cp_all "$card/master" "$out/theirs"
 }
 # Moves on the disk: each side moves its own copies on.
 same_ours() {
-    fresh "$work/ours2"
-    seconds "$exe" move "$work/ours" "$work/ours2"
+    fresh "$out/ours2"
+    seconds "$exe" move "$out/ours" "$out/ours2"
 }
 same_theirs() {
-    fresh "$work/theirs2"
-    seconds mv_all "$work/theirs" "$work/theirs2"
+    fresh "$out/theirs2"
+    seconds mv_all "$out/theirs" "$out/theirs2"
 }
 cross_ours() {
     card_copy "$card/ours"
-    fresh "$work/ours3"
-    seconds "$exe" move "$card/ours" "$work/ours3"
+    fresh "$out/ours3"
+    seconds "$exe" move "$card/ours" "$out/ours3"
 }
 cross_theirs() {
     card_copy "$card/theirs"
-    fresh "$work/theirs3"
-    seconds mv_all "$card/theirs" "$work/theirs3"
+    fresh "$out/theirs3"
+    seconds mv_all "$card/theirs" "$out/theirs3"
 }
 
 same_content() {
@@ -169,25 +170,40 @@ for entry in $sizes; do
     touch -d '2005-03-12 10:11:12' "$card/master"/*
     sync
     echo "$count files of $size, load $(cut -d' ' -f1-3 /proc/loadavg)"
+    # Each round writes into folders of its own, deleted after the last round, where the disk
+    # has room for all of them: files deleted just before a timed run make every file created
+    # in it slower on some file systems (ext4 without a journal skips the inodes freed in the
+    # last minute), which swung both contenders' times several-fold. Otherwise one set of
+    # folders is emptied before each contender, as little as possible before its timing.
+    mib=$((size_bytes * count / 1048576 + 1))
+    round_mib=$((mib * 2))
+    [ "$size" = 1M ] && round_mib=$((mib * 4))
+    keep=0
+    if [ $((round_mib * rounds + 1024)) -le $(($(df -Pm "$work" | awk 'NR == 2 { print $4 }') / 2)) ]; then
+        keep=1
+    fi
     round=1
     while [ "$round" -le "$rounds" ]; do
+        out=$work/round
+        [ "$keep" -eq 1 ] && out=$work/round$round
+        mkdir -p "$out"
         pair copy "cp --preserve=timestamps + sync" "$round"
-        same_content "$work/ours" copy
+        same_content "$out/ours" copy
         if [ "$size" = 1M ]; then
             pair same "mv + sync" "$round"
-            same_content "$work/ours2" "move on one disk"
-            rm -rf "$work/ours2" "$work/theirs2"
+            same_content "$out/ours2" "move on one disk"
+            [ "$keep" -eq 1 ] || rm -rf "$out/ours2" "$out/theirs2"
             pair cross "mv + sync" "$round"
-            same_content "$work/ours3" "move across disks"
+            same_content "$out/ours3" "move across disks"
             if [ -n "$(ls "$card/ours")" ]; then
                 echo "move across disks: sources were left behind" >&2
                 exit 1
             fi
-            rm -rf "$work/ours3" "$work/theirs3"
+            [ "$keep" -eq 1 ] || rm -rf "$out/ours3" "$out/theirs3"
         fi
         round=$((round + 1))
     done
-    rm -rf "$work/ours" "$work/theirs" "$card/master"
+    rm -rf "$work"/round* "$card/master"
 
     full=0
     if [ "$rounds" -ge 9 ] && [ "$count" -ge "${entry#*:}" ]; then
