@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -49,36 +50,63 @@ long readFull(int fd, char* buffer, std::size_t size, off_t offset) {
     return static_cast<long>(filled);
 }
 
-// Compares the flushed copy, as the disk returns it, with the source.
+// The copy opened once more, to be read straight from the disk into our buffer (O_DIRECT):
+// none of it passes through the page cache, which spares a copy of every byte and guarantees
+// that what is compared is what the disk returns. Empty where the file system can't read so
+// (tmpfs, some FUSE file systems) or the name no longer holds our copy.
+UniqueFd openForDirectReading(const TemporaryFile& temp) {
+    UniqueFd direct(::openat(temp.folderFd(), temp.name().c_str(),
+                             O_RDONLY | O_DIRECT | O_NOATIME | O_NOFOLLOW | O_CLOEXEC));
+    struct stat opened {};
+    struct stat ours {};
+    if (!direct || ::fstat(direct.get(), &opened) != 0 || ::fstat(temp.fd(), &ours) != 0 ||
+        !sameFile(opened, ours))
+        return UniqueFd();
+    return direct;
+}
+
+// Compares the flushed copy, as the disk returns it, with the source. `copyBuffer` is aligned
+// for direct reading.
 Outcome verifyCopy(const CopySource& source, TemporaryFile& temp, char* sourceBuffer,
                    char* copyBuffer, ProgressReport* progress) {
     const std::string& destination = temp.destinationPath();
-    // The copy's pages are clean after the flush; dropping them makes the reads below come
-    // from the disk instead of from the memory that was just written.
+    // The copy's pages are clean after the flush; dropping them frees the memory and, where the
+    // copy can't be read directly, makes the reads below come from the disk instead of from the
+    // memory that was just written.
     if (::fdatasync(temp.fd()) != 0)
         return failureFromErrno(errno, TransferError::FlushFailed, destination);
     ::posix_fadvise(temp.fd(), 0, 0, POSIX_FADV_DONTNEED);
-    // Reading must leave the copy's access time at the source's. We own the file, so this
-    // can't be refused.
-    int flags = ::fcntl(temp.fd(), F_GETFL);
-    if (flags >= 0)
-        ::fcntl(temp.fd(), F_SETFL, flags | O_NOATIME);
+    UniqueFd direct = openForDirectReading(temp);
+    if (!direct) {
+        // Reading must leave the copy's access time at the source's. We own the file, so this
+        // can't be refused.
+        int flags = ::fcntl(temp.fd(), F_GETFL);
+        if (flags >= 0)
+            ::fcntl(temp.fd(), F_SETFL, flags | O_NOATIME);
+    }
+    // A direct read ends short only at the end of the file, where the next one, at an offset
+    // that is no multiple of the disk's blocks, would be refused: it is read once per chunk.
+    auto readCopy = [&](off_t offset) {
+        return direct ? readSomeAt(direct.get(), copyBuffer, kChunkSize, offset)
+                      : readFull(temp.fd(), copyBuffer, kChunkSize, offset);
+    };
 
     for (off_t offset = 0;;) {
         long fromSource = readFull(source.fd, sourceBuffer, kChunkSize, offset);
         if (fromSource < 0)
             return failureFromErrno(errno, TransferError::ReadFailed, source.path);
-        long fromCopy = readFull(temp.fd(), copyBuffer, kChunkSize, offset);
+        long fromCopy = readCopy(offset);
         if (fromCopy < 0)
             return TransferFailure{TransferError::VerifyFailed, errno, destination};
         if (fromSource != fromCopy ||
             std::memcmp(sourceBuffer, copyBuffer, static_cast<std::size_t>(fromSource)) != 0)
             return TransferFailure{TransferError::VerifyFailed, 0, destination};
-        if (fromSource == 0)
-            return std::nullopt;
         offset += fromSource;
-        if (progress && !progress->advance(static_cast<std::uint64_t>(fromSource)))
+        if (progress && fromSource > 0 &&
+            !progress->advance(static_cast<std::uint64_t>(fromSource)))
             return cancelled();
+        if (fromSource < static_cast<long>(kChunkSize))
+            return std::nullopt; // both ended here
     }
 }
 
@@ -109,7 +137,7 @@ public:
             block_ = std::move(spare.back());
             spare.pop_back();
         } else {
-            block_.reset(new char[2 * kChunkSize]);
+            block_.reset(static_cast<char*>(::operator new[](2 * kChunkSize, kAlignment)));
         }
     }
     ~ReadBackBuffers() {
@@ -120,18 +148,24 @@ public:
     ReadBackBuffers(const ReadBackBuffers&) = delete;
     ReadBackBuffers& operator=(const ReadBackBuffers&) = delete;
     char* source() { return block_.get(); }
-    char* copy() { return block_.get() + kChunkSize; }
+    char* copy() { return block_.get() + kChunkSize; } // aligned for direct reading
 
 private:
+    // Direct reads want their buffer aligned to the disk's blocks, at most a page.
+    static constexpr std::align_val_t kAlignment{4096};
+    struct Free {
+        void operator()(char* block) const { ::operator delete[](block, kAlignment); }
+    };
+
     static std::mutex& mutex() {
         static std::mutex m;
         return m;
     }
-    static std::vector<std::unique_ptr<char[]>>& pool() {
-        static std::vector<std::unique_ptr<char[]>> p;
+    static std::vector<std::unique_ptr<char[], Free>>& pool() {
+        static std::vector<std::unique_ptr<char[], Free>> p;
         return p;
     }
-    std::unique_ptr<char[]> block_;
+    std::unique_ptr<char[], Free> block_;
 };
 
 } // namespace

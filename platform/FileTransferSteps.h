@@ -75,6 +75,7 @@ public:
 
     Outcome create();
     int fd() const { return fd_.get(); }
+    int folderFd() const { return folderFd_; }
     const std::string& name() const { return name_; }
     const std::string& destinationPath() const { return destinationPath_; }
     // Closes the file, reporting a late write error.
