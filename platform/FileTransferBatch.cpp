@@ -1,5 +1,6 @@
 #include "platform/FileTransferBatch.h"
 
+#include <cerrno>
 #include <functional>
 #include <linux/magic.h>
 #include <pthread.h>
@@ -32,10 +33,10 @@ bool flushesWholeInOneCommit(int fd) {
     }
 }
 
-// Runs each task on a thread of its own, the first on the calling thread, and waits for them
-// all. The threads get small stacks (a flush needs little), which the C library keeps for the
-// next batch instead of mapping and unmapping its default 8 MiB for every thread; a task that
-// gets no thread runs here.
+// Runs each task (which must not throw) on a thread of its own, the first on the calling
+// thread, and waits for them all. The threads get small stacks (a flush needs little), which the C
+// library keeps for the next batch instead of mapping and unmapping its default 8 MiB for every
+// thread; a task that gets no thread runs here.
 void runEach(std::vector<std::function<void()>>& tasks) {
     if (tasks.empty())
         return;
@@ -44,6 +45,7 @@ void runEach(std::vector<std::function<void()>>& tasks) {
     if (small)
         ::pthread_attr_setstacksize(&attributes, 256 << 10);
     std::vector<pthread_t> threads;
+    threads.reserve(tasks.size()); // nothing may throw between a thread's start and its join
     for (std::size_t i = 1; i < tasks.size(); ++i) {
         auto run = [](void* task) -> void* {
             (*static_cast<std::function<void()>*>(task))();
@@ -100,7 +102,11 @@ bool FlushBatch::fits(const std::string& folder, std::uint64_t bytes, Clock::tim
 }
 
 std::size_t FlushBatch::add(CopyJob& job, bool verify) {
-    members_.push_back({&job, verify, std::nullopt});
+    // Failed until its flush says otherwise: a flush that never ended (a helper that ran out
+    // of memory) must not pass for one that succeeded.
+    members_.push_back(
+        {&job, verify,
+         failureFromErrno(ENOMEM, TransferError::WriteFailed, job.temp.destinationPath())});
     bytes_ += static_cast<std::uint64_t>(job.status.st_size);
     // A copy that fills the batch (or one on a file system that gains nothing from company)
     // needn't wait for the next copy to find that out.
@@ -134,8 +140,11 @@ void FlushBatch::run() {
     if (flushWhole_ && copies.size() > 1)
         ::syncfs(copies.front()->job->temp.fd());
     auto flush = [](Member& member) {
-        member.outcome =
-            makeDurable(member.job->source(), member.job->temp, member.verify, nullptr);
+        try {
+            member.outcome =
+                makeDurable(member.job->source(), member.job->temp, member.verify, nullptr);
+        } catch (...) { // out of memory: the copy keeps its failure
+        }
     };
     // Each copy's fsync on a thread of its own: arriving together, the fsyncs share the disk's
     // cache flushes and journal commits instead of queueing one after the other.

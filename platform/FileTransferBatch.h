@@ -64,7 +64,7 @@ private:
     struct Member {
         CopyJob* job; // null once released before the start
         bool verify;
-        Outcome outcome;
+        Outcome outcome; // a failure until its makeDurable has returned
     };
     const std::string folder_;
     const bool flushWhole_;

@@ -53,7 +53,7 @@ long readFull(int fd, char* buffer, std::size_t size, off_t offset) {
 // The copy opened once more, to be read straight from the disk into our buffer (O_DIRECT):
 // none of it passes through the page cache, which spares a copy of every byte and guarantees
 // that what is compared is what the disk returns. Empty where the file system can't read so
-// (tmpfs, some FUSE file systems) or the name no longer holds our copy.
+// (some FUSE and network file systems) or the name no longer holds our copy.
 UniqueFd openForDirectReading(const TemporaryFile& temp) {
     UniqueFd direct(::openat(temp.folderFd(), temp.name().c_str(),
                              O_RDONLY | O_DIRECT | O_NOATIME | O_NOFOLLOW | O_CLOEXEC));
@@ -77,21 +77,32 @@ Outcome verifyCopy(const CopySource& source, TemporaryFile& temp, char* sourceBu
         return failureFromErrno(errno, TransferError::FlushFailed, destination);
     ::posix_fadvise(temp.fd(), 0, 0, POSIX_FADV_DONTNEED);
     UniqueFd direct = openForDirectReading(temp);
-    if (!direct) {
+    auto readThroughCache = [&] {
+        direct = UniqueFd();
         // Reading must leave the copy's access time at the source's. We own the file, so this
         // can't be refused.
         int flags = ::fcntl(temp.fd(), F_GETFL);
         if (flags >= 0)
             ::fcntl(temp.fd(), F_SETFL, flags | O_NOATIME);
-    }
-    // A direct read ends short only at the end of the file, where the next one, at an offset
-    // that is no multiple of the disk's blocks, would be refused: it is read once per chunk.
-    auto readCopy = [&](off_t offset) {
-        return direct ? readSomeAt(direct.get(), copyBuffer, kChunkSize, offset)
-                      : readFull(temp.fd(), copyBuffer, kChunkSize, offset);
+    };
+    if (!direct)
+        readThroughCache();
+    // A direct read is short at the end of the file, where the next one, at an offset that is
+    // no multiple of the disk's blocks, would be refused: it is read once per chunk, and the
+    // length compared is checked against the copy's size below. A file system that refuses
+    // direct reads after all is read through the cache.
+    auto readCopy = [&](off_t offset) -> long {
+        if (direct) {
+            const long got = readSomeAt(direct.get(), copyBuffer, kChunkSize, offset);
+            if (got >= 0 || errno != EINVAL)
+                return got;
+            readThroughCache();
+        }
+        return readFull(temp.fd(), copyBuffer, kChunkSize, offset);
     };
 
-    for (off_t offset = 0;;) {
+    off_t offset = 0;
+    for (;;) {
         long fromSource = readFull(source.fd, sourceBuffer, kChunkSize, offset);
         if (fromSource < 0)
             return failureFromErrno(errno, TransferError::ReadFailed, source.path);
@@ -106,8 +117,16 @@ Outcome verifyCopy(const CopySource& source, TemporaryFile& temp, char* sourceBu
             !progress->advance(static_cast<std::uint64_t>(fromSource)))
             return cancelled();
         if (fromSource < static_cast<long>(kChunkSize))
-            return std::nullopt; // both ended here
+            break; // both ended here
     }
+    // Everything compared, and all there is: the copy and the source both hold exactly the
+    // bytes the source had when the copy began.
+    struct stat copied {};
+    if (::fstat(temp.fd(), &copied) != 0)
+        return TransferFailure{TransferError::VerifyFailed, errno, destination};
+    if (copied.st_size != offset || offset != source.status.st_size)
+        return TransferFailure{TransferError::VerifyFailed, 0, destination};
+    return std::nullopt;
 }
 
 // A writer that changed the source while we read it leaves a copy of no defined content.
@@ -142,7 +161,7 @@ public:
     }
     ~ReadBackBuffers() {
         std::lock_guard<std::mutex> lock(mutex());
-        if (pool().size() < 4)
+        if (pool().size() < kKept)
             pool().push_back(std::move(block_));
     }
     ReadBackBuffers(const ReadBackBuffers&) = delete;
@@ -151,6 +170,7 @@ public:
     char* copy() { return block_.get() + kChunkSize; } // aligned for direct reading
 
 private:
+    static constexpr std::size_t kKept = 4;
     // Direct reads want their buffer aligned to the disk's blocks, at most a page.
     static constexpr std::align_val_t kAlignment{4096};
     struct Free {
@@ -162,7 +182,11 @@ private:
         return m;
     }
     static std::vector<std::unique_ptr<char[], Free>>& pool() {
-        static std::vector<std::unique_ptr<char[], Free>> p;
+        static std::vector<std::unique_ptr<char[], Free>> p = [] {
+            std::vector<std::unique_ptr<char[], Free>> spare;
+            spare.reserve(kKept); // so that giving a block back never allocates
+            return spare;
+        }();
         return p;
     }
     std::unique_ptr<char[], Free> block_;
@@ -196,6 +220,11 @@ Outcome writeCopy(const CopySource& source, TemporaryFile& temp, ProgressReport&
         if (!progress.advance(static_cast<std::uint64_t>(got)))
             return cancelled();
     }
+    // A source that ends before the size it had when it was opened (a network or device file
+    // system that lost data, a file cut short meanwhile) gives a copy of no defined content:
+    // it must not be named, and a move must not delete its source.
+    if (written != source.status.st_size)
+        return TransferFailure{TransferError::SourceChanged, 0, source.path};
     // The rest of a small file is left to its flush, which writes a batch of them in one pass:
     // started alone, each would cost a disk request of its own.
     if (written > flushedTo && written >= kSmallFile)

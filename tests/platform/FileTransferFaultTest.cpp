@@ -362,6 +362,26 @@ TEST_F(FileTransferFaultTest, MoveAcrossFileSystemsKeepsBytesAndTimes) {
     }
 }
 
+// The read-back goes straight to the disk in whole blocks where it can: sizes around the
+// block and chunk boundaries, and an empty file, are read back whole and compared exactly.
+TEST_F(FileTransferFaultTest, MoveAcrossFileSystemsReadsBackEverySize) {
+    if (!crossDevice)
+        GTEST_SKIP() << kNoCrossDevice;
+    for (std::size_t size :
+         {std::size_t{0}, std::size_t{4095}, std::size_t{4097}, kMiB, kMiB + 1, 2 * kMiB}) {
+        for (Way way : kWays) {
+            SCOPED_TRACE(std::to_string(size) + " bytes, " + name(way));
+            const std::string from = memory / "a.jpg";
+            FileState source = makeFile(from, size, 5);
+            ScriptedDialogs dialogs;
+            EXPECT_EQ(transferBy(way, {FileOperation::Move, from, dst("a.jpg")}, dialogs), kDone);
+            EXPECT_EQ(checkFile(dst("a.jpg"), source), "");
+            EXPECT_EQ(checkAbsent(from), "");
+            ::unlink(dst("a.jpg").c_str());
+        }
+    }
+}
+
 TEST_F(FileTransferFaultTest, MoveFromReadOnlyFolderAcrossFileSystemsCopiesNothing) {
     if (!crossDevice)
         GTEST_SKIP() << kNoCrossDevice;
