@@ -173,14 +173,21 @@ for entry in $sizes; do
     # Each round writes into folders of its own, deleted after the last round, where the disk
     # has room for all of them: files deleted just before a timed run make every file created
     # in it slower on some file systems (ext4 without a journal skips the inodes freed in the
-    # last minute), which swung both contenders' times several-fold. Otherwise one set of
-    # folders is emptied before each contender, as little as possible before its timing.
+    # last minute), which swung either contender's times several-fold, by luck of where its
+    # folder landed. Otherwise one set of folders is emptied before each contender, as little
+    # as possible before its timing.
     mib=$((size_bytes * count / 1048576 + 1))
     round_mib=$((mib * 2))
     [ "$size" = 1M ] && round_mib=$((mib * 4))
     keep=0
     if [ $((round_mib * rounds + 1024)) -le $(($(df -Pm "$work" | awk 'NR == 2 { print $4 }') / 2)) ]; then
         keep=1
+    fi
+    # The folders deleted before (an earlier size, an earlier run) are let to age first, so that
+    # neither contender creates its files among inodes freed a moment ago (TRANSFER_SETTLE
+    # seconds, 65 by default; ext4 without a journal skips inodes freed in the last minute).
+    if [ "$keep" -eq 1 ]; then
+        sleep "${TRANSFER_SETTLE:-65}"
     fi
     round=1
     while [ "$round" -le "$rounds" ]; do
