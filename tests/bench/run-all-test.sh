@@ -41,7 +41,7 @@ stub "$work/bin/exiftool" '
 for last; do :; done
 for f in "$last"/*.JPG; do echo "2024:01:02 03:04:05"; done'
 
-PATH="$work/bin:$PATH" SHOTDATE_FILES=3 THUMBNAIL_FILES=2 TRANSFER_FILES=2 TRANSFER_ROUNDS=1 \
+PATH="$work/bin:$PATH" SHOTDATE_FILES=3 THUMBNAIL_FILES=2 TRANSFER_FILES=2 TRANSFER_ROUNDS=1 TRANSFER_SETTLE=0 \
     sh "$here/bench/run-all.sh" "$work/build" > "$work/output" 2>&1 || {
     cat "$work/output"
     echo "FAIL: run-all.sh stopped with an error"
