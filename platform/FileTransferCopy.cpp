@@ -70,11 +70,9 @@ UniqueFd openForDirectReading(const TemporaryFile& temp) {
 Outcome verifyCopy(const CopySource& source, TemporaryFile& temp, char* sourceBuffer,
                    char* copyBuffer, ProgressReport* progress) {
     const std::string& destination = temp.destinationPath();
-    // The copy's pages are clean after the flush; dropping them frees the memory and, where the
-    // copy can't be read directly, makes the reads below come from the disk instead of from the
-    // memory that was just written.
-    if (::fdatasync(temp.fd()) != 0)
-        return failureFromErrno(errno, TransferError::FlushFailed, destination);
+    // The copy's pages are clean after its fsync (makeDurable's, just before); dropping them
+    // frees the memory and, where the copy can't be read directly, makes the reads below come
+    // from the disk instead of from the memory that was just written.
     ::posix_fadvise(temp.fd(), 0, 0, POSIX_FADV_DONTNEED);
     UniqueFd direct = openForDirectReading(temp);
     auto readThroughCache = [&] {
